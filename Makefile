@@ -1,0 +1,47 @@
+# タマログ — the two everyday commands:
+#   make run    installs what is needed, builds and starts the program
+#   make test   installs what is needed, builds and runs every test
+# Others: make screenshots, make bench, make fuzz-long.
+
+BUILD ?= build
+FUZZ_BUILD ?= build-fuzz
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean
+
+deps:
+	@./scripts/install-deps
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@./scripts/run-app $(BUILD)
+
+test: build fuzz
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets, built with clang in their own folder, each run for a few seconds.
+fuzz: deps
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=Debug -DTAMALOG_GUI=OFF -DTAMALOG_BENCH=OFF -DTAMALOG_FUZZ=ON
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@./scripts/run-fuzzers $(FUZZ_BUILD) 5
+
+fuzz-long: fuzz
+	@./scripts/run-fuzzers $(FUZZ_BUILD) 300
+
+screenshots: build
+	@./scripts/screenshots $(BUILD)
+
+bench: deps
+	@[ -f build-bench/build.ninja ] || cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMALOG_GUI=OFF
+	@cmake --build build-bench -j $(JOBS)
+	@./scripts/run-bench build-bench
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD) build-bench

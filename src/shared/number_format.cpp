@@ -1,0 +1,147 @@
+#include "number_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace tama {
+namespace {
+
+std::string_view trimSpaces(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Adds one to the decimal digit string (no sign, no point), carrying leftwards.
+void incrementDigits(std::string& digits) {
+    for (size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] == '9') {
+            digits[i] = '0';
+        } else {
+            ++digits[i];
+            return;
+        }
+    }
+    digits.insert(digits.begin(), '1');
+}
+
+// Rounds |v| to `decimals` places, halves away from zero, working on the
+// shortest decimal text of the double so that 2.675 rounds as the 2.675 the
+// user sees and not as its binary neighbour 2.67499999....
+// Returns the integer digits and the fraction digits.
+void roundDecimal(double v, int decimals, std::string& intPart, std::string& fracPart) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed);
+    std::string text(buf, res.ptr);
+    auto dot = text.find('.');
+    intPart = dot == std::string::npos ? text : text.substr(0, dot);
+    std::string frac = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    bool roundUp = frac.size() > static_cast<size_t>(decimals) && frac[decimals] >= '5';
+    frac.resize(decimals, '0');
+    if (roundUp) {
+        std::string all = intPart + frac;
+        incrementDigits(all);
+        intPart = all.substr(0, all.size() - decimals);
+        frac = all.substr(all.size() - decimals);
+    }
+    fracPart = frac;
+}
+
+bool allZero(const std::string& a, const std::string& b) {
+    for (char c : a)
+        if (c != '0') return false;
+    for (char c : b)
+        if (c != '0') return false;
+    return true;
+}
+
+}  // namespace
+
+double leadingNumber(std::string_view text) {
+    std::string_view s = trimSpaces(text);
+    size_t i = 0;
+    std::string num;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) num += s[i++];
+    bool any = false;
+    while (i < s.size() && isDigit(s[i])) { num += s[i++]; any = true; }
+    if (i < s.size() && s[i] == '.') {
+        num += s[i++];
+        while (i < s.size() && isDigit(s[i])) { num += s[i++]; any = true; }
+    }
+    if (!any) return 0;
+    return std::strtod(num.c_str(), nullptr);
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    std::string_view s = trimSpaces(text);
+    if (s.empty()) return std::nullopt;
+    std::string num;
+    size_t i = 0;
+    if (s[i] == '-' || s[i] == '+') num += s[i++];
+    bool any = false, point = false;
+    for (; i < s.size(); ++i) {
+        char c = s[i];
+        if (isDigit(c)) { num += c; any = true; }
+        else if (c == ',' && !point) continue;
+        else if (c == '.' && !point) { num += c; point = true; }
+        else return std::nullopt;
+    }
+    if (!any) return std::nullopt;
+    return std::strtod(num.c_str(), nullptr);
+}
+
+double numberOrZero(std::string_view text) { return parseNumber(text).value_or(0.0); }
+
+double roundHalfAway(double v) { return std::round(v); }
+
+double roundHalfEven(double v) { return std::nearbyint(v); }  // default FE_TONEAREST
+
+std::int32_t toInt32(double v) {
+    double r = roundHalfEven(v);
+    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
+}
+
+std::string formatGrouped(double v) {
+    std::string intPart, frac;
+    roundDecimal(v, 0, intPart, frac);
+    std::string out;
+    int n = static_cast<int>(intPart.size());
+    for (int i = 0; i < n; ++i) {
+        out += intPart[i];
+        int rest = n - 1 - i;
+        if (rest > 0 && rest % 3 == 0) out += ',';
+    }
+    if (v < 0 && !allZero(intPart, frac)) out.insert(out.begin(), '-');
+    return out;
+}
+
+std::string formatFixed(double v, int decimals) {
+    std::string intPart, frac;
+    roundDecimal(v, decimals, intPart, frac);
+    std::string out = intPart;
+    if (decimals > 0) out += "." + frac;
+    if (v < 0 && !allZero(intPart, frac)) out.insert(out.begin(), '-');
+    return out;
+}
+
+std::string formatPlain(double v) {
+    std::string intPart, frac;
+    roundDecimal(v, 0, intPart, frac);
+    if (v < 0 && !allZero(intPart, frac)) return "-" + intPart;
+    return intPart;
+}
+
+std::string formatSingle(float v) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    return std::string(buf, res.ptr);
+}
+
+}  // namespace tama

@@ -1,0 +1,23 @@
+#pragma once
+// Conversion between the UTF-8 text the program works with and the
+// Shift-JIS (code page 932) bytes of every data file.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tama {
+
+// Decodes CP932 bytes to UTF-8. Returns nothing when the bytes are not valid CP932.
+std::optional<std::string> cp932ToUtf8(std::string_view bytes);
+
+// Encodes UTF-8 text as CP932. Returns nothing when the text is not valid UTF-8
+// or holds a character that CP932 cannot represent.
+std::optional<std::string> utf8ToCp932(std::string_view text);
+
+// Number of characters (code points) in a UTF-8 text.
+std::size_t utf8Length(std::string_view text);
+
+// True when every byte sequence of the text is well-formed UTF-8.
+bool isValidUtf8(std::string_view text);
+
+}  // namespace tama

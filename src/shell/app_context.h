@@ -1,0 +1,83 @@
+#pragma once
+// What the windows share for one run: the program folder with its stores, the
+// settings file, the display options, the frame's inner size, and the change
+// notifications that replace polling (records saved, users changed, options
+// changed). Created once in main and passed to every window; no globals.
+#include <QObject>
+#include <QColor>
+#include <QString>
+#include <filesystem>
+
+#include "storage/master_lists.h"
+#include "storage/record_store.h"
+#include "storage/settings_file.h"
+
+namespace tama::ui {
+
+class AppContext : public QObject {
+    Q_OBJECT
+public:
+    explicit AppContext(std::filesystem::path programFolder, QObject* parent = nullptr);
+
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+    RecordStore& store() { return store_; }
+    MasterLists& lists() { return lists_; }
+    SettingsFile& settings() { return settings_; }
+
+    // The display options read at start-up; replaced by the options dialog.
+    const OptionSet& options() const { return options_; }
+    void setOptions(const OptionSet& options);
+    // Reads the options from the settings file (start-up).
+    void loadOptions();
+
+    // The frame's inner width and height in twips, recorded when the main window
+    // opens and by the window reset; defaults for the child windows' layout.
+    int frameInnerWidth() const { return frameWidth_; }
+    int frameInnerHeight() const { return frameHeight_; }
+    void setFrameInnerSize(int widthTwips, int heightTwips);
+
+    // The overall colour ("全体色") as a QColor (system colours resolved).
+    QColor overallColour() const;
+    // The graph axis colour.
+    QColor graphAxisColour() const;
+
+    // Settings file access in UTF-8 QString form.
+    QString readSetting(const QString& section, const QString& key) const;
+    void writeSetting(const QString& section, const QString& key, const QString& value);
+
+signals:
+    // Records of `user` were saved, changed or deleted (entry form).
+    void recordsChanged();
+    // Users were added, renamed or deleted (user manager).
+    void usersChanged();
+    // The options dialog replaced the options.
+    void optionsChanged();
+    // A hall or machine list changed (entry form save, list editors).
+    void listsChanged();
+
+private:
+    std::filesystem::path programFolder_;
+    RecordStore store_;
+    MasterLists lists_;
+    SettingsFile settings_;
+    OptionSet options_;
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+};
+
+// Converts a stored colour value (0x00BBGGRR, or 0x80000000 + n for system colour n).
+QColor colourFromStored(std::uint32_t value);
+
+// Twips per screen pixel (1440 / logical DPI), horizontally and vertically.
+double twipsPerPixelX();
+double twipsPerPixelY();
+int twipsToPixelsX(double twips);
+int twipsToPixelsY(double twips);
+double pixelsToTwipsX(int pixels);
+double pixelsToTwipsY(int pixels);
+
+// UTF-8 std::string <-> QString at the window boundary.
+inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+inline std::string ss(const QString& s) { return s.toStdString(); }
+
+}  // namespace tama::ui

@@ -1,0 +1,107 @@
+#pragma once
+// The hall list (holl.dat: lines "name","1") and the machine list (kisyu.dat:
+// lines "type","name") of each user, and the common pair in CboData that
+// collects every name ever saved with a record. CP932, CR LF, quoted fields.
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tama {
+
+namespace fs = std::filesystem;
+
+// The seven machine types with their catalog files in Kisyudat.
+struct MachineType {
+    std::string_view name;
+    std::string_view catalogFile;
+};
+inline constexpr std::array<MachineType, 7> kMachineTypes = {{
+    {"ＣＲ機", "cr.kdb"},
+    {"時短機", "zitan.kdb"},
+    {"スロット", "surotto.kdb"},
+    {"権利物", "kenri.kdb"},
+    {"一般電役", "denyaku.kdb"},
+    {"ハネモノ", "hanemono.kdb"},
+    {"その他", "sonota.kdb"},
+}};
+
+// The order of the entry form's type box.
+inline constexpr std::array<std::string_view, 7> kEntryTypeOrder = {"ＣＲ機", "時短機", "権利物", "一般電役",
+                                                                    "ハネモノ", "スロット", "その他"};
+// The order of the machine list editor's type box.
+inline constexpr std::array<std::string_view, 7> kEditorTypeOrder = {"ＣＲ機", "時短機", "権利物", "一般電役",
+                                                                     "ハネモノ", "その他", "スロット"};
+inline constexpr std::string_view kDefaultMachineType = "ＣＲ機";
+
+// Pseudo entries put in front of the names by the graph and analysis windows.
+inline constexpr std::string_view kAllHalls = "全ﾎｰﾙ対象";
+inline constexpr std::string_view kAllMachines = "全機種対象";
+inline constexpr std::string_view kAllTypes = "全ﾀｲﾌﾟ対象";
+
+// Kisyudat/<catalog file> of a type; empty path for an unknown type.
+fs::path machineCatalogPath(const fs::path& programFolder, std::string_view type);
+
+// One line of a machine list.
+struct MachineEntry {
+    std::string type;
+    std::string name;
+    bool operator==(const MachineEntry&) const = default;
+};
+
+// What an editor add did.
+enum class AddResult { Added, EmptyName, Exists };
+
+// Hall lists hold at most this many lines after an editor delete, machine lists this many.
+inline constexpr size_t kHallDeleteLimit = 50;
+inline constexpr size_t kMachineDeleteLimit = 200;
+
+class MasterLists {
+public:
+    explicit MasterLists(fs::path programFolder);
+
+    fs::path userHallFile(std::string_view user) const;
+    fs::path userMachineFile(std::string_view user) const;
+    fs::path commonHallFile() const;
+    fs::path commonMachineFile() const;
+
+    // Hall names of the user's list in file order (missing file: none).
+    std::vector<std::string> LoadHallNames(std::string_view user) const;
+    // Names of the user's machines of exactly that type, in file order.
+    std::vector<std::string> LoadMachineNames(std::string_view user, std::string_view type) const;
+    // Every name of the user's machine list, in file order (for windows without a type box).
+    std::vector<std::string> LoadAllMachineNames(std::string_view user) const;
+    // Every line of the user's machine list.
+    std::vector<MachineEntry> LoadMachines(std::string_view user) const;
+
+    // Used when a record is saved: appends (name, "1") to the common and then the
+    // user's hall list unless the name is empty or already listed.
+    void AddToHallList(std::string_view user, std::string_view name);
+    // Used when a record is saved: appends (type, name) to the common and then the
+    // user's machine list unless the name is empty or that pair is already listed.
+    void AddToMachineList(std::string_view user, std::string_view type, std::string_view name);
+
+    // Editor operations on the user's lists. Add refuses an empty name and a name
+    // already listed (a machine under any type).
+    AddResult AddHall(std::string_view user, std::string_view name);
+    AddResult AddMachine(std::string_view user, std::string_view type, std::string_view name);
+    // Remove every line with that name (a machine under every type). Throw
+    // ListLimitError when more lines than the limit would remain; nothing is written then.
+    void DeleteHall(std::string_view user, std::string_view name);
+    void DeleteMachine(std::string_view user, std::string_view name);
+
+private:
+    fs::path programFolder_;
+};
+
+class ListLimitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a two-field list file (missing file: none). Throws FileError naming the
+// file and line when a line is not two quoted fields or the bytes are not CP932.
+std::vector<std::pair<std::string, std::string>> readPairFile(const fs::path& path);
+
+}  // namespace tama

@@ -1,0 +1,298 @@
+#include "record_store.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "shared/number_format.h"
+#include "shared/text_codec.h"
+
+namespace tama {
+
+namespace {
+
+// FNV-1a over the file bytes: enough to notice that a file changed underneath a list.
+std::uint64_t fingerprintOf(std::string_view bytes) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h ^ bytes.size();
+}
+
+bool isBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Finds the first line whose bytes are not CP932, for the error message.
+int firstUndecodableLine(std::string_view bytes) {
+    int bad = 0;
+    forEachLine(bytes, [&](int no, std::string_view line) {
+        if (bad == 0 && !cp932ToUtf8(line)) bad = no;
+    });
+    return bad == 0 ? 1 : bad;
+}
+
+std::int32_t dateSortKey(const DailyRecord& r) {
+    return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
+}
+
+}  // namespace
+
+std::string userNameProblem(std::string_view name) {
+    if (name.empty()) return "利用者名が入力されていません。";
+    if (name == "." || name == "..") return "「" + std::string(name) + "」は利用者名に使えません。";
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) return "利用者名に制御文字は使えません。";
+        if (c == '/' || c == '\\') return "利用者名に「/」「\\」は使えません。";
+    }
+    if (!isValidUtf8(name) || !utf8ToCp932(name)) return "利用者名に使えない文字が含まれています。";
+    return {};
+}
+
+void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions) {
+    const size_t n = keys.size();
+    for (size_t i = 0; i < n; ++i) {
+        std::int32_t m = keys[i];
+        size_t p = i;
+        for (size_t j = i; j < n; ++j) {
+            if (keys[j] < m) {
+                m = keys[j];
+                p = j;
+            }
+        }
+        std::swap(keys[i], keys[p]);
+        std::swap(companions[i], companions[p]);
+    }
+}
+
+std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint) {
+    std::vector<DailyRecord> out;
+    auto bytes = readFileBytes(path);
+    if (fingerprint) *fingerprint = bytes ? fingerprintOf(*bytes) : 0;
+    if (!bytes) return out;
+    // CP932 trail bytes are never CR, LF, '"' or ',', so the whole file can be
+    // decoded at once and split afterwards.
+    auto text = cp932ToUtf8(*bytes);
+    if (!text)
+        throw FileError(path, firstUndecodableLine(*bytes), "Shift-JIS として読めない文字があります");
+    out.reserve(text->size() / 150 + 1);
+    forEachLine(*text, [&](int no, std::string_view line) {
+        if (isBlank(line)) return;
+        std::string why;
+        auto rec = parseRecordLine(line, &why);
+        if (!rec) throw FileError(path, no, why);
+        out.push_back(std::move(*rec));
+    });
+    return out;
+}
+
+std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {
+    std::string text;
+    text.reserve(records.size() * 170);
+    for (const auto& r : records) {
+        text += formatRecordLine(r);
+        text += "\r\n";
+    }
+    if (auto bytes = utf8ToCp932(text)) return *bytes;
+    for (size_t i = 0; i < records.size(); ++i)
+        if (!utf8ToCp932(formatRecordLine(records[i])))
+            throw FileError(path, static_cast<int>(i + 1), "Shift-JIS で書けない文字があります");
+    throw FileError(path, 0, "Shift-JIS で書けない文字があります");
+}
+
+RecordStore::RecordStore(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
+
+fs::path RecordStore::dataFolder() const { return findNoCase(programFolder_, "Data"); }
+
+fs::path RecordStore::UserFolder(std::string_view user) const {
+    std::string problem = userNameProblem(user);
+    if (!problem.empty()) throw std::invalid_argument(problem);
+    return findNoCase(dataFolder(), user);
+}
+
+fs::path RecordStore::YearFilePath(std::string_view user, std::string_view year) const {
+    return findNoCase(UserFolder(user), "s" + std::string(year) + ".sdb");
+}
+
+fs::path RecordStore::yearTotalPath(std::string_view user) const {
+    return findNoCase(UserFolder(user), "Year.txt");
+}
+
+YearRecordList RecordStore::LoadYear(std::string_view user, std::string_view year) const {
+    YearRecordList list;
+    list.user = user;
+    list.year = year;
+    list.records = readYearFile(YearFilePath(user, year), &list.loadedFingerprint);
+    return list;
+}
+
+namespace {
+void requireFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) throw FileError(folder, 0, "利用者のフォルダーがありません");
+}
+}  // namespace
+
+void RecordStore::AppendRecord(std::string_view user, const DailyRecord& record) {
+    fs::path folder = UserFolder(user);
+    requireFolder(folder);
+    fs::path path = YearFilePath(user, record.Nen);
+    // Rewriting the whole file (rather than appending in place) keeps the old
+    // file whole if the disk fills up; the file is read first, so a damaged file
+    // is refused instead of being extended.
+    auto records = readYearFile(path);
+    records.push_back(record);
+    writeFileAtomic(path, encodeYearFile(records, path));
+}
+
+std::string RecordStore::DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
+                                     std::string_view day) const {
+    for (const auto& r : readYearFile(YearFilePath(user, year)))
+        if (r.Tuki == month && r.Hi == day) return "2";
+    return "1";
+}
+
+void RecordStore::SortYearFile(std::string_view user, std::string_view year) {
+    fs::path path = YearFilePath(user, year);
+    auto records = readYearFile(path);
+    if (records.size() < 2) return;
+    std::vector<std::int32_t> keys(records.size()), pos(records.size());
+    for (size_t k = 0; k < records.size(); ++k) {
+        keys[k] = dateSortKey(records[k]);
+        pos[k] = static_cast<std::int32_t>(k);
+    }
+    SortByKey(keys, pos);
+    std::vector<DailyRecord> sorted;
+    sorted.reserve(records.size());
+    for (auto p : pos) sorted.push_back(std::move(records[static_cast<size_t>(p)]));
+    writeFileAtomic(path, encodeYearFile(sorted, path));
+}
+
+namespace {
+// Refuses to rewrite a YearFile from a list when the file is no longer what the
+// list was loaded from: writing would silently drop or overwrite records.
+void requireUnchanged(const fs::path& path, const YearRecordList& list) {
+    std::uint64_t now = 0;
+    readYearFile(path, &now);
+    if (now != list.loadedFingerprint)
+        throw FileError(path, 0, "ファイルが読み込み後に変更されています。表示を更新してからやり直して下さい");
+}
+}  // namespace
+
+void RecordStore::SaveYear(YearRecordList& list) {
+    requireFolder(UserFolder(list.user));
+    fs::path path = YearFilePath(list.user, list.year);
+    requireUnchanged(path, list);
+    std::string bytes = encodeYearFile(list.records, path);
+    writeFileAtomic(path, bytes);
+    list.loadedFingerprint = fingerprintOf(bytes);
+}
+
+void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
+    if (index < 1 || index > list.count())
+        throw std::out_of_range("DeleteFromYear: index " + std::to_string(index) + " outside 1.." +
+                                std::to_string(list.count()));
+    fs::path path = YearFilePath(list.user, list.year);
+    requireUnchanged(path, list);
+    std::vector<DailyRecord> kept;
+    kept.reserve(list.records.size());
+    std::string removedKey, removedFirst;
+    bool promoted = false;
+    for (int l = 1; l <= list.count(); ++l) {
+        DailyRecord& r = list.record(l);
+        if (l == index) {
+            removedKey = r.DateKey;
+            removedFirst = r.DayFirst;
+            continue;
+        }
+        if (!promoted && removedFirst == "1" && r.DateKey == removedKey && r.DayFirst == "2") {
+            r.DayFirst = "1";
+            promoted = true;
+        }
+        kept.push_back(r);
+    }
+    std::string bytes = encodeYearFile(kept, path);
+    writeFileAtomic(path, bytes);
+    list.records = std::move(kept);
+    list.loadedFingerprint = fingerprintOf(bytes);
+}
+
+std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const {
+    fs::path path = yearTotalPath(user);
+    std::vector<YearTotal> out;
+    auto bytes = readFileBytes(path);
+    if (!bytes) return out;
+    auto text = cp932ToUtf8(*bytes);
+    if (!text) throw FileError(path, firstUndecodableLine(*bytes), "Shift-JIS として読めない文字があります");
+    forEachLine(*text, [&](int no, std::string_view line) {
+        if (isBlank(line)) return;
+        // "2003",125500
+        if (line.size() < 3 || line[0] != '"') throw FileError(path, no, "年が \" で囲まれていません");
+        size_t close = line.find('"', 1);
+        if (close == std::string_view::npos || close + 1 >= line.size() || line[close + 1] != ',')
+            throw FileError(path, no, "「\"年\",合計」の形ではありません");
+        auto total = parseNumber(line.substr(close + 2));
+        if (!total) throw FileError(path, no, "合計が数値ではありません");
+        out.push_back({std::string(line.substr(1, close - 1)), static_cast<std::int64_t>(roundHalfEven(*total))});
+    });
+    return out;
+}
+
+std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_view year) {
+    double total = 0;
+    for (const auto& r : readYearFile(YearFilePath(user, year)))
+        total = roundHalfEven(total + numberOrZero(r.Syusi));
+    const auto sum = static_cast<std::int64_t>(total);
+
+    fs::path path = yearTotalPath(user);
+    auto lines = LoadYearTotals(user);
+    bool found = false;
+    for (auto& l : lines)
+        if (l.year == year) {
+            l.total = sum;
+            found = true;
+        }
+    if (!found) lines.push_back({std::string(year), sum});
+    if (lines.size() >= 2) {
+        std::vector<std::int32_t> keys(lines.size()), pos(lines.size());
+        for (size_t k = 0; k < lines.size(); ++k) {
+            keys[k] = toInt32(leadingNumber(lines[k].year));
+            pos[k] = static_cast<std::int32_t>(k);
+        }
+        SortByKey(keys, pos);
+        std::vector<YearTotal> sorted;
+        for (auto p : pos) sorted.push_back(lines[static_cast<size_t>(p)]);
+        lines = std::move(sorted);
+    }
+    std::string text;
+    for (const auto& l : lines) text += "\"" + l.year + "\"," + std::to_string(l.total) + "\r\n";
+    auto bytes = utf8ToCp932(text);
+    if (!bytes) throw FileError(path, 0, "Shift-JIS で書けない文字があります");
+    writeFileAtomic(path, *bytes);
+    return sum;
+}
+
+std::vector<std::string> RecordStore::yearFileNames(std::string_view user) const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(UserFolder(user), ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() > 4 && equalsNoCase(std::string_view(name).substr(name.size() - 4), ".sdb") &&
+            it->is_regular_file(ec))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> RecordStore::userNames() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(dataFolder(), ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_directory(ec)) names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace tama

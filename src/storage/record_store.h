@@ -1,0 +1,119 @@
+#pragma once
+// The record store: where a user's files lie under the program folder, the
+// YearFiles of daily records (Data/<user>/s<year>.sdb) and the yearly totals
+// (Data/<user>/Year.txt). Every file is CP932 text with CR LF line ends.
+//
+// Reads throw FileError naming the file and line when a file cannot be read as
+// what it should be; an operation that rewrites a file always reads it first,
+// so a file that could not be fully read is never rewritten.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "daily_record.h"
+#include "shared/file_io.h"
+
+namespace tama {
+
+// The records of one YearFile of one user, in file order. Indexes used by the
+// windows (MonthFirst, CurIndex) are 1-based: record(1) is the first line.
+struct YearRecordList {
+    std::string user;
+    std::string year;
+    std::vector<DailyRecord> records;
+    // Fingerprint of the file as it was loaded; a rewrite from this list is
+    // refused when the file has changed since (another program, another window).
+    std::uint64_t loadedFingerprint = 0;
+
+    int count() const { return static_cast<int>(records.size()); }
+    DailyRecord& record(int index) { return records.at(static_cast<size_t>(index - 1)); }
+    const DailyRecord& record(int index) const { return records.at(static_cast<size_t>(index - 1)); }
+};
+
+// One line of Year.txt.
+struct YearTotal {
+    std::string year;
+    std::int64_t total = 0;
+    bool operator==(const YearTotal&) const = default;
+};
+
+// Why a user name cannot be used as a folder under Data, or an empty text when it can.
+// Refused: empty, ".", "..", path separators, control characters, text that is not
+// valid UTF-8 or cannot be written in CP932.
+std::string userNameProblem(std::string_view name);
+
+// Sorts keys[1..n] ascending by selection sort and applies the same swaps to
+// companions. The spans are 0-based views of the 1-based arrays (keys[0] is key 1).
+// For i = 1..n the first smallest of keys i..n is swapped to i, so records of equal
+// key come out in the order this procedure gives, not in input order.
+void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions);
+
+// Reads the records of one YearFile (missing file: none). Blank lines are skipped.
+std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint = nullptr);
+
+// The bytes of a YearFile holding these records (CP932, CR LF). Throws FileError
+// naming `path` when a field cannot be written in CP932.
+std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path);
+
+class RecordStore {
+public:
+    explicit RecordStore(fs::path programFolder);
+
+    const fs::path& programFolder() const { return programFolder_; }
+
+    // program folder / Data (found without regard to letter case).
+    fs::path dataFolder() const;
+
+    // Data/<user>/. Throws std::invalid_argument when the name is refused by userNameProblem.
+    fs::path UserFolder(std::string_view user) const;
+
+    // The user's YearFile of a year: found without regard to case, else Data/<user>/s<year>.sdb.
+    fs::path YearFilePath(std::string_view user, std::string_view year) const;
+
+    // Data/<user>/Year.txt (found without regard to case).
+    fs::path yearTotalPath(std::string_view user) const;
+
+    // Every record of the user's YearFile of that year; a missing file gives an empty list.
+    YearRecordList LoadYear(std::string_view user, std::string_view year) const;
+
+    // Adds the record as the last line of its YearFile (created when missing). The
+    // caller has filled DayFirst. Throws FileError when the user folder is missing.
+    void AppendRecord(std::string_view user, const DailyRecord& record);
+
+    // "2" when the YearFile of the year holds a record of that month and day
+    // (two-digit texts), else "1".
+    std::string DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
+                            std::string_view day) const;
+
+    // Rereads the YearFile and, when it holds two or more records, rewrites it in date order.
+    void SortYearFile(std::string_view user, std::string_view year);
+
+    // Rewrites the list's YearFile with the list's records in list order.
+    void SaveYear(YearRecordList& list);
+
+    // Removes record `index` (1-based) from the list and its file; the first later
+    // record of the same date with DayFirst "2" becomes "1" when the removed one was "1".
+    void DeleteFromYear(YearRecordList& list, int index);
+
+    // Recomputes the year's total from its YearFile and rewrites Year.txt, sorted by year.
+    // Returns the new total.
+    std::int64_t UpdateYearTotal(std::string_view user, std::string_view year);
+
+    // The lines of Year.txt in file order (missing file: none).
+    std::vector<YearTotal> LoadYearTotals(std::string_view user) const;
+
+    // Names of the user's *.sdb files (any letter case), sorted by name.
+    std::vector<std::string> yearFileNames(std::string_view user) const;
+
+    // User folder names under Data, sorted by name ("." and ".." never appear).
+    std::vector<std::string> userNames() const;
+
+private:
+    fs::path programFolder_;
+};
+
+}  // namespace tama

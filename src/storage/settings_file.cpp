@@ -1,0 +1,174 @@
+#include "settings_file.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "shared/file_io.h"
+#include "shared/number_format.h"
+#include "shared/text_codec.h"
+
+namespace tama {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// The lines of the file as raw CP932 bytes (empty when missing or unreadable).
+std::vector<std::string> readLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::optional<std::string> bytes;
+    try {
+        bytes = readFileBytes(path);
+    } catch (const FileError&) {
+        return lines;
+    }
+    if (!bytes) return lines;
+    forEachLine(*bytes, [&](int, std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+// The section name of a "[name]" line, or nothing.
+std::optional<std::string_view> sectionOf(std::string_view line) {
+    std::string_view t = trim(line);
+    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return trim(t.substr(1, t.size() - 2));
+    return std::nullopt;
+}
+
+// Splits a "key=value" line; nothing when the line has no "=".
+std::optional<std::pair<std::string_view, std::string_view>> keyOf(std::string_view line) {
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return std::make_pair(trim(line.substr(0, eq)), line.substr(eq + 1));
+}
+
+// Cuts CP932 bytes to at most n bytes without splitting a double-byte character.
+std::string_view cutCp932(std::string_view bytes, size_t n) {
+    if (bytes.size() <= n) return bytes;
+    size_t i = 0;
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        size_t len = lead ? 2 : 1;
+        if (i + len > n) break;
+        i += len;
+    }
+    return bytes.substr(0, i);
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(fs::path path) : path_(std::move(path)) {}
+
+std::string SettingsFile::read(std::string_view section, std::string_view key) const {
+    auto sec = utf8ToCp932(section);
+    auto k = utf8ToCp932(key);
+    if (!sec || !k) return {};
+    bool inSection = false;
+    for (const auto& line : readLines(path_)) {
+        if (auto s = sectionOf(line)) {
+            inSection = equalsNoCase(*s, *sec);
+            continue;
+        }
+        if (!inSection) continue;
+        auto kv = keyOf(line);
+        if (!kv || !equalsNoCase(kv->first, *k)) continue;
+        std::string_view v = trim(kv->second);
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.substr(1, v.size() - 2);
+        v = cutCp932(v, kSettingsValueMaxBytes);
+        auto text = cp932ToUtf8(v);
+        return text ? *text : std::string();
+    }
+    return {};
+}
+
+std::string SettingsFile::readOr(std::string_view section, std::string_view key, std::string_view fallback) const {
+    std::string v = read(section, key);
+    return v.empty() ? std::string(fallback) : v;
+}
+
+bool SettingsFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    auto sec = utf8ToCp932(section);
+    auto k = utf8ToCp932(key);
+    auto v = utf8ToCp932(value);
+    if (!sec || !k || !v) return false;
+    std::vector<std::string> lines = readLines(path_);
+    const std::string newLine = *k + "=" + *v;
+
+    // Find the section; within it replace the key or append after its last key line.
+    std::optional<size_t> sectionLine, insertAt, keyLine;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (auto s = sectionOf(lines[i])) {
+            if (sectionLine && !keyLine) break;  // left our section
+            if (equalsNoCase(*s, *sec) && !sectionLine) {
+                sectionLine = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!sectionLine || keyLine) continue;
+        if (auto kv = keyOf(lines[i])) {
+            insertAt = i + 1;
+            if (equalsNoCase(kv->first, *k)) keyLine = i;
+        }
+    }
+    if (keyLine) {
+        lines[*keyLine] = newLine;
+    } else if (sectionLine) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), newLine);
+    } else {
+        lines.push_back("[" + *sec + "]");
+        lines.push_back(newLine);
+    }
+    std::string bytes;
+    for (const auto& l : lines) bytes += l + "\r\n";
+    try {
+        writeFileAtomic(path_, bytes);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
+
+OptionSet readOptionSet(const SettingsFile& settings) {
+    OptionSet o;
+    auto take = [&](const char* key, std::string& field) { field = settings.readOr("Option", key, field); };
+    take("cmdAll.BackColor", o.cmdAllBackColor);
+    take("cmdGluf.BackColor", o.cmdGlufBackColor);
+    take("chkDat1.Value", o.chkDat1Value);
+    take("lblLine.Caption", o.lblLineCaption);
+    take("cmdDat.BackColor", o.cmdDatBackColor);
+    take("chkG1.Value", o.chkG1Value);
+    take("chkG2.Value", o.chkG2Value);
+    take("chkG3.Value", o.chkG3Value);
+    return o;
+}
+
+void writeOptionSet(SettingsFile& settings, const OptionSet& o) {
+    settings.write("Option", "cmdAll.BackColor", o.cmdAllBackColor);
+    settings.write("Option", "cmdGluf.BackColor", o.cmdGlufBackColor);
+    settings.write("Option", "chkDat1.Value", o.chkDat1Value);
+    settings.write("Option", "lblLine.Caption", o.lblLineCaption);
+    settings.write("Option", "cmdDat.BackColor", o.cmdDatBackColor);
+    settings.write("Option", "chkG1.Value", o.chkG1Value);
+    settings.write("Option", "chkG2.Value", o.chkG2Value);
+    settings.write("Option", "chkG3.Value", o.chkG3Value);
+}
+
+std::uint32_t colourValue(std::string_view text, std::uint32_t fallback) {
+    auto v = parseNumber(text);
+    if (!v || *v < -2147483648.0 || *v > 4294967295.0) return fallback;
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(*v));
+}
+
+bool flagValue(std::string_view text, bool fallback) {
+    auto v = parseNumber(text);
+    if (!v) return fallback;
+    return *v != 0;
+}
+
+}  // namespace tama

@@ -1,0 +1,71 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "shared/text_codec.h"
+
+namespace tama::test {
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    path_ = fs::temp_directory_path() /
+            ("tamalog-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+fs::path TempFolder::makeUser(std::string_view user) const {
+    for (const char* d : {"CboData", "Data", "Backup", "Temp", "Kisyudat#", "Kisyudat"})
+        fs::create_directories(path_ / d);
+    fs::path folder = path_ / "Data" / std::string(user);
+    fs::create_directories(folder);
+    return folder;
+}
+
+std::string sjis(std::string_view utf8Text) {
+    std::string crlf;
+    for (char c : utf8Text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    auto bytes = utf8ToCp932(crlf);
+    EXPECT_TRUE(bytes.has_value()) << "not encodable: " << utf8Text;
+    return bytes.value_or("");
+}
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void putBytes(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string fileText(const fs::path& path) {
+    auto text = cp932ToUtf8(fileBytes(path));
+    EXPECT_TRUE(text.has_value()) << "not CP932: " << path;
+    std::string out;
+    for (char c : text.value_or(""))
+        if (c != '\r') out += c;
+    return out;
+}
+
+fs::path dataFile(std::string_view name) { return fs::path(TAMA_TEST_DATA) / std::string(name); }
+
+}  // namespace tama::test
