@@ -1,0 +1,86 @@
+#pragma once
+// The daily entry form without its window: the texts of its boxes, the checks
+// made on every keystroke, the live play time / balance / hourly rate, the
+// checks made on save, and the record built from the boxes. The form binds its
+// widgets to this; tamalog-cli add drives it the same way by "typing".
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "storage/daily_record.h"
+
+namespace tama {
+
+class MasterLists;
+class RecordStore;
+
+// The boxes of the form that hold text, by their control names.
+enum class Box {
+    txtNen, txtTuki, txtHi, cboYoubi, cboHoll,
+    txtZ1_1, txtZ1_2, txtZ2_1, txtZ2_2, lblT_tim,
+    txtTousi, txtKaisyu, txtZikyu, txtSyusi,
+    cboK_no, cboK_type, cboKisyu, txtCome,
+};
+inline constexpr int kBoxCount = 18;
+
+// The box of a control name ("txtNen" ...), or nothing.
+std::optional<Box> boxByName(std::string_view name);
+std::string_view boxName(Box box);
+
+enum class TextColour { Black, Red };
+
+struct CalendarDate {
+    int year, month, day;
+};
+
+// A refused save: message box text and title, and the box that gets the focus.
+struct SaveRefusal {
+    std::string message;
+    std::string title;
+    Box focus;
+};
+
+class EntryModel {
+public:
+    // All boxes empty, RecalcDone false, no start or end time yet.
+    EntryModel();
+
+    // The start values of Form_Load for a new entry on `today`.
+    void loadStartValues(const CalendarDate& today);
+
+    // The box takes `text` as typed: the keystroke checks run (digits only, a minute
+    // "0" becomes "00", month and day padding with the weekday from the date), and
+    // a change of a time or money box clears RecalcDone. Returns the box's text after.
+    const std::string& type(Box box, std::string_view text);
+
+    // The text a box holds.
+    const std::string& text(Box box) const;
+
+    // Sets a box without any check (filling from a stored record, computed outputs).
+    void setText(Box box, std::string_view text);
+
+    TextColour syusiColour() const;
+    TextColour zikyuColour() const;
+
+    bool recalcDone() const;
+    void setRecalcDone(bool done);
+
+    // One timer tick: play time, then balance and hourly rate when both money boxes
+    // hold text and RecalcDone is false.
+    void tick();
+
+    // cmdKeisan1: hourly rate from the balance box and the play time, when the play
+    // time is not empty, "0" or "0.0".
+    void manualRate();
+
+    // Fills the boxes from a stored record (edit mode, navigation).
+    void fillFrom(const DailyRecord& record);
+
+    // The save / update checks in order; the first failure, or nothing.
+    std::optional<SaveRefusal> checkSave() const;
+
+    // The record's fields 1-19 built from the boxes; DayFirst and reserved fields empty.
+    DailyRecord buildRecord() const;
+};
+
+}  // namespace tama
