@@ -3,6 +3,7 @@
 // made on every keystroke, the live play time / balance / hourly rate, the
 // checks made on save, and the record built from the boxes. The form binds its
 // widgets to this; tamalog-cli add drives it the same way by "typing".
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,7 +57,9 @@ public:
     // The text a box holds.
     const std::string& text(Box box) const;
 
-    // Sets a box without any check (filling from a stored record, computed outputs).
+    // Sets a box without any check and without touching RecalcDone (filling from a
+    // stored record, computed outputs, an item picked from a combo box's list, such
+    // as " 12 " from cboK_no, which typing would refuse for its spaces).
     void setText(Box box, std::string_view text);
 
     TextColour syusiColour() const;
@@ -73,14 +76,36 @@ public:
     // time is not empty, "0" or "0.0".
     void manualRate();
 
-    // Fills the boxes from a stored record (edit mode, navigation).
+    // Fills the boxes from a stored record (edit mode, navigation). RecalcDone becomes
+    // false, so the next tick recomputes balance and rate; the monthly window's
+    // opening of a record calls setRecalcDone(true) afterwards to show the stored ones.
     void fillFrom(const DailyRecord& record);
 
-    // The save / update checks in order; the first failure, or nothing.
+    // The save / update checks in order; the first failure, or nothing. After the
+    // comment length and the two minute checks come the texts that cannot be written
+    // into a record file (a double quote, a line break, a character Shift-JIS lacks).
     std::optional<SaveRefusal> checkSave() const;
 
     // The record's fields 1-19 built from the boxes; DayFirst and reserved fields empty.
     DailyRecord buildRecord() const;
+
+    // The decimal start and end times the play time was last computed from
+    // ("10.00", "18.5"); empty until the first tick.
+    const std::string& startTimeText() const { return startTime_; }
+    const std::string& endTimeText() const { return endTime_; }
+
+private:
+    std::string& box(Box b) { return texts_[static_cast<size_t>(b)]; }
+    void dateTyped();
+
+    std::array<std::string, kBoxCount> texts_;
+    TextColour syusiColour_ = TextColour::Black;
+    TextColour zikyuColour_ = TextColour::Black;
+    bool recalcDone_ = false;
+    std::string startTime_, endTime_;
+    // Month and day as last brought to two characters for the weekday; a longer
+    // text typed later leaves these in force.
+    std::string month2_, day2_;
 };
 
 }  // namespace tama

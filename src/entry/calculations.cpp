@@ -1,0 +1,145 @@
+#include "entry/calculations.h"
+
+#include "shared/number_format.h"
+#include "shared/text_codec.h"
+
+namespace tama::entry {
+
+bool isDigitsOnly(std::string_view text) {
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+bool isDigitBox(Box box) {
+    switch (box) {
+    case Box::txtNen: case Box::txtTuki: case Box::txtHi:
+    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
+    case Box::txtTousi: case Box::txtKaisyu: case Box::cboK_no:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool clearsRecalc(Box box) {
+    switch (box) {
+    case Box::txtTousi: case Box::txtKaisyu:
+    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string checkedText(Box box, std::string_view typed) {
+    std::string text(typed);
+    if ((box == Box::txtZ1_2 || box == Box::txtZ2_2) && text == "0") text = "00";
+    if (isDigitBox(box) && !isDigitsOnly(text)) text.clear();
+    return text;
+}
+
+std::optional<std::string> twoDigitForWeekday(std::string_view text) {
+    if (text.size() == 1) return "0" + std::string(text);
+    if (text.size() == 2) return std::string(text);
+    return std::nullopt;
+}
+
+std::optional<int> typedYear(std::string_view yearText) {
+    if (yearText.empty() || yearText.size() > 4 || !isDigitsOnly(yearText)) return std::nullopt;
+    int value = 0;
+    for (char c : yearText) value = value * 10 + (c - '0');
+    if (yearText.size() <= 2) return value < 30 ? 2000 + value : 1900 + value;
+    if (value == 0) return std::nullopt;
+    return value;
+}
+
+bool isRealDate(int year, int month, int day) {
+    if (year < 1 || month < 1 || month > 12 || day < 1) return false;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return day <= last;
+}
+
+int weekdayOf(int year, int month, int day) {
+    // Sakamoto's method on the proleptic Gregorian calendar; 0 = Sunday.
+    static constexpr int t[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3) year -= 1;
+    return (year + year / 4 - year / 100 + year / 400 + t[month - 1] + day) % 7;
+}
+
+std::optional<int> typedWeekday(std::string_view yearText, std::string_view month2, std::string_view day2) {
+    auto year = typedYear(yearText);
+    if (!year || month2.size() != 2 || day2.size() != 2 || !isDigitsOnly(month2) || !isDigitsOnly(day2))
+        return std::nullopt;
+    int month = (month2[0] - '0') * 10 + (month2[1] - '0');
+    int day = (day2[0] - '0') * 10 + (day2[1] - '0');
+    if (!isRealDate(*year, month, day)) return std::nullopt;
+    return weekdayOf(*year, month, day);
+}
+
+std::string decimalTimeText(std::string_view hourText, std::string_view minuteText, std::string_view previous) {
+    if (minuteText == "00") return std::string(hourText) + ".00";
+    if (minuteText == "30") return std::string(hourText) + ".5";
+    return std::string(previous);
+}
+
+std::string playTimeText(std::string_view startTimeText, std::string_view endTimeText) {
+    // Single precision on purpose: the caption is the difference of two floats.
+    float start = static_cast<float>(leadingNumber(startTimeText));
+    float end = static_cast<float>(leadingNumber(endTimeText));
+    return formatFixed(static_cast<double>(end - start), 1);
+}
+
+bool playTimeUsable(std::string_view playTime) {
+    if (playTime.empty() || playTime == "0" || playTime == "0.0") return false;
+    return numberOrZero(playTime) != 0.0;
+}
+
+Figure figureOf(double yen) {
+    return Figure{formatGrouped(yen), yen > -1 ? TextColour::Black : TextColour::Red};
+}
+
+double balanceOf(std::string_view tousiText, std::string_view kaisyuText) {
+    return leadingNumber(kaisyuText) - leadingNumber(tousiText);
+}
+
+std::string storedMonthDay(std::string_view text) {
+    if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') return "0" + std::string(text);
+    return std::string(text);
+}
+
+std::string storedStartHour(std::string_view text) {
+    if (text == "9") return "09";
+    return std::string(text);
+}
+
+std::string storedAmount(std::string_view text) {
+    if (text.empty()) return {};
+    return formatPlain(leadingNumber(text));
+}
+
+std::string storedMachineNo(std::string_view text) {
+    if (text.empty()) return "?";
+    return formatPlain(leadingNumber(text));
+}
+
+std::string storedName(std::string_view text) {
+    if (text.empty()) return std::string(kUnknownName);
+    return std::string(text);
+}
+
+std::string storedBalance(std::string_view text) {
+    if (auto v = parseNumber(text)) return formatGrouped(*v);
+    return std::string(text);
+}
+
+std::string unstorableTextProblem(std::string_view text) {
+    if (text.find('"') != std::string_view::npos) return "「\"」は使えません。";
+    if (text.find_first_of("\r\n") != std::string_view::npos) return "改行は使えません。";
+    if (!isValidUtf8(text) || !utf8ToCp932(text)) return "保存できない文字が含まれています。";
+    return {};
+}
+
+}  // namespace tama::entry

@@ -1,0 +1,107 @@
+#pragma once
+// The arithmetic and input rules of the daily entry form as plain functions of
+// box texts: play time from start and end in half-hour steps, balance and
+// hourly rate with their formats and colours, the keystroke rules, and the text
+// forms in which box values are stored in a DailyRecord. EntryModel strings
+// these together; everything here is stateless.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "entry/entry_model.h"
+
+namespace tama::entry {
+
+// --- Keystroke rules -------------------------------------------------------
+
+// True when every character is an ASCII digit "0".."9" (an empty text is true).
+bool isDigitsOnly(std::string_view text);
+
+// True for the boxes that are emptied when they hold anything but digits:
+// the date, hour, minute and money boxes and the machine number.
+bool isDigitBox(Box box);
+
+// True for the six boxes whose change makes the balance and rate stale.
+bool clearsRecalc(Box box);
+
+// The text a box keeps after its keystroke check: a minute "0" becomes "00";
+// a digit box holding any other character is emptied.
+std::string checkedText(Box box, std::string_view typed);
+
+// Month or day as the weekday rule reads it: a one-character text gets a
+// leading "0", a two-character text is taken unchanged, anything longer gives
+// nothing (the caller keeps the value it had before).
+std::optional<std::string> twoDigitForWeekday(std::string_view text);
+
+// The calendar year a typed year names. Four digits are the year itself
+// (2031 -> 2031); one or two digits use the two-digit window (00-29 -> 2000-2029,
+// 30-99 -> 1930-1999); three digits are the year as typed (203 -> 203). Nothing
+// for an empty text, non-digits, five digits or more, or year 0.
+std::optional<int> typedYear(std::string_view yearText);
+
+// True when year/month/day is a real day of the (proleptic) Gregorian calendar.
+bool isRealDate(int year, int month, int day);
+
+// Weekday number 0 (Sunday) .. 6 (Saturday) of a real date.
+int weekdayOf(int year, int month, int day);
+
+// The weekday (0 = "日" .. 6 = "土") of the date typed in the three date boxes,
+// with month and day already brought to two characters; nothing when the texts
+// do not form a real date.
+std::optional<int> typedWeekday(std::string_view yearText, std::string_view month2, std::string_view day2);
+
+// --- Live calculations -----------------------------------------------------
+
+// The decimal hour text of a time: hour + ".00" for minute "00", hour + ".5" for
+// minute "30"; any other minute keeps `previous`.
+std::string decimalTimeText(std::string_view hourText, std::string_view minuteText, std::string_view previous);
+
+// The play time caption: end minus start, both read as single-precision numbers,
+// formatted "#0.0". No wrap past midnight: 22.00 to 2.00 gives "-20.0".
+std::string playTimeText(std::string_view startTimeText, std::string_view endTimeText);
+
+// True when a play time caption can divide: not "", "0" or "0.0" (nor any other
+// text that reads as zero, which would divide by zero).
+bool playTimeUsable(std::string_view playTime);
+
+// A displayed figure: its "#,##0" text and colour (black above -1, else red).
+struct Figure {
+    std::string text;
+    TextColour colour;
+};
+Figure figureOf(double yen);
+
+// Balance in yen: value(money out) - value(money in).
+double balanceOf(std::string_view tousiText, std::string_view kaisyuText);
+
+// --- Text forms of a DailyRecord -------------------------------------------
+
+// Month and day: a leading "0" when the text is one of "1".."9", else as typed.
+std::string storedMonthDay(std::string_view text);
+// Start hour: "09" for exactly "9", else as typed.
+std::string storedStartHour(std::string_view text);
+// Money: empty for an empty box, else its numeric value as plain decimal text.
+std::string storedAmount(std::string_view text);
+// Machine number: "?" for an empty box, else its numeric value as plain decimal text.
+std::string storedMachineNo(std::string_view text);
+// Hall or machine name: "（不明）" for an empty box.
+std::string storedName(std::string_view text);
+// Balance: the box text read as a number (separators allowed) formatted "#,##0";
+// a text that is not a number is kept as it stands (an empty box stays empty).
+std::string storedBalance(std::string_view text);
+
+// --- Save checks -----------------------------------------------------------
+
+inline constexpr std::string_view kCommentTooLong = "コメントの文字数を50文字以内にして下さい。";
+inline constexpr std::string_view kCommentTitle = "ｴﾗｰ発生";
+inline constexpr std::string_view kHalfHourOnly = "遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。";
+inline constexpr std::string_view kInputErrorTitle = "入力ｴﾗｰ発生";
+inline constexpr std::string_view kBadDate = "日付を正しく入力して下さい。（年は西暦4桁）";
+inline constexpr int kCommentMaxChars = 50;
+
+// Why a box text cannot be written into a record file, or an empty text: a
+// double quote or a line break would break the line layout, and a character
+// that Shift-JIS cannot hold cannot be written at all.
+std::string unstorableTextProblem(std::string_view text);
+
+}  // namespace tama::entry

@@ -1,0 +1,53 @@
+#pragma once
+// The entry form's three commands without the window: save a new record
+// (登録), update the shown record (修正) and delete it (削除). Each runs its checks
+// first and then the store and list steps in the form's order. The window and
+// tamalog-cli add both call these, so a record saved from either is the same.
+//
+// File problems (a missing user folder, a damaged or unwritable file) are
+// thrown as FileError, a refused user name as std::invalid_argument; the
+// store never rewrites a file it could not read whole.
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "entry/entry_model.h"
+#include "storage/daily_record.h"
+#include "storage/master_lists.h"
+#include "storage/record_store.h"
+
+namespace tama {
+
+struct SaveResult {
+    std::optional<SaveRefusal> refusal;  // a check failed: nothing was written
+    DailyRecord record;                  // the record as written (DayFirst filled in)
+    std::int64_t yearTotal = 0;          // the year's total now in Year.txt, yen
+
+    bool saved() const { return !refusal; }
+};
+
+// The date of a new record must name a real day with a four-digit year: the year
+// names the YearFile (s<year>.sdb) and the month and day place the record in a
+// month. Refusal "日付を正しく入力して下さい。（年は西暦4桁）", title "入力ｴﾗｰ発生",
+// focus on the first wrong date box; nothing when the date is sound.
+std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model);
+
+// 登録: the save checks (EntryModel::checkSave, then the date check), then
+// DayFirstFor, AppendRecord, AddToHallList (cboHoll text), AddToMachineList
+// (cboK_type, cboKisyu texts), SortYearFile and UpdateYearTotal for the record's
+// year. The caller runs the model's tick beforehand (the form's timer does) and
+// reloads its views afterwards.
+SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_view user, const EntryModel& model);
+
+// 修正: the save checks, then fields 5-19 of record `curIndex` (1-based) of the
+// list are replaced by the values built from the boxes (the date of a stored
+// record never changes; DayFirst and the reserved fields stay), SaveYear and
+// UpdateYearTotal for the list's year. On a refusal or a failed write the list
+// keeps its old record. Throws std::out_of_range for an index outside the list.
+SaveResult updateRecord(RecordStore& store, YearRecordList& list, int curIndex, const EntryModel& model);
+
+// 削除 (after the user has confirmed): DeleteFromYear of record `index` (1-based),
+// then UpdateYearTotal for the list's year. Returns the new total, yen.
+std::int64_t deleteRecord(RecordStore& store, YearRecordList& list, int index);
+
+}  // namespace tama
