@@ -1,0 +1,97 @@
+#include "graph_series.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "shared/number_format.h"
+
+namespace tama {
+
+std::string_view periodText(GraphPeriod period) {
+    switch (period) {
+        case GraphPeriod::Day: return kPeriodDayText;
+        case GraphPeriod::Month: return kPeriodMonthText;
+        case GraphPeriod::Year: return kPeriodYearText;
+    }
+    return {};
+}
+
+std::optional<GraphPeriod> periodFromText(std::string_view text) {
+    if (text == kPeriodDayText) return GraphPeriod::Day;
+    if (text == kPeriodMonthText) return GraphPeriod::Month;
+    if (text == kPeriodYearText) return GraphPeriod::Year;
+    return std::nullopt;
+}
+
+std::string_view itemText(GraphItem item) {
+    return item == GraphItem::Balance ? kItemBalanceText : kItemWeekdayText;
+}
+
+std::optional<GraphItem> itemFromText(std::string_view text) {
+    if (text == kItemBalanceText) return GraphItem::Balance;
+    if (text == kItemWeekdayText) return GraphItem::Weekday;
+    return std::nullopt;
+}
+
+int weekdayChartIndex(std::string_view youbi) {
+    for (size_t i = 0; i < kWeekdayChartOrder.size(); ++i)
+        if (kWeekdayChartOrder[i] == youbi) return static_cast<int>(i);
+    return -1;
+}
+
+TitleOptions TitleOptions::from(const OptionSet& options) {
+    TitleOptions t;
+    t.chartTitle = flagValue(options.chkG1Value, false);
+    t.yAxisTitle = flagValue(options.chkG2Value, true);
+    t.xAxisTitle = flagValue(options.chkG3Value, true);
+    return t;
+}
+
+std::optional<std::string> yearOfFileName(std::string_view name) {
+    if (name.size() < 6) return std::nullopt;  // "s" + at least one digit + ".sdb"
+    if (name.front() != 's' && name.front() != 'S') return std::nullopt;
+    if (!equalsNoCase(name.substr(name.size() - 4), ".sdb")) return std::nullopt;
+    std::string_view year = name.substr(1, name.size() - 5);
+    for (char c : year)
+        if (c < '0' || c > '9') return std::nullopt;
+    return std::string(year);
+}
+
+std::vector<YearFileEntry> listYearFiles(const RecordStore& store, std::string_view user) {
+    std::vector<YearFileEntry> files;
+    if (!userNameProblem(user).empty()) return files;
+    const fs::path folder = store.UserFolder(user);
+    for (const auto& name : store.yearFileNames(user))
+        if (auto year = yearOfFileName(name)) files.push_back({folder / name, std::move(*year)});
+    return files;
+}
+
+std::string yearSpanText(const std::vector<YearFileEntry>& files) {
+    if (files.empty()) return {};
+    if (files.size() == 1) return files.front().year;
+    std::vector<std::int32_t> keys(files.size()), pos(files.size());
+    for (size_t k = 0; k < files.size(); ++k) {
+        keys[k] = toInt32(leadingNumber(files[k].year));
+        pos[k] = static_cast<std::int32_t>(k);
+    }
+    SortByKey(keys, pos);
+    return files[static_cast<size_t>(pos.front())].year + "-" + files[static_cast<size_t>(pos.back())].year;
+}
+
+std::string allYearsTitle(std::string_view head, const std::vector<YearFileEntry>& files) {
+    std::string span = yearSpanText(files);
+    if (span.empty()) return std::string(head);
+    return std::string(head) + " （" + span + "年度）";
+}
+
+std::string plainValueText(double value) {
+    if (value == std::floor(value)) return formatPlain(value);
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
+std::string dataLabelText(double value) { return formatFixed(value, 0); }
+
+}  // namespace tama
