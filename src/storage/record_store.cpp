@@ -37,6 +37,20 @@ std::int32_t dateSortKey(const DailyRecord& r) {
     return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
 }
 
+// A total as a whole number; figures beyond the 64-bit range (only a damaged file
+// holds them) are clamped instead of overflowing.
+std::int64_t wholeTotal(double v) {
+    double r = roundHalfEven(v);
+    if (!(r == r)) return 0;
+    if (r >= 9.2e18) return INT64_MAX;
+    if (r <= -9.2e18) return INT64_MIN;
+    return static_cast<std::int64_t>(r);
+}
+
+// A field that holds a double quote or a line end would not read back as the
+// same record: the quote ends the field early, the line end splits the line.
+bool fieldWritable(std::string_view f) { return f.find_first_of("\"\r\n") == std::string_view::npos; }
+
 }  // namespace
 
 std::string userNameProblem(std::string_view name) {
@@ -47,6 +61,14 @@ std::string userNameProblem(std::string_view name) {
         if (c == '/' || c == '\\') return "利用者名に「/」「\\」は使えません。";
     }
     if (!isValidUtf8(name) || !utf8ToCp932(name)) return "利用者名に使えない文字が含まれています。";
+    return {};
+}
+
+std::string yearTextProblem(std::string_view year) {
+    for (unsigned char c : year) {
+        if (c < 0x20 || c == 0x7F) return "年に制御文字は使えません。";
+        if (c == '/' || c == '\\' || c == '"') return "年に「/」「\\」「\"」は使えません。";
+    }
     return {};
 }
 
@@ -67,15 +89,19 @@ void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions)
 }
 
 std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint) {
-    std::vector<DailyRecord> out;
     auto bytes = readFileBytes(path);
     if (fingerprint) *fingerprint = bytes ? fingerprintOf(*bytes) : 0;
-    if (!bytes) return out;
+    if (!bytes) return {};
+    return decodeYearFile(*bytes, path);
+}
+
+std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
+    std::vector<DailyRecord> out;
     // CP932 trail bytes are never CR, LF, '"' or ',', so the whole file can be
     // decoded at once and split afterwards.
-    auto text = cp932ToUtf8(*bytes);
+    auto text = cp932ToUtf8(bytes);
     if (!text)
-        throw FileError(path, firstUndecodableLine(*bytes), "Shift-JIS として読めない文字があります");
+        throw FileError(path, firstUndecodableLine(bytes), "Shift-JIS として読めない文字があります");
     out.reserve(text->size() / 150 + 1);
     forEachLine(*text, [&](int no, std::string_view line) {
         if (isBlank(line)) return;
@@ -90,8 +116,11 @@ std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* finge
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {
     std::string text;
     text.reserve(records.size() * 170);
-    for (const auto& r : records) {
-        text += formatRecordLine(r);
+    for (size_t i = 0; i < records.size(); ++i) {
+        for (const std::string* f : records[i].fields())
+            if (!fieldWritable(*f))
+                throw FileError(path, static_cast<int>(i + 1), "項目に「\"」や改行は書けません");
+        text += formatRecordLine(records[i]);
         text += "\r\n";
     }
     if (auto bytes = utf8ToCp932(text)) return *bytes;
@@ -112,6 +141,8 @@ fs::path RecordStore::UserFolder(std::string_view user) const {
 }
 
 fs::path RecordStore::YearFilePath(std::string_view user, std::string_view year) const {
+    std::string problem = yearTextProblem(year);
+    if (!problem.empty()) throw std::invalid_argument(problem);
     return findNoCase(UserFolder(user), "s" + std::string(year) + ".sdb");
 }
 
@@ -195,22 +226,24 @@ void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
                                 std::to_string(list.count()));
     fs::path path = YearFilePath(list.user, list.year);
     requireUnchanged(path, list);
+    // The list changes only after the file is written, so a failed write leaves
+    // list and file alike.
     std::vector<DailyRecord> kept;
     kept.reserve(list.records.size());
     std::string removedKey, removedFirst;
     bool promoted = false;
     for (int l = 1; l <= list.count(); ++l) {
-        DailyRecord& r = list.record(l);
+        const DailyRecord& r = list.record(l);
         if (l == index) {
             removedKey = r.DateKey;
             removedFirst = r.DayFirst;
             continue;
         }
+        kept.push_back(r);
         if (!promoted && removedFirst == "1" && r.DateKey == removedKey && r.DayFirst == "2") {
-            r.DayFirst = "1";
+            kept.back().DayFirst = "1";
             promoted = true;
         }
-        kept.push_back(r);
     }
     std::string bytes = encodeYearFile(kept, path);
     writeFileAtomic(path, bytes);
@@ -234,7 +267,7 @@ std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const 
             throw FileError(path, no, "「\"年\",合計」の形ではありません");
         auto total = parseNumber(line.substr(close + 2));
         if (!total) throw FileError(path, no, "合計が数値ではありません");
-        out.push_back({std::string(line.substr(1, close - 1)), static_cast<std::int64_t>(roundHalfEven(*total))});
+        out.push_back({std::string(line.substr(1, close - 1)), wholeTotal(*total)});
     });
     return out;
 }
@@ -243,7 +276,7 @@ std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_vie
     double total = 0;
     for (const auto& r : readYearFile(YearFilePath(user, year)))
         total = roundHalfEven(total + numberOrZero(r.Syusi));
-    const auto sum = static_cast<std::int64_t>(total);
+    const auto sum = wholeTotal(total);
 
     fs::path path = yearTotalPath(user);
     auto lines = LoadYearTotals(user);

@@ -52,11 +52,23 @@ std::string userNameProblem(std::string_view name);
 // key come out in the order this procedure gives, not in input order.
 void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions);
 
+// Why a year text cannot name a YearFile, or an empty text when it can. Refused:
+// path separators, double quotes and control characters (the year becomes part of a
+// file name and is written in quotes into Year.txt).
+std::string yearTextProblem(std::string_view year);
+
 // Reads the records of one YearFile (missing file: none). Blank lines are skipped.
+// Throws FileError naming the file and line for a line that is not 24 quoted
+// fields or bytes that are not CP932.
 std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint = nullptr);
 
+// The records held by the bytes of a YearFile; `path` only names the file in errors.
+// Same rules as readYearFile.
+std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path);
+
 // The bytes of a YearFile holding these records (CP932, CR LF). Throws FileError
-// naming `path` when a field cannot be written in CP932.
+// naming `path` and the record's line when a field cannot be written in CP932 or
+// holds a double quote, CR or LF (the line could not be read back).
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path);
 
 class RecordStore {
@@ -72,6 +84,7 @@ public:
     fs::path UserFolder(std::string_view user) const;
 
     // The user's YearFile of a year: found without regard to case, else Data/<user>/s<year>.sdb.
+    // Throws std::invalid_argument when the user name or the year text is refused.
     fs::path YearFilePath(std::string_view user, std::string_view year) const;
 
     // Data/<user>/Year.txt (found without regard to case).

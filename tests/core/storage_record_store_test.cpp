@@ -1,0 +1,372 @@
+// The record store against real files: CP932 bytes, CR LF, the insert / sort /
+// delete rules with their DayFirst marks, the year totals, and the refusals that
+// keep a damaged or foreign file from being overwritten.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "storage/record_store.h"
+#include "test_support.h"
+
+namespace tama {
+namespace {
+
+using test::dataFile;
+using test::fileBytes;
+using test::fileText;
+using test::putBytes;
+using test::sjis;
+using test::TempFolder;
+
+// A record of `date` ("2003/05/01") with balance `syusi`; `come` tells records apart.
+DailyRecord rec(const std::string& date, const std::string& syusi, const std::string& come = "",
+                const std::string& dayFirst = "1") {
+    DailyRecord r;
+    r.DateKey = date;
+    r.Nen = date.substr(0, 4);
+    r.Tuki = date.substr(5, 2);
+    r.Hi = date.substr(8, 2);
+    r.Youbi = "木";
+    r.Holl = "駅前ホール";
+    r.Z1_1 = "10";
+    r.Z1_2 = "00";
+    r.Z2_1 = "18";
+    r.Z2_2 = "00";
+    r.T_tim = "8.0";
+    r.Tousi = "15000";
+    r.Kaisyu = "30000";
+    r.Zikyu = "1,875";
+    r.Syusi = syusi;
+    r.K_no = "12";
+    r.K_type = "ＣＲ機";
+    r.Kisyu = "（不明）";
+    r.Come = come;
+    r.DayFirst = dayFirst;
+    return r;
+}
+
+// The save command's calls in their order: DayFirstFor, AppendRecord, SortYearFile,
+// UpdateYearTotal.
+void insert(RecordStore& store, const std::string& user, DailyRecord r) {
+    r.DayFirst = store.DayFirstFor(user, r.Nen, r.Tuki, r.Hi);
+    store.AppendRecord(user, r);
+    store.SortYearFile(user, r.Nen);
+    store.UpdateYearTotal(user, r.Nen);
+}
+
+std::vector<std::string> comments(const std::vector<DailyRecord>& records) {
+    std::vector<std::string> out;
+    for (const auto& r : records) out.push_back(r.Come + ":" + r.DayFirst);
+    return out;
+}
+
+class RecordStoreTest : public ::testing::Test {
+protected:
+    TempFolder tmp;
+    fs::path userDir = tmp.makeUser("太郎");
+    RecordStore store{tmp.path()};
+    const std::string user = "太郎";
+};
+
+TEST_F(RecordStoreTest, ReadsRealCp932FileAndWritesItBackByteForByte) {
+    const std::string original = fileBytes(dataFile("s2003.sdb"));
+    putBytes(userDir / "s2003.sdb", original);
+
+    YearRecordList list = store.LoadYear(user, "2003");
+    ASSERT_EQ(list.count(), 5);
+    EXPECT_EQ(list.record(1).Holl, "駅前ホール");
+    EXPECT_EQ(list.record(2).Syusi, "-3,500");
+    EXPECT_EQ(list.record(2).K_no, "?");
+    EXPECT_EQ(list.record(2).DayFirst, "2");
+    // 0x5C as second byte (ソ, 表) must not be taken for a backslash.
+    EXPECT_EQ(list.record(3).Holl, "ソフィア表町");
+    // CP932 0x8160 is the full-width tilde, not the wave dash of plain Shift-JIS.
+    EXPECT_EQ(list.record(3).Come, "出ない～");
+    EXPECT_EQ(list.record(4).Come, "①番台");
+    EXPECT_EQ(list.record(5).Come, "ﾃｽﾄ ﾒﾓ");
+    EXPECT_EQ(list.record(5).Tousi, "");
+    EXPECT_EQ(list.record(5).Reserve4, "");
+
+    store.SaveYear(list);
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), original);
+}
+
+TEST_F(RecordStoreTest, FirstInsertCreatesTheYearFileAndTheTotal) {
+    insert(store, user, rec("2003/05/01", "15,000"));
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"),
+              sjis("\"2003/05/01\",\"2003\",\"05\",\"01\",\"木\",\"駅前ホール\",\"10\",\"00\",\"18\",\"00\","
+                   "\"8.0\",\"15000\",\"30000\",\"1,875\",\"15,000\",\"12\",\"ＣＲ機\",\"（不明）\",\"\",\"1\","
+                   "\"\",\"\",\"\",\"\"\n"));
+    EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2003\",15000\r\n");
+}
+
+TEST_F(RecordStoreTest, InsertMarksSecondRecordOfADateAndSortsEarlierDatesFirst) {
+    insert(store, user, rec("2003/05/10", "1,000", "a"));
+    insert(store, user, rec("2003/05/10", "-3,500", "b"));
+    insert(store, user, rec("2003/04/30", "500", "c"));
+    insert(store, user, rec("2003/05/11", "0", "d"));
+    // c is swapped from the end to the front, which puts b before a: the "2"
+    // record of 05/10 now stands before its "1" record.
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
+              (std::vector<std::string>{"c:1", "b:2", "a:1", "d:1"}));
+    EXPECT_EQ(store.DayFirstFor(user, "2003", "05", "10"), "2");
+    EXPECT_EQ(store.DayFirstFor(user, "2003", "05", "12"), "1");
+    EXPECT_EQ(store.DayFirstFor(user, "2004", "05", "10"), "1");  // no file
+    EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -2000}}));
+}
+
+TEST_F(RecordStoreTest, SortLeavesAOneRecordFileUntouched) {
+    // LF-only line end: any rewrite would turn it into CR LF.
+    const std::string bytes = sjis(formatRecordLine(rec("2003/05/01", "0"))).append("\n");
+    putBytes(userDir / "s2003.sdb", bytes);
+    store.SortYearFile(user, "2003");
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
+}
+
+TEST(SortByKeyTest, EqualKeysComeOutInSelectionSortOrderNotInputOrder) {
+    std::vector<std::int32_t> keys{2, 1, 2, 1}, pos{1, 2, 3, 4};
+    SortByKey(keys, pos);
+    EXPECT_EQ(keys, (std::vector<std::int32_t>{1, 1, 2, 2}));
+    EXPECT_EQ(pos, (std::vector<std::int32_t>{2, 4, 3, 1}));
+
+    // A stable sort would keep 1 before 3; the selection sort swaps them.
+    std::vector<std::int32_t> stable{1, 2, 3, 4};
+    std::vector<std::int32_t> in{2, 1, 2, 1};
+    std::stable_sort(stable.begin(), stable.end(), [&](int a, int b) { return in[a - 1] < in[b - 1]; });
+    EXPECT_NE(pos, stable);
+
+    std::vector<std::int32_t> none, noneCompanions;
+    SortByKey(none, noneCompanions);  // n = 0 does nothing
+}
+
+TEST_F(RecordStoreTest, SortYearFileOrdersEqualDatesAsTheSelectionSortDoes) {
+    putBytes(userDir / "s2003.sdb",
+             encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C"),
+                             rec("2003/05/01", "0", "D")},
+                            "s2003.sdb"));
+    store.SortYearFile(user, "2003");
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
+              (std::vector<std::string>{"B:1", "D:1", "C:1", "A:1"}));
+}
+
+TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
+    putBytes(userDir / "s2003.sdb",
+             encodeYearFile({rec("2003/05/01", "100", "x", "1"), rec("2003/05/01", "200", "y", "2"),
+                             rec("2003/05/02", "300", "z", "1"), rec("2003/05/01", "400", "w", "2")},
+                            "s2003.sdb"));
+    YearRecordList list = store.LoadYear(user, "2003");
+    store.DeleteFromYear(list, 1);
+    const std::vector<std::string> expected{"y:1", "z:1", "w:2"};
+    EXPECT_EQ(comments(list.records), expected);
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), expected);
+}
+
+TEST_F(RecordStoreTest, DeletingAfterASecondRecordPromotesNothing) {
+    // After the selection sort the "2" record of a date can stand before its "1".
+    putBytes(userDir / "s2003.sdb",
+             encodeYearFile({rec("2003/05/01", "0", "y", "2"), rec("2003/05/01", "0", "x", "1"),
+                             rec("2003/05/03", "0", "v", "2")},
+                            "s2003.sdb"));
+    YearRecordList list = store.LoadYear(user, "2003");
+    store.DeleteFromYear(list, 2);
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"y:2", "v:2"}));
+
+    // Deleting a "2" record promotes nobody either.
+    store.DeleteFromYear(list, 1);
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"v:2"}));
+    EXPECT_THROW(store.DeleteFromYear(list, 2), std::out_of_range);
+    EXPECT_THROW(store.DeleteFromYear(list, 0), std::out_of_range);
+}
+
+TEST_F(RecordStoreTest, DeletingTheLastRecordLeavesAnEmptyFileAndATotalOfZero) {
+    insert(store, user, rec("2003/05/01", "-3,500"));
+    EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -3500}}));
+    YearRecordList list = store.LoadYear(user, "2003");
+    store.DeleteFromYear(list, 1);
+    store.UpdateYearTotal(user, "2003");
+    ASSERT_TRUE(fs::exists(userDir / "s2003.sdb"));
+    EXPECT_EQ(fs::file_size(userDir / "s2003.sdb"), 0u);
+    EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2003\",0\r\n");
+}
+
+TEST_F(RecordStoreTest, YearTotalsAreReplacedAddedAndSortedByYear) {
+    putBytes(userDir / "Year.txt", "\"2004\",100\r\n\"2002\",-48000\r\n\"2003\",999\r\n");
+    putBytes(userDir / "s2003.sdb", fileBytes(dataFile("s2003.sdb")));
+    EXPECT_EQ(store.UpdateYearTotal(user, "2003"), 15000 - 3500 - 10000 + 25000 + 0);
+    EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2002\",-48000\r\n\"2003\",26500\r\n\"2004\",100\r\n");
+
+    // A year without a line gets one, in its place by year; no YearFile counts as 0.
+    store.UpdateYearTotal(user, "1999");
+    EXPECT_EQ(fileText(userDir / "Year.txt"), "\"1999\",0\n\"2002\",-48000\n\"2003\",26500\n\"2004\",100\n");
+}
+
+TEST_F(RecordStoreTest, FileNamesAreFoundWithoutRegardToCase) {
+    putBytes(userDir / "S2003.SDB", encodeYearFile({rec("2003/05/01", "1,000", "old")}, "x"));
+    putBytes(userDir / "YEAR.TXT", "\"2003\",1000\r\n");
+    insert(store, user, rec("2003/04/01", "500", "new"));
+    EXPECT_FALSE(fs::exists(userDir / "s2003.sdb"));
+    EXPECT_FALSE(fs::exists(userDir / "Year.txt"));
+    EXPECT_EQ(comments(decodeYearFile(fileBytes(userDir / "S2003.SDB"), "x")),
+              (std::vector<std::string>{"new:1", "old:1"}));
+    EXPECT_EQ(fileBytes(userDir / "YEAR.TXT"), "\"2003\",1500\r\n");
+
+    // The user folder and Data itself are found the same way.
+    RecordStore other{tmp.path()};
+    tmp.makeUser("Hanako");
+    EXPECT_EQ(other.UserFolder("HANAKO"), tmp.path() / "Data" / "Hanako");
+}
+
+TEST_F(RecordStoreTest, BlankLinesAreSkippedAndCountedInLineNumbers) {
+    std::string line = sjis(formatRecordLine(rec("2003/05/01", "0")) + "\n");
+    putBytes(userDir / "s2003.sdb", line + "\r\n  \r\n" + line + "\"2003/05/02\"\r\n");
+    try {
+        store.LoadYear(user, "2003");
+        FAIL() << "a line of one field was accepted";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.line(), 5);
+        EXPECT_EQ(e.file().filename(), "s2003.sdb");
+    }
+    putBytes(userDir / "s2003.sdb", line + "\r\n  \r\n" + line + "\r\n");
+    EXPECT_EQ(store.LoadYear(user, "2003").count(), 2);
+}
+
+// Every writer of a YearFile refuses a file it could not read whole, and leaves it
+// and Year.txt as they were.
+TEST_F(RecordStoreTest, DamagedYearFileIsReportedAndNeverRewritten) {
+    struct Case {
+        const char* file;
+        int line;
+    };
+    for (Case c : {Case{"bad_line.sdb", 4}, Case{"bad_bytes.sdb", 2}}) {
+        SCOPED_TRACE(c.file);
+        const std::string damaged = fileBytes(dataFile(c.file));
+        putBytes(userDir / "s2003.sdb", damaged);
+        putBytes(userDir / "Year.txt", "\"2003\",123\r\n");
+        YearRecordList handMade;
+        handMade.user = user;
+        handMade.year = "2003";
+        handMade.records = {rec("2003/05/01", "0")};
+
+        try {
+            store.LoadYear(user, "2003");
+            FAIL() << "damaged file was read";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.line(), c.line);
+            EXPECT_EQ(e.file(), userDir / "s2003.sdb");
+            EXPECT_NE(std::string(e.what()).find("s2003.sdb"), std::string::npos);
+        }
+        EXPECT_THROW(store.DayFirstFor(user, "2003", "05", "01"), FileError);
+        EXPECT_THROW(store.AppendRecord(user, rec("2003/06/01", "0")), FileError);
+        EXPECT_THROW(store.SortYearFile(user, "2003"), FileError);
+        EXPECT_THROW(store.DeleteFromYear(handMade, 1), FileError);
+        EXPECT_THROW(store.SaveYear(handMade), FileError);
+        EXPECT_THROW(store.UpdateYearTotal(user, "2003"), FileError);
+        EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), damaged);
+        EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2003\",123\r\n");
+    }
+}
+
+TEST_F(RecordStoreTest, FailedRewriteLeavesFileAndListAsTheyWere) {
+    putBytes(userDir / "s2003.sdb",
+             encodeYearFile({rec("2003/05/01", "0", "x", "1"), rec("2003/05/01", "0", "y", "2")}, "x"));
+    const std::string before = fileBytes(userDir / "s2003.sdb");
+    YearRecordList list = store.LoadYear(user, "2003");
+    fs::create_directory(userDir / "s2003.sdb.tmp~");  // the temporary file cannot be made
+
+    EXPECT_THROW(store.AppendRecord(user, rec("2003/05/02", "0")), FileError);
+    EXPECT_THROW(store.SortYearFile(user, "2003"), FileError);
+    EXPECT_THROW(store.DeleteFromYear(list, 1), FileError);
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), before);
+    EXPECT_EQ(comments(list.records), (std::vector<std::string>{"x:1", "y:2"}));
+
+    fs::remove(userDir / "s2003.sdb.tmp~");
+    store.DeleteFromYear(list, 1);
+    EXPECT_EQ(comments(list.records), (std::vector<std::string>{"y:1"}));
+}
+
+TEST_F(RecordStoreTest, FieldsThatWouldNotReadBackAreRefused) {
+    insert(store, user, rec("2003/05/01", "0", "ok"));
+    const std::string before = fileBytes(userDir / "s2003.sdb");
+    for (const char* come : {"say \"hi\"", "two\r\nlines", "lf\n"}) {
+        SCOPED_TRACE(come);
+        EXPECT_THROW(store.AppendRecord(user, rec("2003/05/02", "0", come)), FileError);
+    }
+    DailyRecord euro = rec("2003/05/02", "0", "€100");  // no CP932 code
+    EXPECT_THROW(store.AppendRecord(user, euro), FileError);
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), before);
+}
+
+TEST_F(RecordStoreTest, ListIsNotWrittenOverAFileChangedSinceLoading) {
+    insert(store, user, rec("2003/05/01", "0", "a"));
+    YearRecordList list = store.LoadYear(user, "2003");
+    insert(store, user, rec("2003/05/02", "0", "b"));  // written by another window
+    list.record(1).Come = "edited";
+    EXPECT_THROW(store.SaveYear(list), FileError);
+    EXPECT_THROW(store.DeleteFromYear(list, 1), FileError);
+    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"a:1", "b:1"}));
+}
+
+TEST_F(RecordStoreTest, NamesThatWouldLeaveTheDataFolderAreRefused) {
+    for (std::string bad : std::vector<std::string>{"", ".", "..", "a/b", "a\\b", "../太郎", "tab\tname",
+                                                    std::string("nul\0x", 5), "del\x7f", "bad\xff utf8"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(userNameProblem(bad).empty());
+        EXPECT_THROW(store.UserFolder(bad), std::invalid_argument);
+        EXPECT_THROW(store.AppendRecord(bad, rec("2003/05/01", "0")), std::invalid_argument);
+    }
+    for (std::string bad : std::vector<std::string>{"../2003", "20/03", "2003\\", "20\"03", "2003\n"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(store.YearFilePath(user, bad), std::invalid_argument);
+        DailyRecord r = rec("2003/05/01", "0");
+        r.Nen = bad;
+        EXPECT_THROW(store.AppendRecord(user, r), std::invalid_argument);
+    }
+    EXPECT_TRUE(userNameProblem("山田 太郎").empty());
+    EXPECT_TRUE(userNameProblem("a..b").empty());
+    // Nothing was written anywhere under the program folder but the user folder.
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(tmp.path() / "Data"), {}), 1);
+}
+
+TEST_F(RecordStoreTest, AppendingForAUserWithoutFolderCreatesNothing) {
+    EXPECT_THROW(store.AppendRecord("次郎", rec("2003/05/01", "0")), FileError);
+    EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "次郎"));
+    // A missing YearFile reads as an empty year.
+    EXPECT_EQ(store.LoadYear("次郎", "2003").count(), 0);
+    EXPECT_TRUE(store.LoadYearTotals("次郎").empty());
+}
+
+TEST_F(RecordStoreTest, ListsYearFilesAndUsers) {
+    putBytes(userDir / "s2004.sdb", "");
+    putBytes(userDir / "S2003.SDB", "");
+    putBytes(userDir / "holl.dat", "");
+    putBytes(userDir / ".sdb", "");
+    fs::create_directory(userDir / "s2005.sdb");
+    EXPECT_EQ(store.yearFileNames(user), (std::vector<std::string>{"S2003.SDB", "s2004.sdb"}));
+    tmp.makeUser("Hanako");
+    putBytes(tmp.path() / "Data" / "stray.txt", "");
+    EXPECT_EQ(store.userNames(), (std::vector<std::string>{"Hanako", "太郎"}));
+}
+
+TEST(RecordLineTest, ParsesExactlyTwentyFourQuotedFields) {
+    const std::string good = formatRecordLine(rec("2003/05/01", "-3,500", "a,b"));
+    auto r = parseRecordLine(good);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->Come, "a,b");  // a comma inside quotes is text
+    EXPECT_EQ(*r, rec("2003/05/01", "-3,500", "a,b"));
+
+    std::string cut = good.substr(0, good.rfind(','));                 // 23 fields
+    std::string extra = good + ",\"\"";                                // 25 fields
+    std::string spaced = "\"2003/05/01\", " + good.substr(13);         // space before a field
+    std::string unclosed = good.substr(0, good.size() - 1);            // last quote missing
+    std::string trailing = good + " ";
+    for (const std::string& bad : {cut, extra, spaced, unclosed, trailing, std::string(), std::string("\"\"")}) {
+        SCOPED_TRACE(bad);
+        std::string why;
+        EXPECT_FALSE(parseRecordLine(bad, &why));
+        EXPECT_FALSE(why.empty());
+    }
+}
+
+}  // namespace
+}  // namespace tama
