@@ -17,33 +17,50 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-// The lines of the file as raw CP932 bytes (empty when missing or unreadable).
-std::vector<std::string> readLines(const fs::path& path) {
+// The lines of the file as raw CP932 bytes: none when the file is missing,
+// nothing at all when it exists but cannot be read.
+std::optional<std::vector<std::string>> readLines(const fs::path& path) {
     std::vector<std::string> lines;
     std::optional<std::string> bytes;
     try {
         bytes = readFileBytes(path);
     } catch (const FileError&) {
-        return lines;
+        return std::nullopt;
     }
     if (!bytes) return lines;
     forEachLine(*bytes, [&](int, std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
-// The section name of a "[name]" line, or nothing.
-std::optional<std::string_view> sectionOf(std::string_view line) {
-    std::string_view t = trim(line);
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return trim(t.substr(1, t.size() - 2));
+// Lines are kept as raw bytes so that a rewrite leaves every other line exactly as
+// it was. The characters that give a line its shape ('=', quotes, spaces) lie below
+// 0x40 and are never the second byte of a double-byte character, so they can be
+// found in the raw bytes; names are compared only after decoding, because a second
+// byte can look like a letter or like "]".
+
+// The section name (UTF-8) of a "[name]" line, or nothing.
+std::optional<std::string> sectionOf(std::string_view rawLine) {
+    auto text = cp932ToUtf8(rawLine);
+    if (!text) return std::nullopt;
+    std::string_view t = trim(*text);
+    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return std::string(trim(t.substr(1, t.size() - 2)));
     return std::nullopt;
 }
 
-// Splits a "key=value" line; nothing when the line has no "=".
-std::optional<std::pair<std::string_view, std::string_view>> keyOf(std::string_view line) {
-    size_t eq = line.find('=');
+// True when the line has an "=".
+bool isKeyLine(std::string_view rawLine) { return rawLine.find('=') != std::string_view::npos; }
+
+// The raw value bytes of a "key=value" line whose key equals `key` (UTF-8, without
+// regard to letter case), or nothing.
+std::optional<std::string_view> valueOfKey(std::string_view rawLine, std::string_view key) {
+    size_t eq = rawLine.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return std::make_pair(trim(line.substr(0, eq)), line.substr(eq + 1));
+    auto name = cp932ToUtf8(trim(rawLine.substr(0, eq)));
+    if (!name || !equalsNoCase(*name, key)) return std::nullopt;
+    return rawLine.substr(eq + 1);
 }
+
+bool holdsLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 // Cuts CP932 bytes to at most n bytes without splitting a double-byte character.
 std::string_view cutCp932(std::string_view bytes, size_t n) {
@@ -64,19 +81,18 @@ std::string_view cutCp932(std::string_view bytes, size_t n) {
 SettingsFile::SettingsFile(fs::path path) : path_(std::move(path)) {}
 
 std::string SettingsFile::read(std::string_view section, std::string_view key) const {
-    auto sec = utf8ToCp932(section);
-    auto k = utf8ToCp932(key);
-    if (!sec || !k) return {};
+    auto lines = readLines(path_);
+    if (!lines) return {};
     bool inSection = false;
-    for (const auto& line : readLines(path_)) {
+    for (const auto& line : *lines) {
         if (auto s = sectionOf(line)) {
-            inSection = equalsNoCase(*s, *sec);
+            inSection = equalsNoCase(*s, section);
             continue;
         }
         if (!inSection) continue;
-        auto kv = keyOf(line);
-        if (!kv || !equalsNoCase(kv->first, *k)) continue;
-        std::string_view v = trim(kv->second);
+        auto raw = valueOfKey(line, key);
+        if (!raw) continue;
+        std::string_view v = trim(*raw);
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
             v = v.substr(1, v.size() - 2);
         v = cutCp932(v, kSettingsValueMaxBytes);
@@ -96,7 +112,16 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
     auto k = utf8ToCp932(key);
     auto v = utf8ToCp932(value);
     if (!sec || !k || !v) return false;
-    std::vector<std::string> lines = readLines(path_);
+    // A line end would split the entry into lines of its own; an "=" in the key or
+    // a "]" in the section would read back as another key or section.
+    if (holdsLineEnd(section) || holdsLineEnd(key) || holdsLineEnd(value) ||
+        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+        return false;
+    // A file that exists but cannot be read is left alone: rewriting it from
+    // nothing would lose every other setting.
+    auto read = readLines(path_);
+    if (!read) return false;
+    std::vector<std::string> lines = std::move(*read);
     const std::string newLine = *k + "=" + *v;
 
     // Find the section; within it replace the key or append after its last key line.
@@ -104,16 +129,16 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
     for (size_t i = 0; i < lines.size(); ++i) {
         if (auto s = sectionOf(lines[i])) {
             if (sectionLine && !keyLine) break;  // left our section
-            if (equalsNoCase(*s, *sec) && !sectionLine) {
+            if (equalsNoCase(*s, section) && !sectionLine) {
                 sectionLine = i;
                 insertAt = i + 1;
             }
             continue;
         }
         if (!sectionLine || keyLine) continue;
-        if (auto kv = keyOf(lines[i])) {
+        if (isKeyLine(lines[i])) {
             insertAt = i + 1;
-            if (equalsNoCase(kv->first, *k)) keyLine = i;
+            if (valueOfKey(lines[i], key)) keyLine = i;
         }
     }
     if (keyLine) {

@@ -1,7 +1,8 @@
 #pragma once
 // The settings file "tmrec.ini": sections of "key=value" lines, CP932, CR LF.
 // Section and key names match without regard to letter case; values are read
-// trimmed, without surrounding quotes, and cut to their first 1023 bytes.
+// trimmed, without surrounding quotes, and cut to their first 1023 bytes (one
+// byte less when the 1023rd byte would split a double-byte character).
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,8 +25,10 @@ public:
     std::string readOr(std::string_view section, std::string_view key, std::string_view fallback) const;
 
     // Sets the key, creating the file and the section when missing; every other
-    // line stays as it was. Returns false when the file could not be written
-    // (callers ignore this: settings are best effort).
+    // line stays as it was. Returns false when the file could not be written, when
+    // it exists but could not be read (it is then left untouched), or when a text
+    // holds CR or LF, the key "=" or the section "]" (callers ignore this: settings
+    // are best effort).
     bool write(std::string_view section, std::string_view key, std::string_view value);
 
 private:
