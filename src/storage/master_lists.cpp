@@ -11,6 +11,11 @@ namespace tama {
 namespace {
 
 std::string encodeLine(std::string_view a, std::string_view b, const fs::path& path) {
+    // A quote would end the field early and a line end split the line: the list
+    // could no longer be read, so such a name is refused before anything is written.
+    for (std::string_view f : {a, b})
+        if (f.find_first_of("\"\r\n") != std::string_view::npos)
+            throw FileError(path, 0, "「\"」や改行を含む名前は書けません");
     auto bytes = utf8ToCp932("\"" + std::string(a) + "\",\"" + std::string(b) + "\"\r\n");
     if (!bytes) throw FileError(path, 0, "Shift-JIS で書けない文字があります");
     return *bytes;
@@ -97,24 +102,28 @@ std::vector<std::string> MasterLists::LoadAllMachineNames(std::string_view user)
     return names;
 }
 
+// Both lists are read before either is written, so a damaged user list does not
+// leave the name added to the common list alone.
 void MasterLists::AddToHallList(std::string_view user, std::string_view name) {
     if (name.empty()) return;
-    for (const fs::path& path : {commonHallFile(), userHallFile(user)}) {
-        bool listed = false;
-        for (const auto& [n, one] : readPairFile(path))
-            if (n == name) listed = true;
-        if (!listed) appendPair(path, name, "1");
-    }
+    const fs::path paths[] = {commonHallFile(), userHallFile(user)};
+    bool listed[2] = {false, false};
+    for (int k = 0; k < 2; ++k)
+        for (const auto& [n, one] : readPairFile(paths[k]))
+            if (n == name) listed[k] = true;
+    for (int k = 0; k < 2; ++k)
+        if (!listed[k]) appendPair(paths[k], name, "1");
 }
 
 void MasterLists::AddToMachineList(std::string_view user, std::string_view type, std::string_view name) {
     if (name.empty()) return;
-    for (const fs::path& path : {commonMachineFile(), userMachineFile(user)}) {
-        bool listed = false;
-        for (const auto& [t, n] : readPairFile(path))
-            if (t == type && n == name) listed = true;
-        if (!listed) appendPair(path, type, name);
-    }
+    const fs::path paths[] = {commonMachineFile(), userMachineFile(user)};
+    bool listed[2] = {false, false};
+    for (int k = 0; k < 2; ++k)
+        for (const auto& [t, n] : readPairFile(paths[k]))
+            if (t == type && n == name) listed[k] = true;
+    for (int k = 0; k < 2; ++k)
+        if (!listed[k]) appendPair(paths[k], type, name);
 }
 
 AddResult MasterLists::AddHall(std::string_view user, std::string_view name) {
@@ -137,6 +146,9 @@ AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, 
 
 namespace {
 void deleteByName(const fs::path& path, bool nameIsSecond, std::string_view name, size_t limit) {
+    // A list that does not exist yet has nothing to delete; it is not created here.
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return;
     auto lines = readPairFile(path);
     std::vector<std::pair<std::string, std::string>> kept;
     for (auto& l : lines)

@@ -88,6 +88,10 @@ public:
     AddResult AddMachine(std::string_view user, std::string_view type, std::string_view name);
     // Remove every line with that name (a machine under every type). Throw
     // ListLimitError when more lines than the limit would remain; nothing is written then.
+    // A missing list stays missing.
+    //
+    // Every writer throws FileError when a name holds a double quote, CR or LF
+    // (the line could not be read back) or the file cannot be written.
     void DeleteHall(std::string_view user, std::string_view name);
     void DeleteMachine(std::string_view user, std::string_view name);
 

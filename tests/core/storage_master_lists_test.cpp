@@ -1,0 +1,171 @@
+// The hall and machine lists: what a saved record adds to the common and the
+// user's lists, the editors' adds and deletes with their limits, and the bytes
+// of the files.
+#include <gtest/gtest.h>
+
+#include "storage/master_lists.h"
+#include "shared/file_io.h"
+#include "test_support.h"
+
+namespace tama {
+namespace {
+
+using test::dataFile;
+using test::fileBytes;
+using test::putBytes;
+using test::sjis;
+using test::TempFolder;
+
+class MasterListsTest : public ::testing::Test {
+protected:
+    TempFolder tmp;
+    fs::path userDir = tmp.makeUser("太郎");
+    fs::path cbo = tmp.path() / "CboData";
+    MasterLists lists{tmp.path()};
+    const std::string user = "太郎";
+};
+
+TEST_F(MasterListsTest, SavedRecordAddsANewHallToBothListsOnce) {
+    lists.AddToHallList(user, "駅前ホール");
+    lists.AddToHallList(user, "ソフィア表町");
+    lists.AddToHallList(user, "駅前ホール");
+    const std::string expected = sjis("\"駅前ホール\",\"1\"\n\"ソフィア表町\",\"1\"\n");
+    EXPECT_EQ(fileBytes(cbo / "holl.dat"), expected);
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), expected);
+
+    // A hall known to the common list but new to this user goes to the user's list only.
+    fs::path hanako = tmp.makeUser("花子");
+    lists.AddToHallList("花子", "ソフィア表町");
+    EXPECT_EQ(fileBytes(cbo / "holl.dat"), expected);
+    EXPECT_EQ(fileBytes(hanako / "holl.dat"), sjis("\"ソフィア表町\",\"1\"\n"));
+}
+
+TEST_F(MasterListsTest, KnownMachineUnderAnotherTypeAddsASecondLine) {
+    lists.AddToMachineList(user, "ＣＲ機", "海物語");
+    lists.AddToMachineList(user, "時短機", "海物語");
+    lists.AddToMachineList(user, "ＣＲ機", "海物語");
+    const std::string expected = sjis("\"ＣＲ機\",\"海物語\"\n\"時短機\",\"海物語\"\n");
+    EXPECT_EQ(fileBytes(cbo / "Kisyu.dat"), expected);
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), expected);
+}
+
+TEST_F(MasterListsTest, EmptyNamesAddNothingEvenWhenTheListsAreMissing) {
+    lists.AddToHallList(user, "");
+    lists.AddToMachineList(user, "ＣＲ機", "");
+    EXPECT_EQ(lists.AddHall(user, ""), AddResult::EmptyName);
+    EXPECT_EQ(lists.AddMachine(user, "ＣＲ機", ""), AddResult::EmptyName);
+    EXPECT_TRUE(fs::is_empty(cbo));
+    EXPECT_TRUE(fs::is_empty(userDir));
+    EXPECT_TRUE(lists.LoadHallNames(user).empty());
+    EXPECT_TRUE(lists.LoadMachineNames(user, "ＣＲ機").empty());
+    EXPECT_TRUE(lists.LoadAllMachineNames(user).empty());
+}
+
+TEST_F(MasterListsTest, ListsAreFoundWithoutRegardToCase) {
+    putBytes(userDir / "Holl.dat", sjis("\"駅前ホール\",\"1\"\n"));
+    putBytes(cbo / "kisyu.dat", sjis("\"ＣＲ機\",\"海物語\"\n"));
+    lists.AddToHallList(user, "新台館");
+    lists.AddToMachineList(user, "ＣＲ機", "海物語");
+    EXPECT_FALSE(fs::exists(userDir / "holl.dat"));
+    EXPECT_EQ(fileBytes(userDir / "Holl.dat"), sjis("\"駅前ホール\",\"1\"\n\"新台館\",\"1\"\n"));
+    EXPECT_FALSE(fs::exists(cbo / "Kisyu.dat"));
+    EXPECT_EQ(lists.LoadHallNames(user), (std::vector<std::string>{"駅前ホール", "新台館"}));
+}
+
+TEST_F(MasterListsTest, ReadsRealListsInFileOrder) {
+    putBytes(userDir / "holl.dat", fileBytes(dataFile("holl.dat")));
+    putBytes(userDir / "kisyu.dat", fileBytes(dataFile("kisyu.dat")));
+    EXPECT_EQ(lists.LoadHallNames(user), (std::vector<std::string>{"駅前ホール", "ソフィア表町", "パーラー～ミナミ"}));
+    EXPECT_EQ(lists.LoadMachineNames(user, "ＣＲ機"), (std::vector<std::string>{"機種Ａ", "海物語"}));
+    EXPECT_EQ(lists.LoadMachineNames(user, "ｽﾛｯﾄ"), std::vector<std::string>{});  // exact text only
+    EXPECT_EQ(lists.LoadAllMachineNames(user), (std::vector<std::string>{"機種Ａ", "北斗", "海物語", "海物語"}));
+}
+
+TEST_F(MasterListsTest, EditorAddRefusesNamesAlreadyListed) {
+    EXPECT_EQ(lists.AddHall(user, "駅前ホール"), AddResult::Added);
+    EXPECT_EQ(lists.AddHall(user, "駅前ホール"), AddResult::Exists);
+    EXPECT_EQ(lists.AddHall(user, "駅前ﾎｰﾙ"), AddResult::Added);  // width matters
+    EXPECT_EQ(lists.AddMachine(user, "ＣＲ機", "海物語"), AddResult::Added);
+    EXPECT_EQ(lists.AddMachine(user, "スロット", "海物語"), AddResult::Exists);  // under any type
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), sjis("\"ＣＲ機\",\"海物語\"\n"));
+    EXPECT_FALSE(fs::exists(cbo / "holl.dat"));  // the editors write the user's lists only
+}
+
+TEST_F(MasterListsTest, DeleteRemovesEveryLineOfTheName) {
+    putBytes(userDir / "kisyu.dat", fileBytes(dataFile("kisyu.dat")));
+    lists.DeleteMachine(user, "海物語");
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), sjis("\"ＣＲ機\",\"機種Ａ\"\n\"スロット\",\"北斗\"\n"));
+    putBytes(userDir / "holl.dat", fileBytes(dataFile("holl.dat")));
+    lists.DeleteHall(user, "ソフィア表町");
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), sjis("\"駅前ホール\",\"1\"\n\"パーラー～ミナミ\",\"1\"\n"));
+
+    // Deleting from a list that does not exist leaves it missing.
+    fs::remove(userDir / "holl.dat");
+    lists.DeleteHall(user, "x");
+    EXPECT_FALSE(fs::exists(userDir / "holl.dat"));
+}
+
+TEST_F(MasterListsTest, DeleteThatWouldKeepTooManyLinesChangesNothing) {
+    auto halls = [](int n) {
+        std::string s;
+        for (int i = 1; i <= n; ++i) s += "\"hall" + std::to_string(i) + "\",\"1\"\r\n";
+        return s;
+    };
+    putBytes(userDir / "holl.dat", halls(52));
+    EXPECT_THROW(lists.DeleteHall(user, "hall1"), ListLimitError);  // 51 would remain
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), halls(52));
+    putBytes(userDir / "holl.dat", halls(51));
+    lists.DeleteHall(user, "hall51");                               // 50 remain
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), halls(50));
+
+    auto machines = [](int n) {
+        std::string s;
+        for (int i = 1; i <= n; ++i) s += sjis("\"ＣＲ機\",\"m" + std::to_string(i) + "\"\n");
+        return s;
+    };
+    putBytes(userDir / "kisyu.dat", machines(202));
+    EXPECT_THROW(lists.DeleteMachine(user, "m1"), ListLimitError);
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), machines(202));
+    putBytes(userDir / "kisyu.dat", machines(201));
+    lists.DeleteMachine(user, "m201");
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), machines(200));
+}
+
+TEST_F(MasterListsTest, DamagedListsAndUnwritableNamesAreRefusedWithoutWriting) {
+    const std::string damaged = sjis("\"駅前ホール\",\"1\"\n\"no quotes,1\n");
+    putBytes(userDir / "holl.dat", damaged);
+    try {
+        lists.LoadHallNames(user);
+        FAIL() << "damaged list was read";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.line(), 2);
+    }
+    EXPECT_THROW(lists.AddHall(user, "新台館"), FileError);
+    EXPECT_THROW(lists.DeleteHall(user, "駅前ホール"), FileError);
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), damaged);
+
+    putBytes(userDir / "kisyu.dat", "\"\x82\x22\",\"x\"\r\n");  // not CP932
+    EXPECT_THROW(lists.LoadMachines(user), FileError);
+    EXPECT_THROW(lists.AddToMachineList(user, "ＣＲ機", "海"), FileError);
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), "\"\x82\x22\",\"x\"\r\n");
+    EXPECT_FALSE(fs::exists(cbo / "Kisyu.dat"));  // not added to the common list alone
+    fs::remove(userDir / "kisyu.dat");
+
+    for (const char* name : {"say \"hi\"", "two\r\nlines", "€"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(lists.AddToHallList(user, name), FileError);
+        EXPECT_THROW(lists.AddMachine(user, "ＣＲ機", name), FileError);
+    }
+    EXPECT_FALSE(fs::exists(cbo / "holl.dat"));
+}
+
+TEST(MachineCatalogTest, EachTypeNamesItsCatalogFile) {
+    TempFolder tmp;
+    fs::create_directory(tmp.path() / "Kisyudat");
+    EXPECT_EQ(machineCatalogPath(tmp.path(), "スロット"), tmp.path() / "Kisyudat" / "surotto.kdb");
+    EXPECT_EQ(machineCatalogPath(tmp.path(), "一般電役"), tmp.path() / "Kisyudat" / "denyaku.kdb");
+    EXPECT_EQ(machineCatalogPath(tmp.path(), "ｽﾛｯﾄ"), fs::path());
+}
+
+}  // namespace
+}  // namespace tama
