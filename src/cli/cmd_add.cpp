@@ -1,0 +1,123 @@
+// tamalog-cli add FOLDER USER BOX=VALUE ...
+// Saves one daily record exactly as the entry form's 登録 does: the form's start
+// values (today's date), each given box typed in the order given with its
+// keystroke checks, one recalculation, then the save checks and save steps.
+#include <algorithm>
+#include <ctime>
+#include <iostream>
+#include <string_view>
+#include <utility>
+
+#include "command_registry.h"
+#include "entry/entry_model.h"
+#include "entry/entry_save.h"
+#include "shared/text_codec.h"
+#include "storage/data_folders.h"
+#include "storage/master_lists.h"
+#include "storage/record_store.h"
+
+namespace tama::cli {
+namespace {
+
+constexpr std::string_view kUsage = "add FOLDER USER BOX=VALUE ...";
+
+// The boxes a user types into on the form; the computed ones (lblT_tim,
+// txtZikyu, txtSyusi) are not offered.
+constexpr Box kTypableBoxes[] = {
+    Box::txtNen,  Box::txtTuki,  Box::txtHi,     Box::cboYoubi, Box::cboHoll,  Box::txtZ1_1,   Box::txtZ1_2, Box::txtZ2_1,
+    Box::txtZ2_2, Box::txtTousi, Box::txtKaisyu, Box::cboK_no,  Box::cboK_type, Box::cboKisyu, Box::txtCome,
+};
+
+bool isTypable(Box box) {
+    return std::find(std::begin(kTypableBoxes), std::end(kTypableBoxes), box) != std::end(kTypableBoxes);
+}
+
+std::string typableNames() {
+    std::string names;
+    for (Box b : kTypableBoxes) names += (names.empty() ? "" : " ") + std::string(boxName(b));
+    return names;
+}
+
+// The items of a drop-down list box, or an empty list for a box that takes free text.
+std::vector<std::string_view> listItems(Box box) {
+    if (box == Box::cboYoubi) return {kWeekdayNames.begin(), kWeekdayNames.end()};
+    if (box == Box::cboK_type) return {kEntryTypeOrder.begin(), kEntryTypeOrder.end()};
+    return {};
+}
+
+int usageError(const std::string& why) {
+    std::cerr << why << "\n使い方: tamalog-cli " << kUsage << "\n入力欄: " << typableNames() << "\n";
+    return 2;
+}
+
+CalendarDate today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return CalendarDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+int runAdd(const std::vector<std::string>& args) {
+    if (args.size() < 2) return usageError("フォルダーと利用者名を指定して下さい。");
+    const fs::path folder = args[0];
+    const std::string& user = args[1];
+
+    std::vector<std::pair<Box, std::string>> typed;
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        size_t eq = arg.find('=');
+        if (eq == std::string::npos) return usageError("「" + arg + "」は 入力欄=値 の形ではありません。");
+        std::string name = arg.substr(0, eq), value = arg.substr(eq + 1);
+        auto box = boxByName(name);
+        if (!box || !isTypable(*box)) return usageError("不明な入力欄です: " + name);
+        if (!isValidUtf8(value)) return usageError(name + " の値が UTF-8 ではありません。");
+        auto items = listItems(*box);
+        if (!items.empty() && std::find(items.begin(), items.end(), value) == items.end()) {
+            std::string all;
+            for (auto item : items) all += " " + std::string(item);
+            return usageError(name + " は一覧から選ぶ欄です:" + all);
+        }
+        typed.emplace_back(*box, std::move(value));
+    }
+
+    std::string problem = userNameProblem(user);
+    if (!problem.empty()) {
+        std::cerr << problem << "\n";
+        return 1;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        std::cerr << "フォルダーがありません: " << folder.string() << "\n";
+        return 1;
+    }
+    RecordStore store(folder);
+    fs::path userFolder = store.UserFolder(user);
+    if (!fs::is_directory(userFolder, ec)) {
+        std::cerr << "利用者「" << user << "」のフォルダーがありません: " << userFolder.string() << "\n";
+        return 1;
+    }
+    // The program folder is real (it holds the user); make sure CboData and the
+    // other folders are there, as start-up does before the form can open.
+    ensureDataFolders(folder);
+
+    EntryModel model;
+    model.loadStartValues(today());
+    for (const auto& [box, value] : typed) model.type(box, value);
+    model.tick();
+
+    MasterLists lists(folder);
+    SaveResult result = saveNewRecord(store, lists, user, model);
+    if (result.refusal) {
+        std::cerr << result.refusal->message << "\n";
+        return 1;
+    }
+    std::cout << store.YearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record)
+              << "\n"
+              << result.record.Nen << "年の収支合計: " << result.yearTotal << "\n";
+    return 0;
+}
+
+const Register kAdd("add", std::string(kUsage), runAdd);
+
+}  // namespace
+}  // namespace tama::cli
