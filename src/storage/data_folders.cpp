@@ -33,6 +33,9 @@ std::int64_t DataFolderScan(const fs::path& programFolder, std::string_view user
                             const std::function<void(std::int64_t)>& progress) {
     RecordStore store(programFolder);
     std::int64_t counter = 0;
+    // The name comes from the settings file; one that could not be a user folder
+    // (for example "..") names no user, so there is nothing to scan.
+    if (!userNameProblem(user).empty()) return counter;
     fs::path folder = store.UserFolder(user);
     for (const auto& name : store.yearFileNames(user)) {
         for (size_t k = readYearFile(folder / name).size(); k > 0; --k) {

@@ -28,7 +28,8 @@ fs::path settingsFilePath(const fs::path& programFolder);
 
 // Reads every record of every *.sdb file of the user, in listing order, and calls
 // `progress` with the running count after each record is read (1, 2, 3 ...).
-// Returns the number of records read. Throws FileError for a file that cannot be read.
+// Returns the number of records read; 0 when the user has no folder or the name could
+// not be one (see userNameProblem). Throws FileError for a file that cannot be read.
 std::int64_t DataFolderScan(const fs::path& programFolder, std::string_view user,
                             const std::function<void(std::int64_t counter)>& progress);
 
