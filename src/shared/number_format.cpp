@@ -101,6 +101,7 @@ double roundHalfEven(double v) { return std::nearbyint(v); }  // default FE_TONE
 
 std::int32_t toInt32(double v) {
     double r = roundHalfEven(v);
+    if (std::isnan(r)) return 0;  // converting NaN to an integer is undefined
     if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         return std::numeric_limits<std::int32_t>::max();
     if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))

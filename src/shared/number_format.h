@@ -30,7 +30,7 @@ double roundHalfAway(double v);
 double roundHalfEven(double v);
 
 // Converts to a 32-bit integer the way stored totals are converted: halves to even,
-// clamped to the 32-bit range.
+// clamped to the 32-bit range; NaN gives 0.
 std::int32_t toInt32(double v);
 
 // "#,##0": whole number with comma thousands separators and a leading minus sign.

@@ -1,0 +1,101 @@
+// Number formats and conversions at their edges: thousands separators and signs,
+// halves rounded away from zero in display, halves to even in totals, and the
+// lenient readers of box texts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "shared/number_format.h"
+
+namespace tama {
+namespace {
+
+TEST(NumberFormatTest, GroupedWholeNumbers) {
+    EXPECT_EQ(formatGrouped(15000), "15,000");
+    EXPECT_EQ(formatGrouped(-3500), "-3,500");
+    EXPECT_EQ(formatGrouped(1874.5), "1,875");
+    EXPECT_EQ(formatGrouped(-1874.5), "-1,875");
+    EXPECT_EQ(formatGrouped(2.5), "3");
+    EXPECT_EQ(formatGrouped(-2.5), "-3");
+    EXPECT_EQ(formatGrouped(999.5), "1,000");
+    EXPECT_EQ(formatGrouped(-999.4), "-999");
+    EXPECT_EQ(formatGrouped(1234567), "1,234,567");
+    EXPECT_EQ(formatGrouped(-100000), "-100,000");
+    EXPECT_EQ(formatGrouped(0), "0");
+    EXPECT_EQ(formatGrouped(-0.4), "0");  // no "-0"
+    EXPECT_EQ(formatGrouped(-0.0), "0");
+    EXPECT_EQ(formatGrouped(15000.0 / 8), "1,875");
+    EXPECT_EQ(formatGrouped(-15000.0 / 7), "-2,143");
+}
+
+TEST(NumberFormatTest, FixedDecimals) {
+    EXPECT_EQ(formatFixed(2.0 / 3, 3), "0.667");
+    EXPECT_EQ(formatFixed(1.0 / 3, 3), "0.333");
+    EXPECT_EQ(formatFixed(1, 3), "1.000");
+    EXPECT_EQ(formatFixed(8.5, 1), "8.5");
+    EXPECT_EQ(formatFixed(-2, 1), "-2.0");
+    EXPECT_EQ(formatFixed(7.25, 1), "7.3");
+    EXPECT_EQ(formatFixed(-7.25, 1), "-7.3");
+    EXPECT_EQ(formatFixed(0.05, 1), "0.1");       // 0.05 is stored just above or below; rounds as written
+    EXPECT_EQ(formatFixed(2.675, 2), "2.68");     // binary 2.67499999...
+    EXPECT_EQ(formatFixed(9.96, 1), "10.0");      // carry into the whole part
+    EXPECT_EQ(formatFixed(-0.04, 1), "0.0");
+    EXPECT_EQ(formatFixed(0.0005, 3), "0.001");
+}
+
+TEST(NumberFormatTest, PlainAndSingle) {
+    EXPECT_EQ(formatPlain(-48000), "-48000");
+    EXPECT_EQ(formatPlain(125500), "125500");
+    EXPECT_EQ(formatPlain(-0.5), "-1");
+    EXPECT_EQ(formatPlain(-0.4), "0");
+    EXPECT_EQ(formatSingle(1234.0f), "1234");
+    EXPECT_EQ(formatSingle(1234.5f), "1234.5");
+    EXPECT_EQ(formatSingle(-350.0f), "-350");
+    EXPECT_EQ(formatSingle(0.1f), "0.1");
+}
+
+TEST(NumberFormatTest, LeadingNumberOfABoxText) {
+    EXPECT_EQ(leadingNumber("15000"), 15000);
+    EXPECT_EQ(leadingNumber(" 12 "), 12);
+    EXPECT_EQ(leadingNumber("12a"), 12);
+    EXPECT_EQ(leadingNumber("-3.5x"), -3.5);
+    EXPECT_EQ(leadingNumber("+7"), 7);
+    EXPECT_EQ(leadingNumber(".5"), 0.5);
+    EXPECT_EQ(leadingNumber("1,500"), 1);  // stops at the separator
+    EXPECT_EQ(leadingNumber(""), 0);
+    EXPECT_EQ(leadingNumber("abc"), 0);
+    EXPECT_EQ(leadingNumber("-"), 0);
+    EXPECT_EQ(leadingNumber("20030501"), 20030501);
+}
+
+TEST(NumberFormatTest, ParseNumberOfStoredFigures) {
+    EXPECT_EQ(parseNumber("-3,500"), -3500);
+    EXPECT_EQ(parseNumber(" 15,000 "), 15000);
+    EXPECT_EQ(parseNumber("1,234,567"), 1234567);
+    EXPECT_EQ(parseNumber("1874.5"), 1874.5);
+    EXPECT_EQ(parseNumber("+0"), 0);
+    for (const char* bad : {"", "  ", "abc", "-", ",", "12a", "1.2.3", "1 000", "--1", "1.5,0"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(parseNumber(bad).has_value());
+    }
+    EXPECT_EQ(numberOrZero("-3,500"), -3500);
+    EXPECT_EQ(numberOrZero(""), 0);
+    EXPECT_EQ(numberOrZero("x"), 0);
+}
+
+TEST(NumberFormatTest, RoundingRules) {
+    EXPECT_EQ(roundHalfAway(2.5), 3);
+    EXPECT_EQ(roundHalfAway(-2.5), -3);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(3.5), 4);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(toInt32(2.5), 2);
+    EXPECT_EQ(toInt32(-3.5), -4);
+    EXPECT_EQ(toInt32(3e9), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(toInt32(-3e9), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(toInt32(std::nan("")), 0);
+}
+
+}  // namespace
+}  // namespace tama
