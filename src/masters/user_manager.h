@@ -1,0 +1,84 @@
+#pragma once
+// frmUser ("利用者名登録"): the modal dialog that adds, renames and deletes
+// users. A user is nothing but a folder under Data holding the user's record
+// files; adding creates the folder, renaming renames it, deleting removes its
+// files and the folder.
+//
+// Every name is checked with userNameProblem before it is used, and the
+// folder a command works on is always one entry directly inside Data: no
+// command ever renames or deletes the Data folder itself or anything outside
+// a user's own folder.
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tama::ui {
+
+class AppContext;
+
+class frmUser : public QDialog {
+    Q_OBJECT
+public:
+    // `refresh` refills the monthly window's user box (the main window's Refresh);
+    // it is called after every add, rename and delete. It may be empty.
+    frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent = nullptr);
+    ~frmUser() override;
+
+    // First-run mode (no user exists yet): the message line asks for a name,
+    // cmdCan is disabled, and a successful add closes the dialog.
+    void setFirstRun(bool on);
+    bool firstRun() const { return firstRun_; }
+
+    // The name added last while the dialog was open (empty when none).
+    QString addedUser() const { return addedUser_; }
+
+    // The handlers, also reached by the buttons and the list.
+    void Dir_Inp();       // refill the list from Data
+    void lst1_Click();    // a list entry was selected
+    void cmdTou_Click();  // add the name in txtUser
+    void cmdUpd_Click();  // rename the selected user to the name in txtUser
+    void cmdDel_Click();  // delete the user named in txtUser with all its files
+    void cmdCan_Click();  // close
+
+    QLineEdit* txtUser() const { return txtUser_; }
+    QListWidget* lst1() const { return lst1_; }
+    QPushButton* cmdTou() const { return cmdTou_; }
+    QPushButton* cmdUpd() const { return cmdUpd_; }
+    QPushButton* cmdDel() const { return cmdDel_; }
+    QPushButton* cmdCan() const { return cmdCan_; }
+    QLabel* lblMsg() const { return lblMsg_; }
+
+signals:
+    // A user was added (its folder now exists under Data).
+    void userAdded(const QString& name);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void placeBesideOwner();
+    void changed();
+    // Shows the refusal for a name that cannot be a user folder; true when refused.
+    bool refuseName(const QString& name);
+
+    AppContext& ctx_;
+    std::function<void()> refresh_;
+    bool firstRun_ = false;
+    QString addedUser_;
+
+    QLabel* Label1_;
+    QLineEdit* txtUser_;
+    QLabel* Label2_;
+    QListWidget* lst1_;
+    QPushButton* cmdTou_;
+    QPushButton* cmdUpd_;
+    QPushButton* cmdDel_;
+    QPushButton* cmdCan_;
+    QLabel* lblMsg_;
+};
+
+}  // namespace tama::ui
