@@ -1,0 +1,278 @@
+// tamalog-cli add / check / generate, run as the built program: <build>/bin/tamalog-cli
+// beside this test's <build>/tests/.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "entry/calculations.h"
+#include "storage/record_store.h"
+#include "test_support.h"
+
+namespace tama {
+namespace {
+
+using test::fileBytes;
+using test::fileText;
+using test::putBytes;
+using test::sjis;
+using test::TempFolder;
+
+fs::path cliProgram() {
+    fs::path self = fs::read_symlink("/proc/self/exe");
+    return self.parent_path().parent_path() / "bin" / "tamalog-cli";
+}
+
+struct CliRun {
+    int code = -1;
+    std::string out, err;
+};
+
+CliRun runCli(const std::vector<std::string>& args) {
+    static int serial = 0;
+    fs::path program = cliProgram();
+    if (!fs::exists(program)) {
+        ADD_FAILURE() << "build tamalog-cli first: " << program;
+        return {};
+    }
+    fs::path outFile = fs::temp_directory_path() / ("tamalog-cli-" + std::to_string(::getpid()) + "-" +
+                                                    std::to_string(serial++));
+    fs::path errFile = outFile;
+    outFile += ".out";
+    errFile += ".err";
+    std::vector<char*> argv;
+    std::string prog = program.string();
+    argv.push_back(prog.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int o = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        ::execv(prog.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    CliRun r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = fileBytes(outFile);
+    r.err = fileBytes(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return r;
+}
+
+// Every file under a folder with its bytes, by relative path.
+std::map<std::string, std::string> allFiles(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = fileBytes(e.path());
+    return files;
+}
+
+const char* kFirstRecord =
+    "\"2003/05/01\",\"2003\",\"05\",\"01\",\"木\",\"（不明）\",\"10\",\"00\",\"18\",\"00\",\"8.0\",\"15000\","
+    "\"30000\",\"1,875\",\"15,000\",\"12\",\"ＣＲ機\",\"（不明）\",\"\",\"1\",\"\",\"\",\"\",\"\"\n";
+
+TEST(CliAdd, FreshUserGetsExactlyTheFormsRecord) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    CliRun r = runCli({"add", tmp.path().string(), "USER", "txtNen=2003", "txtTuki=5", "txtHi=1", "cboK_no=12"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fileBytes(user / "s2003.sdb"), sjis(kFirstRecord));
+    EXPECT_EQ(fileBytes(user / "Year.txt"), "\"2003\",15000\r\n");
+    // Nothing else: no hall or machine was given.
+    EXPECT_EQ(allFiles(user).size(), 2u);
+    EXPECT_TRUE(allFiles(tmp.path() / "CboData").empty());
+}
+
+TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    // "12a" empties the money box, so no balance is computed; minute "0" becomes "00";
+    // the date typed last sets the weekday whatever cboYoubi said before.
+    CliRun r = runCli({"add", tmp.path().string(), "太郎", "cboYoubi=月", "txtNen=2031", "txtTuki=5", "txtHi=1",
+                    "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=12a", "cboHoll=駅前ホール",
+                    "cboK_type=スロット", "cboKisyu=スロ・七揃い", "txtCome=初めての店"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fileText(user / "s2031.sdb"),
+              "\"2031/05/01\",\"2031\",\"05\",\"01\",\"木\",\"駅前ホール\",\"09\",\"00\",\"21\",\"30\",\"12.5\",\"\","
+              "\"30000\",\"\",\"\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
+    EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前ホール\",\"1\"\n");
+    EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前ホール\",\"1\"\n");
+    EXPECT_EQ(fileText(user / "kisyu.dat"), "\"スロット\",\"スロ・七揃い\"\n");
+    EXPECT_EQ(fileText(tmp.path() / "CboData" / "Kisyu.dat"), "\"スロット\",\"スロ・七揃い\"\n");
+
+    // A second visit on the same date.
+    r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=05", "txtHi=01", "txtKaisyu=0"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.record(1).DayFirst == "2" ? list.record(1).Syusi : list.record(2).Syusi, "-15,000");
+    EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",-15000\n");
+}
+
+TEST(CliAdd, RefusalsAndErrorsWriteNothing) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+
+    CliRun r = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1", "txtZ2_2=15"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。\n");
+
+    std::string longComment(51, 'x');
+    r = runCli({"add", dir, "USER", "txtCome=" + longComment});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "コメントの文字数を50文字以内にして下さい。\n");
+
+    r = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=2", "txtHi=30"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "日付を正しく入力して下さい。（年は西暦4桁）\n");
+    EXPECT_TRUE(fs::is_empty(user));
+
+    r = runCli({"add", dir, "花子", "txtNen=2003"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("花子"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "花子"));
+
+    r = runCli({"add", dir, "..", "txtNen=2003"});
+    EXPECT_EQ(r.code, 1);
+
+    for (const char* bad : {"txtYear=2003", "txtSyusi=100", "txtNen", "cboK_type=パチンコ", "cboYoubi=Mon"}) {
+        r = runCli({"add", dir, "USER", bad});
+        EXPECT_EQ(r.code, 2) << bad;
+        EXPECT_NE(r.err.find("使い方"), std::string::npos) << bad;
+    }
+    EXPECT_TRUE(fs::is_empty(user));
+    EXPECT_TRUE(fs::is_empty(tmp.path() / "CboData"));
+}
+
+TEST(CliGenerate, DeterministicCleanAndInTheStoresFormat) {
+    TempFolder a, b, c;
+    std::vector<std::string> args = {"--users", "2", "--years", "2028-2031", "--per-year", "400", "--seed", "42"};
+    auto gen = [&](const TempFolder& t, std::vector<std::string> extra) {
+        std::vector<std::string> all = {"generate", t.path().string()};
+        all.insert(all.end(), extra.begin(), extra.end());
+        return runCli(all);
+    };
+    ASSERT_EQ(gen(a, args).code, 0);
+    ASSERT_EQ(gen(b, args).code, 0);
+    auto filesA = allFiles(a.path());
+    EXPECT_EQ(filesA, allFiles(b.path()));
+    args.back() = "43";
+    ASSERT_EQ(gen(c, args).code, 0);
+    EXPECT_NE(filesA, allFiles(c.path()));
+
+    for (const char* d : {"CboData", "Data", "Backup", "Temp", "Kisyudat#", "Kisyudat"})
+        EXPECT_TRUE(fs::is_directory(a.path() / d)) << d;
+
+    RecordStore store(a.path());
+    EXPECT_EQ(store.userNames(), (std::vector<std::string>{"利用者1", "利用者2"}));
+    for (const auto& user : store.userNames()) {
+        auto totals = store.LoadYearTotals(user);
+        ASSERT_EQ(totals.size(), 4u);
+        for (int y = 2028; y <= 2031; ++y) {
+            auto list = store.LoadYear(user, std::to_string(y));
+            ASSERT_EQ(list.count(), 400);
+            std::string lastDate;
+            int visitsThatDay = 0;
+            for (const auto& r : list.records) {
+                visitsThatDay = r.DateKey == lastDate ? visitsThatDay + 1 : 1;
+                lastDate = r.DateKey;
+                EXPECT_EQ(r.DayFirst, visitsThatDay == 1 ? "1" : "2") << r.DateKey;
+                EXPECT_LE(visitsThatDay, 3);
+                EXPECT_TRUE(r.Z1_2 == "00" || r.Z1_2 == "30");
+                // Weekdays of years from 2030 on are their own, like every other year's.
+                int wd = entry::weekdayOf(std::stoi(r.Nen), std::stoi(r.Tuki), std::stoi(r.Hi));
+                EXPECT_EQ(r.Youbi, kWeekdayNames[static_cast<size_t>(wd)]) << r.DateKey;
+            }
+        }
+    }
+    CliRun check = runCli({"check", a.path().string()});
+    EXPECT_EQ(check.code, 0) << check.out;
+    EXPECT_EQ(check.out.rfind("OK", 0), 0u) << check.out;
+
+    // A dense year (more visits than three a day allow) is still clean.
+    TempFolder dense;
+    ASSERT_EQ(gen(dense, {"--years", "2004-2004", "--per-year", "2000"}).code, 0);
+    EXPECT_EQ(RecordStore(dense.path()).LoadYear("利用者1", "2004").count(), 2000);
+    EXPECT_EQ(runCli({"check", dense.path().string()}).code, 0);
+
+    // Existing data is never overwritten.
+    std::string before = fileBytes(a.path() / "Data" / "利用者1" / "s2028.sdb");
+    CliRun again = gen(a, args);
+    EXPECT_EQ(again.code, 1);
+    EXPECT_EQ(fileBytes(a.path() / "Data" / "利用者1" / "s2028.sdb"), before);
+    EXPECT_EQ(gen(a, {"--years", "2031-2028"}).code, 2);
+}
+
+TEST(CliCheck, FindsPlantedFaultsWithFileAndLine) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1", "cboK_no=12"}).code, 0);
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=6", "txtHi=1", "txtKaisyu=10000", "cboHoll=駅前"}).code, 0);
+    CliRun clean = runCli({"check", dir});
+    ASSERT_EQ(clean.code, 0) << clean.out;
+
+    std::string may = sjis(kFirstRecord);
+    std::string june = fileBytes(user / "s2003.sdb").substr(may.size());
+    // Line 1 June before line 2 May: out of order. Line 3: 23 fields. Line 4: a byte
+    // that is no CP932. Line 5: ended by a lone LF.
+    std::string tooShort = sjis("\"2003/07/01\",\"2003\"\n");
+    putBytes(user / "s2003.sdb", june + may + tooShort + "\"\x81\x20\"\r\n" + may.substr(0, may.size() - 2) + "\n");
+    // A 2004 file that holds a 2003 record.
+    putBytes(user / "s2004.sdb", may);
+    // 2003's total is wrong (the file is damaged: no comparison), 2004 has no line,
+    // 2002 has no file but a total, and the years are out of order.
+    putBytes(user / "Year.txt", sjis("\"2003\",1\n\"2002\",500\n\"2005\",0\n"));
+    putBytes(user / "holl.dat", sjis("\"駅前\",\"1\"\n\"駅前\",\"1\"\n\"裏\"\n"));
+    putBytes(user / "kisyu.dat", sjis("\"パチンコ\",\"機種Ａ\"\n"));
+    putBytes(tmp.path() / "CboData" / "Kisyu.dat", "\"\x82\",\"x\"\r\n");
+
+    CliRun r = runCli({"check", dir});
+    EXPECT_EQ(r.code, 1);
+    for (const char* expected : {
+             "Data/USER/s2003.sdb:2: 日付の順に並んでいません",
+             "Data/USER/s2003.sdb:3: 項目が24個ではありません",
+             "Data/USER/s2003.sdb:4: Shift-JIS として読めない文字があります",
+             "Data/USER/s2003.sdb:5: 行末が CR LF ではありません",
+             "Data/USER/s2004.sdb:1: 年 2003 の記録です（ファイルは 2004 年）",
+             "Data/USER/Year.txt:2: 年の順に並んでいません",
+             "Data/USER/Year.txt:2: 2002 年の合計 500 が 0 と違います（s2002.sdb がありません）",
+             "Data/USER/Year.txt: 2004 年の合計の行がありません（s2004.sdb の合計は 15000）",
+             "Data/USER/holl.dat:2: ホール名「駅前」が 1 行目にもあります",
+             "Data/USER/holl.dat:3: 「\"ホール名\",\"1\"」の形ではありません",
+             "Data/USER/kisyu.dat:1: 機種タイプ「パチンコ」は7種類のどれでもありません",
+             "CboData/Kisyu.dat:1: Shift-JIS として読めない文字があります",
+         })
+        EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
+    // The damaged 2003 file gives no total to compare with.
+    EXPECT_EQ(r.out.find("2003 年の合計"), std::string::npos) << r.out;
+
+    // A wrong total of a sound file is found too.
+    putBytes(user / "s2003.sdb", may);
+    putBytes(user / "s2004.sdb", "");
+    putBytes(user / "Year.txt", sjis("\"2003\",14999\n\"2004\",0\n"));
+    putBytes(user / "holl.dat", sjis("\"駅前\",\"1\"\n"));
+    putBytes(user / "kisyu.dat", "");
+    putBytes(tmp.path() / "CboData" / "Kisyu.dat", "");
+    r = runCli({"check", dir});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out,
+              "Data/USER/Year.txt:1: 2003 年の合計 14999 が 15000 と違います（s2003.sdb の収支の合計）\n"
+              "問題 1 件（利用者 1 人、年ファイル 2 個、記録 1 件）\n");
+
+    EXPECT_EQ(runCli({"check", (tmp.path() / "nowhere").string()}).code, 1);
+}
+
+}  // namespace
+}  // namespace tama
