@@ -2,8 +2,10 @@
 // frmMonthly: the monthly list of one user, year and month with its summary.
 // The main window opens it as an MDI child and drives its year/month boxes.
 #include <QWidget>
+#include <functional>
 
 #include "entry/monthly_link.h"
+#include "monthly/month_summary.h"
 
 class QComboBox;
 class QLineEdit;
@@ -33,6 +35,25 @@ public:
     QLineEdit* txtNen() const;
     QLineEdit* txtTuki() const;
 
+    // Sets year and month together with at most one reload (a month step that
+    // also changes the year would otherwise load the old year's month first).
+    void setYearMonth(const QString& year, const QString& month);
+
+    // How the entry form is opened. New mode has recordIndex 0; edit mode names the
+    // record (1-based in the YearRecordList) and its position in the month (1 = first).
+    struct EntryRequest {
+        bool edit = false;
+        int recordIndex = 0;
+        int rowInMonth = 0;
+    };
+    using EntryOpener = std::function<void(const EntryRequest&)>;
+    // Replaces the opener (tests record the requests instead of showing the modal
+    // form); an empty function restores the entry form.
+    void setEntryOpener(EntryOpener opener);
+
+    // What the grid and the summary show now: rows in display order, the nine labels.
+    const MonthSummary& monthSummary() const;
+
     // MonthlyLink
     QString currentUser() const override;
     QString selectedYear() const override;
@@ -51,7 +72,26 @@ signals:
     // Another user was selected: the graph window refills its hall and machine boxes.
     void userChanged(const QString& user);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void setCaption();
+    void txtnen_Change();
+    void txtTuki_Change();
+    void updTuki_Click(bool wrapped, int direction);
+    void tim1_Check();  // the reload check, run on every change of user, year or month
+    void endBatch();
+    void reloadList();
+    void fillList();
+    void showList();
+    void openEntry(const EntryRequest& request);
+    void fillUsers();
+    void restoreLayout();
+
     struct Impl;
     Impl* d;
 };

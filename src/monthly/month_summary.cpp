@@ -1,0 +1,193 @@
+#include "month_summary.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "shared/number_format.h"
+
+namespace tama {
+
+namespace {
+
+bool holdsNumber(std::string_view text) { return parseNumber(text).has_value(); }
+
+// A record's balance as the 32-bit whole number the totals are kept in.
+std::int64_t balanceOf(const DailyRecord& r) { return toInt32(numberOrZero(r.Syusi)); }
+
+// Sorts stably with a comparator that need not be a strict weak order (the
+// generic order mixes numeric and text comparison): a plain merge sort never
+// reads outside the range whatever the comparator answers.
+template <typename Less>
+void mergeSort(std::vector<MonthRow>& rows, Less less) {
+    const size_t n = rows.size();
+    if (n < 2) return;
+    std::vector<MonthRow> buffer(n);
+    for (size_t width = 1; width < n; width *= 2) {
+        for (size_t lo = 0; lo < n; lo += 2 * width) {
+            size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+            size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) {
+                // Take from the right run only when it is strictly smaller: stable.
+                if (less(rows[j], rows[i])) buffer[k++] = std::move(rows[j++]);
+                else buffer[k++] = std::move(rows[i++]);
+            }
+            while (i < mid) buffer[k++] = std::move(rows[i++]);
+            while (j < hi) buffer[k++] = std::move(rows[j++]);
+        }
+        rows.swap(buffer);
+    }
+}
+
+int compareText(std::string_view a, std::string_view b) {
+    int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int compareGeneric(std::string_view a, std::string_view b) {
+    auto x = parseNumber(a), y = parseNumber(b);
+    if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
+    return compareText(a, b);
+}
+
+std::string withUnit(const std::string& number, std::string_view unit) { return number + std::string(unit); }
+
+}  // namespace
+
+CellAlign MonthRow::alignment(int column) const {
+    if (column == 0 || column == 1 || column == 4) return CellAlign::Center;
+    if (column < 0 || column >= kMonthColumns) return CellAlign::Left;
+    return holdsNumber(cells[static_cast<size_t>(column)]) ? CellAlign::Right : CellAlign::Left;
+}
+
+const SummaryText& MonthSummary::label(std::string_view name) const {
+    for (int i = 0; i < kSummaryLabels; ++i)
+        if (kSummaryLabelNames[static_cast<size_t>(i)] == name) return labels[static_cast<size_t>(i)];
+    throw std::out_of_range("no summary label " + std::string(name));
+}
+
+MonthPosition locateMonth(const std::vector<DailyRecord>& records, std::string_view month) {
+    MonthPosition pos;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i].Tuki != month) continue;
+        if (pos.count == 0) pos.first = static_cast<int>(i + 1);
+        ++pos.count;
+    }
+    return pos;
+}
+
+MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string_view month) {
+    MonthSummary s;
+    s.month = month;
+
+    // First pass: MonthCount, MonthFirst and the number of days.
+    for (size_t i = 0; i < records.size(); ++i) {
+        const DailyRecord& r = records[i];
+        if (r.Tuki != month) continue;
+        if (s.MonthCount == 0) s.MonthFirst = static_cast<int>(i + 1);
+        ++s.MonthCount;
+        if (r.DayFirst == "1") ++s.days;
+    }
+
+    if (s.MonthCount == 0) {
+        s.rows.push_back(MonthRow{});  // the list always shows one data row
+        return s;
+    }
+
+    // Second pass: rows, day totals, play time, largest win, balance.
+    s.rows.reserve(static_cast<size_t>(s.MonthCount));
+    // A "2" record before any "1" record adds to a day that is never counted.
+    std::int64_t dayBeforeFirst = 0;
+    int r = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const DailyRecord& rec = records[i];
+        if (rec.Tuki != month) continue;
+        ++r;
+        MonthRow row;
+        row.cells = {rec.DateKey, rec.Youbi, rec.Holl, rec.Kisyu, rec.K_no, rec.T_tim, rec.Syusi};
+        row.recordIndex = static_cast<int>(i + 1);
+        row.fillRow = r;
+
+        const std::int64_t syusi = balanceOf(rec);
+        if (rec.DayFirst == "1") s.dayTotals.push_back(syusi);
+        else if (rec.DayFirst == "2") (s.dayTotals.empty() ? dayBeforeFirst : s.dayTotals.back()) += syusi;
+
+        row.balanceColour = numberOrZero(rec.Syusi) < 0 ? kRgbRed : kRgbBlack;
+        s.hours += numberOrZero(rec.T_tim);
+        if (syusi > s.largestWin) s.largestWin = syusi;
+        s.balance += syusi;
+        row.background = (r % 10) % 2 == 0 ? kRgbRowTint : kRgbWhite;
+        s.rows.push_back(std::move(row));
+    }
+    for (auto total : s.dayTotals)
+        if (total > 0) ++s.wins;
+
+    const double D = s.days, T = s.hours, S = static_cast<double>(s.balance);
+    const double winRate = s.days > 0 ? s.wins / D : 0.0;
+    const double avgHours = s.days > 0 ? T / D : 0.0;
+    const double hourly = T != 0 ? S / T : 0.0;
+    const double daily = s.days > 0 ? S / D : 0.0;
+    auto redIfNegative = [](double v) { return v < 0 ? kRgbRed : kRgbBlack; };
+
+    s.labels[0] = {std::to_string(s.days) + " 日 ", kRgbBlack};
+    s.labels[1] = {std::to_string(s.wins) + " 日 ", kRgbBlack};
+    s.labels[2] = {formatFixed(winRate, 3) + " ", kRgbBlack};
+    s.labels[3] = {withUnit(formatFixed(T, 1), " 時間 "), kRgbBlack};
+    s.labels[4] = {withUnit(formatGrouped(static_cast<double>(s.largestWin)), " 円 "), kRgbBlack};
+    s.labels[5] = {withUnit(formatFixed(avgHours, 1), " 時間 "), kRgbBlack};
+    s.labels[6] = {withUnit(formatGrouped(hourly), " 円 "), redIfNegative(hourly)};
+    s.labels[7] = {withUnit(formatGrouped(daily), " 円 "), redIfNegative(daily)};
+    s.labels[8] = {withUnit(formatGrouped(S), " 円 "), redIfNegative(S)};
+    return s;
+}
+
+void sortRows(std::vector<MonthRow>& rows, int column, SortMode mode) {
+    if (column < 0 || column >= kMonthColumns) return;
+    const size_t c = static_cast<size_t>(column);
+    const bool generic = mode == SortMode::GenericAscending || mode == SortMode::GenericDescending;
+    const bool descending = mode == SortMode::TextDescending || mode == SortMode::GenericDescending;
+    auto cmp = [generic](const std::string& a, const std::string& b) {
+        return generic ? compareGeneric(a, b) : compareText(a, b);
+    };
+    if (descending)
+        mergeSort(rows, [&](const MonthRow& a, const MonthRow& b) { return cmp(a.cells[c], b.cells[c]) > 0; });
+    else
+        mergeSort(rows, [&](const MonthRow& a, const MonthRow& b) { return cmp(a.cells[c], b.cells[c]) < 0; });
+}
+
+void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSortDescending) {
+    if (headerSortDescending == 0) {
+        sortRows(rows, column, column == 0 ? SortMode::TextDescending : SortMode::GenericDescending);
+        headerSortDescending = 1;
+    } else {
+        sortRows(rows, column, column == 0 ? SortMode::TextAscending : SortMode::GenericAscending);
+        headerSortDescending = 0;
+    }
+}
+
+void sortByDate(std::vector<MonthRow>& rows) { sortRows(rows, 0, SortMode::TextAscending); }
+
+int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey) {
+    int found = 0;
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].DateKey == dateKey) found = static_cast<int>(i + 1);
+    return found;
+}
+
+YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year) {
+    YearRecordList empty;
+    empty.user = user;
+    empty.year = year;
+    if (!userNameProblem(user).empty()) return empty;
+    if (year.empty() || !std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return empty;
+    std::error_code ec;
+    if (!fs::is_directory(store.UserFolder(user), ec)) return empty;
+    return store.LoadYear(user, year);
+}
+
+std::string twoDigitMonth(std::string_view month) {
+    if (month.size() == 1 && month[0] >= '1' && month[0] <= '9') return "0" + std::string(month);
+    return std::string(month);
+}
+
+}  // namespace tama

@@ -1,0 +1,128 @@
+#pragma once
+// The monthly list and its summary without a window: which records of a
+// loaded year belong to the selected month, the seven cells of each row with
+// their colours and alignment, the day totals, and the nine summary texts.
+// The monthly window shows this result; tamalog-cli month prints it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/record_store.h"
+
+namespace tama {
+
+// A colour as red, green, blue.
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kRgbBlack{0, 0, 0};
+inline constexpr Rgb kRgbRed{255, 0, 0};
+inline constexpr Rgb kRgbWhite{255, 255, 255};
+inline constexpr Rgb kRgbRowTint{245, 255, 255};   // every second data row
+inline constexpr Rgb kRgbHeading{224, 224, 224};   // heading row background
+inline constexpr Rgb kRgbGridOutside{74, 99, 148}; // grid area outside the cells
+
+inline constexpr int kMonthColumns = 7;
+inline constexpr std::array<std::string_view, kMonthColumns> kMonthHeadings = {
+    "日付", "曜日", "ホール名", "機種名", "台番", "時間", "収支金額"};
+
+// Column widths in twips when the settings file holds none.
+inline constexpr std::array<int, kMonthColumns> kMonthDefaultColumnWidths = {1100, 460, 1600, 2000, 460, 460, 900};
+
+enum class CellAlign { Left, Center, Right };
+
+// One data row of the list.
+struct MonthRow {
+    std::array<std::string, kMonthColumns> cells;
+    int recordIndex = 0;  // 1-based index in the YearRecordList; 0 for the empty row of an empty month
+    int fillRow = 0;      // row number when the list was filled (file order, 1 = first)
+    Rgb background = kRgbWhite;
+    Rgb balanceColour = kRgbBlack;  // text colour of column 6 ("収支金額")
+
+    Rgb textColour(int column) const { return column == 6 ? balanceColour : kRgbBlack; }
+    // Columns 0, 1 and 4 are centred; the others show numbers to the right and text to the left.
+    CellAlign alignment(int column) const;
+};
+
+// The nine summary labels in the frame fraInfo, in display order.
+inline constexpr int kSummaryLabels = 9;
+inline constexpr std::array<std::string_view, kSummaryLabels> kSummaryLabelNames = {
+    "lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu", "lblH_nikyu", "lblSyusi"};
+// The caption beside each label.
+inline constexpr std::array<std::string_view, kSummaryLabels> kSummaryCaptions = {
+    "日数", "勝数", "勝率", "時間", "最大勝ち額", "平均時間", "平均時給", "平均日給", "月間収支"};
+
+struct SummaryText {
+    std::string text;
+    Rgb colour = kRgbBlack;
+    bool operator==(const SummaryText&) const = default;
+};
+
+// What PrtMfg shows for one month.
+struct MonthSummary {
+    std::string month;            // the month text the records were selected by
+    std::vector<MonthRow> rows;   // in display order; one empty row when the month has no records
+    int MonthCount = 0;           // records of the month
+    int MonthFirst = 0;           // 1-based index of the month's first record; 0 when it has none
+    int days = 0;                 // records whose DayFirst is "1" (D)
+    int wins = 0;                 // day totals greater than 0 (w)
+    std::vector<std::int64_t> dayTotals;  // balance of each day, in the order the days start
+    double hours = 0;             // summed play time (T)
+    std::int64_t largestWin = 0;  // largest single balance, at least 0
+    std::int64_t balance = 0;     // month balance (S), yen
+    std::array<SummaryText, kSummaryLabels> labels;  // all empty when MonthCount is 0
+
+    const SummaryText& label(std::string_view name) const;
+};
+
+// MonthFirst and MonthCount of a month text in a list of records.
+struct MonthPosition {
+    int first = 0;  // 0 when the month has no records
+    int count = 0;
+};
+MonthPosition locateMonth(const std::vector<DailyRecord>& records, std::string_view month);
+
+// Fills the list and the summary for the records whose Tuki equals `month`
+// exactly ("05"; "5" matches nothing), in file order.
+//
+// Divisions by zero: a month whose records have no play time shows an hourly
+// rate of "0 円 "; a month with records but no record that starts a day
+// (DayFirst "1") shows "0.000 " as win rate, "0.0 時間 " as average time and
+// "0 円 " as daily rate. Any number of days is counted (no 31-day limit).
+MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string_view month);
+
+// The four orders of the list.
+enum class SortMode { TextAscending, TextDescending, GenericAscending, GenericDescending };
+
+// Sorts the rows by one column, keeping the order of rows that compare equal.
+// Text compares the cells as character codes; generic compares two cells as
+// numbers when both hold numbers ("1,500", "-2,000", "8.0") and as text otherwise.
+void sortRows(std::vector<MonthRow>& rows, int column, SortMode mode);
+
+// A click on a heading: column 0 sorts as text, the others generic; descending
+// when `headerSortDescending` is 0 (which then becomes 1), ascending otherwise
+// (which then becomes 0). The flag is shared by all columns.
+void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSortDescending);
+
+// The order after a reload: column 0 as text ascending, which is date order.
+void sortByDate(std::vector<MonthRow>& rows);
+
+// The record a click on a row opens: the last record in file order whose
+// DateKey equals the row's date text; 0 when there is none.
+int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey);
+
+// Loads the YearRecordList of a user and year as the monthly window does
+// (GetSyusi). An empty or unusable user name, a year that is empty or not all
+// digits, a missing user folder or a missing YearFile give an empty list.
+// Throws FileError (naming file and line) for a YearFile that cannot be read.
+YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year);
+
+// A month typed as 1..12 or two digits brought to the two-digit form the
+// records hold ("7" -> "07"); other texts are returned unchanged.
+std::string twoDigitMonth(std::string_view month);
+
+}  // namespace tama

@@ -1,0 +1,730 @@
+#include "monthly_window.h"
+
+#include <QAbstractTableModel>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "shared/number_format.h"
+#include "shell/app_context.h"
+#include "shell/messages.h"
+
+#ifdef TAMA_HAVE_ENTRY_FORM
+#include "entry/entry_form.h"
+#endif
+
+namespace tama::ui {
+
+namespace {
+
+// The years the year spin button and the reload flags cover.
+constexpr int kFirstYear = 1995;
+constexpr int kLastYear = 2099;
+constexpr int kYearFlags = kLastYear - kFirstYear + 1;
+
+const QString kSection = QStringLiteral("monthly");
+
+QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// A spin button beside a text box: steps the number in its buddy box and writes
+// it back as plain decimal text, the way the buddy box's own change handling
+// expects it. Wrapping runs from the maximum to the minimum and back.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    UpDown(const QString& name, QLineEdit* buddy, int min, int max, bool wrap, QWidget* parent)
+        : QWidget(parent), buddy_(buddy), min_(min), max_(max), wrap_(wrap) {
+        setObjectName(name);
+        auto* up = new QToolButton(this);
+        auto* down = new QToolButton(this);
+        up->setObjectName(QStringLiteral("up"));
+        down->setObjectName(QStringLiteral("down"));
+        up->setArrowType(Qt::UpArrow);
+        down->setArrowType(Qt::DownArrow);
+        for (auto* b : {up, down}) {
+            b->setAutoRepeat(true);
+            b->setFocusPolicy(Qt::NoFocus);
+            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        }
+        auto* box = new QVBoxLayout(this);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(0);
+        box->addWidget(up);
+        box->addWidget(down);
+        connect(up, &QToolButton::clicked, this, [this] {
+            emit aboutToStep();
+            emit upClick(step(+1));
+        });
+        connect(down, &QToolButton::clicked, this, [this] {
+            emit aboutToStep();
+            emit downClick(step(-1));
+        });
+    }
+
+signals:
+    // Before the buddy box is written, so that a listener can group the step with
+    // what its click handler does.
+    void aboutToStep();
+    // After a step; `wrapped` is true when the value ran over its end and wrapped.
+    void upClick(bool wrapped);
+    void downClick(bool wrapped);
+
+private:
+    bool step(int dir) {
+        bool ok = false;
+        const int v = buddy_->text().toInt(&ok);
+        int next;
+        bool wrapped = false;
+        if (!ok) {
+            next = dir > 0 || !wrap_ ? min_ : max_;
+        } else if (dir > 0) {
+            if (v >= max_) {
+                wrapped = wrap_ && v == max_;
+                next = wrap_ ? min_ : v;
+            } else {
+                next = v < min_ ? min_ : v + 1;
+            }
+        } else {
+            if (v <= min_) {
+                wrapped = wrap_ && v == min_;
+                next = wrap_ ? max_ : v;
+            } else {
+                next = v > max_ ? max_ : v - 1;
+            }
+        }
+        if (!ok || next != v) buddy_->setText(QString::number(next));
+        return wrapped;
+    }
+
+    QLineEdit* buddy_;
+    int min_, max_;
+    bool wrap_;
+};
+
+// The grid's rows over the core result: texts, colours, alignment, headings.
+class MonthModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRows(std::vector<MonthRow> rows) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+    const std::vector<MonthRow>& rows() const { return rows_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kMonthColumns; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount() || index.column() >= kMonthColumns) return {};
+        const MonthRow& row = rows_[static_cast<size_t>(index.row())];
+        const int c = index.column();
+        switch (role) {
+            case Qt::DisplayRole: return qs(row.cells[static_cast<size_t>(c)]);
+            case Qt::ForegroundRole: return QBrush(toQColor(row.textColour(c)));
+            case Qt::BackgroundRole: return QBrush(toQColor(row.background));
+            case Qt::TextAlignmentRole: {
+                Qt::Alignment h = Qt::AlignLeft;
+                if (row.alignment(c) == CellAlign::Center) h = Qt::AlignHCenter;
+                if (row.alignment(c) == CellAlign::Right) h = Qt::AlignRight;
+                return QVariant::fromValue(h | Qt::AlignVCenter);
+            }
+            default: return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= kMonthColumns) return {};
+        switch (role) {
+            case Qt::DisplayRole: return qs(std::string(kMonthHeadings[static_cast<size_t>(section)]));
+            case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+            case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
+            default: return {};
+        }
+    }
+
+    void sort(int column, Qt::SortOrder order) override {
+        const bool text = column == 0;
+        const SortMode mode = order == Qt::AscendingOrder
+                                  ? (text ? SortMode::TextAscending : SortMode::GenericAscending)
+                                  : (text ? SortMode::TextDescending : SortMode::GenericDescending);
+        reorder([&](std::vector<MonthRow>& rows) { sortRows(rows, column, mode); });
+    }
+
+    // A heading click with the window's shared direction flag.
+    void headingClick(int column, int& headerSortDescending) {
+        reorder([&](std::vector<MonthRow>& rows) { sortOnHeadingClick(rows, column, headerSortDescending); });
+    }
+
+private:
+    // Reorders the rows and moves the persistent indexes (the current cell) with them.
+    template <typename F>
+    void reorder(F&& f) {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        std::vector<int> before;
+        before.reserve(rows_.size());
+        for (const auto& r : rows_) before.push_back(r.fillRow);
+        f(rows_);
+        std::map<int, int> newRowOf;  // fillRow is unique within one filling
+        for (size_t i = 0; i < rows_.size(); ++i) newRowOf[rows_[i].fillRow] = static_cast<int>(i);
+        const QModelIndexList from = persistentIndexList();
+        QModelIndexList to;
+        for (const QModelIndex& idx : from) {
+            auto it = newRowOf.find(before[static_cast<size_t>(idx.row())]);
+            to.append(it == newRowOf.end() ? QModelIndex() : index(it->second, idx.column()));
+        }
+        changePersistentIndexList(from, to);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+
+    std::vector<MonthRow> rows_;
+};
+
+int readInt(AppContext& ctx, const QString& key, int fallback) {
+    const QString text = ctx.readSetting(kSection, key);
+    auto v = parseNumber(ss(text));
+    return v ? static_cast<int>(std::lround(*v)) : fallback;
+}
+
+double readTwips(AppContext& ctx, const QString& key, double fallback) {
+    const QString text = ctx.readSetting(kSection, key);
+    auto v = parseNumber(ss(text));
+    return v ? static_cast<double>(static_cast<float>(*v)) : fallback;
+}
+
+QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
+
+}  // namespace
+
+struct frmMonthly::Impl {
+    explicit Impl(AppContext& c) : ctx(c) {}
+
+    AppContext& ctx;
+
+    QLabel* Label6 = nullptr;
+    QComboBox* cboUser = nullptr;
+    QLineEdit* txtNen = nullptr;
+    UpDown* updNen = nullptr;
+    QLabel* Label0 = nullptr;
+    QLineEdit* txtTuki = nullptr;
+    UpDown* updTuki = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* cmdDay = nullptr;
+    QTableView* mfgDat = nullptr;
+    MonthModel* model = nullptr;
+    QGroupBox* fraInfo = nullptr;
+    std::array<QLabel*, kSummaryLabels> labels{};
+
+    YearRecordList list;        // YearRecordList
+    MonthPosition position;     // MonthFirst, MonthCount
+    MonthSummary summary;       // what the grid and the labels show (rows in display order)
+    int headerSortDescending = 0;
+
+    std::vector<char> yearFlags = std::vector<char>(kYearFlags, 1);   // YearReloadFlags
+    std::vector<char> monthFlags = std::vector<char>(12, 1);          // MonthReloadFlags
+    QString lastUser;                                                  // LastUser
+
+    // Selection changes made together are checked once at the end.
+    int batch = 0;
+    bool checkPending = false;
+
+    // The last load error shown, so switching months within a damaged year
+    // does not repeat the same box.
+    QString lastLoadError;
+
+    // Layout as restored, so that an unchanged layout is written back in the same
+    // twips (a pixel round trip would shift odd values).
+    bool layoutRestored = false;
+    QRect restoredPixels;
+    QRectF restoredTwips;
+    QRect normalGeometry;  // last geometry seen in the normal state, pixels
+    std::array<int, kMonthColumns> restoredColPixels{};
+    std::array<int, kMonthColumns> restoredColTwips{};
+
+    EntryOpener opener;
+
+    QWidget* layoutTarget(QWidget* self) const {
+        auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget());
+        return sub ? static_cast<QWidget*>(sub) : self;
+    }
+};
+
+frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx)) {
+    setObjectName(QStringLiteral("frmMonthly"));
+    setWindowTitle(QStringLiteral("月間収支データ"));
+
+    // Background of the window and of the summary frame: the overall colour.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ctx.overallColour());
+    setPalette(pal);
+
+    d->Label6 = new QLabel(QStringLiteral("利用者"), this);
+    d->Label6->setObjectName(QStringLiteral("Label6"));
+    d->cboUser = new QComboBox(this);
+    d->cboUser->setObjectName(QStringLiteral("cboUser"));
+    d->txtNen = new QLineEdit(this);
+    d->txtNen->setObjectName(QStringLiteral("txtNen"));
+    d->updNen = new UpDown(QStringLiteral("updNen"), d->txtNen, kFirstYear, kLastYear, false, this);
+    d->Label0 = new QLabel(QStringLiteral("年"), this);
+    d->Label0->setObjectName(QStringLiteral("Label0"));
+    d->txtTuki = new QLineEdit(this);
+    d->txtTuki->setObjectName(QStringLiteral("txtTuki"));
+    d->updTuki = new UpDown(QStringLiteral("updTuki"), d->txtTuki, 1, 12, true, this);
+    d->Label1 = new QLabel(QStringLiteral("月度"), this);
+    d->Label1->setObjectName(QStringLiteral("Label1"));
+    d->cmdDay = new QPushButton(QStringLiteral("日間ﾃﾞｰﾀ入力"), this);
+    d->cmdDay->setObjectName(QStringLiteral("cmdDay"));
+
+    d->model = new MonthModel(this);
+    d->mfgDat = new QTableView(this);
+    d->mfgDat->setObjectName(QStringLiteral("mfgDat"));
+    d->mfgDat->setModel(d->model);
+    d->mfgDat->verticalHeader()->hide();
+    d->mfgDat->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
+    d->mfgDat->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
+    d->mfgDat->horizontalHeader()->setSectionsClickable(true);
+    d->mfgDat->horizontalHeader()->setHighlightSections(false);
+    d->mfgDat->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: rgb(224, 224, 224); color: black;"
+                       " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
+                       " padding: 1px 2px; }"));
+    d->mfgDat->verticalHeader()->setDefaultSectionSize(d->mfgDat->fontMetrics().height() + 6);
+    {
+        QPalette gp = d->mfgDat->palette();
+        gp.setColor(QPalette::Base, toQColor(kRgbGridOutside));  // the area outside the cells
+        d->mfgDat->setPalette(gp);
+    }
+
+    d->fraInfo = new QGroupBox(QStringLiteral("月間収支情報"), this);
+    d->fraInfo->setObjectName(QStringLiteral("fraInfo"));
+    d->fraInfo->setAutoFillBackground(true);
+    d->fraInfo->setPalette(pal);
+    auto* grid = new QGridLayout(d->fraInfo);
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    for (int i = 0; i < kSummaryLabels; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        auto* caption = new QLabel(qs(std::string(kSummaryCaptions[k])), d->fraInfo);
+        auto* value = new QLabel(d->fraInfo);
+        value->setObjectName(qs(std::string(kSummaryLabelNames[k])));
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        value->setAutoFillBackground(true);
+        QPalette vp = value->palette();
+        vp.setColor(QPalette::Window, Qt::white);
+        vp.setColor(QPalette::WindowText, Qt::black);
+        value->setPalette(vp);
+        d->labels[k] = value;
+        // Two rows: days, wins, rate, time, largest win / averages and the balance.
+        const int row = i < 5 ? 0 : 1;
+        const int col = (i < 5 ? i : i - 5) * 2;
+        grid->addWidget(caption, row, col, Qt::AlignRight);
+        grid->addWidget(value, row, col + 1);
+        grid->setColumnStretch(col + 1, 1);
+    }
+
+    connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
+    connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
+    // The month step and the year step it may cause are one selection change.
+    connect(d->updTuki, &UpDown::aboutToStep, this, [this] { ++d->batch; });
+    connect(d->updTuki, &UpDown::upClick, this, [this](bool wrapped) { updTuki_Click(wrapped, +1); });
+    connect(d->updTuki, &UpDown::downClick, this, [this](bool wrapped) { updTuki_Click(wrapped, -1); });
+    connect(d->cboUser, &QComboBox::currentTextChanged, this, [this] { tim1_Check(); });
+    connect(d->cmdDay, &QPushButton::clicked, this, [this] { cmdDay_Click(); });
+    connect(d->mfgDat->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { d->model->headingClick(column, d->headerSortDescending); });
+    connect(d->mfgDat, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (!index.isValid()) return;
+        d->mfgDat->setCurrentIndex(index);
+        mfgDat_Click();
+    });
+
+    // Form_Load: everything below happens as one selection change, loaded once.
+    ++d->batch;
+    fillUsers();
+    const QString savedUser = ctx.readSetting(kSection, QStringLiteral("cboUser.Text"));
+    if (!savedUser.isEmpty()) {
+        int i = d->cboUser->findText(savedUser, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (i >= 0) d->cboUser->setCurrentIndex(i);
+    }
+    for (int c = 0; c < kMonthColumns; ++c) {
+        const size_t k = static_cast<size_t>(c);
+        int twips = readInt(ctx, QStringLiteral("mfgDat.ColWidth(%1)").arg(c), kMonthDefaultColumnWidths[k]);
+        if (twips < 0) twips = kMonthDefaultColumnWidths[k];
+        d->restoredColTwips[k] = twips;
+        d->restoredColPixels[k] = twipsToPixelsX(twips);
+        d->mfgDat->setColumnWidth(c, d->restoredColPixels[k]);
+    }
+    const QDate today = QDate::currentDate();
+    d->txtNen->setText(QString::number(today.year()));
+    d->txtTuki->setText(QString::number(today.month()));
+    setCaption();
+    d->lastUser = d->cboUser->currentText();
+    std::fill(d->yearFlags.begin(), d->yearFlags.end(), 1);
+    std::fill(d->monthFlags.begin(), d->monthFlags.end(), 1);
+    d->checkPending = true;
+    endBatch();
+}
+
+frmMonthly::~frmMonthly() { delete d; }
+
+QComboBox* frmMonthly::cboUser() const { return d->cboUser; }
+QLineEdit* frmMonthly::txtNen() const { return d->txtNen; }
+QLineEdit* frmMonthly::txtTuki() const { return d->txtTuki; }
+const MonthSummary& frmMonthly::monthSummary() const { return d->summary; }
+
+QString frmMonthly::currentUser() const { return d->cboUser->currentText(); }
+QString frmMonthly::selectedYear() const { return d->txtNen->text(); }
+QString frmMonthly::selectedMonth() const { return d->txtTuki->text(); }
+YearRecordList& frmMonthly::yearRecordList() { return d->list; }
+int frmMonthly::monthFirst() const { return d->position.first; }
+int frmMonthly::monthCount() const { return d->position.count; }
+
+int frmMonthly::currentRow() const {
+    const QModelIndex cur = d->mfgDat->currentIndex();
+    return cur.isValid() ? cur.row() + 1 : 1;
+}
+
+void frmMonthly::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
+
+void frmMonthly::setYearMonth(const QString& year, const QString& month) {
+    ++d->batch;
+    d->txtNen->setText(year);
+    d->txtTuki->setText(month);
+    endBatch();
+}
+
+// --- Selection editing -------------------------------------------------------
+
+void frmMonthly::setCaption() {
+    setWindowTitle(QStringLiteral("日間収支データ一覧  (") + d->txtNen->text() + QStringLiteral("年") +
+                   d->txtTuki->text() + QStringLiteral("月度)"));
+}
+
+namespace {
+bool digitsOnly(const QString& s) {
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+}  // namespace
+
+void frmMonthly::txtnen_Change() {
+    // A non-digit empties the box; the change that causes runs this again.
+    if (!digitsOnly(d->txtNen->text())) {
+        d->txtNen->setText(QString());
+        return;
+    }
+    setCaption();
+    tim1_Check();
+}
+
+void frmMonthly::txtTuki_Change() {
+    const QString t = d->txtTuki->text();
+    if (t.size() == 1 && t[0] >= QLatin1Char('1') && t[0] <= QLatin1Char('9')) {
+        d->txtTuki->setText(QStringLiteral("0") + t);
+        return;
+    }
+    if (!digitsOnly(t)) {
+        d->txtTuki->setText(QString());
+        return;
+    }
+    setCaption();
+    tim1_Check();
+}
+
+void frmMonthly::updTuki_Click(bool wrapped, int direction) {
+    // Runs inside the batch opened by aboutToStep: the month has been stepped.
+    if (wrapped) {
+        bool ok = false;
+        const qlonglong year = d->txtNen->text().toLongLong(&ok);
+        // The year is plain arithmetic, not limited by the year spin button's range;
+        // an empty year box stays empty.
+        if (ok) d->txtNen->setText(QString::number(year + direction));
+    }
+    endBatch();
+}
+
+// --- Refresh ------------------------------------------------------------------
+
+void frmMonthly::endBatch() {
+    if (--d->batch > 0) return;
+    if (d->checkPending) {
+        d->checkPending = false;
+        tim1_Check();
+    }
+}
+
+void frmMonthly::tim1_Check() {
+    if (d->batch > 0) {
+        d->checkPending = true;
+        return;
+    }
+    bool reload = false;
+    const QString user = d->cboUser->currentText();
+    if (user != d->lastUser) {
+        std::fill(d->yearFlags.begin(), d->yearFlags.end(), 1);
+        std::fill(d->monthFlags.begin(), d->monthFlags.end(), 1);
+        d->lastUser = user;
+        emit userChanged(user);
+        // Another user always gets his own list, even while the year or month box
+        // holds no loadable selection.
+        reload = true;
+    }
+    const QString year = d->txtNen->text();
+    bool ok = false;
+    const int y = year.toInt(&ok);
+    if (ok && year.size() == 4 && y >= kFirstYear && y <= kLastYear) {
+        const size_t k = static_cast<size_t>(y - kFirstYear);
+        if (d->yearFlags[k]) {
+            std::fill(d->yearFlags.begin(), d->yearFlags.end(), 1);
+            d->yearFlags[k] = 0;
+            reload = true;
+        }
+    }
+    const QString month = d->txtTuki->text();
+    const int m = month.toInt(&ok);
+    if (ok && month.size() == 2 && m >= 1 && m <= 12) {
+        const size_t k = static_cast<size_t>(m - 1);
+        if (d->monthFlags[k]) {
+            std::fill(d->monthFlags.begin(), d->monthFlags.end(), 1);
+            d->monthFlags[k] = 0;
+            reload = true;
+        }
+    }
+    if (reload) reloadList();
+}
+
+void frmMonthly::reloadList() {
+    GetSyusi();
+    fillList();
+    sortByDate(d->summary.rows);
+    showList();
+    emit reloaded();
+}
+
+// --- GetSyusi / PrtMfg ----------------------------------------------------------
+
+void frmMonthly::GetSyusi() {
+    const QString user = d->cboUser->currentText();
+    const QString year = d->txtNen->text();
+    try {
+        d->list = loadMonthYear(d->ctx.store(), ss(user), ss(year));
+        d->lastLoadError.clear();
+    } catch (const std::exception& e) {
+        // The file stays as it is (nothing is written from an empty list loaded
+        // in its place); the month shows empty until the file is mended.
+        d->list = YearRecordList{};
+        d->list.user = ss(user);
+        d->list.year = ss(year);
+        const QString text = QString::fromUtf8(e.what());
+        if (text != d->lastLoadError) {
+            d->lastLoadError = text;
+            ErrorReport(this, kFileErrorNumber, text, false);
+        }
+    }
+    // MonthFirst and MonthCount always describe the list now held.
+    d->position = locateMonth(d->list.records, ss(d->txtTuki->text()));
+}
+
+void frmMonthly::fillList() {
+    d->summary = summarizeMonth(d->list.records, ss(d->txtTuki->text()));
+    d->position = {d->summary.MonthFirst, d->summary.MonthCount};
+}
+
+void frmMonthly::showList() {
+    const int row = currentRow();
+    d->model->setRows(d->summary.rows);
+    // The current row stays where it was, within the new rows; the column is 0.
+    const int last = d->model->rowCount() - 1;
+    d->mfgDat->selectionModel()->setCurrentIndex(d->model->index(std::clamp(row - 1, 0, last), 0),
+                                                 QItemSelectionModel::NoUpdate);
+    for (int i = 0; i < kSummaryLabels; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        QLabel* l = d->labels[k];
+        l->setText(qs(d->summary.labels[k].text));
+        if (!d->summary.labels[k].text.empty()) {
+            QPalette p = l->palette();
+            p.setColor(QPalette::WindowText, toQColor(d->summary.labels[k].colour));
+            l->setPalette(p);
+        }
+    }
+}
+
+void frmMonthly::PrtMfg() {
+    fillList();
+    showList();
+    emit reloaded();
+}
+
+// --- Entry form -------------------------------------------------------------------
+
+void frmMonthly::cmdDay_Click() { openEntry({false, 0, 0}); }
+
+void frmMonthly::mfgDat_Click() {
+    const auto& rows = d->model->rows();
+    const int r = currentRow();
+    if (r < 1 || r > static_cast<int>(rows.size())) return;
+    const std::string& date = rows[static_cast<size_t>(r - 1)].cells[0];
+    // The last record of the clicked date in file order is the one edited.
+    const int index = recordForDate(d->list.records, date);
+    if (index == 0) return;  // the empty row of an empty month: nothing to edit
+    int inMonth = index - d->position.first + 1;
+    if (d->position.count == 0 || inMonth < 1 || inMonth > d->position.count)
+        inMonth = std::clamp(r, 1, std::max(1, d->position.count));
+    openEntry({true, index, inMonth});
+}
+
+void frmMonthly::openEntry(const EntryRequest& request) {
+    if (d->opener) {
+        d->opener(request);
+        return;
+    }
+#ifdef TAMA_HAVE_ENTRY_FORM
+    frmDay_upd form(d->ctx, *this, this);
+    if (request.edit) form.prepareEdit(request.recordIndex, request.rowInMonth);
+    else form.prepareNew();
+    form.exec();
+#else
+    ErrorReport(this, 0, QStringLiteral("日間収支データの入力画面がこの版には含まれていません。"), false);
+#endif
+}
+
+// --- Users --------------------------------------------------------------------------
+
+void frmMonthly::fillUsers() {
+    d->cboUser->clear();
+    for (const auto& name : d->ctx.store().userNames()) d->cboUser->addItem(qs(name));
+}
+
+void frmMonthly::Refresh() {
+    const QString current = d->cboUser->currentText();
+    {
+        const QSignalBlocker block(d->cboUser);
+        fillUsers();
+        const int i = d->cboUser->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (i >= 0) d->cboUser->setCurrentIndex(i);
+    }
+    tim1_Check();
+}
+
+// --- Layout -----------------------------------------------------------------------------
+
+void frmMonthly::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Form_Resize: positions in twips from the inner size; a window too small for
+    // them gets what room there is.
+    const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
+    auto place = [](QWidget* w, double left, double top, double width, double height) {
+        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
+                       std::max(0, twipsToPixelsY(height)));
+    };
+    place(d->Label6, 100, 160, 600, 300);
+    place(d->cboUser, 700, 100, 2000, 375);
+    place(d->txtNen, 2900, 100, 700, 375);
+    place(d->updNen, 3600, 100, 255, 375);
+    place(d->Label0, 3900, 160, 300, 300);
+    place(d->txtTuki, 4250, 100, 450, 375);
+    place(d->updTuki, 4700, 100, 255, 375);
+    place(d->Label1, 5000, 160, 600, 300);
+    place(d->cmdDay, W - 1600, 100, 1455, 375);
+    place(d->mfgDat, 100, 600, W - 200, H - 1900);
+    place(d->fraInfo, 100, pixelsToTwipsY(d->mfgDat->height()) + 700, W - 200, 1095);
+}
+
+void frmMonthly::showEvent(QShowEvent* event) {
+    if (!d->layoutRestored) {
+        d->layoutRestored = true;
+        restoreLayout();
+    }
+    QWidget::showEvent(event);
+}
+
+void frmMonthly::restoreLayout() {
+    QWidget* target = d->layoutTarget(this);
+    if (target != this) target->installEventFilter(this);
+    AppContext& ctx = d->ctx;
+    const int state = readInt(ctx, QStringLiteral("frmMonthly.WindowState"), 0);
+    QRectF twips(readTwips(ctx, QStringLiteral("frmMonthly.Left"), 0), readTwips(ctx, QStringLiteral("frmMonthly.Top"), 0),
+                 readTwips(ctx, QStringLiteral("frmMonthly.Width"), ctx.frameInnerWidth() / 2),
+                 readTwips(ctx, QStringLiteral("frmMonthly.Height"), ctx.frameInnerHeight() - 350));
+    QRect px(twipsToPixelsX(twips.left()), twipsToPixelsY(twips.top()), twipsToPixelsX(twips.width()),
+             twipsToPixelsY(twips.height()));
+    if (px.width() <= 0 || px.height() <= 0) {
+        // No stored size and no frame size known: keep the size the window has.
+        px.setSize(target->size());
+        twips.setSize(QSizeF(pixelsToTwipsX(px.width()), pixelsToTwipsY(px.height())));
+    }
+    target->setWindowState(Qt::WindowNoState);
+    target->setGeometry(px);
+    d->restoredPixels = target->geometry();
+    d->restoredTwips = twips;
+    d->normalGeometry = d->restoredPixels;
+    if (state == 2) target->setWindowState(Qt::WindowMaximized);
+    else if (state == 1) target->setWindowState(Qt::WindowMinimized);
+}
+
+bool frmMonthly::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == d->layoutTarget(this) && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (!(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) d->normalGeometry = w->geometry();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMonthly::closeEvent(QCloseEvent* event) {
+    saveLayout();
+    QWidget::closeEvent(event);
+}
+
+void frmMonthly::saveLayout() {
+    QWidget* target = d->layoutTarget(this);
+    const Qt::WindowStates ws = target->windowState();
+    const int state = ws & Qt::WindowMinimized ? 1 : (ws & Qt::WindowMaximized ? 2 : 0);
+    // A minimised or maximised window stores the geometry it returns to.
+    QRect px = state == 0 || d->normalGeometry.isNull() ? target->geometry() : d->normalGeometry;
+    QRectF twips(pixelsToTwipsX(px.left()), pixelsToTwipsY(px.top()), pixelsToTwipsX(px.width()),
+                 pixelsToTwipsY(px.height()));
+    if (d->layoutRestored) {
+        if (px.left() == d->restoredPixels.left()) twips.moveLeft(d->restoredTwips.left());
+        if (px.top() == d->restoredPixels.top()) twips.moveTop(d->restoredTwips.top());
+        if (px.width() == d->restoredPixels.width()) twips.setWidth(d->restoredTwips.width());
+        if (px.height() == d->restoredPixels.height()) twips.setHeight(d->restoredTwips.height());
+    }
+    AppContext& ctx = d->ctx;
+    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.WindowState"), QString::number(state));
+    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Top"), twipsText(twips.top()));
+    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Left"), twipsText(twips.left()));
+    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Width"), twipsText(twips.width()));
+    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Height"), twipsText(twips.height()));
+    ctx.writeSetting(kSection, QStringLiteral("cboUser.Text"), d->cboUser->currentText());
+    for (int c = 0; c < kMonthColumns; ++c) {
+        const size_t k = static_cast<size_t>(c);
+        const int px = d->mfgDat->columnWidth(c);
+        const int tw = px == d->restoredColPixels[k] ? d->restoredColTwips[k]
+                                                     : static_cast<int>(std::lround(pixelsToTwipsX(px)));
+        ctx.writeSetting(kSection, QStringLiteral("mfgDat.ColWidth(%1)").arg(c), QString::number(tw));
+    }
+}
+
+}  // namespace tama::ui
+
+#include "monthly_window.moc"

@@ -1,0 +1,373 @@
+// The monthly window driven by typing and clicking: year and month boxes,
+// spin buttons, reload points, the grid and summary it shows, heading sorts,
+// row clicks, a damaged year file, and its layout in the settings file.
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "monthly/monthly_window.h"
+#include "shell/app_context.h"
+#include "shell/messages.h"
+#include "storage/data_folders.h"
+#include "storage/settings_file.h"
+#include "../core/test_support.h"
+
+using namespace tama;
+using namespace tama::ui;
+
+namespace {
+
+std::string line(const std::string& date, const std::string& dayFirst, const std::string& syusi,
+                 const std::string& hours = "8.0", const std::string& hall = "ホールA") {
+    const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
+    const std::string f[24] = {date, y, m, d, "土", hall, "10", "00", "18", "00", hours, "15000", "30000", "1,875",
+                               syusi, "12", "ＣＲ機", "機種X", "", dayFirst, "", "", "", ""};
+    std::string out;
+    for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
+    return out + "\n";
+}
+
+QString cell(QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+QStringList columnTexts(QTableView* grid, int column) {
+    QStringList out;
+    for (int r = 0; r < grid->model()->rowCount(); ++r) out << cell(grid, r, column);
+    return out;
+}
+
+void clickHeading(QTableView* grid, int column) {
+    QHeaderView* h = grid->horizontalHeader();
+    QPoint p(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
+}
+
+void clickCell(QTableView* grid, int row, int column) {
+    QRect r = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+}  // namespace
+
+class MonthlyWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempFolder> tmp;
+    std::unique_ptr<AppContext> ctx;
+    RecordingAnswerer answerer;
+
+    std::unique_ptr<frmMonthly> openWindow() {
+        auto w = std::make_unique<frmMonthly>(*ctx);
+        w->resize(700, 500);
+        w->show();
+        return w;
+    }
+
+private slots:
+    void init() {
+        tmp = std::make_unique<test::TempFolder>();
+        fs::path taro = tmp->makeUser("太郎");
+        fs::path hanako = tmp->makeUser("花子");
+        test::putBytes(taro / "s2004.sdb",
+                       test::sjis(line("2004/05/01", "1", "15,000", "7.5") + line("2004/05/01", "2", "-3,500", "2.0") +
+                                  line("2004/05/03", "1", "-2,000", "4.5", "ホールB") + line("2004/06/02", "1", "900")));
+        test::putBytes(hanako / "s2004.sdb", test::sjis(line("2004/05/10", "1", "500")));
+        ctx = std::make_unique<AppContext>(tmp->path());
+        ctx->setFrameInnerSize(12000, 9000);
+        answerer = RecordingAnswerer{};
+        answerer.install();
+    }
+
+    void cleanup() {
+        setAnswerer({});
+        ctx.reset();
+        tmp.reset();
+    }
+
+    void controlsCarryTheirNames() {
+        auto w = openWindow();
+        for (const char* name : {"cboUser", "txtNen", "updNen", "txtTuki", "updTuki", "cmdDay", "mfgDat", "fraInfo",
+                                 "lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu",
+                                 "lblH_nikyu", "lblSyusi"})
+            QVERIFY2(w->findChild<QWidget*>(name), name);
+        QCOMPARE(w->cboUser()->count(), 2);
+        QCOMPARE(w->txtNen()->text(), QString::number(QDate::currentDate().year()));
+        QCOMPARE(w->txtTuki()->text(), QDate::currentDate().toString(QStringLiteral("MM")));
+    }
+
+    void monthBoxPadsAndYearBoxEmptiesOnLetters() {
+        auto w = openWindow();
+        w->txtTuki()->clear();
+        QTest::keyClicks(w->txtTuki(), "7");
+        QCOMPARE(w->txtTuki()->text(), QStringLiteral("07"));
+        w->txtTuki()->setText(QStringLiteral("1x"));
+        QCOMPARE(w->txtTuki()->text(), QString());
+
+        w->txtNen()->clear();
+        QTest::keyClicks(w->txtNen(), "20a");
+        QCOMPARE(w->txtNen()->text(), QString());
+        w->txtNen()->setText(QStringLiteral("20a4"));
+        QCOMPARE(w->txtNen()->text(), QString());
+
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("5"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("日間収支データ一覧  (2004年05月度)"));
+    }
+
+    void spinButtonsStepAndWrap() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("12"));
+        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        auto* updTuki = w->findChild<QWidget*>("updTuki");
+        auto* up = updTuki->findChild<QToolButton*>("up");
+        auto* down = updTuki->findChild<QToolButton*>("down");
+
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(w->txtTuki()->text(), QStringLiteral("01"));
+        QCOMPARE(w->txtNen()->text(), QStringLiteral("2005"));
+        QCOMPARE(reloads.count(), 1);  // month and year change together: one reload
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(w->txtTuki()->text(), QStringLiteral("12"));
+        QCOMPARE(w->txtNen()->text(), QStringLiteral("2004"));
+        QCOMPARE(reloads.count(), 2);
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(w->txtTuki()->text(), QStringLiteral("11"));
+        QCOMPARE(w->txtNen()->text(), QStringLiteral("2004"));
+
+        auto* updNen = w->findChild<QWidget*>("updNen");
+        QTest::mouseClick(updNen->findChild<QToolButton*>("up"), Qt::LeftButton);
+        QCOMPARE(w->txtNen()->text(), QStringLiteral("2005"));
+        w->txtNen()->setText(QStringLiteral("2099"));
+        QTest::mouseClick(updNen->findChild<QToolButton*>("up"), Qt::LeftButton);
+        QCOMPARE(w->txtNen()->text(), QStringLiteral("2099"));  // the year spin button stops at its end
+    }
+
+    void reloadsOnlyWhenTheSelectionChanges() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        QSignalSpy users(w.get(), &frmMonthly::userChanged);
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+
+        w->txtTuki()->setText(QStringLiteral("06"));
+        QCOMPARE(reloads.count(), 1);
+        QCOMPARE(cell(grid, 0, 0), QStringLiteral("2004/06/02"));
+        w->txtTuki()->setText(QStringLiteral("05"));
+        QCOMPARE(reloads.count(), 2);
+        QCOMPARE(grid->model()->rowCount(), 3);
+
+        // The loaded year typed again, and a year beyond the flags' range, do not reload.
+        w->txtNen()->setText(QStringLiteral("200"));
+        w->txtNen()->setText(QStringLiteral("2004"));
+        w->txtNen()->setText(QStringLiteral("2100"));
+        QCOMPARE(reloads.count(), 2);
+        w->txtNen()->setText(QStringLiteral("2003"));
+        QCOMPARE(reloads.count(), 3);
+        QCOMPARE(grid->model()->rowCount(), 1);  // no s2003.sdb: the empty month
+        w->txtNen()->setText(QStringLiteral("2004"));
+        QCOMPARE(reloads.count(), 4);
+
+        // Another user reloads the same year and month.
+        w->cboUser()->setCurrentText(QStringLiteral("花子"));
+        QCOMPARE(reloads.count(), 5);
+        QCOMPARE(users.count(), 1);
+        QCOMPARE(users.at(0).at(0).toString(), QStringLiteral("花子"));
+        QCOMPARE(columnTexts(grid, 0), QStringList{QStringLiteral("2004/05/10")});
+        QCOMPARE(w->yearRecordList().user, std::string("花子"));
+
+        // Refresh keeps the selected user and does not reload.
+        w->Refresh();
+        QCOMPARE(w->cboUser()->currentText(), QStringLiteral("花子"));
+        QCOMPARE(reloads.count(), 5);
+    }
+
+    void gridAndSummaryShowTheMonth() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QAbstractItemModelTester tester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModel* m = grid->model();
+
+        QCOMPARE(m->columnCount(), 7);
+        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), QStringLiteral("収支金額"));
+        QCOMPARE(columnTexts(grid, 6), (QStringList{"15,000", "-3,500", "-2,000"}));
+        QCOMPARE(cell(grid, 2, 2), QStringLiteral("ホールB"));
+        QCOMPARE(m->index(1, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+        QCOMPARE(m->index(0, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 0));
+        QCOMPARE(m->index(0, 3).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 255));
+        QCOMPARE(m->index(1, 3).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(245, 255, 255));
+        auto align = [&](int r, int c) {
+            return Qt::Alignment(m->index(r, c).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(align(0, 0), Qt::AlignHCenter);
+        QCOMPARE(align(0, 2), Qt::AlignLeft);
+        QCOMPARE(align(0, 6), Qt::AlignRight);
+
+        auto label = [&](const char* name) { return w->findChild<QLabel*>(name); };
+        QCOMPARE(label("lblDay")->text(), QStringLiteral("2 日 "));
+        QCOMPARE(label("lblWin")->text(), QStringLiteral("1 日 "));
+        QCOMPARE(label("lblAvr")->text(), QStringLiteral("0.500 "));
+        QCOMPARE(label("lblTim")->text(), QStringLiteral("14.0 時間 "));
+        QCOMPARE(label("lblMax")->text(), QStringLiteral("15,000 円 "));
+        QCOMPARE(label("lblSyusi")->text(), QStringLiteral("9,500 円 "));
+        QCOMPARE(label("lblSyusi")->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+        QCOMPARE(w->monthCount(), 3);
+        QCOMPARE(w->monthFirst(), 1);
+
+        // A losing month turns the balance red; an empty month empties every label.
+        test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb",
+                       test::sjis(line("2004/05/01", "1", "1,500", "2.0") + line("2004/05/02", "1", "-2,000", "2.0")));
+        w->GetSyusi();
+        w->PrtMfg();
+        QCOMPARE(label("lblSyusi")->text(), QStringLiteral("-500 円 "));
+        QCOMPARE(label("lblSyusi")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        w->txtTuki()->setText(QStringLiteral("08"));
+        QCOMPARE(m->rowCount(), 1);
+        for (const char* name : {"lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu",
+                                 "lblH_nikyu", "lblSyusi"})
+            QCOMPARE(label(name)->text(), QString());
+        QCOMPARE(w->monthCount(), 0);
+    }
+
+    void headingClicksSortDescendingFirst() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        clickHeading(grid, 6);
+        QCOMPARE(columnTexts(grid, 6), (QStringList{"15,000", "-2,000", "-3,500"}));
+        QCOMPARE(grid->model()->index(2, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+        clickHeading(grid, 5);  // shared flag: the next click sorts ascending
+        QCOMPARE(columnTexts(grid, 5), (QStringList{"2.0", "4.5", "7.5"}));
+        clickHeading(grid, 0);
+        QCOMPARE(columnTexts(grid, 0), (QStringList{"2004/05/03", "2004/05/01", "2004/05/01"}));
+        QCOMPARE(reloads.count(), 0);
+
+        // A reload brings back date order and keeps the flag.
+        w->txtTuki()->setText(QStringLiteral("06"));
+        w->txtTuki()->setText(QStringLiteral("05"));
+        QCOMPARE(columnTexts(grid, 6), (QStringList{"15,000", "-3,500", "-2,000"}));
+        clickHeading(grid, 6);
+        QCOMPARE(columnTexts(grid, 6), (QStringList{"-3,500", "-2,000", "15,000"}));
+    }
+
+    void rowClickOpensTheLastRecordOfItsDate() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        std::vector<frmMonthly::EntryRequest> opened;
+        w->setEntryOpener([&](const frmMonthly::EntryRequest& r) { opened.push_back(r); });
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+
+        clickCell(grid, 0, 3);  // the first of the two rows of 1 May
+        QCOMPARE(opened.size(), size_t(1));
+        QVERIFY(opened[0].edit);
+        QCOMPARE(opened[0].recordIndex, 2);
+        QCOMPARE(opened[0].rowInMonth, 2);
+        QCOMPARE(w->currentRow(), 1);
+
+        clickCell(grid, 2, 0);
+        QCOMPARE(opened.back().recordIndex, 3);
+        w->mfgDat_Click();  // the menu command opens the current row again
+        QCOMPARE(opened.size(), size_t(3));
+        QCOMPARE(opened.back().recordIndex, 3);
+
+        QTest::mouseClick(w->findChild<QWidget*>("cmdDay"), Qt::LeftButton);
+        QCOMPARE(opened.size(), size_t(4));
+        QVERIFY(!opened.back().edit);
+
+        // The empty row of an empty month has no record to edit.
+        w->txtTuki()->setText(QStringLiteral("09"));
+        clickCell(grid, 0, 0);
+        QCOMPARE(opened.size(), size_t(4));
+    }
+
+    void damagedYearFileIsReportedAndLeftAlone() {
+        const fs::path file = tmp->path() / "Data" / "太郎" / "s2003.sdb";
+        const std::string bytes = test::sjis(line("2003/05/01", "1", "100") + "\"2003/05/02\",\"2003\"\n");
+        test::putBytes(file, bytes);
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        answerer.asked.clear();
+        w->txtNen()->setText(QStringLiteral("2003"));
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        QCOMPARE(answerer.asked[0].title, QStringLiteral("ｴﾗｰ発生"));
+        QVERIFY2(answerer.asked[0].text.contains(QStringLiteral("s2003.sdb")), qPrintable(answerer.asked[0].text));
+        QVERIFY2(answerer.asked[0].text.contains(QStringLiteral("2行目")), qPrintable(answerer.asked[0].text));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QCOMPARE(grid->model()->rowCount(), 1);
+        QCOMPARE(w->yearRecordList().count(), 0);
+        // Another month of the same damaged year does not repeat the box; the window keeps working.
+        w->txtTuki()->setText(QStringLiteral("06"));
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        w->txtNen()->setText(QStringLiteral("2004"));
+        QCOMPARE(cell(grid, 0, 0), QStringLiteral("2004/06/02"));
+        QCOMPARE(test::fileBytes(file), bytes);
+    }
+
+    void defaultLayoutAndItsKeysOnClose() {
+        QMdiArea area;
+        area.resize(1000, 800);
+        area.show();
+        auto* w = new frmMonthly(*ctx);
+        QMdiSubWindow* sub = area.addSubWindow(w);
+        sub->show();
+        QCOMPARE(sub->geometry(), QRect(0, 0, twipsToPixelsX(6000), twipsToPixelsY(8650)));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        const int widths[] = {1100, 460, 1600, 2000, 460, 460, 900};
+        for (int c = 0; c < 7; ++c) QCOMPARE(grid->columnWidth(c), twipsToPixelsX(widths[c]));
+        // Form_Resize: the grid 100 twips in, 600 down.
+        QCOMPARE(grid->geometry().topLeft(), QPoint(twipsToPixelsX(100), twipsToPixelsY(600)));
+
+        w->cboUser()->setCurrentText(QStringLiteral("花子"));
+        sub->close();
+        SettingsFile settings(settingsFilePath(tmp->path()));
+        auto key = [&](const char* k) { return settings.read("monthly", k); };
+        QCOMPARE(key("frmMonthly.WindowState"), std::string("0"));
+        QCOMPARE(key("frmMonthly.Top"), std::string("0"));
+        QCOMPARE(key("frmMonthly.Left"), std::string("0"));
+        QCOMPARE(key("frmMonthly.Width"), std::string("6000"));
+        QCOMPARE(key("frmMonthly.Height"), std::string("8650"));
+        QCOMPARE(key("cboUser.Text"), std::string("花子"));
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(key(("mfgDat.ColWidth(" + std::to_string(c) + ")").c_str()), std::to_string(widths[c]));
+    }
+
+    void storedLayoutIsRestored() {
+        SettingsFile settings(settingsFilePath(tmp->path()));
+        settings.write("monthly", "frmMonthly.WindowState", "2");
+        settings.write("monthly", "frmMonthly.Top", "300");
+        settings.write("monthly", "frmMonthly.Left", "450");
+        settings.write("monthly", "frmMonthly.Width", "7505");
+        settings.write("monthly", "frmMonthly.Height", "abc");  // not a number: the default
+        settings.write("monthly", "cboUser.Text", "花子");
+        settings.write("monthly", "mfgDat.ColWidth(2)", "3000");
+        QMdiArea area;
+        area.resize(1000, 800);
+        area.show();
+        auto* w = new frmMonthly(*ctx);
+        QCOMPARE(w->cboUser()->currentText(), QStringLiteral("花子"));
+        QMdiSubWindow* sub = area.addSubWindow(w);
+        sub->show();
+        QVERIFY(sub->isMaximized());
+        QCOMPARE(w->findChild<QTableView*>("mfgDat")->columnWidth(2), twipsToPixelsX(3000));
+        sub->close();
+        QCOMPARE(settings.read("monthly", "frmMonthly.WindowState"), std::string("2"));
+        // The geometry it returns to when restored, in the twips it was read in.
+        QCOMPARE(settings.read("monthly", "frmMonthly.Left"), std::string("450"));
+        QCOMPARE(settings.read("monthly", "frmMonthly.Width"), std::string("7505"));
+        QCOMPARE(settings.read("monthly", "frmMonthly.Height"), std::string("8650"));
+        QCOMPARE(settings.read("monthly", "mfgDat.ColWidth(2)"), std::string("3000"));
+    }
+};
+
+QTEST_MAIN(MonthlyWindowTest)
+#include "monthly_window_test.moc"
