@@ -96,9 +96,15 @@ int runAdd(const std::vector<std::string>& args) {
         std::cerr << "利用者「" << user << "」のフォルダーがありません: " << userFolder.string() << "\n";
         return 1;
     }
-    // The program folder is real (it holds the user); make sure CboData and the
-    // other folders are there, as start-up does before the form can open.
-    ensureDataFolders(folder);
+    // The program folder is real (it holds the user): create the data folders that
+    // are missing, as start-up does before the form can open, so that the common
+    // lists in CboData can be written. A folder present in another letter case is
+    // the one the store uses, so it counts as present here.
+    for (std::string_view name : kDataFolders) {
+        if (fs::exists(findNoCase(folder, name), ec)) continue;
+        fs::create_directory(folder / std::string(name), ec);
+        if (ec) throw FileError(folder / std::string(name), 0, "フォルダーを作成できません: " + ec.message());
+    }
 
     EntryModel model;
     model.loadStartValues(today());

@@ -119,6 +119,15 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",-15000\n");
 }
 
+TEST(CliAdd, MissingDataFoldersAreCreatedAsAtStartUp) {
+    TempFolder tmp;
+    fs::create_directories(tmp.path() / "Data" / "USER");
+    CliRun r = runCli({"add", tmp.path().string(), "USER", "txtNen=2003", "txtTuki=5", "txtHi=1", "cboHoll=駅前"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前\",\"1\"\n");
+    EXPECT_TRUE(fs::is_directory(tmp.path() / "Kisyudat"));
+}
+
 TEST(CliAdd, RefusalsAndErrorsWriteNothing) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("USER");
