@@ -52,6 +52,8 @@ public:
     // The box takes `text` as typed: the keystroke checks run (digits only, a minute
     // "0" becomes "00", month and day padding with the weekday from the date), and
     // a change of a time or money box clears RecalcDone. Returns the box's text after.
+    // The weekday's year: four digits are that year itself, one or two digits
+    // 00-29 -> 2000-2029 and 30-99 -> 1930-1999, three digits the year as typed.
     const std::string& type(Box box, std::string_view text);
 
     // The text a box holds.
