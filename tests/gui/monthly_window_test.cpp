@@ -2,7 +2,10 @@
 // spin buttons, reload points, the grid and summary it shows, heading sorts,
 // row clicks, a damaged year file, and its layout in the settings file.
 #include <QAbstractItemModelTester>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -290,6 +293,35 @@ private slots:
         QCOMPARE(opened.size(), size_t(4));
     }
 
+    void rowClickOpensTheEntryFormAndItsUpdateRefillsTheGrid() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        QString title, ken, syusi;
+        bool touEnabled = true;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!form) return;
+            title = form->windowTitle();
+            if (auto* l = form->findChild<QLabel*>("lblKen")) ken = l->text();
+            if (auto* e = form->findChild<QLineEdit*>("txtSyusi")) syusi = e->text();
+            if (auto* b = form->findChild<QWidget*>("cmdTou")) touEnabled = b->isEnabled();
+            if (auto* hall = form->findChild<QComboBox*>("cboHoll")) hall->setCurrentText(QStringLiteral("ホールZ"));
+            if (auto* upd = form->findChild<QAbstractButton*>("cmdUpd")) upd->click();
+            form->reject();
+        });
+        clickCell(grid, 0, 3);
+        QCOMPARE(title, QStringLiteral("日間収支データ編集"));
+        QCOMPARE(ken, QStringLiteral("(2 / 3)"));
+        QCOMPARE(syusi, QStringLiteral("-3,500"));
+        QVERIFY(!touEnabled);
+        // The form's update rewrote record 2 and refreshed this window through GetSyusi / PrtMfg.
+        QVERIFY(reloads.count() >= 1);
+        QCOMPARE(cell(grid, 1, 2), QStringLiteral("ホールZ"));
+        QCOMPARE(w->yearRecordList().record(2).Holl, std::string("ホールZ"));
+    }
+
     void damagedYearFileIsReportedAndLeftAlone() {
         const fs::path file = tmp->path() / "Data" / "太郎" / "s2003.sdb";
         const std::string bytes = test::sjis(line("2003/05/01", "1", "100") + "\"2003/05/02\",\"2003\"\n");
@@ -326,6 +358,10 @@ private slots:
         for (int c = 0; c < 7; ++c) QCOMPARE(grid->columnWidth(c), twipsToPixelsX(widths[c]));
         // Form_Resize: the grid 100 twips in, 600 down.
         QCOMPARE(grid->geometry().topLeft(), QPoint(twipsToPixelsX(100), twipsToPixelsY(600)));
+
+        // The child window's caption follows the selection.
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("5"));
+        QCOMPARE(sub->windowTitle(), QStringLiteral("日間収支データ一覧  (2004年05月度)"));
 
         w->cboUser()->setCurrentText(QStringLiteral("花子"));
         sub->close();
