@@ -1,7 +1,22 @@
 #pragma once
 // frmDay_upd: the modal dialog that enters a new daily record or edits and
 // deletes the records of the month shown in the monthly window.
+//
+// The boxes are bound to an EntryModel: every change of a box goes through the
+// model's keystroke checks and is followed by one recomputation (play time,
+// balance, hourly rate), so the figures follow the typing as they always did.
+// Saving, updating and deleting go through the core save steps; the window
+// shows their messages and refreshes the monthly window afterwards.
+//
+// The caller prepares the mode and shows the form:
+//     frmDay_upd form(ctx, monthly, this);
+//     form.prepareNew();            // or form.prepareEdit(recordIndex, row)
+//     form.exec();
 #include <QDialog>
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
 
 namespace tama { class EntryModel; }
 
@@ -9,6 +24,33 @@ namespace tama::ui {
 
 class AppContext;
 class MonthlyLink;
+
+// A spin button bound to a text box (its buddy). An arrow steps the number in
+// the box by the step within [minimum, maximum] and writes it back to the box;
+// when the box holds no plain number the button's own position is stepped.
+// Typed values are not clamped: only stepping keeps to the range.
+class SpinButton : public QWidget {
+    Q_OBJECT
+public:
+    SpinButton(QLineEdit* buddy, int start, int minimum, int step, int maximum, QWidget* parent = nullptr);
+
+    int value() const { return value_; }
+    int minimum() const { return minimum_; }
+    int maximum() const { return maximum_; }
+    int singleStep() const { return step_; }
+    QLineEdit* buddy() const { return buddy_; }
+
+    void stepUp();
+    void stepDown();
+
+private:
+    void stepBy(int direction);
+
+    QLineEdit* buddy_;
+    int value_, minimum_, step_, maximum_;
+    QToolButton* up_;
+    QToolButton* down_;
+};
 
 class frmDay_upd : public QDialog {
     Q_OBJECT
@@ -20,9 +62,22 @@ public:
     void prepareNew();
     // Edit mode for the record at `recordIndex` (1-based in the YearRecordList),
     // shown as row `rowInMonth` (1 = first row of the month) of MonthCount.
+    // The date boxes, the weekday box, their spin buttons and cmdTou are disabled.
     void prepareEdit(int recordIndex, int rowInMonth);
 
     EntryModel& model();
+
+    // The command handlers, also reachable by clicking the buttons.
+    void cmdTou_Click();      // save a new record
+    void cmdUpd_Click();      // replace the shown record
+    void cmdDel_Click();      // delete the shown record after confirmation
+    void cmdKeisan1_Click();  // hourly rate from the balance box and the play time
+
+    // CurIndex: the record shown in edit mode (1-based in the YearRecordList), 0 when none.
+    int curIndex() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Impl;

@@ -1,0 +1,800 @@
+#include "entry_form.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <array>
+#include <exception>
+#include <optional>
+
+#include "entry/entry_model.h"
+#include "entry/entry_save.h"
+#include "entry/monthly_link.h"
+#include "shell/app_context.h"
+#include "shell/messages.h"
+#include "shared/file_io.h"
+
+namespace tama::ui {
+
+// ---------------------------------------------------------------------------
+// UpDown
+
+SpinButton::SpinButton(QLineEdit* buddy, int start, int minimum, int step, int maximum, QWidget* parent)
+    : QWidget(parent), buddy_(buddy), value_(start), minimum_(minimum), step_(step), maximum_(maximum) {
+    auto* lay = new QVBoxLayout(this);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(0);
+    up_ = new QToolButton(this);
+    down_ = new QToolButton(this);
+    for (QToolButton* b : {up_, down_}) {
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(16, 11);
+        lay->addWidget(b);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, &SpinButton::stepUp);
+    connect(down_, &QToolButton::clicked, this, &SpinButton::stepDown);
+}
+
+void SpinButton::stepUp() { stepBy(+1); }
+void SpinButton::stepDown() { stepBy(-1); }
+
+void SpinButton::stepBy(int direction) {
+    if (!isEnabled()) return;
+    // The number in the box is what the user sees, so that is what steps; a box
+    // that holds no plain number falls back to the button's own position.
+    qint64 base = value_;
+    const QString text = buddy_->text();
+    bool digits = !text.isEmpty() && text.size() <= 9;
+    for (QChar c : text) digits = digits && c >= u'0' && c <= u'9';
+    if (digits) base = text.toLongLong();
+    qint64 next = base;
+    if (direction > 0 && base < maximum_) next = std::min<qint64>(base + step_, maximum_);
+    if (direction < 0 && base > minimum_) next = std::max<qint64>(base - step_, minimum_);
+    if (next == base && digits) return;  // at the end of the range: the box stays as it is
+    value_ = static_cast<int>(next);
+    buddy_->setText(QString::number(value_));
+}
+
+// ---------------------------------------------------------------------------
+// frmDay_upd
+
+namespace {
+
+const QString kCaptionNew = QStringLiteral("日間収支データ入力");
+const QString kCaptionEdit = QStringLiteral("日間収支データ編集");
+const QString kDeleteQuestion = QStringLiteral("この日間収支データを削除していいですか？");
+const QString kDeleteTitle = QStringLiteral("日間収支データの削除");
+
+// Shows the wait cursor over one button for the length of a command.
+class WaitCursorOn {
+public:
+    explicit WaitCursorOn(QWidget* w) : w_(w) { w_->setCursor(Qt::WaitCursor); }
+    ~WaitCursorOn() { w_->unsetCursor(); }
+    WaitCursorOn(const WaitCursorOn&) = delete;
+    WaitCursorOn& operator=(const WaitCursorOn&) = delete;
+
+private:
+    QWidget* w_;
+};
+
+QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr) {
+    auto* l = new QLabel(text, parent);
+    if (name) l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+}  // namespace
+
+struct frmDay_upd::Impl {
+    frmDay_upd* q;
+    AppContext& ctx;
+    MonthlyLink& monthly;
+    EntryModel model;
+
+    // True while the window writes model texts into its widgets: those changes
+    // must not be fed back into the model as typing.
+    bool syncing = false;
+    bool editMode = false;
+    bool shownOnce = false;
+    int CurIndex = 0;
+    // The machine type whose names cboKisyu holds; none until the first recomputation.
+    std::optional<std::string> LoadedType;
+    // The stored record the boxes were filled from (edit mode), to make sure an
+    // update or delete hits that record and no other.
+    std::optional<DailyRecord> shown;
+
+    QTabWidget* sst1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLineEdit *txtNen, *txtTuki, *txtHi, *txtZ1_1, *txtZ1_2, *txtZ2_1, *txtZ2_2;
+    QLineEdit *txtTousi, *txtKaisyu, *txtZikyu, *txtSyusi;
+    SpinButton *UpDown1, *UpDown2, *UpDown3, *UpDown4, *UpDown5, *UpDown6, *UpDown7, *UpDown8, *UpDown9;
+    QComboBox *cboYoubi, *cboHoll, *cboK_no, *cboK_type, *cboKisyu;
+    QLabel *lblT_tim, *lbl1, *lbl01, *lblKen;
+    QPlainTextEdit* txtCome;
+    QPushButton *cmdKeisan1, *cmdKeisan2, *cmdTou, *cmdUpd, *cmdDel, *cmdCancel;
+    QScrollBar* scl1;
+
+    Impl(frmDay_upd* q_, AppContext& c, MonthlyLink& m) : q(q_), ctx(c), monthly(m) {}
+
+    void buildLayout();
+    void bindBoxes();
+    void Form_Load();
+
+    QWidget* widgetFor(Box box) const;
+    void typed(Box box, const QString& text);
+    void picked(Box box, const QString& text);
+    void afterChange();
+    void syncFromModel();
+    void Holl_Load();
+    void Kisyu_Load();
+    void fillFrom(const DailyRecord& record);
+    void Navigation(int value);
+    void setNavigation(int value);
+    void reloadMonthly(bool grid);
+    void showRefusal(const SaveRefusal& refusal);
+    void reportError(const std::exception& e);
+    void rememberShown();
+    bool stillShown();
+    void recoverAfterError();
+};
+
+namespace {
+QLineEdit* lineEdit(const char* name, QWidget* parent, int width) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setFixedWidth(width);
+    return e;
+}
+QComboBox* combo(const char* name, QWidget* parent, bool editable) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(editable);
+    if (editable) {
+        // A plain text box with a list: no completion into other names, and Enter
+        // does not add the typed text to the list.
+        c->setCompleter(nullptr);
+        c->setInsertPolicy(QComboBox::NoInsert);
+    }
+    c->setMaxVisibleItems(15);
+    return c;
+}
+QPushButton* button(const char* name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    // No default button: Enter in a box does not save, update or delete.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+SpinButton* upDown(const char* name, QLineEdit* buddy, int start, int min, int step, int max, QWidget* parent) {
+    auto* u = new SpinButton(buddy, start, min, step, max, parent);
+    u->setObjectName(QString::fromLatin1(name));
+    return u;
+}
+}  // namespace
+
+void frmDay_upd::Impl::buildLayout() {
+    auto* outer = new QVBoxLayout(q);
+
+    sst1 = new QTabWidget(q);
+    sst1->setObjectName(QStringLiteral("sst1"));
+    auto* page = new QWidget(sst1);
+    page->setObjectName(QStringLiteral("sst1Page"));
+    sst1->addTab(page, QStringLiteral("日間収支データ"));
+    outer->addWidget(sst1);
+    auto* pageLay = new QVBoxLayout(page);
+
+    // Date and weekday.
+    txtNen = lineEdit("txtNen", page, 48);
+    txtTuki = lineEdit("txtTuki", page, 30);
+    txtHi = lineEdit("txtHi", page, 30);
+    // The year button reaches 2099 so that years after 2010 can be stepped to.
+    UpDown5 = upDown("UpDown5", txtNen, 1995, 1995, 1, 2099, page);
+    UpDown6 = upDown("UpDown6", txtTuki, 1, 0, 1, 12, page);
+    UpDown7 = upDown("UpDown7", txtHi, 1, 0, 1, 31, page);
+    cboYoubi = combo("cboYoubi", page, false);
+    for (auto name : kWeekdayNames) cboYoubi->addItem(qs(std::string(name)));
+    {
+        auto* row = new QHBoxLayout;
+        row->addWidget(label(QStringLiteral("日付"), page, "lblNen"));
+        row->addSpacing(12);
+        row->addWidget(txtNen);
+        row->addWidget(UpDown5);
+        row->addWidget(label(QStringLiteral(" 年"), page));
+        row->addWidget(txtTuki);
+        row->addWidget(UpDown6);
+        row->addWidget(label(QStringLiteral(" 月"), page));
+        row->addWidget(txtHi);
+        row->addWidget(UpDown7);
+        row->addWidget(label(QStringLiteral(" 日"), page));
+        row->addSpacing(8);
+        row->addWidget(cboYoubi);
+        row->addStretch(1);
+        pageLay->addLayout(row);
+    }
+
+    // Hall.
+    cboHoll = combo("cboHoll", page, true);
+    cboHoll->setMinimumWidth(260);
+    {
+        auto* row = new QHBoxLayout;
+        row->addWidget(label(QStringLiteral("ホール名"), page, "lblHoll"));
+        row->addWidget(cboHoll, 1);
+        pageLay->addLayout(row);
+    }
+
+    // Play time.
+    txtZ1_1 = lineEdit("txtZ1_1", page, 30);
+    txtZ1_2 = lineEdit("txtZ1_2", page, 30);
+    txtZ2_1 = lineEdit("txtZ2_1", page, 30);
+    txtZ2_2 = lineEdit("txtZ2_2", page, 30);
+    UpDown3 = upDown("UpDown3", txtZ1_1, 9, 0, 1, 24, page);
+    UpDown4 = upDown("UpDown4", txtZ1_2, 0, 0, 30, 30, page);
+    UpDown1 = upDown("UpDown1", txtZ2_1, 9, 0, 1, 24, page);
+    UpDown2 = upDown("UpDown2", txtZ2_2, 0, 0, 30, 30, page);
+    lblT_tim = label(QString(), page, "lblT_tim");
+    lblT_tim->setFrameShape(QFrame::Panel);
+    lblT_tim->setFrameShadow(QFrame::Sunken);
+    lblT_tim->setMinimumWidth(44);
+    lblT_tim->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbl1 = label(QStringLiteral("時間"), page, "lbl1");
+    cmdKeisan2 = button("cmdKeisan2", QStringLiteral("..."), page);
+    cmdKeisan2->setToolTip(QStringLiteral("合計時間手動計算"));
+    cmdKeisan2->setFixedWidth(28);
+    {
+        auto* row = new QHBoxLayout;
+        row->addWidget(label(QStringLiteral("遊技時間"), page, "lblZikan"));
+        row->addWidget(txtZ1_1);
+        row->addWidget(UpDown3);
+        row->addWidget(label(QStringLiteral(" ："), page));
+        row->addWidget(txtZ1_2);
+        row->addWidget(UpDown4);
+        row->addWidget(label(QStringLiteral(" ～"), page));
+        row->addWidget(txtZ2_1);
+        row->addWidget(UpDown1);
+        row->addWidget(label(QStringLiteral(" ："), page));
+        row->addWidget(txtZ2_2);
+        row->addWidget(UpDown2);
+        row->addSpacing(12);
+        row->addWidget(lblT_tim);
+        row->addWidget(lbl1);
+        row->addWidget(cmdKeisan2);
+        row->addStretch(1);
+        pageLay->addLayout(row);
+    }
+
+    // Machine.
+    Frame1 = new QGroupBox(QStringLiteral("機種情報"), page);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    cboK_no = combo("cboK_no", Frame1, true);
+    cboK_no->setFixedWidth(90);
+    {
+        QStringList numbers;
+        numbers.reserve(1500);
+        for (int k = 1; k <= 1500; ++k) numbers << QStringLiteral(" %1 ").arg(k);
+        cboK_no->addItems(numbers);
+        cboK_no->setCurrentIndex(-1);
+        cboK_no->setEditText(QString());
+    }
+    cboK_type = combo("cboK_type", Frame1, false);
+    for (auto name : kEntryTypeOrder) cboK_type->addItem(qs(std::string(name)));
+    cboKisyu = combo("cboKisyu", Frame1, true);
+    cboKisyu->setMinimumWidth(220);
+    {
+        auto* grid = new QGridLayout(Frame1);
+        grid->addWidget(label(QStringLiteral("台番号"), Frame1, "lblK_no"), 0, 0);
+        grid->addWidget(cboK_no, 0, 1, Qt::AlignLeft);
+        grid->addWidget(label(QStringLiteral("機種タイプ"), Frame1, "lblK_type"), 1, 0);
+        grid->addWidget(cboK_type, 1, 1, Qt::AlignLeft);
+        grid->addWidget(label(QStringLiteral("機種名"), Frame1, "lblKisyu"), 2, 0);
+        grid->addWidget(cboKisyu, 2, 1);
+        grid->setColumnStretch(1, 1);
+    }
+
+    // Money.
+    Frame2 = new QGroupBox(QStringLiteral("収支情報"), page);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    txtTousi = lineEdit("txtTousi", Frame2, 80);
+    txtKaisyu = lineEdit("txtKaisyu", Frame2, 80);
+    txtZikyu = lineEdit("txtZikyu", Frame2, 80);
+    txtSyusi = lineEdit("txtSyusi", Frame2, 80);
+    for (QLineEdit* e : {txtTousi, txtKaisyu, txtZikyu, txtSyusi}) e->setAlignment(Qt::AlignRight);
+    UpDown8 = upDown("UpDown8", txtTousi, 10000, 0, 500, 80000, Frame2);
+    UpDown9 = upDown("UpDown9", txtKaisyu, 20000, 0, 500, 300000, Frame2);
+    cmdKeisan1 = button("cmdKeisan1", QStringLiteral("..."), Frame2);
+    cmdKeisan1->setToolTip(QStringLiteral("時給手動計算"));
+    cmdKeisan1->setFixedWidth(28);
+    {
+        auto* grid = new QGridLayout(Frame2);
+        grid->addWidget(label(QStringLiteral("投資金額"), Frame2, "lblTousi"), 0, 0);
+        grid->addWidget(txtTousi, 0, 1);
+        grid->addWidget(UpDown8, 0, 2);
+        grid->addWidget(label(QStringLiteral("円"), Frame2), 0, 3);
+        grid->addWidget(label(QStringLiteral("回収金額"), Frame2, "lblKaisyu"), 1, 0);
+        grid->addWidget(txtKaisyu, 1, 1);
+        grid->addWidget(UpDown9, 1, 2);
+        grid->addWidget(label(QStringLiteral("円"), Frame2), 1, 3);
+        grid->addWidget(label(QStringLiteral("時給"), Frame2, "lblZikyu"), 2, 0);
+        grid->addWidget(txtZikyu, 2, 1);
+        grid->addWidget(label(QStringLiteral("円"), Frame2), 2, 3);
+        grid->addWidget(cmdKeisan1, 2, 4);
+        grid->addWidget(label(QStringLiteral("収支金額"), Frame2, "lblSyusi"), 3, 0);
+        grid->addWidget(txtSyusi, 3, 1);
+        grid->addWidget(label(QStringLiteral("円"), Frame2), 3, 3);
+        grid->setColumnStretch(5, 1);
+    }
+    {
+        auto* row = new QHBoxLayout;
+        row->addWidget(Frame1, 1);
+        row->addWidget(Frame2);
+        pageLay->addLayout(row);
+    }
+
+    // Comment.
+    txtCome = new QPlainTextEdit(page);
+    txtCome->setObjectName(QStringLiteral("txtCome"));
+    txtCome->setTabChangesFocus(true);
+    txtCome->setFixedHeight(txtCome->fontMetrics().lineSpacing() * 3 + 12);
+    pageLay->addWidget(label(QStringLiteral(" コメント （50文字以内）"), page, "lblCome"));
+    pageLay->addWidget(txtCome);
+
+    // Navigation and commands, below the tab.
+    lbl01 = label(QStringLiteral(" 前   　   次"), q, "lbl01");
+    scl1 = new QScrollBar(Qt::Horizontal, q);
+    scl1->setObjectName(QStringLiteral("scl1"));
+    scl1->setFixedWidth(120);
+    lblKen = label(QString(), q, "lblKen");
+    cmdTou = button("cmdTou", QStringLiteral("登録"), q);
+    cmdUpd = button("cmdUpd", QStringLiteral("修正"), q);
+    cmdDel = button("cmdDel", QStringLiteral("削除"), q);
+    cmdCancel = button("cmdCancel", QStringLiteral("キャンセル"), q);
+    {
+        auto* nav = new QVBoxLayout;
+        nav->setSpacing(1);
+        nav->addWidget(lbl01);
+        nav->addWidget(scl1);
+        auto* row = new QHBoxLayout;
+        row->addLayout(nav);
+        row->addWidget(lblKen);
+        row->addStretch(1);
+        row->addWidget(cmdTou);
+        row->addWidget(cmdUpd);
+        row->addWidget(cmdDel);
+        row->addWidget(cmdCancel);
+        outer->addLayout(row);
+    }
+
+    // The form and its tab take the overall colour of the options.
+    const QColor back = ctx.overallColour();
+    for (QWidget* w : {static_cast<QWidget*>(q), page}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, back);
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    }
+}
+
+QWidget* frmDay_upd::Impl::widgetFor(Box box) const {
+    switch (box) {
+        case Box::txtNen: return txtNen;
+        case Box::txtTuki: return txtTuki;
+        case Box::txtHi: return txtHi;
+        case Box::cboYoubi: return cboYoubi;
+        case Box::cboHoll: return cboHoll;
+        case Box::txtZ1_1: return txtZ1_1;
+        case Box::txtZ1_2: return txtZ1_2;
+        case Box::txtZ2_1: return txtZ2_1;
+        case Box::txtZ2_2: return txtZ2_2;
+        case Box::lblT_tim: return lblT_tim;
+        case Box::txtTousi: return txtTousi;
+        case Box::txtKaisyu: return txtKaisyu;
+        case Box::txtZikyu: return txtZikyu;
+        case Box::txtSyusi: return txtSyusi;
+        case Box::cboK_no: return cboK_no;
+        case Box::cboK_type: return cboK_type;
+        case Box::cboKisyu: return cboKisyu;
+        case Box::txtCome: return txtCome;
+    }
+    return nullptr;
+}
+
+void frmDay_upd::Impl::bindBoxes() {
+    const std::array<std::pair<QLineEdit*, Box>, 11> edits = {{
+        {txtNen, Box::txtNen},     {txtTuki, Box::txtTuki},     {txtHi, Box::txtHi},
+        {txtZ1_1, Box::txtZ1_1},   {txtZ1_2, Box::txtZ1_2},     {txtZ2_1, Box::txtZ2_1},
+        {txtZ2_2, Box::txtZ2_2},   {txtTousi, Box::txtTousi},   {txtKaisyu, Box::txtKaisyu},
+        {txtZikyu, Box::txtZikyu}, {txtSyusi, Box::txtSyusi},
+    }};
+    for (auto [edit, box] : edits) {
+        const Box b = box;
+        connect(edit, &QLineEdit::textChanged, q, [this, b](const QString& t) { typed(b, t); });
+    }
+    connect(txtCome, &QPlainTextEdit::textChanged, q, [this] { typed(Box::txtCome, txtCome->toPlainText()); });
+    connect(cboHoll, &QComboBox::editTextChanged, q, [this](const QString& t) { typed(Box::cboHoll, t); });
+    connect(cboKisyu, &QComboBox::editTextChanged, q, [this](const QString& t) { typed(Box::cboKisyu, t); });
+    // The machine number box checks only what is typed: a number picked from the
+    // list (" 12 ", with its spaces) is taken as it is.
+    connect(cboK_no->lineEdit(), &QLineEdit::textEdited, q, [this](const QString& t) { typed(Box::cboK_no, t); });
+    auto pickNumber = [this](int index) {
+        if (index >= 0) picked(Box::cboK_no, cboK_no->itemText(index));
+    };
+    connect(cboK_no, &QComboBox::currentIndexChanged, q, pickNumber);
+    connect(cboK_no, &QComboBox::activated, q, pickNumber);  // the same number picked again
+    connect(cboYoubi, &QComboBox::currentTextChanged, q, [this](const QString& t) { picked(Box::cboYoubi, t); });
+    connect(cboK_type, &QComboBox::currentTextChanged, q, [this](const QString& t) { picked(Box::cboK_type, t); });
+}
+
+void frmDay_upd::Impl::typed(Box box, const QString& text) {
+    if (syncing) return;
+    model.type(box, ss(text));
+    afterChange();
+}
+
+void frmDay_upd::Impl::picked(Box box, const QString& text) {
+    if (syncing) return;
+    model.setText(box, ss(text));
+    afterChange();
+}
+
+// What the 100 ms timer did: recompute play time, balance and rate, show them,
+// and refill the machine names when another type has been chosen.
+void frmDay_upd::Impl::afterChange() {
+    model.tick();
+    syncFromModel();
+    const std::string& type = model.text(Box::cboK_type);
+    if (!LoadedType || *LoadedType != type) {
+        LoadedType = type;
+        Kisyu_Load();
+    }
+}
+
+void frmDay_upd::Impl::syncFromModel() {
+    const bool was = syncing;
+    syncing = true;
+    for (int k = 0; k < kBoxCount; ++k) {
+        const Box box = static_cast<Box>(k);
+        const QString want = qs(model.text(box));
+        QWidget* w = widgetFor(box);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            if (e->text() != want) e->setText(want);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            if (l->text() != want) l->setText(want);
+        } else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) {
+            if (t->toPlainText() != want) t->setPlainText(want);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            if (c->isEditable()) {
+                if (c->currentText() != want) c->setEditText(want);
+            } else if (c->currentText() != want) {
+                int i = c->findText(want);
+                if (i < 0 && !want.isEmpty()) {
+                    // A stored value outside the list (an old or hand-edited file) is
+                    // shown as it is, so that an update writes it back unchanged.
+                    c->addItem(want);
+                    i = c->count() - 1;
+                }
+                c->setCurrentIndex(i);
+            }
+        }
+    }
+    auto colour = [](QLineEdit* e, TextColour c) {
+        QPalette pal = e->palette();
+        pal.setColor(QPalette::Text, c == TextColour::Red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        e->setPalette(pal);
+    };
+    colour(txtSyusi, model.syusiColour());
+    colour(txtZikyu, model.zikyuColour());
+    syncing = was;
+}
+
+// The user's list of halls, keeping the text in the box.
+void frmDay_upd::Impl::Holl_Load() {
+    const bool was = syncing;
+    syncing = true;
+    const QString keep = cboHoll->currentText();
+    cboHoll->clear();
+    try {
+        for (const auto& name : ctx.lists().LoadHallNames(ss(monthly.currentUser()))) cboHoll->addItem(qs(name));
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+    cboHoll->setEditText(keep);
+    syncing = was;
+}
+
+// The user's machines of the selected type, keeping the text in the box.
+void frmDay_upd::Impl::Kisyu_Load() {
+    const bool was = syncing;
+    syncing = true;
+    const QString keep = cboKisyu->currentText();
+    cboKisyu->clear();
+    try {
+        for (const auto& name :
+             ctx.lists().LoadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
+            cboKisyu->addItem(qs(name));
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+    cboKisyu->setEditText(keep);
+    syncing = was;
+}
+
+void frmDay_upd::Impl::Form_Load() {
+    // The first panel of the main window's status bar is cleared.
+    for (QWidget* w = q->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* main = qobject_cast<QMainWindow*>(w)) {
+            if (auto* bar = main->findChild<QStatusBar*>()) bar->clearMessage();
+            break;
+        }
+    }
+    const QDate today = QDate::currentDate();
+    model.loadStartValues({today.year(), today.month(), today.day()});
+    LoadedType.reset();
+    syncFromModel();
+    Holl_Load();
+    Kisyu_Load();
+    afterChange();
+}
+
+// Fills the boxes from a stored record. Putting the stored machine number into
+// its box runs the box's check as typing does, so "?" (no number) shows as an
+// empty box and is stored as "?" again by an update, not as 0.
+void frmDay_upd::Impl::fillFrom(const DailyRecord& record) {
+    model.fillFrom(record);
+    model.type(Box::cboK_no, record.K_no);
+}
+
+// Shows record `value` of the month (scl1's value).
+void frmDay_upd::Impl::Navigation(int value) {
+    const int count = monthly.monthCount();
+    lblKen->setText(QStringLiteral("(%1 / %2)").arg(value).arg(count));
+    CurIndex = value + monthly.monthFirst() - 1;
+    YearRecordList& list = monthly.yearRecordList();
+    if (count <= 0 || value < 1 || CurIndex < 1 || CurIndex > list.count()) {
+        CurIndex = 0;
+        shown.reset();
+        return;
+    }
+    fillFrom(list.record(CurIndex));
+    rememberShown();
+    afterChange();
+}
+
+// Sets scl1 to the month as the monthly window now holds it and shows row `value`.
+void frmDay_upd::Impl::setNavigation(int value) {
+    const int count = monthly.monthCount();
+    const QSignalBlocker block(scl1);
+    if (count > 0) {
+        scl1->setEnabled(true);
+        scl1->setRange(1, count);
+        scl1->setValue(value);
+        cmdDel->setEnabled(true);
+        cmdUpd->setEnabled(true);
+        Navigation(scl1->value());
+    } else {
+        scl1->setEnabled(false);
+        scl1->setRange(0, 0);
+        lblKen->setText(QStringLiteral("(0 / 0)"));
+        cmdDel->setEnabled(false);
+        cmdUpd->setEnabled(false);
+        CurIndex = 0;
+        shown.reset();
+    }
+}
+
+void frmDay_upd::Impl::reloadMonthly(bool grid) {
+    monthly.GetSyusi();
+    if (grid) monthly.PrtMfg();
+}
+
+// A refused save or update: the message, then the focus on the box concerned.
+void frmDay_upd::Impl::showRefusal(const SaveRefusal& refusal) {
+    inputRefusal(q, qs(refusal.message), qs(refusal.title));
+    if (QWidget* w = widgetFor(refusal.focus)) w->setFocus(Qt::OtherFocusReason);
+}
+
+void frmDay_upd::Impl::rememberShown() {
+    YearRecordList& list = monthly.yearRecordList();
+    if (CurIndex >= 1 && CurIndex <= list.count())
+        shown = list.record(CurIndex);
+    else
+        shown.reset();
+}
+
+// Whether record CurIndex of the monthly window's list is still the one the
+// boxes were filled from. When the list was reloaded underneath (the file was
+// changed elsewhere) the index may name another record: refuse, and show the
+// list as it is now.
+bool frmDay_upd::Impl::stillShown() {
+    YearRecordList& list = monthly.yearRecordList();
+    if (shown && CurIndex >= 1 && CurIndex <= list.count() && list.record(CurIndex) == *shown) return true;
+    std::string file;
+    try {
+        file = ctx.store().YearFilePath(list.user, list.year).string() + ": ";
+    } catch (const std::exception&) {
+        // No usable file name: the message names none.
+    }
+    reportError(std::runtime_error(file + "表示中の日間収支データが一覧にありません。表示を更新してからやり直して下さい"));
+    recoverAfterError();
+    return false;
+}
+
+// After a failed update or delete: reload the monthly window's list and show the
+// record now at the same position, so that nothing is changed on a stale index.
+void frmDay_upd::Impl::recoverAfterError() {
+    reloadMonthly(true);
+    emit ctx.recordsChanged();
+    setNavigation(scl1->value());
+}
+
+void frmDay_upd::Impl::reportError(const std::exception& e) {
+    ErrorReport(q, kFileErrorNumber, QString::fromUtf8(e.what()));
+}
+
+// ---------------------------------------------------------------------------
+
+frmDay_upd::frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent)
+    : QDialog(parent), d(new Impl(this, ctx, monthly)) {
+    setObjectName(QStringLiteral("frmDay_upd"));
+    setModal(true);
+    setWindowTitle(kCaptionNew);
+    d->buildLayout();
+    d->bindBoxes();
+    connect(d->cmdTou, &QPushButton::clicked, this, &frmDay_upd::cmdTou_Click);
+    connect(d->cmdUpd, &QPushButton::clicked, this, &frmDay_upd::cmdUpd_Click);
+    connect(d->cmdDel, &QPushButton::clicked, this, &frmDay_upd::cmdDel_Click);
+    connect(d->cmdKeisan1, &QPushButton::clicked, this, &frmDay_upd::cmdKeisan1_Click);
+    connect(d->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(d->scl1, &QScrollBar::valueChanged, this, [this](int v) { d->Navigation(v); });
+    d->Form_Load();
+}
+
+frmDay_upd::~frmDay_upd() { delete d; }
+
+EntryModel& frmDay_upd::model() { return d->model; }
+
+int frmDay_upd::curIndex() const { return d->CurIndex; }
+
+void frmDay_upd::prepareNew() {
+    d->editMode = false;
+    setWindowTitle(kCaptionNew);
+    d->cmdDel->setEnabled(false);
+    d->cmdUpd->setEnabled(false);
+    d->scl1->hide();
+    d->lbl01->hide();
+    d->lblKen->hide();
+}
+
+void frmDay_upd::prepareEdit(int recordIndex, int rowInMonth) {
+    d->editMode = true;
+    setWindowTitle(kCaptionEdit);
+    YearRecordList& list = d->monthly.yearRecordList();
+    const int count = d->monthly.monthCount();
+    d->CurIndex = 0;
+    if (count > 0 && recordIndex >= 1 && recordIndex <= list.count()) {
+        d->CurIndex = recordIndex;
+        d->fillFrom(list.record(recordIndex));
+        d->rememberShown();
+        // The stored balance and rate stay as they are until a time or money box changes.
+        d->model.setRecalcDone(true);
+        d->afterChange();
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{d->txtNen, d->txtTuki, d->txtHi, d->cboYoubi, d->UpDown5,
+                                                      d->UpDown6, d->UpDown7, d->cmdTou})
+        w->setEnabled(false);
+    {
+        const QSignalBlocker block(d->scl1);
+        d->scl1->setEnabled(true);
+        if (count > 0) {
+            d->scl1->setRange(1, count);
+            d->scl1->setValue(rowInMonth);
+        } else {
+            d->scl1->setRange(0, 0);
+        }
+    }
+    const bool any = count > 0 && d->CurIndex > 0;
+    d->cmdDel->setEnabled(any);
+    d->cmdUpd->setEnabled(any);
+    d->lblKen->setText(QStringLiteral("(%1 / %2)").arg(d->scl1->value()).arg(count));
+    d->scl1->show();
+    d->lbl01->show();
+    d->lblKen->show();
+}
+
+void frmDay_upd::cmdKeisan1_Click() {
+    d->model.manualRate();
+    d->syncFromModel();
+}
+
+void frmDay_upd::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (d->shownOnce) return;
+    d->shownOnce = true;
+    if (QScreen* s = screen()) {
+        const QRect g = s->geometry();
+        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 5);
+    }
+}
+
+void frmDay_upd::cmdTou_Click() {
+    if (d->editMode || !d->cmdTou->isEnabled()) return;
+    WaitCursorOn wait(d->cmdTou);
+    SaveResult result;
+    try {
+        result = saveNewRecord(d->ctx.store(), d->ctx.lists(), ss(d->monthly.currentUser()), d->model);
+    } catch (const std::exception& e) {
+        d->reportError(e);
+        // Show what the files hold now.
+        d->reloadMonthly(true);
+        emit d->ctx.recordsChanged();
+        return;
+    }
+    if (!result.saved()) {
+        d->showRefusal(*result.refusal);
+        return;
+    }
+    d->Holl_Load();
+    d->Kisyu_Load();
+    // The monthly window reloads its year; its grid only when it shows the saved month.
+    const DailyRecord& rec = result.record;
+    d->reloadMonthly(d->monthly.selectedYear() == qs(rec.Nen) && d->monthly.selectedMonth() == qs(rec.Tuki));
+    emit d->ctx.listsChanged();
+    emit d->ctx.recordsChanged();
+    d->txtNen->setFocus(Qt::OtherFocusReason);
+}
+
+void frmDay_upd::cmdUpd_Click() {
+    if (!d->editMode || d->CurIndex < 1 || !d->cmdUpd->isEnabled()) return;
+    WaitCursorOn wait(d->cmdUpd);
+    if (!d->stillShown()) return;
+    SaveResult result;
+    try {
+        result = updateRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex, d->model);
+    } catch (const std::exception& e) {
+        d->reportError(e);
+        d->recoverAfterError();
+        return;
+    }
+    if (!result.saved()) {
+        d->showRefusal(*result.refusal);
+        return;
+    }
+    d->reloadMonthly(true);
+    d->rememberShown();
+    emit d->ctx.recordsChanged();
+}
+
+void frmDay_upd::cmdDel_Click() {
+    if (!d->editMode || d->CurIndex < 1 || !d->cmdDel->isEnabled()) return;
+    WaitCursorOn wait(d->cmdDel);
+    if (!confirm(this, kDeleteQuestion, kDeleteTitle)) return;
+    if (!d->stillShown()) return;
+    try {
+        deleteRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex);
+    } catch (const std::exception& e) {
+        d->reportError(e);
+        d->recoverAfterError();
+        return;
+    }
+    d->reloadMonthly(true);
+    emit d->ctx.recordsChanged();
+    d->setNavigation(d->monthly.currentRow());
+}
+
+}  // namespace tama::ui
