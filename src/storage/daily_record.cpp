@@ -20,6 +20,9 @@ std::optional<DailyRecord> parseRecordLine(std::string_view line, std::string* w
         if (why) *why = reason;
         return std::nullopt;
     };
+    // A CR inside a line is damage (a line end cut in half); the writer could not
+    // write such a field back, so it is refused here, where the line is known.
+    if (line.find_first_of("\r\n") != std::string_view::npos) return fail("行の途中に改行文字があります");
     DailyRecord r;
     auto f = r.fields();
     size_t pos = 0;

@@ -47,7 +47,8 @@ inline constexpr std::string_view kUnknownName = "（不明）";
 inline constexpr std::array<std::string_view, 7> kWeekdayNames = {"日", "月", "火", "水", "木", "金", "土"};
 
 // Parses one line (UTF-8, without its line end) of 24 quoted fields separated by
-// commas. Returns nothing, with a reason in `why`, when the line has another shape.
+// commas. Returns nothing, with a reason in `why`, when the line has another shape
+// or holds a CR or LF.
 std::optional<DailyRecord> parseRecordLine(std::string_view line, std::string* why = nullptr);
 
 // The line of a record (UTF-8, without its line end): every field in double

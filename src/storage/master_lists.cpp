@@ -30,7 +30,10 @@ void writePairs(const fs::path& path, const std::vector<std::pair<std::string, s
 // Appends one line; the whole file is rewritten so a failure leaves the old one whole.
 void appendPair(const fs::path& path, std::string_view a, std::string_view b) {
     std::string bytes = readFileBytes(path).value_or(std::string());
-    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    // End the last line first. A file cut off between CR and LF only needs the LF:
+    // another CR LF would leave a stray CR in that line and make it unreadable.
+    if (!bytes.empty() && bytes.back() == '\r') bytes += '\n';
+    else if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
     bytes += encodeLine(a, b, path);
     writeFileAtomic(path, bytes);
 }
@@ -46,6 +49,7 @@ std::vector<std::pair<std::string, std::string>> readPairFile(const fs::path& pa
         auto line = cp932ToUtf8(raw);
         if (!line) throw FileError(path, no, "Shift-JIS として読めない文字があります");
         std::string_view s = *line;
+        if (s.find('\r') != std::string_view::npos) throw FileError(path, no, "行の途中に改行文字があります");
         // "a","b"
         if (s.size() < 2 || s.front() != '"') throw FileError(path, no, "項目が \" で囲まれていません");
         size_t c1 = s.find('"', 1);

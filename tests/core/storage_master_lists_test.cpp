@@ -72,6 +72,15 @@ TEST_F(MasterListsTest, ListsAreFoundWithoutRegardToCase) {
     EXPECT_EQ(lists.LoadHallNames(user), (std::vector<std::string>{"駅前ホール", "新台館"}));
 }
 
+TEST_F(MasterListsTest, AddingToAListWithoutAFinalLineEndKeepsItReadable) {
+    putBytes(userDir / "holl.dat", sjis("\"駅前ホール\",\"1\"\r"));  // cut between CR and LF
+    EXPECT_EQ(lists.AddHall(user, "新台館"), AddResult::Added);
+    putBytes(userDir / "kisyu.dat", sjis("\"ＣＲ機\",\"海物語\""));  // no line end at all
+    lists.AddToMachineList(user, "スロット", "北斗");
+    EXPECT_EQ(fileBytes(userDir / "holl.dat"), sjis("\"駅前ホール\",\"1\"\n\"新台館\",\"1\"\n"));
+    EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), sjis("\"ＣＲ機\",\"海物語\"\n\"スロット\",\"北斗\"\n"));
+}
+
 TEST_F(MasterListsTest, ReadsRealListsInFileOrder) {
     putBytes(userDir / "holl.dat", fileBytes(dataFile("holl.dat")));
     putBytes(userDir / "kisyu.dat", fileBytes(dataFile("kisyu.dat")));
@@ -149,6 +158,11 @@ TEST_F(MasterListsTest, DamagedListsAndUnwritableNamesAreRefusedWithoutWriting) 
     EXPECT_THROW(lists.AddToMachineList(user, "ＣＲ機", "海"), FileError);
     EXPECT_EQ(fileBytes(userDir / "kisyu.dat"), "\"\x82\x22\",\"x\"\r\n");
     EXPECT_FALSE(fs::exists(cbo / "Kisyu.dat"));  // not added to the common list alone
+    fs::remove(userDir / "kisyu.dat");
+
+    // A CR inside a line: read as damage, not as a name the writer could not write back.
+    putBytes(userDir / "kisyu.dat", "\"a\rb\",\"x\"\r\n");
+    EXPECT_THROW(lists.LoadMachines(user), FileError);
     fs::remove(userDir / "kisyu.dat");
 
     for (const char* name : {"say \"hi\"", "two\r\nlines", "€"}) {

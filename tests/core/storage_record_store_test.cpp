@@ -360,7 +360,9 @@ TEST(RecordLineTest, ParsesExactlyTwentyFourQuotedFields) {
     std::string spaced = "\"2003/05/01\", " + good.substr(13);         // space before a field
     std::string unclosed = good.substr(0, good.size() - 1);            // last quote missing
     std::string trailing = good + " ";
-    for (const std::string& bad : {cut, extra, spaced, unclosed, trailing, std::string(), std::string("\"\"")}) {
+    std::string strayCr = "\"2003/05/01\r\"" + good.substr(12);  // a CR inside a field
+    for (const std::string& bad :
+         {cut, extra, spaced, unclosed, trailing, strayCr, std::string(), std::string("\"\"")}) {
         SCOPED_TRACE(bad);
         std::string why;
         EXPECT_FALSE(parseRecordLine(bad, &why));
