@@ -268,6 +268,12 @@ struct frmMonthly::Impl {
 frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx)) {
     setObjectName(QStringLiteral("frmMonthly"));
     setWindowTitle(QStringLiteral("月間収支データ"));
+    // 9 point text: the column widths and the summary frame's height are measured for it.
+    {
+        QFont f = font();
+        f.setPointSize(9);
+        setFont(f);
+    }
 
     // Background of the window and of the summary frame: the overall colour.
     setAutoFillBackground(true);
@@ -300,6 +306,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->mfgDat->setEditTriggers(QAbstractItemView::NoEditTriggers);
     d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
+    d->mfgDat->setTextElideMode(Qt::ElideNone);  // a narrow column cuts a date rather than hiding its day
     d->mfgDat->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
     d->mfgDat->horizontalHeader()->setSectionsClickable(true);
     d->mfgDat->horizontalHeader()->setHighlightSections(false);
@@ -319,9 +326,10 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->fraInfo->setAutoFillBackground(true);
     d->fraInfo->setPalette(pal);
     auto* grid = new QGridLayout(d->fraInfo);
-    grid->setContentsMargins(6, 2, 6, 4);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(2);
+    grid->setSizeConstraint(QLayout::SetNoConstraint);  // the frame's size is fixed by Form_Resize
+    grid->setContentsMargins(4, 0, 4, 2);
+    grid->setHorizontalSpacing(3);
+    grid->setVerticalSpacing(1);
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
         auto* caption = new QLabel(qs(std::string(kSummaryCaptions[k])), d->fraInfo);
@@ -335,10 +343,11 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         vp.setColor(QPalette::WindowText, Qt::black);
         value->setPalette(vp);
         d->labels[k] = value;
-        // Two rows: days, wins, rate, time, largest win / averages and the balance.
-        const int row = i < 5 ? 0 : 1;
-        const int col = (i < 5 ? i : i - 5) * 2;
-        grid->addWidget(caption, row, col, Qt::AlignRight);
+        // Three rows of three: days, wins, rate / time, largest win, average time /
+        // hourly, daily, month balance.
+        const int row = i / 3;
+        const int col = (i % 3) * 2;
+        grid->addWidget(caption, row, col, Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(value, row, col + 1);
         grid->setColumnStretch(col + 1, 1);
     }
@@ -637,14 +646,15 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
         w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
                        std::max(0, twipsToPixelsY(height)));
     };
-    place(d->Label6, 100, 160, 600, 300);
-    place(d->cboUser, 700, 100, 2000, 375);
-    place(d->txtNen, 2900, 100, 700, 375);
-    place(d->updNen, 3600, 100, 255, 375);
-    place(d->Label0, 3900, 160, 300, 300);
-    place(d->txtTuki, 4250, 100, 450, 375);
-    place(d->updTuki, 4700, 100, 255, 375);
-    place(d->Label1, 5000, 160, 600, 300);
+    // The selection boxes are packed to fit left of cmdDay in the default width.
+    place(d->Label6, 100, 160, 560, 300);
+    place(d->cboUser, 660, 100, 1300, 375);
+    place(d->txtNen, 2020, 100, 600, 375);
+    place(d->updNen, 2620, 100, 240, 375);
+    place(d->Label0, 2890, 160, 220, 300);
+    place(d->txtTuki, 3140, 100, 380, 375);
+    place(d->updTuki, 3520, 100, 240, 375);
+    place(d->Label1, 3790, 160, 400, 300);
     place(d->cmdDay, W - 1600, 100, 1455, 375);
     place(d->mfgDat, 100, 600, W - 200, H - 1900);
     place(d->fraInfo, 100, pixelsToTwipsY(d->mfgDat->height()) + 700, W - 200, 1095);
