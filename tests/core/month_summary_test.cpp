@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sys/wait.h>
+
 #include "test_support.h"
 
 namespace tama {
@@ -291,6 +294,64 @@ TEST(MonthLoad, TwoDigitMonth) {
     EXPECT_EQ(twoDigitMonth("12"), "12");
     EXPECT_EQ(twoDigitMonth("0"), "0");
     EXPECT_EQ(twoDigitMonth(""), "");
+}
+
+// tamalog-cli month, run as the built program <build>/bin/tamalog-cli beside <build>/tests/.
+struct CliResult {
+    int code = -1;
+    std::string out;
+};
+
+CliResult runMonthCommand(const std::string& args) {
+    fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "tamalog-cli";
+    if (!fs::exists(program)) {
+        ADD_FAILURE() << "build tamalog-cli first: " << program;
+        return {};
+    }
+    CliResult r;
+    FILE* p = ::popen(("'" + program.string() + "' month " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(MonthCommand, PrintsTheRowsInDateOrderAndTheNineLabels) {
+    test::TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    auto line = [](const DailyRecord& r) { return formatRecordLine(r) + "\n"; };
+    // File order with a later date first: the reload's date sort puts it last.
+    test::putBytes(user / "s2004.sdb",
+                   test::sjis(line(rec("2004/07/09", "1", "-2,000", "4.5", "ホールB", "?")) +
+                              line(rec("2004/07/01", "1", "15,000", "7.5")) + line(rec("2004/07/01", "2", "-3,500", "2.0")) +
+                              line(rec("2004/08/01", "1", "100"))));
+    const std::string folder = "'" + tmp.path().string() + "' ";
+    CliResult r = runMonthCommand(folder + "太郎 2004 7");
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out,
+              "2004/07/01\t月\tホールA\t機種X\t12\t7.5\t15,000\n"
+              "2004/07/01\t月\tホールA\t機種X\t12\t2.0\t-3,500\n"
+              "2004/07/09\t月\tホールB\t機種X\t?\t4.5\t-2,000\n"
+              "lblDay\t2 日 \nlblWin\t1 日 \nlblAvr\t0.500 \nlblTim\t14.0 時間 \nlblMax\t15,000 円 \n"
+              "lblH_tim\t7.0 時間 \nlblH_zikyu\t679 円 \nlblH_nikyu\t4,750 円 \nlblSyusi\t9,500 円 \n");
+    EXPECT_EQ(runMonthCommand(folder + "太郎 2004 07").out, r.out);
+
+    // An empty month: one empty row and nine empty labels.
+    EXPECT_EQ(runMonthCommand(folder + "太郎 2004 12").out,
+              "\t\t\t\t\t\t\nlblDay\t\nlblWin\t\nlblAvr\t\nlblTim\t\nlblMax\t\nlblH_tim\t\n"
+              "lblH_zikyu\t\nlblH_nikyu\t\nlblSyusi\t\n");
+
+    // Wrong arguments, and a damaged file named with its line (and left as it was).
+    EXPECT_EQ(runMonthCommand(folder + "太郎 2004 123").code, 2);
+    EXPECT_EQ(runMonthCommand(folder + "太郎 20a4 7").code, 2);
+    const std::string damaged = test::sjis(line(rec("2003/07/01", "1", "100")) + "\"2003/07/02\"\n");
+    test::putBytes(user / "s2003.sdb", damaged);
+    CliResult bad = runMonthCommand(folder + "太郎 2003 7");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.out.find("s2003.sdb (2行目)"), std::string::npos) << bad.out;
+    EXPECT_EQ(test::fileBytes(user / "s2003.sdb"), damaged);
 }
 
 }  // namespace
