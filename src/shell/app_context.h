@@ -54,6 +54,8 @@ signals:
     void optionsChanged();
     // A hall or machine list changed (entry form save, list editors).
     void listsChanged();
+    // A text for the program's message line (status panel 1 of the main window).
+    void statusMessage(const QString& text);
 
 private:
     std::filesystem::path programFolder_;

@@ -1,0 +1,644 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <array>
+#include <cmath>
+
+#include "masters/user_manager.h"
+#include "monthly/monthly_window.h"
+#include "shell/app_context.h"
+#include "shell/messages.h"
+#include "storage/data_folders.h"
+
+namespace tama::ui {
+
+namespace {
+
+// The graph window's selections and the menu items that mirror them.
+struct GraphChoice {
+    const char* item;
+    const char* text;
+};
+constexpr std::array<GraphChoice, 4> kChartTypes = {{{"mnuGlf1", "棒ｸﾞﾗﾌ"},
+                                                     {"mnuGlf2", "折れ線ｸﾞﾗﾌ"},
+                                                     {"mnuGlf3", "3D棒ｸﾞﾗﾌ"},
+                                                     {"mnuGlf4", "3D折れ線ｸﾞﾗﾌ"}}};
+constexpr std::array<GraphChoice, 3> kPeriods = {
+    {{"mnuGlf_d", "日間ﾃﾞｰﾀ"}, {"mnuGlf_m", "月間ﾃﾞｰﾀ"}, {"mnuGlf_y", "年間ﾃﾞｰﾀ"}}};
+constexpr std::array<GraphChoice, 2> kKinds = {{{"mnuSyusi", "収支"}, {"mnuYoubi", "曜日別"}}};
+
+// Menu items of windows that are not part of the program yet: present with
+// their captions, disabled until setCommand plugs their window in.
+constexpr std::array<const char*, 8> kLaterItems = {"mnuFileProperties", "mnuHoll",       "mnuKisyu",
+                                                    "mnuSerch",          "mnuHelpContents", "mnuHelpTopics",
+                                                    "mnuKobo_HP",        "mnuHelpAbout"};
+
+// Keys of the per-user store and their defaults in twips.
+struct PositionKey {
+    const char* key;
+    float fallback;
+};
+constexpr std::array<PositionKey, 4> kPositionKeys = {
+    {{"MainLeft", 1000}, {"MainTop", 1000}, {"MainWidth", 6500}, {"MainHeight", 6500}}};
+
+QString twipsText(double twips) {
+    // The text form of a single-precision number.
+    return QString::number(static_cast<double>(static_cast<float>(twips)), 'g', 7);
+}
+
+}  // namespace
+
+QString stepYearText(const QString& year, int delta) {
+    bool ok = false;
+    const qlonglong value = year.trimmed().toLongLong(&ok, 10);
+    if (!ok) return year;
+    return QString::number(value + delta);
+}
+
+void stepMonthText(QString& year, QString& month, int delta) {
+    bool ok = false;
+    const qlonglong value = month.trimmed().toLongLong(&ok, 10);
+    if (!ok) return;
+    month = QString::number(value + delta);
+    if (month == QLatin1String("13")) {
+        month = QStringLiteral("1");
+        year = stepYearText(year, +1);
+    } else if (month == QLatin1String("0")) {
+        month = QStringLiteral("12");
+        year = stepYearText(year, -1);
+    }
+}
+
+frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("タマログ ～管理編～"));
+    setContextMenuPolicy(Qt::NoContextMenu);  // the toolbar is shown and hidden by the View menu only
+
+    if (userStorePath.isEmpty())
+        userStore_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                 QString::fromLatin1(kApplicationTitle),
+                                                 QString::fromLatin1(kApplicationTitle));
+    else
+        userStore_ = std::make_unique<QSettings>(userStorePath, QSettings::IniFormat);
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+
+    panel1_ = new QLabel(this);
+    panel1_->setObjectName(QStringLiteral("stb1Panel1"));
+    statusBar()->setObjectName(QStringLiteral("stb1"));
+    statusBar()->addWidget(panel1_, 1);
+
+    buildMenus();
+    buildToolBar();
+
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &frmMain::updateMenus);
+    connect(&ctx_, &AppContext::statusMessage, this, &frmMain::setStatusMessage);
+    updateMenus();
+}
+
+frmMain::~frmMain() = default;
+
+QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    menu->addAction(action);
+    return action;
+}
+
+void frmMain::addSeparator(QMenu* menu, const char* name) {
+    auto* sep = new QAction(this);
+    sep->setSeparator(true);
+    sep->setObjectName(QString::fromLatin1(name));
+    menu->addAction(sep);
+}
+
+void frmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+    auto menu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+
+    QMenu* file = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
+    connect(addItem(file, "mnuUser", QStringLiteral("利用者登録(&U)")), &QAction::triggered, this,
+            &frmMain::mnuUser_Click);
+    addSeparator(file, "mnuFileBar1");
+    addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)"));
+    addSeparator(file, "mnuFileBar6");
+    // The exit item closes the frame, which is how the program ends.
+    connect(addItem(file, "mnuFileExit", QStringLiteral("ﾀﾏﾛｸﾞの終了(&X)")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu* edit = menu("mnuEdit", QStringLiteral("編集(&E)"));
+    connect(addItem(edit, "mnuInp", QStringLiteral("日間ﾃﾞｰﾀ入力(&I)")), &QAction::triggered, this,
+            &frmMain::mnuInp_Click);
+    connect(addItem(edit, "mnuUpd", QStringLiteral("日間ﾃﾞｰﾀ修正・削除(&U)")), &QAction::triggered, this,
+            &frmMain::mnuUpd_Click);
+    addSeparator(edit, "bar4");
+    addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)"));
+    addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)"));
+
+    QMenu* view = menu("mnuView", QStringLiteral("表示(&V)"));
+    QAction* viewToolbar = addItem(view, "mnuViewToolbar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+    viewToolbar->setCheckable(true);
+    viewToolbar->setChecked(true);
+    connect(viewToolbar, &QAction::triggered, this, [this](bool on) {
+        toolBar_->setVisible(on);
+        updateMenus();
+    });
+    QAction* viewStatus = addItem(view, "mnuViewStatusBar", QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&B)"));
+    viewStatus->setCheckable(true);
+    viewStatus->setChecked(true);
+    connect(viewStatus, &QAction::triggered, this, [this](bool on) {
+        statusBar()->setVisible(on);
+        updateMenus();
+    });
+
+    QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
+    auto group = [&](const GraphChoice* choices, const QStringList& captions, const char* combo) {
+        auto* g = new QActionGroup(this);
+        g->setExclusive(true);
+        for (int k = 0; k < captions.size(); ++k) {
+            QAction* a = addItem(graph, choices[k].item, captions[k]);
+            a->setCheckable(true);
+            a->setChecked(k == 0);
+            g->addAction(a);
+            const QString text = QString::fromUtf8(choices[k].text);
+            connect(a, &QAction::triggered, this, [this, combo, text] { setGraphSelection(combo, text); });
+        }
+        return g;
+    };
+    typeGroup_ = group(kChartTypes.data(),
+                       {QStringLiteral("棒ｸﾞﾗﾌ(&B)"), QStringLiteral("折れ線ｸﾞﾗﾌ(&O)"), QStringLiteral("3D棒ｸﾞﾗﾌ(&C)"),
+                        QStringLiteral("3D折れ線ｸﾞﾗﾌ(&E)")},
+                       "cboGtype");
+    addSeparator(graph, "bar1");
+    periodGroup_ = group(kPeriods.data(),
+                         {QStringLiteral("日間ﾃﾞｰﾀ(&D)"), QStringLiteral("月間ﾃﾞｰﾀ(&M)"), QStringLiteral("年間ﾃﾞｰﾀ(&Y)")},
+                         "cboKikan");
+    addSeparator(graph, "bar2");
+    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, "cboKou");
+    addSeparator(graph, "bar3");
+    QAction* ruiseki = addItem(graph, "mnuRuiseki", QStringLiteral("累積表示する(&R)"));
+    ruiseki->setCheckable(true);
+    connect(ruiseki, &QAction::triggered, this, [this] { toggleGraphCheck("chk1"); });
+    addSeparator(graph, "bar5");
+    QAction* dat1 = addItem(graph, "mnuDat1", QStringLiteral("データ表示する(&U)"));
+    dat1->setCheckable(true);
+    connect(dat1, &QAction::triggered, this, [this] { toggleGraphCheck("chk2"); });
+
+    // A command directly on the menu bar.
+    auto* serch = new QAction(QStringLiteral("分析(&S)"), this);
+    serch->setObjectName(QStringLiteral("mnuSerch"));
+    bar->addAction(serch);
+
+    windowMenu_ = menu("mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
+    connect(addItem(windowMenu_, "mnuWindowCascade", QStringLiteral("重ねて表示(&C)")), &QAction::triggered, mdi_,
+            &QMdiArea::cascadeSubWindows);
+    connect(addItem(windowMenu_, "mnuWindowTileHorizontal", QStringLiteral("上下に並べて表示(&H)")),
+            &QAction::triggered, this, [this] {
+                // One above the other, each the full width.
+                QList<QMdiSubWindow*> shown;
+                for (QMdiSubWindow* w : mdi_->subWindowList())
+                    if (!w->isMinimized()) shown << w;
+                if (shown.isEmpty()) return;
+                const QSize area = mdi_->viewport()->size();
+                const int h = area.height() / static_cast<int>(shown.size());
+                for (int k = 0; k < shown.size(); ++k) {
+                    shown[k]->showNormal();
+                    shown[k]->setGeometry(0, k * h, area.width(), h);
+                }
+            });
+    connect(addItem(windowMenu_, "mnuWindowTileVertical", QStringLiteral("左右に並べて表示(&V)")),
+            &QAction::triggered, this, [this] {
+                // Side by side, each the full height.
+                QList<QMdiSubWindow*> shown;
+                for (QMdiSubWindow* w : mdi_->subWindowList())
+                    if (!w->isMinimized()) shown << w;
+                if (shown.isEmpty()) return;
+                const QSize area = mdi_->viewport()->size();
+                const int w = area.width() / static_cast<int>(shown.size());
+                for (int k = 0; k < shown.size(); ++k) {
+                    shown[k]->showNormal();
+                    shown[k]->setGeometry(k * w, 0, w, area.height());
+                }
+            });
+    connect(addItem(windowMenu_, "mnuWindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)")), &QAction::triggered, this, [this] {
+        // Minimised windows in a row along the bottom edge.
+        int x = 0;
+        const int bottom = mdi_->viewport()->height();
+        for (QMdiSubWindow* w : mdi_->subWindowList()) {
+            if (!w->isMinimized()) continue;
+            w->move(x, bottom - w->height());
+            x += w->width();
+        }
+    });
+    addSeparator(windowMenu_, "mnuBar1");
+    connect(addItem(windowMenu_, "mnuDefult", QStringLiteral("ﾃﾞﾌｫﾙﾄに戻す(&D)")), &QAction::triggered, this,
+            &frmMain::mnuDefult_Click);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
+
+    QMenu* help = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)"));
+    addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)"));
+    addSeparator(help, "mnuHelpBar0");
+    addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)"));
+    addSeparator(help, "mnuHelpBar1");
+    addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
+
+    for (const char* name : kLaterItems)
+        if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(false);
+}
+
+void frmMain::buildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("tbToolBar"));
+    toolBar_->setObjectName(QStringLiteral("tbToolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setFloatable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    struct Button {
+        const char* key;
+        const char* tip;
+        QStyle::StandardPixmap icon;
+    };
+    const Button buttons[] = {
+        {"入力", "日間ﾃﾞｰﾀ入力", QStyle::SP_FileIcon},
+        {"次年", "次年", QStyle::SP_MediaSkipForward},
+        {"次月", "次月", QStyle::SP_ArrowRight},
+        {"当月", "当月", QStyle::SP_DialogApplyButton},
+        {"前月", "前月", QStyle::SP_ArrowLeft},
+        {"前年", "前年", QStyle::SP_MediaSkipBackward},
+        {"ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", QStyle::SP_FileDialogDetailedView},
+        {"ｸﾞﾗﾌ", "ｸﾞﾗﾌ", QStyle::SP_FileDialogInfoView},
+        {"分析", "分析", QStyle::SP_FileDialogContentsView},
+    };
+    for (const Button& b : buttons) {
+        const QString key = QString::fromUtf8(b.key);
+        QAction* a = toolBar_->addAction(style()->standardIcon(b.icon), key);
+        a->setObjectName(key);
+        a->setData(key);
+        a->setToolTip(QString::fromUtf8(b.tip));
+        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+    }
+}
+
+QAction* frmMain::menuItem(const QString& itemName) const {
+    return findChild<QAction*>(itemName);
+}
+
+QAction* frmMain::toolButton(const QString& key) const {
+    for (QAction* a : toolBar_->actions())
+        if (a->data().toString() == key) return a;
+    return nullptr;
+}
+
+void frmMain::setCommand(const QString& itemName, std::function<void()> run) {
+    QAction* a = menuItem(itemName);
+    if (!a) return;
+    disconnect(a, &QAction::triggered, nullptr, nullptr);
+    auto shared = std::make_shared<std::function<void()>>(std::move(run));
+    connect(a, &QAction::triggered, this, [shared] { (*shared)(); });
+    a->setEnabled(true);
+    if (itemName == QLatin1String("mnuSerch")) analysis_ = [shared] { (*shared)(); };
+    updateMenus();
+}
+
+QString frmMain::statusMessage() const { return panel1_->text(); }
+
+void frmMain::setStatusMessage(const QString& text) { panel1_->setText(text); }
+
+// ---------------------------------------------------------------- load step
+
+void frmMain::restoreFramePosition() {
+    std::array<double, 4> twips{};
+    userStore_->beginGroup(QStringLiteral("Settings"));
+    for (size_t k = 0; k < kPositionKeys.size(); ++k) {
+        bool ok = false;
+        const float v = userStore_->value(QString::fromLatin1(kPositionKeys[k].key)).toString().toFloat(&ok);
+        twips[k] = ok ? v : kPositionKeys[k].fallback;
+    }
+    userStore_->endGroup();
+    QRect frame(twipsToPixelsX(twips[0]), twipsToPixelsY(twips[1]), std::max(1, twipsToPixelsX(twips[2])),
+                std::max(1, twipsToPixelsY(twips[3])));
+    // A position stored on a screen that is no longer there would put the frame
+    // out of reach: bring it back to the primary screen.
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens())
+        if (s->availableGeometry().intersects(frame)) onScreen = true;
+    if (!onScreen && QGuiApplication::primaryScreen())
+        frame.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    move(frame.topLeft());
+    resize(frame.size());
+}
+
+void frmMain::saveFramePosition() {
+    userStore_->beginGroup(QStringLiteral("Settings"));
+    const QRect g = geometry();
+    const QPoint topLeft = pos();
+    userStore_->setValue(QStringLiteral("MainLeft"), twipsText(pixelsToTwipsX(topLeft.x())));
+    userStore_->setValue(QStringLiteral("MainTop"), twipsText(pixelsToTwipsY(topLeft.y())));
+    userStore_->setValue(QStringLiteral("MainWidth"), twipsText(pixelsToTwipsX(g.width())));
+    userStore_->setValue(QStringLiteral("MainHeight"), twipsText(pixelsToTwipsY(g.height())));
+    userStore_->endGroup();
+    userStore_->sync();
+}
+
+void frmMain::recordFrameInnerSize() {
+    const QSize inner = mdi_->viewport()->size();
+    ctx_.setFrameInnerSize(static_cast<int>(std::lround(pixelsToTwipsX(inner.width()))),
+                           static_cast<int>(std::lround(pixelsToTwipsY(inner.height()))));
+}
+
+bool frmMain::MDIForm_Load() {
+    // A second instance is detected by the lock file in the program folder; a
+    // lock left by a process that has died is taken over.
+    const QString lockPath = QString::fromStdString((ctx_.programFolder() / "tamalog.lock").string());
+    lock_ = std::make_unique<QLockFile>(lockPath);
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {
+        lock_.reset();
+        showMessage(this, {QStringLiteral("このアプリケーションはすでに開かれています。"), QStringLiteral("ロードエラー"),
+                           Icon::Exclamation, Buttons::Ok});
+        close();
+        return false;
+    }
+
+    restoreFramePosition();
+    show();
+    if (layout()) layout()->activate();
+    recordFrameInnerSize();
+
+    QFont font = statusBar()->font();
+    font.setPointSize(std::max(1, static_cast<int>(twipsPerPixelX() * 9 / 15)));
+    statusBar()->setFont(font);
+    panel1_->setFont(font);
+
+    mdi_->setBackground(QBrush(ctx_.overallColour()));
+
+    frmMonthly* monthly = monthlyWindow();
+    if (QMdiSubWindow* sub = subWindowOf(monthly)) mdi_->setActiveSubWindow(sub);
+    loaded_ = true;
+    updateMenus();
+
+    firstRun_ = noUserExists(ctx_.programFolder());
+    if (firstRun_) openUserManager(true);
+    return true;
+}
+
+// ---------------------------------------------------------------- children
+
+QMdiSubWindow* frmMain::subWindowOf(QWidget* child) const {
+    if (!child) return nullptr;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (w->widget() == child) return w;
+    return nullptr;
+}
+
+frmMonthly* frmMain::monthlyWindowIfOpen() const { return monthly_; }
+
+frmMonthly* frmMain::monthlyWindow() {
+    if (monthly_) return monthly_;
+    auto* monthly = new frmMonthly(ctx_);
+    monthly_ = monthly;
+    QMdiSubWindow* sub = mdi_->addSubWindow(monthly);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    updateMenus();
+    return monthly;
+}
+
+void frmMain::addGraphWindow(QWidget* graph) {
+    if (!graph) return;
+    graph_ = graph;
+    QMdiSubWindow* sub = mdi_->addSubWindow(graph);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    for (const char* name : {"cboKikan", "cboGtype", "cboKou"})
+        if (auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(name)))
+            connect(combo, &QComboBox::currentTextChanged, this, &frmMain::updateMenus);
+    for (const char* name : {"chk1", "chk2"})
+        if (auto* check = graph->findChild<QCheckBox*>(QString::fromLatin1(name)))
+            connect(check, &QCheckBox::toggled, this, &frmMain::updateMenus);
+    connect(graph, &QObject::destroyed, this, &frmMain::updateMenus, Qt::QueuedConnection);
+    if (frmMonthly* m = monthly_) {
+        if (QMdiSubWindow* msub = subWindowOf(m)) mdi_->setActiveSubWindow(msub);
+    }
+    updateMenus();
+}
+
+void frmMain::setGraphWindowFactory(std::function<QWidget*()> factory) { graphFactory_ = std::move(factory); }
+
+void frmMain::setGraphSelection(const char* comboName, const QString& text) {
+    if (!graph_) return;
+    if (auto* combo = graph_->findChild<QComboBox*>(QString::fromLatin1(comboName))) {
+        const int index = combo->findText(text);
+        if (index >= 0) combo->setCurrentIndex(index);
+    }
+    updateMenus();
+}
+
+void frmMain::toggleGraphCheck(const char* checkName) {
+    if (!graph_) return;
+    if (auto* check = graph_->findChild<QCheckBox*>(QString::fromLatin1(checkName))) check->setChecked(!check->isChecked());
+    updateMenus();
+}
+
+// The one place that sets the enabled and checked states of menu items and
+// toolbar buttons from the state of the windows.
+void frmMain::updateMenus() {
+    QWidget* graph = graph_;
+    for (QActionGroup* g : {typeGroup_, periodGroup_, kindGroup_})
+        if (g) g->setEnabled(graph != nullptr);
+    for (const char* name : {"mnuRuiseki", "mnuDat1"})
+        if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(graph != nullptr);
+
+    if (graph) {
+        auto mirror = [&](const char* comboName, const auto& choices) {
+            auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(comboName));
+            if (!combo) return;
+            for (const GraphChoice& c : choices)
+                if (combo->currentText() == QString::fromUtf8(c.text))
+                    if (QAction* a = menuItem(QString::fromLatin1(c.item))) a->setChecked(true);
+            // Any other text leaves the marks as they are.
+        };
+        mirror("cboKikan", kPeriods);
+        mirror("cboKou", kKinds);
+        mirror("cboGtype", kChartTypes);
+        if (auto* chk1 = graph->findChild<QCheckBox*>(QStringLiteral("chk1")))
+            menuItem(QStringLiteral("mnuRuiseki"))->setChecked(chk1->isChecked());
+        if (auto* chk2 = graph->findChild<QCheckBox*>(QStringLiteral("chk2")))
+            menuItem(QStringLiteral("mnuDat1"))->setChecked(chk2->isChecked());
+    }
+
+    if (QAction* a = menuItem(QStringLiteral("mnuViewToolbar"))) a->setChecked(!toolBar_->isHidden());
+    if (QAction* a = menuItem(QStringLiteral("mnuViewStatusBar"))) a->setChecked(!statusBar()->isHidden());
+    if (QAction* a = toolButton(QStringLiteral("ｸﾞﾗﾌ"))) a->setEnabled(graph != nullptr);
+    if (QAction* a = toolButton(QStringLiteral("分析"))) a->setEnabled(static_cast<bool>(analysis_));
+}
+
+// The window menu: its fixed items, then one entry per open child window.
+void frmMain::updateWindowMenu() {
+    windowMenu_->clear();
+    for (const char* name : {"mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical",
+                             "mnuWindowArrangeIcons", "mnuBar1", "mnuDefult"})
+        windowMenu_->addAction(menuItem(QString::fromLatin1(name)));
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (!windows.isEmpty()) windowMenu_->addSeparator();
+    for (int k = 0; k < windows.size(); ++k) {
+        QMdiSubWindow* w = windows.at(k);
+        const QString text = k < 9 ? QStringLiteral("&%1 %2").arg(k + 1).arg(w->windowTitle())
+                                   : QStringLiteral("%1 %2").arg(k + 1).arg(w->windowTitle());
+        QAction* a = windowMenu_->addAction(text, w, [this, w] {
+            if (w->isMinimized()) w->showNormal();
+            mdi_->setActiveSubWindow(w);
+        });
+        a->setCheckable(true);
+        a->setChecked(w == mdi_->activeSubWindow());
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+void frmMain::mnuUser_Click() { openUserManager(false); }
+
+void frmMain::openUserManager(bool firstRunMode) {
+    frmUser dialog(ctx_, [this] { Refresh(); }, this);
+    dialog.setFirstRun(firstRunMode);
+    dialog.exec();
+    if (firstRunMode && !dialog.addedUser().isEmpty()) {
+        // The first user becomes the one the monthly window shows.
+        QComboBox* box = monthlyWindow()->cboUser();
+        const int index = box->findText(dialog.addedUser());
+        if (index >= 0)
+            box->setCurrentIndex(index);
+        else if (box->isEditable())
+            box->setEditText(dialog.addedUser());
+    }
+}
+
+void frmMain::mnuInp_Click() { monthlyWindow()->cmdDay_Click(); }
+
+void frmMain::mnuUpd_Click() { monthlyWindow()->mfgDat_Click(); }
+
+void frmMain::Refresh() {
+    if (frmMonthly* m = monthly_) m->Refresh();
+}
+
+void frmMain::tbToolBar_ButtonClick(const QString& key) {
+    setStatusMessage(QString());
+    auto yearMonth = [this](auto&& change) {
+        frmMonthly* m = monthlyWindow();
+        QString year = m->txtNen()->text();
+        QString month = m->txtTuki()->text();
+        change(year, month);
+        // Both texts at once: a month step that also changes the year loads once.
+        m->setYearMonth(year, month);
+    };
+    if (key == QStringLiteral("入力")) {
+        mnuInp_Click();
+    } else if (key == QStringLiteral("次年")) {
+        yearMonth([](QString& y, QString&) { y = stepYearText(y, +1); });
+    } else if (key == QStringLiteral("次月")) {
+        yearMonth([](QString& y, QString& m) { stepMonthText(y, m, +1); });
+    } else if (key == QStringLiteral("当月")) {
+        const QDate today = QDate::currentDate();
+        yearMonth([&](QString& y, QString& m) {
+            y = QString::number(today.year());
+            m = QString::number(today.month());
+        });
+    } else if (key == QStringLiteral("前月")) {
+        yearMonth([](QString& y, QString& m) { stepMonthText(y, m, -1); });
+    } else if (key == QStringLiteral("前年")) {
+        yearMonth([](QString& y, QString&) { y = stepYearText(y, -1); });
+    } else if (key == QStringLiteral("ﾃﾞｰﾀ")) {
+        frmMonthly* m = monthlyWindow();
+        if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);
+        m->setFocus();
+    } else if (key == QStringLiteral("ｸﾞﾗﾌ")) {
+        if (QWidget* g = graph_) {
+            if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
+            g->setFocus();
+        }
+    } else if (key == QStringLiteral("分析")) {
+        if (analysis_) analysis_();
+    }
+}
+
+void frmMain::placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph) {
+    const int w = ctx_.frameInnerWidth();
+    const int h = ctx_.frameInnerHeight();
+    if (monthly) monthly->setGeometry(0, 0, twipsToPixelsX(w / 2), twipsToPixelsY(h - 350));
+    if (graph) graph->setGeometry(twipsToPixelsX(w / 2), 0, twipsToPixelsX(w / 2), twipsToPixelsY(h - 350));
+}
+
+void frmMain::mnuDefult_Click() {
+    try {
+        // A closed child window comes back with this command.
+        frmMonthly* monthly = monthlyWindow();
+        if (!graph_ && graphFactory_) addGraphWindow(graphFactory_());
+        QMdiSubWindow* graphSub = subWindowOf(graph_);
+        QMdiSubWindow* monthlySub = subWindowOf(monthly);
+        // A minimised or maximised monthly window cannot be placed; its state is
+        // taken before the graph window is restored (which may change it).
+        const bool monthlyNotNormal = monthlySub && (monthlySub->isMinimized() || monthlySub->isMaximized());
+        if (graphSub) graphSub->showNormal();
+        if (monthlyNotNormal) {
+            setStatusMessage(QStringLiteral("最小化及び最大化のウィンドウを元のサイズに戻して下さい。"));
+            return;
+        }
+        recordFrameInnerSize();
+        placeDefault(monthlySub, graphSub);
+        setStatusMessage(QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        QApplication::beep();
+    }
+}
+
+// ---------------------------------------------------------------- closing
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (!loaded_) {  // refused second instance: nothing of this run to keep
+        event->accept();
+        return;
+    }
+    // A minimised frame keeps the position stored before.
+    if (!isMinimized()) saveFramePosition();
+    // Every child window writes its own layout as it closes.
+    mdi_->closeAllSubWindows();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !w->isModal()) w->close();
+    loaded_ = false;
+    lock_.reset();
+    event->accept();
+}
+
+}  // namespace tama::ui

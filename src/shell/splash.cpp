@@ -1,0 +1,123 @@
+#include "splash.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "shell/app_context.h"
+#include "shell/messages.h"
+#include "shared/file_io.h"
+#include "storage/data_folders.h"
+
+namespace tama::ui {
+
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(QStringLiteral("タマログ"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->setPixmap(QPixmap(QStringLiteral(":/tamalog/splash.png")));
+    version_ = new QLabel(QStringLiteral("Version 1.00  for Windows"), this);
+    version_->setObjectName(QStringLiteral("lblVersion"));
+    version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblMsg_ = new QLabel(QStringLiteral("処理状況メッセージ"), this);
+    lblMsg_->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg_->setFrameShape(QFrame::Panel);
+    lblMsg_->setFrameShadow(QFrame::Sunken);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(picture_);
+    layout->addWidget(version_);
+    layout->addWidget(lblMsg_);
+    setFixedSize(sizeHint());
+}
+
+frmSplash::~frmSplash() = default;
+
+QString frmSplash::scanText(std::int64_t counter) {
+    return QStringLiteral("Dataファイル読み込み中 ( ") + QString::number(counter) + QStringLiteral(" )...");
+}
+
+void frmSplash::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    close();
+}
+
+void frmSplash::setMessage(const QString& text) { lblMsg_->setText(text); }
+
+void frmSplash::letEventsRun() { QCoreApplication::processEvents(); }
+
+void frmSplash::scanProgress(std::int64_t counter) {
+    counter_ = counter;
+    // Every record is counted, but the line is redrawn at most once per screen
+    // frame: a hundred thousand records must not cost a hundred thousand repaints.
+    const qint64 now = sinceShown_.elapsed();
+    if (lastShownAt_ >= 0 && now - lastShownAt_ < frameMs_) return;
+    lastShownAt_ = now;
+    setMessage(scanText(counter));
+    letEventsRun();
+}
+
+bool frmSplash::Form_Load(AppContext& ctx) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+        if (screen->refreshRate() > 1) frameMs_ = std::max<qint64>(1, std::lround(1000.0 / screen->refreshRate()));
+    }
+    show();
+    raise();
+    activateWindow();
+    sinceShown_.start();
+    letEventsRun();
+
+    setMessage(QStringLiteral("画面設定初期化..."));
+    letEventsRun();
+    setMessage(QStringLiteral("フォルダー設定確認..."));
+
+    try {
+        created_ = ensureDataFolders(ctx.programFolder());
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        return false;
+    }
+    letEventsRun();
+
+    // The settings file path was fixed when the context was made (program
+    // folder / tmrec.ini). A settings file that cannot be read leaves the defaults.
+    try {
+        ctx.loadOptions();
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), false);
+    }
+
+    QString user;
+    try {
+        user = ctx.readSetting(QStringLiteral("monthly"), QStringLiteral("cboUser.Text"));
+    } catch (const std::exception&) {
+        user.clear();  // already reported with the options
+    }
+    if (!user.isEmpty()) {
+        counter_ = 0;
+        lastShownAt_ = -1;
+        try {
+            DataFolderScan(ctx.programFolder(), ss(user), [this](std::int64_t c) { scanProgress(c); });
+        } catch (const std::exception& e) {
+            // A file the reader refuses (its name and line are in the text) stops
+            // the count, not the program: the windows show what can be read.
+            ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), false);
+        }
+        if (counter_ > 0) setMessage(scanText(counter_));
+        letEventsRun();
+    }
+    return true;
+}
+
+}  // namespace tama::ui

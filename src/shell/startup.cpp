@@ -1,0 +1,41 @@
+#include "startup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include "shell/app_context.h"
+#include "shell/main_window.h"
+#include "shell/splash.h"
+
+namespace tama::ui {
+
+namespace {
+// Whether a file can be made in `dir` (asking the file system is the only
+// reliable answer: permission bits do not tell about read-only mounts).
+bool canWriteIn(const QString& dir) {
+    QTemporaryFile probe(dir + QStringLiteral("/.tamalog-probe-XXXXXX"));
+    return probe.open();
+}
+}  // namespace
+
+std::filesystem::path resolveProgramFolder() {
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!canWriteIn(dir)) {
+        dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(dir);
+    }
+    return std::filesystem::path(QDir::cleanPath(dir).toStdString());
+}
+
+std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
+    frmSplash splash;
+    if (!splash.Form_Load(ctx)) return nullptr;
+    auto main = std::make_unique<frmMain>(ctx, userStorePath);
+    if (!main->MDIForm_Load()) return nullptr;
+    splash.close();
+    return main;
+}
+
+}  // namespace tama::ui

@@ -1,0 +1,23 @@
+#pragma once
+// The start of the program: where its data lives, and the sequence from the
+// splash window to the open main window.
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+namespace tama::ui {
+
+class AppContext;
+class frmMain;
+
+// The program folder: the folder of the executable when files can be made
+// there, else the per-user data folder (created when missing).
+std::filesystem::path resolveProgramFolder();
+
+// Runs the splash window's steps on `ctx`, then opens the main window with its
+// load step, then closes the splash window. Returns the open main window, or
+// null when start-up ended the run (data folders that could not be made, or a
+// second instance). `userStorePath` is passed on to frmMain.
+std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
+
+}  // namespace tama::ui

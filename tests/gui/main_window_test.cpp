@@ -1,0 +1,367 @@
+// The main frame: its menu tree and toolbar, the year and month stepping on
+// the real monthly window, view toggles, the graph menu tied to a graph
+// window, the window reset and its two messages, closing (minimised or not),
+// Refresh, and the error report's two forms.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <memory>
+
+#include "monthly/monthly_window.h"
+#include "shell/app_context.h"
+#include "shell/main_window.h"
+#include "shell/messages.h"
+#include "storage/settings_file.h"
+#include "../core/test_support.h"
+
+using namespace tama;
+using namespace tama::ui;
+
+namespace {
+
+// What the graph window offers the frame: its three selections and two check boxes.
+QWidget* makeGraphStandIn() {
+    auto* w = new QWidget;
+    w->setWindowTitle(QStringLiteral("グラフ"));
+    auto* box = new QVBoxLayout(w);
+    auto combo = [&](const char* name, QStringList items) {
+        auto* c = new QComboBox(w);
+        c->setObjectName(QString::fromLatin1(name));
+        c->addItems(items);
+        box->addWidget(c);
+    };
+    combo("cboKikan", {QStringLiteral("日間ﾃﾞｰﾀ"), QStringLiteral("月間ﾃﾞｰﾀ"), QStringLiteral("年間ﾃﾞｰﾀ")});
+    combo("cboGtype", {QStringLiteral("棒ｸﾞﾗﾌ"), QStringLiteral("折れ線ｸﾞﾗﾌ"), QStringLiteral("3D棒ｸﾞﾗﾌ"),
+                       QStringLiteral("3D折れ線ｸﾞﾗﾌ")});
+    combo("cboKou", {QStringLiteral("収支"), QStringLiteral("曜日別")});
+    for (const char* name : {"chk1", "chk2"}) {
+        auto* c = new QCheckBox(w);
+        c->setObjectName(QString::fromLatin1(name));
+        box->addWidget(c);
+    }
+    return w;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempFolder> tmp;
+    std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<frmMain> main;
+    RecordingAnswerer answerer;
+    QString storePath;
+
+    QAction* item(const char* name) const { return main->menuItem(QString::fromLatin1(name)); }
+    void click(const QString& key) { main->toolButton(key)->trigger(); }
+    frmMonthly* monthly() const { return main->monthlyWindow(); }
+    void setYearMonth(const QString& y, const QString& m) {
+        monthly()->txtNen()->setText(y);
+        monthly()->txtTuki()->setText(m);
+    }
+    QString settingsValue(const char* section, const char* key) const {
+        return QString::fromStdString(SettingsFile(tmp->path() / "tmrec.ini").read(section, key));
+    }
+
+private slots:
+    void init() {
+        tmp = std::make_unique<test::TempFolder>();
+        tmp->makeUser("太郎");
+        ctx = std::make_unique<AppContext>(tmp->path());
+        answerer = RecordingAnswerer{};
+        answerer.install();
+        storePath = QString::fromStdString((tmp->path() / "user-store.ini").string());
+        {
+            QSettings store(storePath, QSettings::IniFormat);
+            store.beginGroup(QStringLiteral("Settings"));
+            store.setValue(QStringLiteral("MainLeft"), QStringLiteral("0"));
+            store.setValue(QStringLiteral("MainTop"), QStringLiteral("0"));
+            store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(900)));
+            store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(700)));
+        }
+        main = std::make_unique<frmMain>(*ctx, storePath);
+        QVERIFY(main->MDIForm_Load());
+    }
+    void cleanup() {
+        if (main) main->close();
+        main.reset();
+        setAnswerer({});
+        ctx.reset();
+        tmp.reset();
+    }
+
+    void menuTreeCaptionsAndInitialChecks() {
+        QCOMPARE(main->windowTitle(), QStringLiteral("タマログ ～管理編～"));
+        // Top level, in order, with mnuSerch a command on the bar itself.
+        QStringList bar;
+        for (QAction* a : main->menuBar()->actions()) bar << a->objectName() + "=" + a->text();
+        QCOMPARE(bar, (QStringList{"mnuFile=ﾌｧｲﾙ(&F)", "mnuEdit=編集(&E)", "mnuView=表示(&V)", "mnuGraph=ｸﾞﾗﾌ(&G)",
+                                   "mnuSerch=分析(&S)", "mnuWindow=ｳｨﾝﾄﾞｳ(&W)", "mnuHelp=ﾍﾙﾌﾟ(&H)"}));
+        QVERIFY(!main->menuBar()->actions().at(4)->menu());
+
+        auto items = [&](const char* menuName) {
+            QStringList out;
+            auto* menu = main->findChild<QMenu*>(QString::fromLatin1(menuName));
+            if (menu == nullptr) return QStringList{"missing"};
+            if (QString::fromLatin1(menuName) == "mnuWindow") emit menu->aboutToShow();
+            for (QAction* a : menu->actions()) {
+                if (a->objectName().isEmpty()) continue;  // the listed child windows
+                out << a->objectName() + (a->isSeparator() ? QString() : "=" + a->text()) +
+                           (a->isChecked() ? " *" : "");
+            }
+            return out;
+        };
+        QCOMPARE(items("mnuFile"), (QStringList{"mnuUser=利用者登録(&U)", "mnuFileBar1", "mnuFileProperties=Excel 出力(&O)",
+                                               "mnuFileBar6", "mnuFileExit=ﾀﾏﾛｸﾞの終了(&X)"}));
+        QCOMPARE(items("mnuEdit"), (QStringList{"mnuInp=日間ﾃﾞｰﾀ入力(&I)", "mnuUpd=日間ﾃﾞｰﾀ修正・削除(&U)", "bar4",
+                                               "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
+        QCOMPARE(items("mnuView"), (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *"}));
+        QCOMPARE(items("mnuGraph"),
+                 (QStringList{"mnuGlf1=棒ｸﾞﾗﾌ(&B) *", "mnuGlf2=折れ線ｸﾞﾗﾌ(&O)", "mnuGlf3=3D棒ｸﾞﾗﾌ(&C)",
+                              "mnuGlf4=3D折れ線ｸﾞﾗﾌ(&E)", "bar1", "mnuGlf_d=日間ﾃﾞｰﾀ(&D) *", "mnuGlf_m=月間ﾃﾞｰﾀ(&M)",
+                              "mnuGlf_y=年間ﾃﾞｰﾀ(&Y)", "bar2", "mnuSyusi=収支(&S) *", "mnuYoubi=曜日別(&W)", "bar3",
+                              "mnuRuiseki=累積表示する(&R)", "bar5", "mnuDat1=データ表示する(&U)"}));
+        QCOMPARE(items("mnuWindow"),
+                 (QStringList{"mnuWindowCascade=重ねて表示(&C)", "mnuWindowTileHorizontal=上下に並べて表示(&H)",
+                              "mnuWindowTileVertical=左右に並べて表示(&V)", "mnuWindowArrangeIcons=ｱｲｺﾝの整列(&A)",
+                              "mnuBar1", "mnuDefult=ﾃﾞﾌｫﾙﾄに戻す(&D)"}));
+        QCOMPARE(items("mnuHelp"), (QStringList{"mnuHelpContents=目次(&C)", "mnuHelpTopics=ﾄﾋﾟｯｸの検索(&R)",
+                                               "mnuHelpBar0", "mnuKobo_HP=Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)", "mnuHelpBar1",
+                                               "mnuHelpAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"}));
+        // The window menu lists the open monthly window below its items.
+        auto* windowMenu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        QVERIFY(windowMenu->actions().last()->text().contains(QStringLiteral("日間収支データ一覧")));
+
+        // Windows that come later: present, disabled. Graph items wait for the graph window.
+        for (const char* name : {"mnuFileProperties", "mnuHoll", "mnuKisyu", "mnuSerch", "mnuHelpContents",
+                                 "mnuHelpTopics", "mnuKobo_HP", "mnuHelpAbout", "mnuGlf1", "mnuRuiseki"})
+            QVERIFY2(!item(name)->isEnabled(), name);
+        for (const char* name : {"mnuUser", "mnuInp", "mnuUpd", "mnuDefult", "mnuViewToolbar", "mnuFileExit"})
+            QVERIFY2(item(name)->isEnabled(), name);
+
+        QStringList buttons;
+        for (QAction* a : main->tbToolBar()->actions()) buttons << a->text() + "/" + a->toolTip();
+        QCOMPARE(buttons, (QStringList{"入力/日間ﾃﾞｰﾀ入力", "次年/次年", "次月/次月", "当月/当月", "前月/前月", "前年/前年",
+                                       "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "分析/分析"}));
+        QVERIFY(!main->toolButton(QStringLiteral("分析"))->isEnabled());
+        QVERIFY(!main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
+    }
+
+    void yearAndMonthStepping() {
+        // The stepping rules on plain texts (the monthly window pads the month).
+        QString y = QStringLiteral("2004"), m = QStringLiteral("07");
+        stepMonthText(y, m, +1);
+        QCOMPARE(m, QStringLiteral("8"));
+        QCOMPARE(y, QStringLiteral("2004"));
+        m = QStringLiteral("12");
+        stepMonthText(y, m, +1);
+        QCOMPARE(m, QStringLiteral("1"));
+        QCOMPARE(y, QStringLiteral("2005"));
+        m = QStringLiteral("01");
+        stepMonthText(y, m, -1);
+        QCOMPARE(m, QStringLiteral("12"));
+        QCOMPARE(y, QStringLiteral("2004"));
+        QCOMPARE(stepYearText(QStringLiteral("0999"), 1), QStringLiteral("1000"));
+        QCOMPARE(stepYearText(QStringLiteral("2099"), 1), QStringLiteral("2100"));  // no range on the toolbar
+        m = QString();
+        stepMonthText(y, m, +1);  // not a number: nothing changes
+        QCOMPARE(m, QString());
+        QCOMPARE(stepYearText(QStringLiteral("abc"), 1), QStringLiteral("abc"));
+
+        // The same through the toolbar on the real monthly window.
+        main->setStatusMessage(QStringLiteral("old message"));
+        setYearMonth(QStringLiteral("2004"), QStringLiteral("07"));
+        click(QStringLiteral("次月"));
+        QCOMPARE(main->statusMessage(), QString());  // every click clears the message line
+        QCOMPARE(monthly()->txtTuki()->text().toInt(), 8);
+        QCOMPARE(monthly()->txtNen()->text(), QStringLiteral("2004"));
+
+        setYearMonth(QStringLiteral("2004"), QStringLiteral("12"));
+        click(QStringLiteral("次月"));
+        QCOMPARE(monthly()->txtTuki()->text().toInt(), 1);
+        QCOMPARE(monthly()->txtNen()->text(), QStringLiteral("2005"));
+        QVERIFY(monthly()->windowTitle().contains(QStringLiteral("2005年01月度")));
+
+        click(QStringLiteral("前月"));
+        QCOMPARE(monthly()->txtTuki()->text().toInt(), 12);
+        QCOMPARE(monthly()->txtNen()->text(), QStringLiteral("2004"));
+
+        click(QStringLiteral("次年"));
+        QCOMPARE(monthly()->txtNen()->text(), QStringLiteral("2005"));
+        click(QStringLiteral("前年"));
+        click(QStringLiteral("前年"));
+        QCOMPARE(monthly()->txtNen()->text(), QStringLiteral("2003"));
+
+        click(QStringLiteral("当月"));
+        QCOMPARE(monthly()->txtNen()->text().toInt(), QDate::currentDate().year());
+        QCOMPARE(monthly()->txtTuki()->text().toInt(), QDate::currentDate().month());
+    }
+
+    void inputCommandsReachTheMonthlyWindow() {
+        QList<bool> edits;
+        monthly()->setEntryOpener([&](const frmMonthly::EntryRequest& r) { edits << r.edit; });
+        click(QStringLiteral("入力"));
+        item("mnuInp")->trigger();
+        QCOMPARE(edits, (QList<bool>{false, false}));
+    }
+
+    void viewTogglesFollowTheBars() {
+        item("mnuViewToolbar")->trigger();
+        QVERIFY(main->tbToolBar()->isHidden());
+        QVERIFY(!item("mnuViewToolbar")->isChecked());
+        item("mnuViewToolbar")->trigger();
+        QVERIFY(!main->tbToolBar()->isHidden());
+        QVERIFY(item("mnuViewToolbar")->isChecked());
+        item("mnuViewStatusBar")->trigger();
+        QVERIFY(main->statusBar()->isHidden());
+        QVERIFY(!item("mnuViewStatusBar")->isChecked());
+    }
+
+    void graphMenuFollowsTheGraphWindow() {
+        QWidget* graph = makeGraphStandIn();
+        main->addGraphWindow(graph);
+        QVERIFY(item("mnuGlf1")->isEnabled());
+        QVERIFY(main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
+
+        // A selection made in the graph window moves the check mark.
+        graph->findChild<QComboBox*>(QStringLiteral("cboKikan"))->setCurrentIndex(1);
+        QVERIFY(!item("mnuGlf_d")->isChecked());
+        QVERIFY(item("mnuGlf_m")->isChecked());
+        QVERIFY(!item("mnuGlf_y")->isChecked());
+
+        // A menu command sets the graph window's selection.
+        item("mnuGlf3")->trigger();
+        QCOMPARE(graph->findChild<QComboBox*>(QStringLiteral("cboGtype"))->currentText(), QStringLiteral("3D棒ｸﾞﾗﾌ"));
+        QVERIFY(item("mnuGlf3")->isChecked());
+        QVERIFY(!item("mnuGlf1")->isChecked());
+        item("mnuYoubi")->trigger();
+        QCOMPARE(graph->findChild<QComboBox*>(QStringLiteral("cboKou"))->currentText(), QStringLiteral("曜日別"));
+        QVERIFY(!item("mnuSyusi")->isChecked());
+
+        // The toggles turn the check boxes over, and a tick in the window shows in the menu.
+        auto* chk1 = graph->findChild<QCheckBox*>(QStringLiteral("chk1"));
+        item("mnuRuiseki")->trigger();
+        QVERIFY(chk1->isChecked());
+        QVERIFY(item("mnuRuiseki")->isChecked());
+        item("mnuRuiseki")->trigger();
+        QVERIFY(!chk1->isChecked());
+        QVERIFY(!item("mnuRuiseki")->isChecked());
+        graph->findChild<QCheckBox*>(QStringLiteral("chk2"))->setChecked(true);
+        QVERIFY(item("mnuDat1")->isChecked());
+    }
+
+    void windowResetAndItsTwoMessages() {
+        QWidget* graph = makeGraphStandIn();
+        main->addGraphWindow(graph);
+        QMdiSubWindow* m = main->subWindowOf(monthly());
+        QMdiSubWindow* g = main->subWindowOf(graph);
+        m->setGeometry(40, 30, 100, 100);
+        g->showMinimized();
+
+        main->mnuDefult_Click();
+        QCOMPARE(main->statusMessage(), QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
+        const int W = ctx->frameInnerWidth(), H = ctx->frameInnerHeight();
+        QCOMPARE(W, int(std::lround(pixelsToTwipsX(main->mdiArea()->viewport()->width()))));
+        QCOMPARE(m->geometry(), QRect(0, 0, twipsToPixelsX(W / 2), twipsToPixelsY(H - 350)));
+        QVERIFY(!g->isMinimized());
+        QCOMPARE(g->geometry(), QRect(twipsToPixelsX(W / 2), 0, twipsToPixelsX(W / 2), twipsToPixelsY(H - 350)));
+
+        // A maximised monthly window is not placed; the graph window is restored first.
+        m->setGeometry(40, 30, 300, 200);
+        g->showMinimized();
+        m->showMaximized();
+        main->mnuDefult_Click();
+        QCOMPARE(main->statusMessage(), QStringLiteral("最小化及び最大化のウィンドウを元のサイズに戻して下さい。"));
+        QVERIFY(!g->isMinimized());
+        if (!m->isMaximized()) QCOMPARE(m->geometry(), QRect(40, 30, 300, 200));
+        QVERIFY(answerer.asked.empty());
+    }
+
+    void windowResetReopensAClosedMonthlyWindow() {
+        QMdiSubWindow* m = main->subWindowOf(monthly());
+        m->close();
+        QTRY_VERIFY(main->monthlyWindowIfOpen() == nullptr);
+        main->mnuDefult_Click();
+        QVERIFY(main->monthlyWindowIfOpen() != nullptr);
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(main->statusMessage(), QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
+    }
+
+    void closingWritesEveryLayoutAndThePosition() {
+        main->move(twipsToPixelsX(3000), twipsToPixelsY(1500));
+        main->close();
+        QSettings store(storePath, QSettings::IniFormat);
+        QCOMPARE(store.value(QStringLiteral("Settings/MainLeft")).toString().toFloat(),
+                 float(pixelsToTwipsX(twipsToPixelsX(3000))));
+        QVERIFY(!settingsValue("monthly", "frmMonthly.Width").isEmpty());
+        QCOMPARE(settingsValue("monthly", "cboUser.Text"), QStringLiteral("太郎"));
+        main.reset();
+        // The lock is gone with the window: the program can start again.
+        frmMain next(*ctx, storePath);
+        QVERIFY(next.MDIForm_Load());
+        next.close();
+    }
+
+    void closingWhileMinimisedKeepsThePerUserStore() {
+        const QString before = QSettings(storePath, QSettings::IniFormat).value(QStringLiteral("Settings/MainWidth")).toString();
+        main->showMinimized();
+        QVERIFY(main->isMinimized());
+        main->resize(300, 200);
+        main->close();
+        QSettings store(storePath, QSettings::IniFormat);
+        QCOMPARE(store.value(QStringLiteral("Settings/MainWidth")).toString(), before);
+        QCOMPARE(store.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("0"));
+        // The children still wrote their layout.
+        QVERIFY(!settingsValue("monthly", "frmMonthly.Top").isEmpty());
+    }
+
+    void refreshRefillsTheUserBox() {
+        fs::create_directories(tmp->path() / "Data" / fs::path("花子"));
+        QCOMPARE(monthly()->cboUser()->findText(QStringLiteral("花子")), -1);
+        main->Refresh();
+        QVERIFY(monthly()->cboUser()->findText(QStringLiteral("花子")) >= 0);
+        QCOMPARE(monthly()->cboUser()->currentText(), QStringLiteral("太郎"));
+    }
+
+    void laterWindowsPlugIn() {
+        int opened = 0;
+        main->setCommand(QStringLiteral("mnuSerch"), [&opened] { ++opened; });
+        QVERIFY(item("mnuSerch")->isEnabled());
+        QVERIFY(main->toolButton(QStringLiteral("分析"))->isEnabled());
+        item("mnuSerch")->trigger();
+        click(QStringLiteral("分析"));
+        QCOMPARE(opened, 2);
+    }
+
+    void statusLineTakesMessagesFromAnyWindow() {
+        emit ctx->statusMessage(QStringLiteral("保存しました。"));
+        QCOMPARE(main->statusMessage(), QStringLiteral("保存しました。"));
+    }
+
+    void errorReportFullAndShort() {
+        QCOMPARE(errorReportText(75, QStringLiteral("パス名が無効です。"), true),
+                 QStringLiteral("ｴﾗｰ番号 ： 75\r\rﾒｯｾｰｼﾞ   ： パス名が無効です。\r\r"
+                                "上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。\r"));
+        QCOMPARE(errorReportText(-5, QStringLiteral("x"), false), QStringLiteral("ｴﾗｰ番号 ：-5\r\rﾒｯｾｰｼﾞ   ： x\r\r"));
+        ErrorReport(main.get(), 58, QStringLiteral("d"), false);
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        QCOMPARE(answerer.asked[0].title, QStringLiteral("ｴﾗｰ発生"));
+        QCOMPARE(int(answerer.asked[0].icon), int(Icon::Exclamation));
+        QCOMPARE(int(answerer.asked[0].buttons), int(Buttons::Ok));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,240 @@
+// Start-up from the splash window to the open main window: the splash texts
+// and the record counter, the six data folders, the first-run user manager,
+// a damaged record file, the second instance, and the frame's position from
+// the per-user store.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QSettings>
+#include <QSysInfo>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "masters/user_manager.h"
+#include "monthly/monthly_window.h"
+#include "shell/app_context.h"
+#include "shell/main_window.h"
+#include "shell/messages.h"
+#include "shell/splash.h"
+#include "shell/startup.h"
+#include "../core/test_support.h"
+
+using namespace tama;
+using namespace tama::ui;
+
+namespace {
+
+std::string record(const std::string& date, const std::string& syusi = "1,000") {
+    const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
+    const std::string f[24] = {date, y, m, d, "土", "ホールA", "10", "00", "18", "00", "8.0", "15000", "16000", "125",
+                               syusi, "12", "ＣＲ機", "機種X", "", "1", "", "", "", ""};
+    std::string out;
+    for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
+    return out + "\n";
+}
+
+std::string records(const std::string& year, int n) {
+    std::string text;
+    for (int k = 1; k <= n; ++k) text += record(year + "/01/" + (k < 10 ? "0" : "") + std::to_string(k));
+    return text;
+}
+
+// Runs `handle` on the first modal dialog that opens (the test cannot click in a
+// modal loop it does not own); fails the wait if none opens.
+void onModal(std::function<void(QWidget*)> handle) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle, tries] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(modal);
+        } else if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempFolder> tmp;
+    RecordingAnswerer answerer;
+    QString storePath;
+
+    fs::path home() const { return tmp->path(); }
+
+    void lastUser(const std::string& user) {
+        test::putBytes(home() / "tmrec.ini", test::sjis("[monthly]\ncboUser.Text=" + user + "\n"));
+    }
+
+private slots:
+    void init() {
+        tmp = std::make_unique<test::TempFolder>();
+        answerer = RecordingAnswerer{};
+        answerer.install();
+        storePath = QString::fromStdString((home() / "user-store.ini").string());
+    }
+    void cleanup() {
+        setAnswerer({});
+        tmp.reset();
+    }
+
+    void splashCountsEveryRecordOfTheLastUser() {
+        fs::path taro = tmp->makeUser("太郎");
+        test::putBytes(taro / "s2003.sdb", test::sjis(records("2003", 3)));
+        test::putBytes(taro / "S2004.SDB", test::sjis(records("2004", 4)));
+        test::putBytes(taro / "Year.txt", test::sjis("\"2003\",\"3000\"\n"));
+        lastUser("太郎");
+        AppContext ctx(home());
+        frmSplash splash;
+        QCOMPARE(splash.lblMsg()->text(), QStringLiteral("処理状況メッセージ"));
+        QVERIFY(splash.Form_Load(ctx));
+        QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 7 )..."));
+        QCOMPARE(splash.recordCount(), std::int64_t(7));
+        QVERIFY(answerer.asked.empty());
+    }
+
+    void splashKeepsTheFolderTextWhenThereIsNothingToScan() {
+        tmp->makeUser("太郎");
+        lastUser("太郎");
+        AppContext ctx(home());
+        frmSplash splash;
+        QVERIFY(splash.Form_Load(ctx));
+        QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));
+        QCOMPARE(splash.recordCount(), std::int64_t(0));
+
+        // The counter text itself.
+        QCOMPARE(frmSplash::scanText(100000), QStringLiteral("Dataファイル読み込み中 ( 100000 )..."));
+    }
+
+    void aDamagedRecordFileIsNamedAndStartUpGoesOn() {
+        fs::path taro = tmp->makeUser("太郎");
+        test::putBytes(taro / "s2003.sdb", test::sjis(records("2003", 2) + "\"broken\",\"line\"\n"));
+        test::putBytes(taro / "s2004.sdb", test::sjis(records("2004", 4)));
+        lastUser("太郎");
+        AppContext ctx(home());
+        auto main = runStartup(ctx, storePath);
+        QVERIFY(main);
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        const MessageRequest& r = answerer.asked[0];
+        QCOMPARE(r.title, QStringLiteral("ｴﾗｰ発生"));
+        QVERIFY2(r.text.contains(QStringLiteral("s2003.sdb")), qPrintable(r.text));
+        QVERIFY2(r.text.contains(QStringLiteral("3行目")), qPrintable(r.text));
+        QVERIFY(main->isVisible());
+        main->close();
+    }
+
+    void anEmptyProgramFolderIsSetUpAndAsksForAUser() {
+        AppContext ctx(home());
+        QStringList seen;
+        onModal([&seen](QWidget* modal) {
+            auto* dlg = qobject_cast<frmUser*>(modal);
+            if (!dlg) return;
+            seen << dlg->lblMsg()->text() << (dlg->cmdCan()->isEnabled() ? "cancel on" : "cancel off");
+            dlg->txtUser()->setText(QStringLiteral("山田"));
+            dlg->cmdTou()->click();
+        });
+        frmSplash splash;
+        QVERIFY(splash.Form_Load(ctx));
+        const std::vector<std::string> expected = {"CboData", "Data", "Backup", "Temp", "Kisyudat#", "Kisyudat"};
+        QVERIFY(splash.createdFolders() == expected);
+        for (const auto& name : expected) QVERIFY(fs::is_directory(home() / name));
+        QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));  // no last user, no scan
+        QVERIFY(!fs::exists(home() / "tmrec.ini"));  // start-up writes no settings
+
+        frmMain main(ctx, storePath);
+        QVERIFY(main.MDIForm_Load());
+        QVERIFY(main.firstRun());
+        QCOMPARE(seen, (QStringList{QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"),
+                                    QStringLiteral("cancel off")}));
+        QVERIFY(fs::is_directory(home() / "Data" / fs::path("山田")));
+        QCOMPARE(main.monthlyWindow()->cboUser()->currentText(), QStringLiteral("山田"));
+        main.close();
+    }
+
+    void folderNamesMatchByExactCaseAndFilesCount() {
+        fs::create_directories(home() / "data");
+        test::putBytes(home() / "Temp", "a plain file");
+        for (const char* d : {"CboData", "Backup", "Kisyudat#", "Kisyudat"}) fs::create_directories(home() / d);
+        AppContext ctx(home());
+        frmSplash splash;
+        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.createdFolders() == std::vector<std::string>{"Data"});
+        QVERIFY(fs::is_directory(home() / "Data"));
+        QVERIFY(fs::is_directory(home() / "data"));
+        QVERIFY(fs::is_regular_file(home() / "Temp"));
+    }
+
+    void aUserInDataMeansNoFirstRun() {
+        tmp->makeUser("太郎");
+        AppContext ctx(home());
+        auto main = runStartup(ctx, storePath);
+        QVERIFY(main);
+        QVERIFY(!main->firstRun());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(main->monthlyWindowIfOpen());
+        main->close();
+    }
+
+    void aSecondInstanceIsRefused() {
+        tmp->makeUser("太郎");
+        QLockFile first(QString::fromStdString((home() / "tamalog.lock").string()));
+        QVERIFY(first.tryLock(0));
+        AppContext ctx(home());
+        auto main = runStartup(ctx, storePath);
+        QVERIFY(!main);
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        QCOMPARE(answerer.asked[0].text, QStringLiteral("このアプリケーションはすでに開かれています。"));
+        QCOMPARE(answerer.asked[0].title, QStringLiteral("ロードエラー"));
+        QCOMPARE(int(answerer.asked[0].icon), int(Icon::Exclamation));
+        QVERIFY(!QFile::exists(storePath));  // the refused run keeps nothing
+
+        // Once the first instance has gone, the program starts; so it does over
+        // a lock left behind by a process that died.
+        first.unlock();
+        test::putBytes(home() / "tamalog.lock",
+                       "999999\nstartup_test\n" + QSysInfo::machineHostName().toStdString() + "\n");
+        answerer.asked.clear();
+        auto again = runStartup(ctx, storePath);
+        QVERIFY(again);
+        QVERIFY(answerer.asked.empty());
+        again->close();
+    }
+
+    void theFrameTakesItsPlaceFromThePerUserStore() {
+        tmp->makeUser("太郎");
+        {
+            QSettings store(storePath, QSettings::IniFormat);
+            store.beginGroup(QStringLiteral("Settings"));
+            store.setValue(QStringLiteral("MainLeft"), QStringLiteral("1500"));
+            store.setValue(QStringLiteral("MainTop"), QStringLiteral("750"));
+            store.setValue(QStringLiteral("MainHeight"), QStringLiteral("9000"));
+            // MainWidth missing: 6500 twips
+        }
+        AppContext ctx(home());
+        frmMain main(ctx, storePath);
+        QVERIFY(main.MDIForm_Load());
+        QCOMPARE(main.pos(), QPoint(twipsToPixelsX(1500), twipsToPixelsY(750)));
+        QCOMPARE(main.size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(9000)));
+        // The frame's inner size is recorded for the child windows' defaults.
+        QVERIFY(ctx.frameInnerWidth() > 0);
+        QVERIFY(ctx.frameInnerHeight() > 0);
+        QCOMPARE(ctx.frameInnerWidth(), int(std::lround(pixelsToTwipsX(main.mdiArea()->viewport()->width()))));
+        main.close();
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
