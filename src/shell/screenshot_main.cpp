@@ -1,0 +1,176 @@
+// tamalog-screenshots PROGRAM_FOLDER OUT_DIR
+//
+// Opens the real windows on a program folder that holds sample data and saves
+// what each one shows as a PNG file in OUT_DIR, so that anyone can see what a
+// change did to the screen. Meant for the offscreen platform
+// (QT_QPA_PLATFORM=offscreen); scripts/screenshots makes the sample data.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QIcon>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "masters/user_manager.h"
+#include "monthly/monthly_window.h"
+#include "shell/app_context.h"
+#include "shell/main_window.h"
+#include "shell/messages.h"
+#include "shell/splash.h"
+#include "storage/data_folders.h"
+#include "storage/record_store.h"
+
+#ifdef TAMA_HAVE_ENTRY_FORM
+#include "entry/entry_form.h"
+#endif
+
+namespace {
+
+using namespace tama::ui;
+
+void settle(int ms = 200) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget* w, const QDir& out, const QString& name) {
+    settle(50);
+    const QString path = out.filePath(name);
+    if (!w->grab().save(path)) {
+        std::fprintf(stderr, "tamalog-screenshots: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The user, year and month the sample pictures show: the first user, his last
+// year on file and the month of that year's last record.
+struct Sample {
+    QString user, year, month;
+};
+bool pickSample(const tama::RecordStore& store, Sample& s) {
+    const auto users = store.userNames();
+    for (const std::string& user : users) {
+        const auto files = store.yearFileNames(user);
+        if (files.empty()) continue;
+        const std::string& file = files.back();  // "sYYYY.sdb"
+        const std::string year = file.substr(1, file.size() - 5);
+        const tama::YearRecordList list = store.LoadYear(user, year);
+        if (list.records.empty()) continue;
+        s = {qs(user), qs(year), qs(list.records.back().Tuki)};
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("tamalog-screenshots"));
+    QCoreApplication::setApplicationName(QStringLiteral("tamalog-screenshots"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tamalog/icon.png")));
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tamalog-screenshots PROGRAM_FOLDER OUT_DIR\n");
+        return 2;
+    }
+    const std::filesystem::path folder = std::filesystem::path(argv[1]);
+    QDir out(QString::fromLocal8Bit(argv[2]));
+    if (!QDir().mkpath(out.path())) {
+        std::fprintf(stderr, "tamalog-screenshots: cannot make %s\n", argv[2]);
+        return 1;
+    }
+    // No box may wait for a click here: print it and go on.
+    setAnswerer([](const MessageRequest& r) {
+        std::fprintf(stderr, "[%s] %s\n", qPrintable(r.title), qPrintable(r.text));
+        return r.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    });
+
+    AppContext ctx(folder);
+    Sample sample;
+    if (!pickSample(ctx.store(), sample)) {
+        std::fprintf(stderr, "tamalog-screenshots: %s holds no user with records\n", argv[1]);
+        return 1;
+    }
+    ctx.writeSetting(QStringLiteral("monthly"), QStringLiteral("cboUser.Text"), sample.user);
+    bool ok = true;
+
+    // The splash window after the scan of the sample user.
+    {
+        frmSplash splash;
+        if (!splash.Form_Load(ctx)) return 1;
+        ok &= save(&splash, out, QStringLiteral("splash.png"));
+        splash.close();
+    }
+
+    // The frame with its children, at a size that shows them well.
+    QTemporaryDir storeDir;
+    const QString storePath = storeDir.filePath(QStringLiteral("user-store.ini"));
+    {
+        QSettings store(storePath, QSettings::IniFormat);
+        store.beginGroup(QStringLiteral("Settings"));
+        store.setValue(QStringLiteral("MainLeft"), QString::number(pixelsToTwipsX(0)));
+        store.setValue(QStringLiteral("MainTop"), QString::number(pixelsToTwipsY(0)));
+        store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1360)));
+        store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(820)));
+    }
+    frmMain main(ctx, storePath);
+    if (!main.MDIForm_Load()) return 1;
+    frmMonthly* monthly = main.monthlyWindow();
+    monthly->txtNen()->setText(sample.year);
+    monthly->txtTuki()->setText(sample.month);
+    main.mnuDefult_Click();
+    settle(400);
+    ok &= save(&main, out, QStringLiteral("frame.png"));
+    if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly.png"));
+
+#ifdef TAMA_HAVE_ENTRY_FORM
+    {
+        frmDay_upd form(ctx, *monthly, &main);
+        form.prepareNew();
+        form.show();
+        ok &= save(&form, out, QStringLiteral("entry_new.png"));
+        form.close();
+    }
+    if (monthly->monthCount() > 0) {
+        frmDay_upd form(ctx, *monthly, &main);
+        form.prepareEdit(monthly->monthFirst(), 1);
+        form.show();
+        ok &= save(&form, out, QStringLiteral("entry_edit.png"));
+        form.close();
+    }
+#endif
+
+    {
+        frmUser users(ctx, [&main] { main.Refresh(); }, &main);
+        if (users.lst1()->count() > 0) users.lst1()->setCurrentRow(0);
+        users.show();
+        ok &= save(&users, out, QStringLiteral("user_manager.png"));
+        users.close();
+    }
+
+    // First run: an installation without users.
+    {
+        QTemporaryDir empty;
+        tama::ensureDataFolders(std::filesystem::path(empty.path().toStdString()));
+        AppContext fresh(std::filesystem::path(empty.path().toStdString()));
+        frmUser first(fresh, {}, &main);
+        first.setFirstRun(true);
+        first.show();
+        ok &= save(&first, out, QStringLiteral("first_run.png"));
+        first.close();
+    }
+
+    main.close();
+    return ok ? 0 : 1;
+}
