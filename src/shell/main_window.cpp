@@ -404,6 +404,7 @@ bool frmMain::MDIForm_Load() {
     mdi_->setBackground(QBrush(ctx_.overallColour()));
 
     frmMonthly* monthly = monthlyWindow();
+    if (graphFactory_ && !graph_) addGraphWindow(graphFactory_());
     if (QMdiSubWindow* sub = subWindowOf(monthly)) mdi_->setActiveSubWindow(sub);
     loaded_ = true;
     updateMenus();

@@ -61,7 +61,8 @@ public:
     // check boxes "chk1", "chk2" found by objectName. The graph menu items and
     // the toolbar's "ｸﾞﾗﾌ" button are enabled from then on.
     void addGraphWindow(QWidget* graph);
-    // Makes a new graph window when the window reset finds it closed.
+    // Makes the graph window: set before MDIForm_Load, which then opens it after
+    // the monthly window; the window reset uses it again when it finds it closed.
     void setGraphWindowFactory(std::function<QWidget*()> factory);
 
     // Connects a menu item (by name, e.g. "mnuHoll") to the command that opens a

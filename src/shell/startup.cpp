@@ -33,6 +33,8 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     frmSplash splash;
     if (!splash.Form_Load(ctx)) return nullptr;
     auto main = std::make_unique<frmMain>(ctx, userStorePath);
+    // Child windows other than the monthly window are made through factories set
+    // here, before the load step opens them (setGraphWindowFactory).
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

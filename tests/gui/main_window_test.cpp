@@ -262,6 +262,31 @@ private slots:
         QVERIFY(item("mnuDat1")->isChecked());
     }
 
+    void theGraphWindowOpensWithTheFrameAndComesBackWithTheReset() {
+        main->close();
+        main.reset();
+        int made = 0;
+        main = std::make_unique<frmMain>(*ctx, storePath);
+        main->setGraphWindowFactory([&made] {
+            ++made;
+            return makeGraphStandIn();
+        });
+        QVERIFY(main->MDIForm_Load());
+        QCOMPARE(made, 1);
+        QVERIFY(main->graphWindow());
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(main->mdiArea()->activeSubWindow(), main->subWindowOf(monthly()));
+        QVERIFY(item("mnuGlf_d")->isEnabled());
+
+        main->subWindowOf(main->graphWindow())->close();
+        QTRY_VERIFY(main->graphWindow() == nullptr);
+        QTRY_VERIFY(!item("mnuGlf_d")->isEnabled());
+        main->mnuDefult_Click();
+        QCOMPARE(made, 2);
+        QVERIFY(main->graphWindow());
+        QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+    }
+
     void windowResetAndItsTwoMessages() {
         QWidget* graph = makeGraphStandIn();
         main->addGraphWindow(graph);
