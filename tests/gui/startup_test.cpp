@@ -3,6 +3,7 @@
 // a damaged record file, the second instance, and the frame's position from
 // the per-user store.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +105,44 @@ private slots:
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 7 )..."));
         QCOMPARE(splash.recordCount(), std::int64_t(7));
         QVERIFY(answerer.asked.empty());
+    }
+
+    void aLargeScanCountsEveryRecordButRepaintsRarely() {
+        fs::path taro = tmp->makeUser("太郎");
+        const std::string year = test::sjis(records("2003", 9));
+        std::string big;
+        for (int k = 0; k < 700; ++k) big += year;  // 6,300 records per file
+        test::putBytes(taro / "s2003.sdb", big);
+        test::putBytes(taro / "s2004.sdb", big);
+        lastUser("太郎");
+        AppContext ctx(home());
+        frmSplash splash;
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint) ++paints;
+                return false;
+            }
+        } counter;
+        splash.lblMsg()->installEventFilter(&counter);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(splash.Form_Load(ctx));
+        QCOMPARE(splash.recordCount(), std::int64_t(12600));
+        QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 12600 )..."));
+        // At most one repaint per screen frame (plus the start and the end).
+        const qint64 frames = clock.elapsed() / 16 + 1;
+        QVERIFY2(counter.paints <= frames + 4,
+                 qPrintable(QStringLiteral("%1 paints in %2 ms").arg(counter.paints).arg(clock.elapsed())));
+        QVERIFY(counter.paints < 1000);
+    }
+
+    void anyKeyClosesTheSplash() {
+        frmSplash splash;
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        QTest::keyClick(&splash, Qt::Key_Space);
+        QVERIFY(!splash.isVisible());
     }
 
     void splashKeepsTheFolderTextWhenThereIsNothingToScan() {
