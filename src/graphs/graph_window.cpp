@@ -1,0 +1,928 @@
+#include "graph_window.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGraphicsSimpleTextItem>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMdiSubWindow>
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QPainter>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <QtDataVisualization/Q3DBars>
+#include <QtDataVisualization/QAbstract3DAxis>
+#include <QtDataVisualization/Q3DCamera>
+#include <QtDataVisualization/Q3DScene>
+#include <QtDataVisualization/Q3DSurface>
+#include <QtDataVisualization/Q3DTheme>
+#include <QtDataVisualization/QBar3DSeries>
+#include <QtDataVisualization/QBarDataProxy>
+#include <QtDataVisualization/QCategory3DAxis>
+#include <QtDataVisualization/QCustom3DLabel>
+#include <QtDataVisualization/QSurface3DSeries>
+#include <QtDataVisualization/QSurfaceDataProxy>
+#include <QtDataVisualization/QValue3DAxis>
+#include <QtDataVisualization/QValue3DAxisFormatter>
+#include <algorithm>
+#include <cmath>
+
+#include "graphs/graph_request.h"
+#include "monthly/monthly_window.h"
+#include "shared/file_io.h"
+#include "shared/number_format.h"
+#include "shell/app_context.h"
+#include "shell/messages.h"
+
+namespace tama::ui {
+
+namespace {
+
+const QString kReadSection = QStringLiteral("Gluf");
+const QString kWriteSection = QStringLiteral("gluf");
+
+constexpr int kAxisLabelPointSize = 9;
+const QColor kSeriesColour(52, 101, 164);    // bars, line and ribbon
+const QColor kLossColour(204, 51, 51);       // bars below zero
+const QColor kLabelColour(40, 40, 40);
+
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A stored coordinate read as a single-precision number; `fallback` when missing or not a number.
+double readTwips(AppContext& ctx, const QString& key, double fallback) {
+    const auto v = parseNumber(ss(ctx.readSetting(kReadSection, key)));
+    return v ? static_cast<double>(static_cast<float>(*v)) : fallback;
+}
+
+int readInt(AppContext& ctx, const QString& key, int fallback) {
+    const auto v = parseNumber(ss(ctx.readSetting(kReadSection, key)));
+    return v ? static_cast<int>(std::lround(*v)) : fallback;
+}
+
+QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
+
+// A value range from zero (or the lowest value) to the highest value, widened
+// to round steps, with the number of steps.
+struct NiceRange {
+    double lo = 0, hi = 1;
+    int ticks = 2;
+};
+
+NiceRange niceRange(const std::vector<GraphPoint>& points) {
+    double lo = 0, hi = 0;
+    for (const auto& p : points) {
+        lo = std::min(lo, p.value);
+        hi = std::max(hi, p.value);
+    }
+    if (hi - lo < 1e-9) hi = lo + 1;
+    const double rough = (hi - lo) / 8;
+    const double mag = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = mag;
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+        step = m * mag;
+        if (step >= rough) break;
+    }
+    NiceRange r;
+    r.lo = std::floor(lo / step) * step;
+    r.hi = std::ceil(hi / step) * step;
+    // Room above the highest bar for its value label.
+    if (r.hi - hi < step * 0.25 && hi > 0) r.hi += step;
+    if (lo - r.lo < step * 0.25 && lo < 0) r.lo -= step;
+    r.ticks = static_cast<int>(std::lround((r.hi - r.lo) / step)) + 1;
+    return r;
+}
+
+QFont uiFont(int pointSize, bool bold = false) {
+    QFont f;
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+// Labels of the 3D line's X axis: the point labels at whole positions 0, 1, …;
+// every other position (and every position of the depth axis) has none.
+class PointLabelFormatter : public QValue3DAxisFormatter {
+public:
+    explicit PointLabelFormatter(QStringList labels = {}) : labels_(std::move(labels)) {}
+
+protected:
+    QValue3DAxisFormatter* createNewInstance() const override { return new PointLabelFormatter(labels_); }
+    void populateCopy(QValue3DAxisFormatter& copy) const override {
+        QValue3DAxisFormatter::populateCopy(copy);
+        static_cast<PointLabelFormatter&>(copy).labels_ = labels_;
+    }
+    QString stringForValue(qreal value, const QString&) const override {
+        const double r = std::round(value);
+        if (std::abs(value - r) > 0.01 || r < 0 || r >= labels_.size()) return {};
+        return labels_.at(static_cast<qsizetype>(r));
+    }
+
+private:
+    QStringList labels_;
+};
+
+// One lazily created 3D view: a title line above the OpenGL window.
+struct View3D {
+    QWidget* page = nullptr;
+    QLabel* title = nullptr;
+    QWidget* container = nullptr;
+    QAbstract3DGraph* graph = nullptr;  // owned by the container
+};
+
+}  // namespace
+
+struct frmGluf::Impl {
+    Impl(AppContext& c, MonthlyLink& l) : ctx(c), link(l) {}
+
+    AppContext& ctx;
+    MonthlyLink& link;
+
+    QFrame* Frame1 = nullptr;
+    QFrame* fraBtn = nullptr;
+    QLabel* labels[5] = {};
+    QComboBox* cboKikan = nullptr;
+    QComboBox* cboGtype = nullptr;
+    QComboBox* cboKou = nullptr;
+    QComboBox* cboHoll = nullptr;
+    QComboBox* cboKisyu = nullptr;
+    QCheckBox* chk1 = nullptr;
+    QCheckBox* chk2 = nullptr;
+    QStackedWidget* mscGluf1 = nullptr;
+    QChartView* view2D = nullptr;
+    QChart* chart = nullptr;
+    QList<QGraphicsSimpleTextItem*> valueItems;
+    QAbstractSeries* series2D = nullptr;
+    QBarCategoryAxis* axisX = nullptr;
+    QValueAxis* axisY = nullptr;
+    View3D bars3D, line3D;
+    QWidget* no3D = nullptr;  // shown instead of a 3D view when OpenGL is missing
+
+    RedrawControl control;
+    GraphSeries series;
+    ChartType type = ChartType::Bar;
+    bool stepQueued = false;
+    bool inStep = false;
+    bool stepAgain = false;
+    bool labelsStale = false;  // chk2 changed since the last drawing
+    int draws = 0;
+    int computes = 0;
+
+    bool layoutRestored = false;
+    QRect restoredPixels;
+    QRectF restoredTwips;
+    QRect normalGeometry;
+
+    QWidget* layoutTarget(QWidget* self) const {
+        auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget());
+        return sub ? static_cast<QWidget*>(sub) : self;
+    }
+
+    GraphSelection selection() const {
+        GraphSelection s;
+        s.period = ss(cboKikan->currentText());
+        s.type = ss(cboGtype->currentText());
+        s.item = ss(cboKou->currentText());
+        s.hall = ss(cboHoll->currentText());
+        s.machine = ss(cboKisyu->currentText());
+        s.cumulative = chk1->isChecked();
+        return s;
+    }
+};
+
+// ---------------------------------------------------------------- building
+
+frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGluf(ctx, static_cast<MonthlyLink&>(monthly), parent) {
+    connect(&monthly, &frmMonthly::reloaded, this, &frmGluf::monthlyReloaded);
+    connect(&monthly, &frmMonthly::userChanged, this, &frmGluf::monthlyUserChanged);
+}
+
+frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link)) {
+    setObjectName(QStringLiteral("frmGluf"));
+    setWindowTitle(QStringLiteral("グラフ"));
+    build();
+    applyColours();
+
+    // Form_Load: the boxes start at day data, bars, balance; the lists of the user.
+    d->cboKikan->setCurrentText(q(kPeriodDayText));
+    d->cboGtype->setCurrentText(q(kChartBarText));
+    d->cboKou->setCurrentText(q(kItemBalanceText));
+    Holl_Load();
+    Kisyu_Load();
+    // The control starts with everything stale: its first step draws the day graph.
+    d->control = RedrawControl(d->selection());
+
+    auto changed = [this] { requestStep(); };
+    for (QComboBox* c : {d->cboKikan, d->cboGtype, d->cboKou, d->cboHoll, d->cboKisyu})
+        connect(c, &QComboBox::currentTextChanged, this, changed);
+    connect(d->chk1, &QCheckBox::toggled, this, changed);
+    connect(d->cboKikan, &QComboBox::currentTextChanged, this, &frmGluf::periodChanged);
+    connect(d->cboGtype, &QComboBox::currentTextChanged, this, &frmGluf::chartTypeChanged);
+    connect(d->cboKou, &QComboBox::currentTextChanged, this, &frmGluf::itemChanged);
+    connect(d->chk1, &QCheckBox::toggled, this, &frmGluf::cumulativeChanged);
+    connect(d->chk2, &QCheckBox::toggled, this, [this](bool on) {
+        chk2_Click();
+        emit dataLabelsChanged(on);
+    });
+
+    connect(&ctx, &AppContext::recordsChanged, this, &frmGluf::dataChanged);
+    connect(&ctx, &AppContext::listsChanged, this, [this] {
+        Holl_Load();
+        Kisyu_Load();
+    });
+    connect(&ctx, &AppContext::optionsChanged, this, [this] {
+        // The options dialog's Apply: new colours and title switches on the next drawing.
+        applyColours();
+        dataChanged();
+    });
+    requestStep();
+}
+
+frmGluf::~frmGluf() { delete d; }
+
+void frmGluf::build() {
+    auto label = [this](int k, const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        l->setObjectName(QStringLiteral("Label%1").arg(k));
+        d->labels[k - 1] = l;
+        return l;
+    };
+    auto combo = [this](const char* name, std::initializer_list<std::string_view> items) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QString::fromLatin1(name));
+        for (std::string_view t : items) c->addItem(q(t));
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        return c;
+    };
+
+    d->Frame1 = new QFrame(this);
+    d->Frame1->setObjectName(QStringLiteral("Frame1"));
+    d->fraBtn = new QFrame(this);
+    d->fraBtn->setObjectName(QStringLiteral("fraBtn"));
+    for (QFrame* f : {d->Frame1, d->fraBtn}) f->setFrameShape(QFrame::NoFrame);
+
+    d->cboKikan = combo("cboKikan", {kPeriodDayText, kPeriodMonthText, kPeriodYearText});
+    d->cboGtype = combo("cboGtype", {kChartBarText, kChartLineText, kChart3DBarText, kChart3DLineText});
+    d->cboKou = combo("cboKou", {kItemBalanceText, kItemWeekdayText});
+    d->cboHoll = combo("cboHoll", {kAllHalls});
+    d->cboKisyu = combo("cboKisyu", {kAllMachines});
+    for (QComboBox* c : {d->cboHoll, d->cboKisyu}) {
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(12);
+    }
+    d->chk1 = new QCheckBox(QStringLiteral("累積表示する"), this);
+    d->chk1->setObjectName(QStringLiteral("chk1"));
+    d->chk2 = new QCheckBox(QStringLiteral("ﾃﾞｰﾀ表示する"), this);
+    d->chk2->setObjectName(QStringLiteral("chk2"));
+
+    auto* row1 = new QHBoxLayout(d->Frame1);
+    row1->setContentsMargins(6, 4, 6, 2);
+    row1->addWidget(label(1, "期間"));
+    row1->addWidget(d->cboKikan);
+    row1->addSpacing(8);
+    row1->addWidget(label(2, "ｸﾞﾗﾌ種別"));
+    row1->addWidget(d->cboGtype);
+    row1->addSpacing(8);
+    row1->addWidget(label(3, "項目"));
+    row1->addWidget(d->cboKou);
+    row1->addSpacing(8);
+    row1->addWidget(d->chk1);
+    row1->addWidget(d->chk2);
+    row1->addStretch(1);
+
+    auto* row2 = new QHBoxLayout(d->fraBtn);
+    row2->setContentsMargins(6, 2, 6, 4);
+    row2->addWidget(label(5, "ﾎｰﾙ"));
+    row2->addWidget(d->cboHoll, 1);
+    row2->addSpacing(8);
+    row2->addWidget(label(4, "機種"));
+    row2->addWidget(d->cboKisyu, 1);
+
+    d->chart = new QChart;
+    d->chart->legend()->hide();
+    d->chart->setBackgroundRoundness(0);
+    d->chart->setMargins(QMargins(6, 6, 6, 6));
+    d->chart->setTitleFont(uiFont(11, true));
+    d->axisX = new QBarCategoryAxis;
+    d->axisY = new QValueAxis;
+    d->axisY->setLabelFormat(QStringLiteral("%.0f"));
+    d->axisX->setGridLineVisible(false);
+    for (QAbstractAxis* a : std::initializer_list<QAbstractAxis*>{d->axisX, d->axisY}) {
+        QFont f = a->labelsFont();
+        f.setPointSize(kAxisLabelPointSize);
+        a->setLabelsFont(f);
+        a->setTitleFont(uiFont(10));
+        a->setGridLineColor(QColor(225, 225, 225));
+    }
+    d->chart->addAxis(d->axisX, Qt::AlignBottom);
+    d->chart->addAxis(d->axisY, Qt::AlignLeft);
+    d->view2D = new QChartView(d->chart);
+    d->view2D->setRenderHint(QPainter::Antialiasing);
+    d->view2D->setObjectName(QStringLiteral("chartView"));
+    connect(d->chart, &QChart::plotAreaChanged, this, [this] { placeValueLabels(); });
+
+    d->mscGluf1 = new QStackedWidget(this);
+    d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
+    d->mscGluf1->addWidget(d->view2D);
+
+    // Form_Resize: the panels keep their height, the chart takes the rest.
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(d->Frame1);
+    box->addWidget(d->fraBtn);
+    box->addWidget(d->mscGluf1, 1);
+}
+
+void frmGluf::applyColours() {
+    // The overall colour behind the window, its panels and check boxes.
+    const QColor back = d->ctx.overallColour();
+    for (QWidget* w : std::initializer_list<QWidget*>{this, d->Frame1, d->fraBtn, d->chk1, d->chk2}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, back);
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+}
+
+// ---------------------------------------------------------------- lists
+
+void frmGluf::Holl_Load() {
+    std::vector<std::string> names;
+    try {
+        names = d->ctx.lists().LoadHallNames(ss(d->link.currentUser()));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+    }
+    const QSignalBlocker block(d->cboHoll);
+    d->cboHoll->clear();
+    d->cboHoll->addItem(q(kAllHalls));
+    for (const auto& n : names) d->cboHoll->addItem(qs(n));
+    d->cboHoll->setCurrentIndex(0);
+    requestStep();
+}
+
+void frmGluf::Kisyu_Load() {
+    std::vector<std::string> names;
+    try {
+        names = d->ctx.lists().LoadAllMachineNames(ss(d->link.currentUser()));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+    }
+    const QSignalBlocker block(d->cboKisyu);
+    d->cboKisyu->clear();
+    d->cboKisyu->addItem(q(kAllMachines));
+    for (const auto& n : names) d->cboKisyu->addItem(qs(n));
+    d->cboKisyu->setCurrentIndex(0);
+    requestStep();
+}
+
+// ---------------------------------------------------------------- redraw control
+
+void frmGluf::requestStep() {
+    if (d->inStep) {
+        d->stepAgain = true;
+        return;
+    }
+    if (d->stepQueued) return;
+    d->stepQueued = true;
+    // Everything reported in this turn of the event loop is one change.
+    QTimer::singleShot(0, this, [this] {
+        if (d->stepQueued) tim2_Timer();
+    });
+}
+
+void frmGluf::dataChanged() {
+    d->control.dataChanged();
+    requestStep();
+}
+
+void frmGluf::monthlyReloaded() { dataChanged(); }
+
+void frmGluf::monthlyUserChanged(const QString&) {
+    Holl_Load();
+    Kisyu_Load();
+}
+
+void frmGluf::tim2_Timer() {
+    d->stepQueued = false;
+    if (d->inStep) {
+        d->stepAgain = true;
+        return;
+    }
+    d->inStep = true;
+    const RedrawStep step = d->control.step(d->selection());
+    d->chk1->setEnabled(step.cumulativeEnabled);
+    if (step.draw == RedrawStep::Draw::Balance)
+        compute(step.period, GraphItem::Balance, step.cumulative);
+    else if (step.draw == RedrawStep::Draw::Weekday)
+        compute(step.period, GraphItem::Weekday, false);
+    if (step.applyType) d->type = *step.applyType;
+    if (step.changesChart() || d->labelsStale) drawChart();
+    d->inStep = false;
+    // A change reported while this step ran (a message box runs its own event loop).
+    if (d->stepAgain) {
+        d->stepAgain = false;
+        requestStep();
+    }
+}
+
+// ---------------------------------------------------------------- the series
+
+void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
+    GraphRequest request;
+    request.period = period;
+    request.item = item;
+    request.filter.hall = ss(d->cboHoll->currentText());
+    request.filter.machine = ss(d->cboKisyu->currentText());
+    request.cumulative = cumulative;
+    request.titles = TitleOptions::from(d->ctx.options());
+    ++d->computes;
+    try {
+        d->series = computeGraph(request, d->link.yearRecordList(), ss(d->link.selectedMonth()), d->ctx.store());
+    } catch (const std::exception& e) {
+        // A file that cannot be read: the chart shows nothing rather than an old graph.
+        d->series = GraphSeries{};
+        d->series.caption = ss(windowTitle());
+        d->series.noData = true;
+        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+    }
+    setWindowTitle(qs(d->series.caption));
+}
+
+void frmGluf::Prt_Glufu() {
+    compute(GraphPeriod::Day, GraphItem::Balance, d->chk1->isChecked());
+    drawChart();
+}
+
+void frmGluf::Prt_GlufuM() {
+    compute(GraphPeriod::Month, GraphItem::Balance, d->chk1->isChecked());
+    drawChart();
+}
+
+void frmGluf::Prt_GlufuY() {
+    compute(GraphPeriod::Year, GraphItem::Balance, d->chk1->isChecked());
+    drawChart();
+}
+
+void frmGluf::Chg_Youbi() {
+    compute(periodFromText(ss(d->cboKikan->currentText())).value_or(GraphPeriod::Day), GraphItem::Weekday, false);
+    drawChart();
+}
+
+void frmGluf::Chg_Gtype() {
+    if (auto t = chartTypeFromText(ss(d->cboGtype->currentText()))) d->type = *t;
+    drawChart();
+}
+
+// The value labels change with the next step, together with whatever else
+// changed in the same turn (one drawing).
+void frmGluf::chk2_Click() {
+    d->labelsStale = true;
+    requestStep();
+}
+
+// ---------------------------------------------------------------- drawing
+
+void frmGluf::drawChart() {
+    d->labelsStale = false;
+    if (is3D(d->type))
+        draw3D();
+    else
+        draw2D();
+    ++d->draws;
+    emit drawn();
+}
+
+void frmGluf::draw2D() {
+    QChart* chart = d->chart;
+    qDeleteAll(d->valueItems);
+    d->valueItems.clear();
+    chart->removeAllSeries();
+    d->series2D = nullptr;
+    const GraphSeries& s = d->series;
+    chart->setTitle(qs(s.chartTitle));
+
+    // The two axes live as long as the chart (removing axes from a chart leaves
+    // their items behind in its scene); each drawing refills them.
+    QBarCategoryAxis* axisX = d->axisX;
+    QValueAxis* axisY = d->axisY;
+    QStringList categories;
+    for (const auto& p : s.points) categories << qs(p.label);
+    axisX->clear();
+    axisX->append(categories);
+    const NiceRange range = niceRange(s.points);
+    axisY->setRange(range.lo, range.hi);
+    axisY->setTickCount(s.points.empty() ? 2 : std::clamp(range.ticks, 2, 12));
+    axisY->setLabelsVisible(!s.points.empty());
+    const QColor axisColour = d->ctx.graphAxisColour();
+    for (QAbstractAxis* a : std::initializer_list<QAbstractAxis*>{axisX, axisY}) {
+        a->setLinePenColor(axisColour);
+        // The chart without data is an empty plot under its title.
+        a->setVisible(!s.noData);
+    }
+    axisX->setTitleText(qs(s.xAxisTitle));
+    axisX->setTitleVisible(!s.xAxisTitle.empty());
+    axisY->setTitleText(qs(s.yAxisTitle));
+    axisY->setTitleVisible(!s.yAxisTitle.empty());
+
+    if (d->type == ChartType::Line) {
+        auto* line = new QLineSeries;
+        for (size_t i = 0; i < s.points.size(); ++i) line->append(static_cast<qreal>(i), s.points[i].value);
+        QPen pen(kSeriesColour, 2.5);
+        line->setPen(pen);
+        line->setPointsVisible(true);  // point markers on
+        line->setMarkerSize(7);
+        d->series2D = line;
+    } else {
+        auto* set = new QBarSet(QString());
+        set->setColor(kSeriesColour);
+        set->setBorderColor(QColor(0, 0, 0, 70));
+        set->setSelectedColor(kLossColour);
+        QList<int> losses;
+        for (size_t i = 0; i < s.points.size(); ++i) {
+            set->append(s.points[i].value);
+            if (s.points[i].value < 0) losses << static_cast<int>(i);
+        }
+        set->selectBars(losses);
+        auto* bars = new QBarSeries;
+        bars->append(set);
+        bars->setBarWidth(0.6);
+        d->series2D = bars;
+    }
+    chart->addSeries(d->series2D);
+    d->series2D->attachAxis(axisX);
+    d->series2D->attachAxis(axisY);
+
+    if (d->chk2->isChecked() && !s.noData) {
+        QFont f = uiFont(8);
+        for (const auto& p : s.points) {
+            auto* item = new QGraphicsSimpleTextItem(qs(dataLabelText(p.value)), chart);
+            item->setFont(f);
+            item->setBrush(kLabelColour);
+            item->setZValue(10);
+            d->valueItems << item;
+        }
+    }
+    d->mscGluf1->setCurrentWidget(d->view2D);
+    placeValueLabels();
+}
+
+// Value labels sit just outside the end of each bar (above a gain, below a
+// loss) and above each point of a line.
+void frmGluf::placeValueLabels() {
+    if (d->valueItems.isEmpty() || !d->series2D) return;
+    const bool line = d->type == ChartType::Line;
+    for (qsizetype i = 0; i < d->valueItems.size() && i < static_cast<qsizetype>(d->series.points.size()); ++i) {
+        const double v = d->series.points[static_cast<size_t>(i)].value;
+        const QPointF at = d->chart->mapToPosition(QPointF(static_cast<qreal>(i), v), d->series2D);
+        QGraphicsSimpleTextItem* item = d->valueItems[i];
+        const QRectF r = item->boundingRect();
+        const bool below = !line && v < 0;
+        const qreal gap = line ? 7 : 2;
+        item->setPos(at.x() - r.width() / 2, below ? at.y() + gap : at.y() - r.height() - gap);
+    }
+}
+
+// The 3D views need a desktop OpenGL 2.1 (or OpenGL ES 2.0) context. The
+// offscreen platform can hand out a context when an X display is around, but
+// it reports version 2.0 and the 3D views crash on it, so it never counts.
+bool frmGluf::openGLAvailable() {
+    static const bool available = [] {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) return false;
+        QOpenGLContext context;
+        if (!context.create()) return false;
+        QOffscreenSurface surface;
+        surface.setFormat(context.format());
+        surface.create();
+        if (!context.makeCurrent(&surface)) return false;
+        const QSurfaceFormat f = context.format();
+        const bool usable = context.isOpenGLES() || f.version() >= qMakePair(2, 1);
+        context.doneCurrent();
+        return usable;
+    }();
+    return available;
+}
+
+void frmGluf::draw3D() {
+    if (!openGLAvailable()) {
+        if (!d->no3D) {
+            auto* l = new QLabel(QStringLiteral("3Dグラフを表示できません（OpenGL を利用できません）"));
+            l->setAlignment(Qt::AlignCenter);
+            d->no3D = l;
+            d->mscGluf1->addWidget(l);
+        }
+        d->mscGluf1->setCurrentWidget(d->no3D);
+        return;
+    }
+    const bool line = d->type == ChartType::Line3D;
+    View3D& v = line ? d->line3D : d->bars3D;
+    const GraphSeries& s = d->series;
+    const QColor axisColour = d->ctx.graphAxisColour();
+
+    // The grid of a 3D view is its set of axes: drawn in a light tint of the axis colour.
+    const QColor grid = QColor::fromRgbF(axisColour.redF() * 0.55 + 0.45, axisColour.greenF() * 0.55 + 0.45,
+                                         axisColour.blueF() * 0.55 + 0.45);
+    auto setupTheme = [&](QAbstract3DGraph* g) {
+        Q3DTheme* theme = g->activeTheme();
+        theme->setType(Q3DTheme::ThemeQt);
+        theme->setBackgroundColor(QColor(248, 248, 248));
+        theme->setWindowColor(Qt::white);
+        theme->setLabelBackgroundEnabled(false);
+        theme->setLabelBorderEnabled(false);
+        theme->setLabelTextColor(QColor(30, 30, 30));
+        theme->setBaseColors({kSeriesColour});
+        theme->setFont(uiFont(16));
+        theme->setAmbientLightStrength(0.7f);
+        theme->setLightStrength(2.5f);
+        g->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+        g->setSelectionMode(QAbstract3DGraph::SelectionNone);
+        g->scene()->activeCamera()->setCameraPosition(-12.0f, 14.0f, 110.0f);
+    };
+
+    if (!v.page) {
+        v.page = new QWidget;
+        v.title = new QLabel(v.page);
+        v.title->setAlignment(Qt::AlignCenter);
+        v.title->setFont(uiFont(11, true));
+        v.title->setAutoFillBackground(true);
+        QPalette p = v.title->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        v.title->setPalette(p);
+        if (line) {
+            auto* g = new Q3DSurface;
+            g->addSeries(new QSurface3DSeries);
+            g->setAxisX(new QValue3DAxis);
+            g->setAxisY(new QValue3DAxis);
+            g->setAxisZ(new QValue3DAxis);
+            v.graph = g;
+        } else {
+            auto* g = new Q3DBars;
+            g->addSeries(new QBar3DSeries);
+            g->setBarThickness(1.0f);
+            g->setBarSpacing(QSizeF(0.35, 0.35));
+            v.graph = g;
+        }
+        setupTheme(v.graph);
+        // Labels turn towards the camera, so that they stay readable from above.
+        const QList<QAbstract3DAxis*> axes =
+            line ? QList<QAbstract3DAxis*>{static_cast<Q3DSurface*>(v.graph)->axisX(), static_cast<Q3DSurface*>(v.graph)->axisY()}
+                 : QList<QAbstract3DAxis*>{static_cast<Q3DBars*>(v.graph)->columnAxis(), static_cast<Q3DBars*>(v.graph)->valueAxis()};
+        for (QAbstract3DAxis* a : axes) {
+            a->setLabelAutoRotation(60.0f);
+            a->setTitleFixed(false);
+        }
+        v.container = QWidget::createWindowContainer(v.graph, v.page);
+        v.container->setObjectName(line ? QStringLiteral("line3D") : QStringLiteral("bars3D"));
+        v.container->setMinimumSize(120, 80);
+        auto* box = new QVBoxLayout(v.page);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(0);
+        box->addWidget(v.title);
+        box->addWidget(v.container, 1);
+        d->mscGluf1->addWidget(v.page);
+    }
+    v.graph->activeTheme()->setGridLineColor(grid);
+    v.title->setText(qs(s.chartTitle));
+    v.title->setVisible(!s.chartTitle.empty());
+    v.graph->removeCustomItems();
+
+    const NiceRange range = niceRange(s.points);
+    QStringList labels;
+    for (const auto& p : s.points) labels << qs(p.label);
+
+    auto valueLabel = [&](const GraphPoint& p, QVector3D at) {
+        auto* l = new QCustom3DLabel;
+        l->setText(qs(dataLabelText(p.value)));
+        l->setFont(uiFont(20));
+        l->setTextColor(kLabelColour);
+        l->setBackgroundEnabled(false);
+        l->setBorderEnabled(false);
+        l->setFacingCamera(true);
+        l->setPosition(at);
+        l->setScaling(QVector3D(0.6f, 0.6f, 0.6f));
+        v.graph->addCustomItem(l);
+    };
+    const bool showLabels = d->chk2->isChecked() && !s.noData;
+    const float lift = static_cast<float>((range.hi - range.lo) * 0.05);
+
+    if (line) {
+        auto* g = static_cast<Q3DSurface*>(v.graph);
+        QSurface3DSeries* series = g->seriesList().first();
+        series->setDrawMode(QSurface3DSeries::DrawSurfaceAndWireframe);  // the grid marks the points
+        series->setFlatShadingEnabled(true);
+        series->setBaseColor(kSeriesColour);
+        series->setWireframeColor(kSeriesColour.darker(160));
+        const int n = static_cast<int>(s.points.size());
+        // A ribbon of two rows; one point gets two columns around its position.
+        auto* array = new QSurfaceDataArray;
+        for (int row = 0; row < 2; ++row) {
+            auto* r = new QSurfaceDataRow;
+            if (n == 1) {
+                const float y = static_cast<float>(s.points[0].value);
+                *r << QSurfaceDataItem(QVector3D(-0.3f, y, static_cast<float>(row)))
+                   << QSurfaceDataItem(QVector3D(0.3f, y, static_cast<float>(row)));
+            } else {
+                for (int i = 0; i < n; ++i)
+                    *r << QSurfaceDataItem(QVector3D(static_cast<float>(i), static_cast<float>(s.points[static_cast<size_t>(i)].value),
+                                                     static_cast<float>(row)));
+            }
+            *array << r;
+        }
+        if (n == 0) {
+            qDeleteAll(*array);
+            array->clear();
+        }
+        series->dataProxy()->resetArray(array);
+        QValue3DAxis* x = g->axisX();
+        x->setFormatter(new PointLabelFormatter(labels));
+        if (n <= 1) {
+            x->setRange(-1.0f, 1.0f);
+            x->setSegmentCount(2);
+        } else {
+            x->setRange(0.0f, static_cast<float>(n - 1));
+            x->setSegmentCount(n - 1);
+        }
+        x->setSubSegmentCount(1);
+        QValue3DAxis* z = g->axisZ();
+        z->setFormatter(new PointLabelFormatter);
+        z->setRange(0.0f, 1.0f);
+        z->setSegmentCount(1);
+        QValue3DAxis* y = g->axisY();
+        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
+        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
+        y->setLabelFormat(QStringLiteral("%.0f"));
+        x->setTitle(qs(s.xAxisTitle));
+        x->setTitleVisible(!s.xAxisTitle.empty());
+        y->setTitle(qs(s.yAxisTitle));
+        y->setTitleVisible(!s.yAxisTitle.empty());
+        z->setTitleVisible(false);
+        g->setHorizontalAspectRatio(std::max(2.0, n / 2.0));
+        if (showLabels)
+            for (int i = 0; i < n; ++i)
+                valueLabel(s.points[static_cast<size_t>(i)],
+                           QVector3D(n == 1 ? 0.0f : static_cast<float>(i),
+                                     static_cast<float>(s.points[static_cast<size_t>(i)].value) + lift, 0.5f));
+    } else {
+        auto* g = static_cast<Q3DBars*>(v.graph);
+        QBar3DSeries* series = g->seriesList().first();
+        series->setMesh(QAbstract3DSeries::MeshBevelBar);
+        series->setBaseColor(kSeriesColour);
+        auto* array = new QBarDataArray;
+        if (!s.points.empty()) {
+            auto* row = new QBarDataRow;
+            for (const auto& p : s.points) *row << QBarDataItem(static_cast<float>(p.value));
+            *array << row;
+        }
+        series->dataProxy()->resetArray(array, QStringList{QString()}, labels);
+        g->rowAxis()->setLabels({QString()});
+        g->rowAxis()->setTitleVisible(false);
+        g->columnAxis()->setLabels(labels);
+        g->columnAxis()->setTitle(qs(s.xAxisTitle));
+        g->columnAxis()->setTitleVisible(!s.xAxisTitle.empty());
+        QValue3DAxis* y = g->valueAxis();
+        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
+        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
+        y->setLabelFormat(QStringLiteral("%.0f"));
+        y->setTitle(qs(s.yAxisTitle));
+        y->setTitleVisible(!s.yAxisTitle.empty());
+        if (showLabels)
+            for (size_t i = 0; i < s.points.size(); ++i) {
+                const float top = static_cast<float>(s.points[i].value);
+                valueLabel(s.points[i], QVector3D(static_cast<float>(i), top >= 0 ? top + lift : top - lift, 0.0f));
+            }
+    }
+    d->mscGluf1->setCurrentWidget(v.page);
+}
+
+// ---------------------------------------------------------------- accessors
+
+QComboBox* frmGluf::cboKikan() const { return d->cboKikan; }
+QComboBox* frmGluf::cboGtype() const { return d->cboGtype; }
+QComboBox* frmGluf::cboKou() const { return d->cboKou; }
+QComboBox* frmGluf::cboHoll() const { return d->cboHoll; }
+QComboBox* frmGluf::cboKisyu() const { return d->cboKisyu; }
+QCheckBox* frmGluf::chk1() const { return d->chk1; }
+QCheckBox* frmGluf::chk2() const { return d->chk2; }
+const GraphSeries& frmGluf::series() const { return d->series; }
+ChartType frmGluf::chartType() const { return d->type; }
+QChart* frmGluf::chart() const { return d->chart; }
+int frmGluf::drawCount() const { return d->draws; }
+int frmGluf::computeCount() const { return d->computes; }
+
+bool frmGluf::showing3D() const {
+    QWidget* current = d->mscGluf1->currentWidget();
+    return current && (current == d->bars3D.page || current == d->line3D.page);
+}
+
+QStringList frmGluf::valueLabels() const {
+    QStringList out;
+    if (showing3D()) {
+        const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
+        for (QCustom3DItem* item : v.graph->customItems())
+            if (auto* l = qobject_cast<QCustom3DLabel*>(item)) out << l->text();
+    } else {
+        for (const QGraphicsSimpleTextItem* item : d->valueItems) out << item->text();
+    }
+    return out;
+}
+
+QImage frmGluf::snapshot() {
+    QImage image = grab().toImage();
+    if (showing3D()) {
+        const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
+        const qreal dpr = image.devicePixelRatio();
+        const QImage view = v.graph->renderToImage(4, v.container->size() * dpr);
+        QPainter p(&image);
+        p.drawImage(QRectF(v.container->mapTo(this, QPoint(0, 0)), QSizeF(v.container->size())), view);
+    }
+    return image;
+}
+
+// ---------------------------------------------------------------- layout
+
+void frmGluf::showEvent(QShowEvent* event) {
+    if (!d->layoutRestored) {
+        d->layoutRestored = true;
+        restoreLayout();
+    }
+    QWidget::showEvent(event);
+}
+
+// Read from section "Gluf", keys "frmGluf.*"; the file's letter case does not matter.
+void frmGluf::restoreLayout() {
+    QWidget* target = d->layoutTarget(this);
+    if (target != this) target->installEventFilter(this);
+    AppContext& ctx = d->ctx;
+    const int state = readInt(ctx, QStringLiteral("frmGluf.WindowState"), 0);
+    const double W = ctx.frameInnerWidth(), H = ctx.frameInnerHeight();
+    QRectF twips(readTwips(ctx, QStringLiteral("frmGluf.Left"), W / 2), readTwips(ctx, QStringLiteral("frmGluf.Top"), 0),
+                 readTwips(ctx, QStringLiteral("frmGluf.Width"), W / 2), readTwips(ctx, QStringLiteral("frmGluf.Height"), H - 350));
+    QRect px(twipsToPixelsX(twips.left()), twipsToPixelsY(twips.top()), twipsToPixelsX(twips.width()),
+             twipsToPixelsY(twips.height()));
+    if (px.width() <= 0 || px.height() <= 0) {
+        // No stored size and no frame size known: keep the size the window has.
+        px.setSize(target->size());
+        twips.setSize(QSizeF(pixelsToTwipsX(px.width()), pixelsToTwipsY(px.height())));
+    }
+    target->setWindowState(Qt::WindowNoState);
+    target->setGeometry(px);
+    d->restoredPixels = target->geometry();
+    d->restoredTwips = twips;
+    d->normalGeometry = d->restoredPixels;
+    if (state == 2)
+        target->setWindowState(Qt::WindowMaximized);
+    else if (state == 1)
+        target->setWindowState(Qt::WindowMinimized);
+}
+
+bool frmGluf::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == d->layoutTarget(this) && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (!(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) d->normalGeometry = w->geometry();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmGluf::closeEvent(QCloseEvent* event) {
+    saveLayout();
+    QWidget::closeEvent(event);
+}
+
+// Written to section "gluf", keys "frmgluf.*".
+void frmGluf::saveLayout() {
+    QWidget* target = d->layoutTarget(this);
+    const Qt::WindowStates ws = target->windowState();
+    const int state = ws & Qt::WindowMinimized ? 1 : (ws & Qt::WindowMaximized ? 2 : 0);
+    // A minimised or maximised window stores the geometry it returns to.
+    const QRect px = state == 0 || d->normalGeometry.isNull() ? target->geometry() : d->normalGeometry;
+    QRectF twips(pixelsToTwipsX(px.left()), pixelsToTwipsY(px.top()), pixelsToTwipsX(px.width()),
+                 pixelsToTwipsY(px.height()));
+    if (d->layoutRestored) {
+        // Values that did not move keep their stored twips (no rounding drift through pixels).
+        if (px.left() == d->restoredPixels.left()) twips.moveLeft(d->restoredTwips.left());
+        if (px.top() == d->restoredPixels.top()) twips.moveTop(d->restoredTwips.top());
+        if (px.width() == d->restoredPixels.width()) twips.setWidth(d->restoredTwips.width());
+        if (px.height() == d->restoredPixels.height()) twips.setHeight(d->restoredTwips.height());
+    }
+    AppContext& ctx = d->ctx;
+    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.WindowState"), QString::number(state));
+    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Top"), twipsText(twips.top()));
+    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Left"), twipsText(twips.left()));
+    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Width"), twipsText(twips.width()));
+    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Height"), twipsText(twips.height()));
+}
+
+}  // namespace tama::ui

@@ -1,0 +1,125 @@
+#pragma once
+// frmGluf ("グラフ"): the graph window. A panel of selectors (period, chart
+// type, item, hall, machine, cumulative, value labels) above one chart
+// (mscGluf1). The series comes from tama_graphs (computeGraph) over the
+// monthly window's list; the window only draws it: bars and lines with Qt
+// Charts, 3D bars and the 3D line ribbon with Qt Data Visualization, whose
+// OpenGL views are created only when a 3D type is first chosen.
+//
+// Redraws are driven by signals (selector changes, the monthly window's
+// reloads, the run's recordsChanged/optionsChanged); the signals of one
+// event-loop turn are run as one step of RedrawControl, so one change draws
+// the chart once and an idle window draws nothing.
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "graphs/graph_series.h"
+#include "graphs/redraw_control.h"
+
+class QCheckBox;
+class QComboBox;
+class QStackedWidget;
+
+class QChart;
+
+namespace tama::ui {
+
+class AppContext;
+class MonthlyLink;
+class frmMonthly;
+
+class frmGluf : public QWidget {
+    Q_OBJECT
+public:
+    // Follows the monthly window: its list, its reloads and its user changes.
+    frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent = nullptr);
+    // Draws from any MonthlyLink; the caller reports reloads and user changes
+    // through monthlyReloaded() and monthlyUserChanged().
+    frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent = nullptr);
+    ~frmGluf() override;
+
+    // Refill the hall / machine box from the current user's lists and select
+    // "全ﾎｰﾙ対象" / "全機種対象".
+    void Holl_Load();
+    void Kisyu_Load();
+    // Draws the series already computed in the chart type of cboGtype.
+    void Chg_Gtype();
+    // Compute and draw the day, month and year balance graph (cumulative when
+    // chk1 is on) and the weekday graph of the period in cboKikan.
+    void Prt_Glufu();
+    void Prt_GlufuM();
+    void Prt_GlufuY();
+    void Chg_Youbi();
+    // Runs one redraw step now (normally queued after every change).
+    void tim2_Timer();
+
+    // Writes the layout keys (section "gluf", keys "frmgluf.*", twips); also run on close.
+    void saveLayout();
+
+    // The selectors, also found by objectName.
+    QComboBox* cboKikan() const;
+    QComboBox* cboGtype() const;
+    QComboBox* cboKou() const;
+    QComboBox* cboHoll() const;
+    QComboBox* cboKisyu() const;
+    QCheckBox* chk1() const;
+    QCheckBox* chk2() const;
+
+    // What is drawn now.
+    const GraphSeries& series() const;
+    ChartType chartType() const;
+    // The 2D chart (bars and lines); the 3D views are not QCharts.
+    QChart* chart() const;
+    // True while a 3D view shows the chart.
+    bool showing3D() const;
+    // The value label texts shown now (empty when chk2 is off).
+    QStringList valueLabels() const;
+
+    // Times the chart was drawn and times a series was computed since the window opened.
+    int drawCount() const;
+    int computeCount() const;
+
+    // The window as a picture, 3D view included (a plain grab shows no OpenGL content).
+    QImage snapshot();
+
+    // Whether an OpenGL context can be made here (the 3D types need one).
+    static bool openGLAvailable();
+
+    // The monthly window reloaded its list / selected another user.
+    void monthlyReloaded();
+    void monthlyUserChanged(const QString& user);
+
+signals:
+    // After every drawing of the chart.
+    void drawn();
+    // The selectors the main window's graph menu mirrors.
+    void periodChanged(const QString& text);
+    void chartTypeChanged(const QString& text);
+    void itemChanged(const QString& text);
+    void cumulativeChanged(bool on);
+    void dataLabelsChanged(bool on);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void requestStep();
+    void dataChanged();
+    void compute(GraphPeriod period, GraphItem item, bool cumulative);
+    void drawChart();
+    void draw2D();
+    void draw3D();
+    void placeValueLabels();
+    void chk2_Click();
+    void applyColours();
+    void restoreLayout();
+
+    struct Impl;
+    Impl* d;
+};
+
+}  // namespace tama::ui
