@@ -51,6 +51,10 @@ inline constexpr std::array<std::string_view, 7> kWeekdayNames = {"日", "月", 
 // or holds a CR or LF.
 std::optional<DailyRecord> parseRecordLine(std::string_view line, std::string* why = nullptr);
 
+// parseRecordLine into an existing record, whose fields are all overwritten on
+// success (on failure some may be). Lets a reader fill records in place.
+bool parseRecordLineInto(std::string_view line, DailyRecord& out, std::string* why = nullptr);
+
 // The line of a record (UTF-8, without its line end): every field in double
 // quotes, separated by commas.
 std::string formatRecordLine(const DailyRecord& r);

@@ -10,14 +10,11 @@ namespace tama {
 
 namespace {
 
-// FNV-1a over the file bytes: enough to notice that a file changed underneath a list.
+// A 64-bit hash of the file bytes with their length: enough to notice that a file
+// changed underneath a list. The library's string hash works a word at a time,
+// several times faster than a byte-wise hash on a YearFile.
 std::uint64_t fingerprintOf(std::string_view bytes) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : bytes) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h ^ bytes.size();
+    return static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes)) ^ (bytes.size() * 0x9E3779B97F4A7C15ull);
 }
 
 bool isBlank(std::string_view line) {
@@ -49,7 +46,11 @@ std::int64_t wholeTotal(double v) {
 
 // A field that holds a double quote or a line end would not read back as the
 // same record: the quote ends the field early, the line end splits the line.
-bool fieldWritable(std::string_view f) { return f.find_first_of("\"\r\n") == std::string_view::npos; }
+bool fieldWritable(std::string_view f) {
+    for (char c : f)
+        if (c == '"' || c == '\r' || c == '\n') return false;
+    return true;
+}
 
 }  // namespace
 
@@ -106,9 +107,7 @@ std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& 
     forEachLine(*text, [&](int no, std::string_view line) {
         if (isBlank(line)) return;
         std::string why;
-        auto rec = parseRecordLine(line, &why);
-        if (!rec) throw FileError(path, no, why);
-        out.push_back(std::move(*rec));
+        if (!parseRecordLineInto(line, out.emplace_back(), &why)) throw FileError(path, no, why);
     });
     return out;
 }
