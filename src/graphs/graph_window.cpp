@@ -82,6 +82,7 @@ struct NiceRange {
 };
 
 NiceRange niceRange(const std::vector<GraphPoint>& points) {
+    if (points.empty()) return {};
     double lo = 0, hi = 0;
     for (const auto& p : points) {
         lo = std::min(lo, p.value);
@@ -697,6 +698,9 @@ void frmGluf::draw3D() {
     v.graph->activeTheme()->setGridLineColor(grid);
     v.title->setText(qs(s.chartTitle));
     v.title->setVisible(!s.chartTitle.empty());
+    // Without points a 3D view has nothing to stand on: the page shows the title alone.
+    v.container->setVisible(!s.points.empty());
+    v.title->setSizePolicy(QSizePolicy::Preferred, s.points.empty() ? QSizePolicy::Expanding : QSizePolicy::Maximum);
     v.graph->removeCustomItems();
 
     const NiceRange range = niceRange(s.points);
@@ -763,7 +767,8 @@ void frmGluf::draw3D() {
         QValue3DAxis* y = g->axisY();
         y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
         y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
-        y->setLabelFormat(QStringLiteral("%.0f"));
+        // Without points the value axis has no scale to show.
+        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
         x->setTitle(qs(s.xAxisTitle));
         x->setTitleVisible(!s.xAxisTitle.empty());
         y->setTitle(qs(s.yAxisTitle));
@@ -795,7 +800,8 @@ void frmGluf::draw3D() {
         QValue3DAxis* y = g->valueAxis();
         y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
         y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
-        y->setLabelFormat(QStringLiteral("%.0f"));
+        // Without points the value axis has no scale to show.
+        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
         y->setTitle(qs(s.yAxisTitle));
         y->setTitleVisible(!s.yAxisTitle.empty());
         if (showLabels)
@@ -841,8 +847,8 @@ QStringList frmGluf::valueLabels() const {
 
 QImage frmGluf::snapshot() {
     QImage image = grab().toImage();
-    if (showing3D()) {
-        const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
+    const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
+    if (showing3D() && !v.container->isHidden()) {
         const qreal dpr = image.devicePixelRatio();
         const QImage view = v.graph->renderToImage(4, v.container->size() * dpr);
         QPainter p(&image);
