@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tama {
@@ -65,10 +66,22 @@ std::optional<std::string> readFileBytes(const fs::path& path) {
 }
 
 void writeFileAtomic(const fs::path& path, std::string_view bytes) {
+    // Renaming over a file needs only the folder's permission, so a file the user
+    // made read-only would be replaced without a word; it is refused instead, as a
+    // plain write to it would be. The new file keeps the old one's permissions.
+    struct stat st {};
+    const bool replacing = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (replacing && (st.st_mode & S_IWUSR) == 0) throw FileError(path, 0, "読み取り専用のため書き込めません");
     fs::path tmp = path;
     tmp += ".tmp~";
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw FileError(path, 0, std::string("書き込めません: ") + std::strerror(errno));
+    if (replacing && ::fchmod(fd, st.st_mode & 07777) != 0) {
+        int e = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw FileError(path, 0, std::string("書き込めません: ") + std::strerror(e));
+    }
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {

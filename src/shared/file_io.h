@@ -38,8 +38,9 @@ fs::path findNoCase(const fs::path& dir, std::string_view name);
 // when it exists but cannot be read.
 std::optional<std::string> readFileBytes(const fs::path& path);
 
-// Replaces the file with `bytes` atomically. Throws FileError on failure, in
-// which case the old file is left as it was.
+// Replaces the file with `bytes` atomically, keeping its permissions. Throws
+// FileError on failure, in which case the old file is left as it was; a file
+// without write permission for its owner counts as read-only and is refused.
 void writeFileAtomic(const fs::path& path, std::string_view bytes);
 
 // Splits file bytes into lines ended by CR LF (a lone LF is accepted too).

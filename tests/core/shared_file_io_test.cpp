@@ -114,6 +114,16 @@ TEST(FileIoTest, FailedAtomicWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(fileBytes(tmp.path() / "Year.txt" / "inside"), "kept");
     EXPECT_EQ(names(tmp.path()), (std::vector<std::string>{"Year.txt", "s2003.sdb"}));
 
+    // A read-only file stays as it is, even though renaming over it would work.
+    fs::permissions(f, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_THROW(writeFileAtomic(f, "new"), FileError);
+    EXPECT_EQ(fileBytes(f), "old");
+    fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write);
+    writeFileAtomic(f, "new");  // permissions kept
+    EXPECT_EQ(fs::status(f).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
+
     // No folder: nothing is created.
     EXPECT_THROW(writeFileAtomic(tmp.path() / "none" / "x", "x"), FileError);
     EXPECT_FALSE(fs::exists(tmp.path() / "none"));

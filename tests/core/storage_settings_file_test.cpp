@@ -129,6 +129,11 @@ TEST_F(SettingsFileTest, WritesThatWouldBreakTheFileAreRefused) {
     EXPECT_FALSE(settings.write("monthly", "cboUser.Text", "€"));  // no CP932 code
     EXPECT_EQ(fileBytes(path), before);
 
+    // A read-only file is not written.
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_FALSE(settings.write("Option", "chkG1.Value", "1"));
+    EXPECT_EQ(fileBytes(path), before);
+
     // A folder that does not exist: the write fails quietly.
     SettingsFile nowhere(tmp.path() / "missing" / "tmrec.ini");
     EXPECT_FALSE(nowhere.write("Option", "chkG1.Value", "1"));
