@@ -83,12 +83,14 @@ fs::path MasterLists::commonMachineFile() const {
 
 std::vector<std::string> MasterLists::LoadHallNames(std::string_view user) const {
     std::vector<std::string> names;
+    if (user.empty()) return names;  // no user yet (first start): no list, as for a missing file
     for (auto& [name, one] : readPairFile(userHallFile(user))) names.push_back(std::move(name));
     return names;
 }
 
 std::vector<MachineEntry> MasterLists::LoadMachines(std::string_view user) const {
     std::vector<MachineEntry> out;
+    if (user.empty()) return out;  // no user yet (first start): no list, as for a missing file
     for (auto& [type, name] : readPairFile(userMachineFile(user))) out.push_back({std::move(type), std::move(name)});
     return out;
 }

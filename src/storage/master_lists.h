@@ -66,13 +66,13 @@ public:
     fs::path commonHallFile() const;
     fs::path commonMachineFile() const;
 
-    // Hall names of the user's list in file order (missing file: none).
+    // Hall names of the user's list in file order (missing file, or no user given: none).
     std::vector<std::string> LoadHallNames(std::string_view user) const;
     // Names of the user's machines of exactly that type, in file order.
     std::vector<std::string> LoadMachineNames(std::string_view user, std::string_view type) const;
     // Every name of the user's machine list, in file order (for windows without a type box).
     std::vector<std::string> LoadAllMachineNames(std::string_view user) const;
-    // Every line of the user's machine list.
+    // Every line of the user's machine list (missing file, or no user given: none).
     std::vector<MachineEntry> LoadMachines(std::string_view user) const;
 
     // Used when a record is saved: appends (name, "1") to the common and then the
