@@ -28,9 +28,8 @@
 #include "storage/data_folders.h"
 #include "storage/record_store.h"
 
-#ifdef TAMA_HAVE_ENTRY_FORM
 #include "entry/entry_form.h"
-#endif
+#include "shell/startup.h"
 
 namespace {
 
@@ -125,6 +124,7 @@ int main(int argc, char** argv) {
         store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(820)));
     }
     frmMain main(ctx, storePath);
+    installGraphWindow(ctx, main);
     if (!main.MDIForm_Load()) return 1;
     frmMonthly* monthly = main.monthlyWindow();
     monthly->txtNen()->setText(sample.year);
@@ -134,7 +134,6 @@ int main(int argc, char** argv) {
     ok &= save(&main, out, QStringLiteral("frame.png"));
     if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly.png"));
 
-#ifdef TAMA_HAVE_ENTRY_FORM
     {
         frmDay_upd form(ctx, *monthly, &main);
         form.prepareNew();
@@ -149,7 +148,6 @@ int main(int argc, char** argv) {
         ok &= save(&form, out, QStringLiteral("entry_edit.png"));
         form.close();
     }
-#endif
 
     {
         frmUser users(ctx, [&main] { main.Refresh(); }, &main);

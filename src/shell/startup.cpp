@@ -8,6 +8,8 @@
 #include "shell/app_context.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
+#include "graphs/graph_window.h"
+#include "monthly/monthly_window.h"
 
 namespace tama::ui {
 
@@ -29,12 +31,17 @@ std::filesystem::path resolveProgramFolder() {
     return std::filesystem::path(QDir::cleanPath(dir).toStdString());
 }
 
+void installGraphWindow(AppContext& ctx, frmMain& main) {
+    main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
+}
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
     frmSplash splash;
     if (!splash.Form_Load(ctx)) return nullptr;
     auto main = std::make_unique<frmMain>(ctx, userStorePath);
-    // Child windows other than the monthly window are made through factories set
-    // here, before the load step opens them (setGraphWindowFactory).
+    // The graph window draws from the monthly window's list; the load step opens
+    // it right after the monthly window, and the window reset reopens it.
+    installGraphWindow(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

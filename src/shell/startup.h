@@ -18,6 +18,9 @@ std::filesystem::path resolveProgramFolder();
 // load step, then closes the splash window. Returns the open main window, or
 // null when start-up ended the run (data folders that could not be made, or a
 // second instance). `userStorePath` is passed on to frmMain.
+// Gives the frame the factory of its graph window (before MDIForm_Load).
+void installGraphWindow(AppContext& ctx, frmMain& main);
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
 }  // namespace tama::ui
