@@ -7,12 +7,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -536,13 +534,8 @@ void frmDay_upd::Impl::Kisyu_Load() {
 }
 
 void frmDay_upd::Impl::Form_Load() {
-    // The first panel of the main window's status bar is cleared.
-    for (QWidget* w = q->parentWidget(); w; w = w->parentWidget()) {
-        if (auto* main = qobject_cast<QMainWindow*>(w)) {
-            if (auto* bar = main->findChild<QStatusBar*>()) bar->clearMessage();
-            break;
-        }
-    }
+    // The first panel of the main window's status bar (the program's message line) is cleared.
+    emit ctx.statusMessage(QString());
     const QDate today = QDate::currentDate();
     model.loadStartValues({today.year(), today.month(), today.day()});
     LoadedType.reset();
