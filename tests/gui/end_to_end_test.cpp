@@ -568,6 +568,12 @@ private slots:
                 QCOMPARE(summary(), QStringList(9, QString()));
             }
         }
+        // ｸﾞﾗﾌ and ﾃﾞｰﾀ bring the graph window and the monthly window forward.
+        clickToolbar("ｸﾞﾗﾌ");
+        QCOMPARE(main->mdiArea()->activeSubWindow(), main->subWindowOf(main->graphWindow()));
+        clickToolbar("ﾃﾞｰﾀ");
+        QCOMPARE(main->mdiArea()->activeSubWindow(), monthlySub());
+        QCOMPARE(reloads.count(), expectedReloads);
         QVERIFY2(answerer.asked.empty(), asked().constData());
     }
 
