@@ -13,7 +13,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMdiSubWindow>
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -46,13 +45,18 @@
 #include "shared/number_format.h"
 #include "shell/app_context.h"
 #include "shell/messages.h"
+#include "shell/window_layout.h"
 
 namespace tama::ui {
 
 namespace {
 
+// The layout is read as "Gluf" / "frmGluf.*" and written as "gluf" / "frmgluf.*";
+// the settings file ignores letter case, so both address the same entries.
 const QString kReadSection = QStringLiteral("Gluf");
+const QString kReadPrefix = QStringLiteral("frmGluf.");
 const QString kWriteSection = QStringLiteral("gluf");
+const QString kWritePrefix = QStringLiteral("frmgluf.");
 
 constexpr int kAxisLabelPointSize = 9;
 const QColor kSeriesColour(52, 101, 164);    // bars, line and ribbon
@@ -60,19 +64,6 @@ const QColor kLossColour(204, 51, 51);       // bars below zero
 const QColor kLabelColour(40, 40, 40);
 
 QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// A stored coordinate read as a single-precision number; `fallback` when missing or not a number.
-double readTwips(AppContext& ctx, const QString& key, double fallback) {
-    const auto v = parseNumber(ss(ctx.readSetting(kReadSection, key)));
-    return v ? static_cast<double>(static_cast<float>(*v)) : fallback;
-}
-
-int readInt(AppContext& ctx, const QString& key, int fallback) {
-    const auto v = parseNumber(ss(ctx.readSetting(kReadSection, key)));
-    return v ? static_cast<int>(std::lround(*v)) : fallback;
-}
-
-QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
 
 // A value range from zero (or the lowest value) to the highest value, widened
 // to round steps, with the number of steps.
@@ -146,7 +137,7 @@ struct View3D {
 }  // namespace
 
 struct frmGluf::Impl {
-    Impl(AppContext& c, MonthlyLink& l) : ctx(c), link(l) {}
+    Impl(AppContext& c, MonthlyLink& l, QWidget* window) : ctx(c), link(l), layout(new WindowLayout(c, window)) {}
 
     AppContext& ctx;
     MonthlyLink& link;
@@ -181,15 +172,7 @@ struct frmGluf::Impl {
     int draws = 0;
     int computes = 0;
 
-    bool layoutRestored = false;
-    QRect restoredPixels;
-    QRectF restoredTwips;
-    QRect normalGeometry;
-
-    QWidget* layoutTarget(QWidget* self) const {
-        auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget());
-        return sub ? static_cast<QWidget*>(sub) : self;
-    }
+    WindowLayout* layout;  // position, size and state; a child of the window
 
     GraphSelection selection() const {
         GraphSelection s;
@@ -210,7 +193,7 @@ frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGlu
     connect(&monthly, &frmMonthly::userChanged, this, &frmGluf::monthlyUserChanged);
 }
 
-frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link)) {
+frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link, this)) {
     setObjectName(QStringLiteral("frmGluf"));
     setWindowTitle(QStringLiteral("グラフ"));
     build();
@@ -860,46 +843,14 @@ QImage frmGluf::snapshot() {
 // ---------------------------------------------------------------- layout
 
 void frmGluf::showEvent(QShowEvent* event) {
-    if (!d->layoutRestored) {
-        d->layoutRestored = true;
-        restoreLayout();
-    }
+    if (!d->layout->isRestored()) restoreLayout();
     QWidget::showEvent(event);
 }
 
-// Read from section "Gluf", keys "frmGluf.*"; the file's letter case does not matter.
 void frmGluf::restoreLayout() {
-    QWidget* target = d->layoutTarget(this);
-    if (target != this) target->installEventFilter(this);
-    AppContext& ctx = d->ctx;
-    const int state = readInt(ctx, QStringLiteral("frmGluf.WindowState"), 0);
-    const double W = ctx.frameInnerWidth(), H = ctx.frameInnerHeight();
-    QRectF twips(readTwips(ctx, QStringLiteral("frmGluf.Left"), W / 2), readTwips(ctx, QStringLiteral("frmGluf.Top"), 0),
-                 readTwips(ctx, QStringLiteral("frmGluf.Width"), W / 2), readTwips(ctx, QStringLiteral("frmGluf.Height"), H - 350));
-    QRect px(twipsToPixelsX(twips.left()), twipsToPixelsY(twips.top()), twipsToPixelsX(twips.width()),
-             twipsToPixelsY(twips.height()));
-    if (px.width() <= 0 || px.height() <= 0) {
-        // No stored size and no frame size known: keep the size the window has.
-        px.setSize(target->size());
-        twips.setSize(QSizeF(pixelsToTwipsX(px.width()), pixelsToTwipsY(px.height())));
-    }
-    target->setWindowState(Qt::WindowNoState);
-    target->setGeometry(px);
-    d->restoredPixels = target->geometry();
-    d->restoredTwips = twips;
-    d->normalGeometry = d->restoredPixels;
-    if (state == 2)
-        target->setWindowState(Qt::WindowMaximized);
-    else if (state == 1)
-        target->setWindowState(Qt::WindowMinimized);
-}
-
-bool frmGluf::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == d->layoutTarget(this) && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        auto* w = static_cast<QWidget*>(watched);
-        if (!(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) d->normalGeometry = w->geometry();
-    }
-    return QWidget::eventFilter(watched, event);
+    // Missing keys: the right half of the frame, top 0, its inner height less 350.
+    const double W = d->ctx.frameInnerWidth(), H = d->ctx.frameInnerHeight();
+    d->layout->restore(kReadSection, kReadPrefix, {W / 2, 0, W / 2, H - 350});
 }
 
 void frmGluf::closeEvent(QCloseEvent* event) {
@@ -907,28 +858,6 @@ void frmGluf::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-// Written to section "gluf", keys "frmgluf.*".
-void frmGluf::saveLayout() {
-    QWidget* target = d->layoutTarget(this);
-    const Qt::WindowStates ws = target->windowState();
-    const int state = ws & Qt::WindowMinimized ? 1 : (ws & Qt::WindowMaximized ? 2 : 0);
-    // A minimised or maximised window stores the geometry it returns to.
-    const QRect px = state == 0 || d->normalGeometry.isNull() ? target->geometry() : d->normalGeometry;
-    QRectF twips(pixelsToTwipsX(px.left()), pixelsToTwipsY(px.top()), pixelsToTwipsX(px.width()),
-                 pixelsToTwipsY(px.height()));
-    if (d->layoutRestored) {
-        // Values that did not move keep their stored twips (no rounding drift through pixels).
-        if (px.left() == d->restoredPixels.left()) twips.moveLeft(d->restoredTwips.left());
-        if (px.top() == d->restoredPixels.top()) twips.moveTop(d->restoredTwips.top());
-        if (px.width() == d->restoredPixels.width()) twips.setWidth(d->restoredTwips.width());
-        if (px.height() == d->restoredPixels.height()) twips.setHeight(d->restoredTwips.height());
-    }
-    AppContext& ctx = d->ctx;
-    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.WindowState"), QString::number(state));
-    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Top"), twipsText(twips.top()));
-    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Left"), twipsText(twips.left()));
-    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Width"), twipsText(twips.width()));
-    ctx.writeSetting(kWriteSection, QStringLiteral("frmgluf.Height"), twipsText(twips.height()));
-}
+void frmGluf::saveLayout() { d->layout->save(kWriteSection, kWritePrefix); }
 
 }  // namespace tama::ui

@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -21,6 +20,7 @@
 #include "shared/number_format.h"
 #include "shell/app_context.h"
 #include "shell/messages.h"
+#include "shell/window_layout.h"
 
 #ifdef TAMA_HAVE_ENTRY_FORM
 #include "entry/entry_form.h"
@@ -196,24 +196,18 @@ private:
     std::vector<MonthRow> rows_;
 };
 
+const QString kKeyPrefix = QStringLiteral("frmMonthly.");
+
 int readInt(AppContext& ctx, const QString& key, int fallback) {
     const QString text = ctx.readSetting(kSection, key);
     auto v = parseNumber(ss(text));
     return v ? static_cast<int>(std::lround(*v)) : fallback;
 }
 
-double readTwips(AppContext& ctx, const QString& key, double fallback) {
-    const QString text = ctx.readSetting(kSection, key);
-    auto v = parseNumber(ss(text));
-    return v ? static_cast<double>(static_cast<float>(*v)) : fallback;
-}
-
-QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
-
 }  // namespace
 
 struct frmMonthly::Impl {
-    explicit Impl(AppContext& c) : ctx(c) {}
+    Impl(AppContext& c, QWidget* window) : ctx(c), layout(new WindowLayout(c, window)) {}
 
     AppContext& ctx;
 
@@ -248,24 +242,16 @@ struct frmMonthly::Impl {
     // does not repeat the same box.
     QString lastLoadError;
 
-    // Layout as restored, so that an unchanged layout is written back in the same
-    // twips (a pixel round trip would shift odd values).
-    bool layoutRestored = false;
-    QRect restoredPixels;
-    QRectF restoredTwips;
-    QRect normalGeometry;  // last geometry seen in the normal state, pixels
+    WindowLayout* layout;  // position, size and state; a child of the window
+    // Column widths as restored, so that an unchanged width is written back in the
+    // same twips (a pixel round trip would shift odd values).
     std::array<int, kMonthColumns> restoredColPixels{};
     std::array<int, kMonthColumns> restoredColTwips{};
 
     EntryOpener opener;
-
-    QWidget* layoutTarget(QWidget* self) const {
-        auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget());
-        return sub ? static_cast<QWidget*>(sub) : self;
-    }
 };
 
-frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx)) {
+frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx, this)) {
     setObjectName(QStringLiteral("frmMonthly"));
     setWindowTitle(QStringLiteral("月間収支データ"));
     // 9 point text: the column widths and the summary frame's height are measured for it.
@@ -661,43 +647,15 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMonthly::showEvent(QShowEvent* event) {
-    if (!d->layoutRestored) {
-        d->layoutRestored = true;
-        restoreLayout();
-    }
+    if (!d->layout->isRestored()) restoreLayout();
     QWidget::showEvent(event);
 }
 
 void frmMonthly::restoreLayout() {
-    QWidget* target = d->layoutTarget(this);
-    if (target != this) target->installEventFilter(this);
-    AppContext& ctx = d->ctx;
-    const int state = readInt(ctx, QStringLiteral("frmMonthly.WindowState"), 0);
-    QRectF twips(readTwips(ctx, QStringLiteral("frmMonthly.Left"), 0), readTwips(ctx, QStringLiteral("frmMonthly.Top"), 0),
-                 readTwips(ctx, QStringLiteral("frmMonthly.Width"), ctx.frameInnerWidth() / 2),
-                 readTwips(ctx, QStringLiteral("frmMonthly.Height"), ctx.frameInnerHeight() - 350));
-    QRect px(twipsToPixelsX(twips.left()), twipsToPixelsY(twips.top()), twipsToPixelsX(twips.width()),
-             twipsToPixelsY(twips.height()));
-    if (px.width() <= 0 || px.height() <= 0) {
-        // No stored size and no frame size known: keep the size the window has.
-        px.setSize(target->size());
-        twips.setSize(QSizeF(pixelsToTwipsX(px.width()), pixelsToTwipsY(px.height())));
-    }
-    target->setWindowState(Qt::WindowNoState);
-    target->setGeometry(px);
-    d->restoredPixels = target->geometry();
-    d->restoredTwips = twips;
-    d->normalGeometry = d->restoredPixels;
-    if (state == 2) target->setWindowState(Qt::WindowMaximized);
-    else if (state == 1) target->setWindowState(Qt::WindowMinimized);
-}
-
-bool frmMonthly::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == d->layoutTarget(this) && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        auto* w = static_cast<QWidget*>(watched);
-        if (!(w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) d->normalGeometry = w->geometry();
-    }
-    return QWidget::eventFilter(watched, event);
+    // Missing keys: the frame's top left corner, half its inner width, its inner height less 350.
+    const AppContext& ctx = d->ctx;
+    d->layout->restore(kSection, kKeyPrefix,
+                       {0, 0, static_cast<double>(ctx.frameInnerWidth() / 2), static_cast<double>(ctx.frameInnerHeight() - 350)});
 }
 
 void frmMonthly::closeEvent(QCloseEvent* event) {
@@ -706,25 +664,8 @@ void frmMonthly::closeEvent(QCloseEvent* event) {
 }
 
 void frmMonthly::saveLayout() {
-    QWidget* target = d->layoutTarget(this);
-    const Qt::WindowStates ws = target->windowState();
-    const int state = ws & Qt::WindowMinimized ? 1 : (ws & Qt::WindowMaximized ? 2 : 0);
-    // A minimised or maximised window stores the geometry it returns to.
-    QRect px = state == 0 || d->normalGeometry.isNull() ? target->geometry() : d->normalGeometry;
-    QRectF twips(pixelsToTwipsX(px.left()), pixelsToTwipsY(px.top()), pixelsToTwipsX(px.width()),
-                 pixelsToTwipsY(px.height()));
-    if (d->layoutRestored) {
-        if (px.left() == d->restoredPixels.left()) twips.moveLeft(d->restoredTwips.left());
-        if (px.top() == d->restoredPixels.top()) twips.moveTop(d->restoredTwips.top());
-        if (px.width() == d->restoredPixels.width()) twips.setWidth(d->restoredTwips.width());
-        if (px.height() == d->restoredPixels.height()) twips.setHeight(d->restoredTwips.height());
-    }
+    d->layout->save(kSection, kKeyPrefix);
     AppContext& ctx = d->ctx;
-    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.WindowState"), QString::number(state));
-    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Top"), twipsText(twips.top()));
-    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Left"), twipsText(twips.left()));
-    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Width"), twipsText(twips.width()));
-    ctx.writeSetting(kSection, QStringLiteral("frmMonthly.Height"), twipsText(twips.height()));
     ctx.writeSetting(kSection, QStringLiteral("cboUser.Text"), d->cboUser->currentText());
     for (int c = 0; c < kMonthColumns; ++c) {
         const size_t k = static_cast<size_t>(c);
