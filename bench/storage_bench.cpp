@@ -1,67 +1,29 @@
 // The record store's reads and writes on a user with 50 years of 2,000 records
 // (made by `tamalog-cli generate`), each beside a floor measured in the same run:
-//   all years   readYearFile of the 50 YearFiles  / read + cp932ToUtf8 of the same files
-//   one year    LoadYear of one 2,000-record year  / read + cp932ToUtf8 of that file
-//   insert      DayFirstFor, AppendRecord, SortYearFile, UpdateYearTotal on that year
-//               / one read + decode and one atomic write of the same file
-// After the runs a table prints each figure as a multiple of its floor.
-#include <benchmark/benchmark.h>
-
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
-#include <map>
-#include <set>
+//   AllYears   readYearFile of the 50 YearFiles  / read + cp932ToUtf8 of the same files
+//   LoadYear   LoadYear of one 2,000-record year  / read + cp932ToUtf8 of that file
+//   Insert     DayFirstFor, AppendRecord, SortYearFile, UpdateYearTotal on that year
+//              / one read + decode and one atomic write of the same file
+//   Scan       the start-up scan (DataFolderScan) with its progress callback
+//              / read + cp932ToUtf8 of the 50 files
+#include "bench_support.h"
 
 #include "shared/file_io.h"
 #include "shared/text_codec.h"
+#include "storage/data_folders.h"
 #include "storage/record_store.h"
 
 namespace {
 
 using namespace tama;
+using tama::bench::kUser;
 
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2019;  // 50 years
 constexpr int kPerYear = 2000;
-const std::string kUser = "利用者1";
 const std::string kYear = "2000";
 
-// The sample program folder, generated once per run and removed at exit.
-struct Sample {
-    fs::path folder;
-    std::vector<fs::path> yearFiles;
-
-    Sample() {
-        folder = fs::temp_directory_path() / ("tamalog-storage-bench-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        std::string cmd = std::string("'") + TAMA_CLI + "' generate '" + folder.string() + "' --users 1 --years " +
-                          std::to_string(kFirstYear) + "-" + std::to_string(kLastYear) + " --per-year " +
-                          std::to_string(kPerYear) + " --seed 7 > /dev/null";
-        if (std::system(cmd.c_str()) != 0) {
-            std::cerr << "sample data could not be generated: " << cmd << "\n";
-            std::exit(1);
-        }
-        RecordStore store(folder);
-        for (const auto& name : store.yearFileNames(kUser)) yearFiles.push_back(store.UserFolder(kUser) / name);
-        if (yearFiles.size() != kLastYear - kFirstYear + 1 ||
-            readYearFile(store.YearFilePath(kUser, kYear)).size() != kPerYear) {
-            std::cerr << "unexpected sample data in " << folder << "\n";
-            std::exit(1);
-        }
-    }
-    ~Sample() {
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-};
-
-Sample& sample() {
-    static Sample s;
-    return s;
-}
+const tama::bench::Sample& sample() { return tama::bench::sample(kFirstYear, kLastYear, kPerYear); }
 
 std::size_t decodeOnly(const fs::path& file) {
     auto bytes = readFileBytes(file);
@@ -151,65 +113,22 @@ BENCHMARK(LoadYear_store)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Insert_floor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Insert_store)->Unit(benchmark::kMicrosecond);
 
-// The console output, plus each run's time kept by name for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(::isatty(1) ? OO_ColorTabular : OO_Tabular) {}
+void Scan_floor(benchmark::State& state) { AllYears_floor(state); }
 
-    // With --benchmark_repetitions the median stands for the figure; otherwise the run.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs) {
-            if (r.error_occurred) continue;
-            const std::string& name = r.run_name.function_name;
-            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
-            if (r.run_type == Run::RT_Aggregate && !median) continue;
-            if (!median && fromMedian_.count(name)) continue;
-            times_[name] = {r.GetAdjustedRealTime() * unitSeconds(r.time_unit),
-                            r.GetAdjustedCPUTime() * unitSeconds(r.time_unit)};
-            if (median) fromMedian_.insert(name);
-        }
+void Scan_store(benchmark::State& state) {
+    std::int64_t last = 0;
+    for (auto _ : state) {
+        DataFolderScan(sample().folder, kUser, [&last](std::int64_t n) { last = n; });
+        benchmark::DoNotOptimize(last);
     }
-    // Wall-clock time is what the user waits (an insert waits for the disk); CPU
-    // time is steadier on a busy machine. Both are shown as multiples of the floor.
-    void printRatios() const {
-        std::printf("\n%-10s %13s %13s %7s   %13s %13s %7s\n", "figure", "store real", "floor real", "ratio",
-                    "store cpu", "floor cpu", "ratio");
-        for (const char* name : {"AllYears", "LoadYear", "Insert"}) {
-            auto s = times_.find(std::string(name) + "_store");
-            auto f = times_.find(std::string(name) + "_floor");
-            if (s == times_.end() || f == times_.end()) continue;
-            std::printf("%-10s %10.3f ms %10.3f ms %6.2fx   %10.3f ms %10.3f ms %6.2fx\n", name, s->second.real * 1e3,
-                        f->second.real * 1e3, s->second.real / f->second.real, s->second.cpu * 1e3,
-                        f->second.cpu * 1e3, s->second.cpu / f->second.cpu);
-        }
-    }
+}
 
-private:
-    static double unitSeconds(benchmark::TimeUnit u) {
-        switch (u) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-    struct Seconds {
-        double real, cpu;
-    };
-    std::map<std::string, Seconds> times_;
-    std::set<std::string> fromMedian_;
-};
+BENCHMARK(Scan_floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(Scan_store)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     sample();  // generate before the first timing
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return tama::bench::runWithRatios(argc, argv, {"AllYears", "LoadYear", "Insert", "Scan"});
 }
