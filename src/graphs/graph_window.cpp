@@ -173,6 +173,7 @@ struct frmGluf::Impl {
     int computes = 0;
 
     WindowLayout* layout;  // position, size and state; a child of the window
+    bool linkGone = false;  // the monthly window drawn from has been deleted
 
     GraphSelection selection() const {
         GraphSelection s;
@@ -191,6 +192,20 @@ struct frmGluf::Impl {
 frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGluf(ctx, static_cast<MonthlyLink&>(monthly), parent) {
     connect(&monthly, &frmMonthly::reloaded, this, &frmGluf::monthlyReloaded);
     connect(&monthly, &frmMonthly::userChanged, this, &frmGluf::monthlyUserChanged);
+    // The list drawn is the monthly window's: once that window is gone (the user
+    // closed it) nothing is read from it again, and this window closes too. The
+    // close waits for the event loop, so that it never runs inside the teardown
+    // of the frame that holds both windows.
+    connect(&monthly, &QObject::destroyed, this, [this] {
+        d->linkGone = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QWidget* target = d->layout->target();
+                if (!target->isHidden()) target->close();  // closed already: its layout is written
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link, this)) {
@@ -346,7 +361,7 @@ void frmGluf::applyColours() {
 void frmGluf::Holl_Load() {
     std::vector<std::string> names;
     try {
-        names = d->ctx.lists().LoadHallNames(ss(d->link.currentUser()));
+        if (!d->linkGone) names = d->ctx.lists().LoadHallNames(ss(d->link.currentUser()));
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
     }
@@ -361,7 +376,7 @@ void frmGluf::Holl_Load() {
 void frmGluf::Kisyu_Load() {
     std::vector<std::string> names;
     try {
-        names = d->ctx.lists().LoadAllMachineNames(ss(d->link.currentUser()));
+        if (!d->linkGone) names = d->ctx.lists().LoadAllMachineNames(ss(d->link.currentUser()));
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
     }
@@ -426,6 +441,7 @@ void frmGluf::tim2_Timer() {
 // ---------------------------------------------------------------- the series
 
 void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
+    if (d->linkGone) return;  // no list left to draw from; the window is closing
     GraphRequest request;
     request.period = period;
     request.item = item;
