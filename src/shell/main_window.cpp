@@ -455,11 +455,27 @@ void frmMain::addGraphWindow(QWidget* graph) {
     updateMenus();
 }
 
-void frmMain::setGraphWindowFactory(std::function<QWidget*()> factory) { graphFactory_ = std::move(factory); }
+void frmMain::setGraphWindowFactory(std::function<QWidget*()> factory) {
+    graphFactory_ = std::move(factory);
+    updateMenus();
+}
+
+// Open unless the user has closed it (a closed window lingers until its deletion runs).
+bool frmMain::graphWindowOpen() const {
+    if (!graph_) return false;
+    QMdiSubWindow* sub = subWindowOf(graph_);
+    return !(sub ? sub->isHidden() : graph_->isHidden());
+}
+
+QWidget* frmMain::graphWindowForUse() {
+    if (!graphWindowOpen() && graphFactory_) addGraphWindow(graphFactory_());
+    return graphWindowOpen() ? graph_.data() : nullptr;
+}
 
 void frmMain::setGraphSelection(const char* comboName, const QString& text) {
-    if (!graph_) return;
-    if (auto* combo = graph_->findChild<QComboBox*>(QString::fromLatin1(comboName))) {
+    QWidget* graph = graphWindowForUse();
+    if (!graph) return;
+    if (auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(comboName))) {
         const int index = combo->findText(text);
         if (index >= 0) combo->setCurrentIndex(index);
     }
@@ -467,19 +483,22 @@ void frmMain::setGraphSelection(const char* comboName, const QString& text) {
 }
 
 void frmMain::toggleGraphCheck(const char* checkName) {
-    if (!graph_) return;
-    if (auto* check = graph_->findChild<QCheckBox*>(QString::fromLatin1(checkName))) check->setChecked(!check->isChecked());
+    QWidget* graph = graphWindowForUse();
+    if (!graph) return;
+    if (auto* check = graph->findChild<QCheckBox*>(QString::fromLatin1(checkName))) check->setChecked(!check->isChecked());
     updateMenus();
 }
 
 // The one place that sets the enabled and checked states of menu items and
 // toolbar buttons from the state of the windows.
 void frmMain::updateMenus() {
-    QWidget* graph = graph_;
+    QWidget* graph = graphWindowOpen() ? graph_.data() : nullptr;
+    // A closed graph window is opened again by its commands.
+    const bool graphUsable = graph != nullptr || static_cast<bool>(graphFactory_);
     for (QActionGroup* g : {typeGroup_, periodGroup_, kindGroup_})
-        if (g) g->setEnabled(graph != nullptr);
+        if (g) g->setEnabled(graphUsable);
     for (const char* name : {"mnuRuiseki", "mnuDat1"})
-        if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(graph != nullptr);
+        if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(graphUsable);
 
     if (graph) {
         auto mirror = [&](const char* comboName, const auto& choices) {
@@ -501,7 +520,7 @@ void frmMain::updateMenus() {
 
     if (QAction* a = menuItem(QStringLiteral("mnuViewToolbar"))) a->setChecked(!toolBar_->isHidden());
     if (QAction* a = menuItem(QStringLiteral("mnuViewStatusBar"))) a->setChecked(!statusBar()->isHidden());
-    if (QAction* a = toolButton(QStringLiteral("ｸﾞﾗﾌ"))) a->setEnabled(graph != nullptr);
+    if (QAction* a = toolButton(QStringLiteral("ｸﾞﾗﾌ"))) a->setEnabled(graphUsable);
     if (QAction* a = toolButton(QStringLiteral("分析"))) a->setEnabled(static_cast<bool>(analysis_));
 }
 
@@ -584,7 +603,7 @@ void frmMain::tbToolBar_ButtonClick(const QString& key) {
         if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);
         m->setFocus();
     } else if (key == QStringLiteral("ｸﾞﾗﾌ")) {
-        if (QWidget* g = graph_) {
+        if (QWidget* g = graphWindowForUse()) {
             if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
             g->setFocus();
         }
@@ -604,8 +623,7 @@ void frmMain::mnuDefult_Click() {
     try {
         // A closed child window comes back with this command.
         frmMonthly* monthly = monthlyWindow();
-        if (!graph_ && graphFactory_) addGraphWindow(graphFactory_());
-        QMdiSubWindow* graphSub = subWindowOf(graph_);
+        QMdiSubWindow* graphSub = subWindowOf(graphWindowForUse());
         QMdiSubWindow* monthlySub = subWindowOf(monthly);
         // A minimised or maximised monthly window cannot be placed; its state is
         // taken before the graph window is restored (which may change it).

@@ -62,7 +62,9 @@ public:
     // the toolbar's "ｸﾞﾗﾌ" button are enabled from then on.
     void addGraphWindow(QWidget* graph);
     // Makes the graph window: set before MDIForm_Load, which then opens it after
-    // the monthly window; the window reset uses it again when it finds it closed.
+    // the monthly window. A graph window the user has closed is made again by the
+    // next command that acts on it: a graph menu item, the toolbar's "ｸﾞﾗﾌ" button
+    // or the window reset.
     void setGraphWindowFactory(std::function<QWidget*()> factory);
 
     // Connects a menu item (by name, e.g. "mnuHoll") to the command that opens a
@@ -110,6 +112,10 @@ private:
     void updateWindowMenu();
     void setGraphSelection(const char* comboName, const QString& text);
     void toggleGraphCheck(const char* checkName);
+    bool graphWindowOpen() const;
+    // The open graph window, made again through the factory when it was closed;
+    // null when there is none and no factory.
+    QWidget* graphWindowForUse();
     void recordFrameInnerSize();
     void placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph);
     void restoreFramePosition();
