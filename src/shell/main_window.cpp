@@ -224,33 +224,9 @@ void frmMain::buildMenus() {
     connect(addItem(windowMenu_, "mnuWindowCascade", QStringLiteral("重ねて表示(&C)")), &QAction::triggered, mdi_,
             &QMdiArea::cascadeSubWindows);
     connect(addItem(windowMenu_, "mnuWindowTileHorizontal", QStringLiteral("上下に並べて表示(&H)")),
-            &QAction::triggered, this, [this] {
-                // One above the other, each the full width.
-                QList<QMdiSubWindow*> shown;
-                for (QMdiSubWindow* w : mdi_->subWindowList())
-                    if (!w->isMinimized()) shown << w;
-                if (shown.isEmpty()) return;
-                const QSize area = mdi_->viewport()->size();
-                const int h = area.height() / static_cast<int>(shown.size());
-                for (int k = 0; k < shown.size(); ++k) {
-                    shown[k]->showNormal();
-                    shown[k]->setGeometry(0, k * h, area.width(), h);
-                }
-            });
+            &QAction::triggered, this, [this] { tileSubWindows(Qt::Vertical); });
     connect(addItem(windowMenu_, "mnuWindowTileVertical", QStringLiteral("左右に並べて表示(&V)")),
-            &QAction::triggered, this, [this] {
-                // Side by side, each the full height.
-                QList<QMdiSubWindow*> shown;
-                for (QMdiSubWindow* w : mdi_->subWindowList())
-                    if (!w->isMinimized()) shown << w;
-                if (shown.isEmpty()) return;
-                const QSize area = mdi_->viewport()->size();
-                const int w = area.width() / static_cast<int>(shown.size());
-                for (int k = 0; k < shown.size(); ++k) {
-                    shown[k]->showNormal();
-                    shown[k]->setGeometry(k * w, 0, w, area.height());
-                }
-            });
+            &QAction::triggered, this, [this] { tileSubWindows(Qt::Horizontal); });
     connect(addItem(windowMenu_, "mnuWindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)")), &QAction::triggered, this, [this] {
         // Minimised windows in a row along the bottom edge.
         int x = 0;
@@ -276,6 +252,24 @@ void frmMain::buildMenus() {
 
     for (const char* name : kLaterItems)
         if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(false);
+}
+
+// Tiles the child windows that are not minimised: stacked one above the other
+// at full width (Qt::Vertical) or side by side at full height (Qt::Horizontal).
+void frmMain::tileSubWindows(Qt::Orientation stacking) {
+    QList<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (!w->isMinimized()) shown << w;
+    if (shown.isEmpty()) return;
+    const QSize area = mdi_->viewport()->size();
+    const int n = static_cast<int>(shown.size());
+    for (int k = 0; k < n; ++k) {
+        shown[k]->showNormal();
+        if (stacking == Qt::Vertical)
+            shown[k]->setGeometry(0, k * (area.height() / n), area.width(), area.height() / n);
+        else
+            shown[k]->setGeometry(k * (area.width() / n), 0, area.width() / n, area.height());
+    }
 }
 
 void frmMain::buildToolBar() {

@@ -105,6 +105,7 @@ protected:
 
 private:
     void buildMenus();
+    void tileSubWindows(Qt::Orientation stacking);
     void buildToolBar();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
