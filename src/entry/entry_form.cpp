@@ -203,8 +203,9 @@ void frmDay_upd::Impl::buildLayout() {
     txtNen = lineEdit("txtNen", page, 48);
     txtTuki = lineEdit("txtTuki", page, 30);
     txtHi = lineEdit("txtHi", page, 30);
-    // The year button reaches 2099 so that years after 2010 can be stepped to.
-    UpDown5 = upDown("UpDown5", txtNen, 1995, 1995, 1, 2099, page);
+    // The year button reaches 2099 so that years after 2010 can be stepped to;
+    // its start and lower bound stay as they were.
+    UpDown5 = upDown("UpDown5", txtNen, 1995, 0, 1, 2099, page);
     UpDown6 = upDown("UpDown6", txtTuki, 1, 0, 1, 12, page);
     UpDown7 = upDown("UpDown7", txtHi, 1, 0, 1, 31, page);
     cboYoubi = combo("cboYoubi", page, false);

@@ -231,7 +231,7 @@ private slots:
         // Spin buttons: start, min, step, max; the year reaches 2099.
         struct Spin { const char* name; const char* buddy; int start, min, step, max; };
         const Spin spins[] = {
-            {"UpDown5", "txtNen", 1995, 1995, 1, 2099},  {"UpDown6", "txtTuki", 1, 0, 1, 12},
+            {"UpDown5", "txtNen", 1995, 0, 1, 2099},  {"UpDown6", "txtTuki", 1, 0, 1, 12},
             {"UpDown7", "txtHi", 1, 0, 1, 31},           {"UpDown3", "txtZ1_1", 9, 0, 1, 24},
             {"UpDown4", "txtZ1_2", 0, 0, 30, 30},        {"UpDown1", "txtZ2_1", 9, 0, 1, 24},
             {"UpDown2", "txtZ2_2", 0, 0, 30, 30},        {"UpDown8", "txtTousi", 10000, 0, 500, 80000},
