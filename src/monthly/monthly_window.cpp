@@ -641,7 +641,9 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     place(d->txtTuki, 3140, 100, 380, 375);
     place(d->updTuki, 3520, 100, 240, 375);
     place(d->Label1, 3790, 160, 400, 300);
-    place(d->cmdDay, W - 1600, 100, 1455, 375);
+    // cmdDay keeps to the right edge, but in a narrow window it stops right of the
+    // selection boxes instead of covering the year and month.
+    place(d->cmdDay, std::max(W - 1600, 4250.0), 100, 1455, 375);
     place(d->mfgDat, 100, 600, W - 200, H - 1900);
     place(d->fraInfo, 100, pixelsToTwipsY(d->mfgDat->height()) + 700, W - 200, 1095);
 }
