@@ -43,6 +43,12 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     SaveResult result;
     result.record = model.buildRecord();
     DailyRecord& rec = result.record;
+    // Every file the save goes on to rewrite is read first: a damaged list or
+    // Year.txt stops the save before the record is appended, not halfway.
+    for (const fs::path& list : {lists.commonHallFile(), lists.userHallFile(user), lists.commonMachineFile(),
+                                 lists.userMachineFile(user)})
+        readPairFile(list);
+    store.LoadYearTotals(user);
     rec.DayFirst = store.DayFirstFor(user, rec.Nen, rec.Tuki, rec.Hi);
     store.AppendRecord(user, rec);
     lists.AddToHallList(user, model.text(Box::cboHoll));

@@ -481,6 +481,12 @@ TEST_F(EntrySaveSteps, RefusalsAndMissingFolderWriteNothing) {
     EXPECT_THROW(saveNewRecord(store, lists, "花子", fine), FileError);
     EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "花子"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
+
+    // A damaged list stops the save before the record is appended.
+    test::putBytes(userFolder / "kisyu.dat", sjis("\"ＣＲ機\"\n"));  // one field, not two
+    EXPECT_THROW(save(fine), FileError);
+    EXPECT_FALSE(fs::exists(userFolder / "s2003.sdb"));
+    EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
 }
 
 TEST_F(EntrySaveSteps, UpdateReplacesFieldsKeepsDayFirstAndTotals) {
