@@ -209,7 +209,7 @@ void frmDay_upd::Impl::buildLayout() {
     UpDown6 = upDown("UpDown6", txtTuki, 1, 0, 1, 12, page);
     UpDown7 = upDown("UpDown7", txtHi, 1, 0, 1, 31, page);
     cboYoubi = combo("cboYoubi", page, false);
-    for (auto name : kWeekdayNames) cboYoubi->addItem(qs(std::string(name)));
+    for (auto name : kWeekdayNames) cboYoubi->addItem(qs(name));
     {
         auto* row = new QHBoxLayout;
         row->addWidget(label(QStringLiteral("日付"), page, "lblNen"));
@@ -293,7 +293,7 @@ void frmDay_upd::Impl::buildLayout() {
         cboK_no->setEditText(QString());
     }
     cboK_type = combo("cboK_type", Frame1, false);
-    for (auto name : kEntryTypeOrder) cboK_type->addItem(qs(std::string(name)));
+    for (auto name : kEntryTypeOrder) cboK_type->addItem(qs(name));
     cboKisyu = combo("cboKisyu", Frame1, true);
     cboKisyu->setMinimumWidth(220);
     {
@@ -638,7 +638,7 @@ void frmDay_upd::Impl::recoverAfterError() {
 }
 
 void frmDay_upd::Impl::reportError(const std::exception& e) {
-    ErrorReport(q, kFileErrorNumber, QString::fromUtf8(e.what()));
+    ErrorReport(q, kFileErrorNumber, qs(e.what()));
 }
 
 // ---------------------------------------------------------------------------

@@ -63,7 +63,6 @@ const QColor kSeriesColour(52, 101, 164);    // bars, line and ribbon
 const QColor kLossColour(204, 51, 51);       // bars below zero
 const QColor kLabelColour(40, 40, 40);
 
-QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // A value range from zero (or the lowest value) to the highest value, widened
 // to round steps, with the number of steps.
@@ -215,9 +214,9 @@ frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(
     applyColours();
 
     // Form_Load: the boxes start at day data, bars, balance; the lists of the user.
-    d->cboKikan->setCurrentText(q(kPeriodDayText));
-    d->cboGtype->setCurrentText(q(kChartBarText));
-    d->cboKou->setCurrentText(q(kItemBalanceText));
+    d->cboKikan->setCurrentText(qs(kPeriodDayText));
+    d->cboGtype->setCurrentText(qs(kChartBarText));
+    d->cboKou->setCurrentText(qs(kItemBalanceText));
     Holl_Load();
     Kisyu_Load();
     // The control starts with everything stale: its first step draws the day graph.
@@ -261,7 +260,7 @@ void frmGluf::build() {
     auto combo = [this](const char* name, std::initializer_list<std::string_view> items) {
         auto* c = new QComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
-        for (std::string_view t : items) c->addItem(q(t));
+        for (std::string_view t : items) c->addItem(qs(t));
         c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         return c;
     };
@@ -363,11 +362,11 @@ void frmGluf::Holl_Load() {
     try {
         if (!d->linkGone) names = d->ctx.lists().LoadHallNames(ss(d->link.currentUser()));
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
     const QSignalBlocker block(d->cboHoll);
     d->cboHoll->clear();
-    d->cboHoll->addItem(q(kAllHalls));
+    d->cboHoll->addItem(qs(kAllHalls));
     for (const auto& n : names) d->cboHoll->addItem(qs(n));
     d->cboHoll->setCurrentIndex(0);
     requestStep();
@@ -378,11 +377,11 @@ void frmGluf::Kisyu_Load() {
     try {
         if (!d->linkGone) names = d->ctx.lists().LoadAllMachineNames(ss(d->link.currentUser()));
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
     const QSignalBlocker block(d->cboKisyu);
     d->cboKisyu->clear();
-    d->cboKisyu->addItem(q(kAllMachines));
+    d->cboKisyu->addItem(qs(kAllMachines));
     for (const auto& n : names) d->cboKisyu->addItem(qs(n));
     d->cboKisyu->setCurrentIndex(0);
     requestStep();
@@ -457,7 +456,7 @@ void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
         d->series = GraphSeries{};
         d->series.caption = ss(windowTitle());
         d->series.noData = true;
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
     setWindowTitle(qs(d->series.caption));
 }

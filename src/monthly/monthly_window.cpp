@@ -152,7 +152,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= kMonthColumns) return {};
         switch (role) {
-            case Qt::DisplayRole: return qs(std::string(kMonthHeadings[static_cast<size_t>(section)]));
+            case Qt::DisplayRole: return qs(kMonthHeadings[static_cast<size_t>(section)]);
             case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
             case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
             default: return {};
@@ -318,9 +318,9 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     grid->setVerticalSpacing(1);
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
-        auto* caption = new QLabel(qs(std::string(kSummaryCaptions[k])), d->fraInfo);
+        auto* caption = new QLabel(qs(kSummaryCaptions[k]), d->fraInfo);
         auto* value = new QLabel(d->fraInfo);
-        value->setObjectName(qs(std::string(kSummaryLabelNames[k])));
+        value->setObjectName(qs(kSummaryLabelNames[k]));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         value->setAutoFillBackground(true);
@@ -530,7 +530,7 @@ void frmMonthly::GetSyusi() {
         d->list = YearRecordList{};
         d->list.user = ss(user);
         d->list.year = ss(year);
-        const QString text = QString::fromUtf8(e.what());
+        const QString text = qs(e.what());
         if (text != d->lastLoadError) {
             d->lastLoadError = text;
             ErrorReport(this, kFileErrorNumber, text, false);

@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QString>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 #include "storage/master_lists.h"
 #include "storage/record_store.h"
@@ -78,8 +80,8 @@ int twipsToPixelsY(double twips);
 double pixelsToTwipsX(int pixels);
 double pixelsToTwipsY(int pixels);
 
-// UTF-8 std::string <-> QString at the window boundary.
-inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+// UTF-8 text <-> QString at the window boundary.
+inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string ss(const QString& s) { return s.toStdString(); }
 
 }  // namespace tama::ui

@@ -631,7 +631,7 @@ void frmMain::mnuDefult_Click() {
         placeDefault(monthlySub, graphSub);
         setStatusMessage(QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
         QApplication::beep();
     }
 }

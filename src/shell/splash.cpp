@@ -85,7 +85,7 @@ bool frmSplash::Form_Load(AppContext& ctx) {
     try {
         created_ = ensureDataFolders(ctx.programFolder());
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), true);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
         return false;
     }
     letEventsRun();
@@ -95,7 +95,7 @@ bool frmSplash::Form_Load(AppContext& ctx) {
     try {
         ctx.loadOptions();
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), false);
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
     }
 
     QString user;
@@ -112,7 +112,7 @@ bool frmSplash::Form_Load(AppContext& ctx) {
         } catch (const std::exception& e) {
             // A file the reader refuses (its name and line are in the text) stops
             // the count, not the program: the windows show what can be read.
-            ErrorReport(this, kFileErrorNumber, QString::fromUtf8(e.what()), false);
+            ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
         }
         if (counter_ > 0) setMessage(scanText(counter_));
         letEventsRun();
