@@ -38,17 +38,6 @@ void makeCumulative(std::vector<GraphPoint>& points) {
     }
 }
 
-// 1..12 for a month text "01".."12" (also "1".."12"), 0 for anything else.
-int monthNumber(std::string_view tuki) {
-    if (tuki.empty() || tuki.size() > 2) return 0;
-    int m = 0;
-    for (char c : tuki) {
-        if (c < '0' || c > '9') return 0;
-        m = m * 10 + (c - '0');
-    }
-    return m >= 1 && m <= 12 ? m : 0;
-}
-
 }  // namespace
 
 std::string dayBalanceTitle(std::string_view year, std::string_view month) {
@@ -100,7 +89,7 @@ GraphSeries monthBalanceSeries(const YearRecordList& list, const GraphFilter& fi
     std::vector<double> monthTotals;
     for (int m = 1; m <= 12; ++m) {
         if (!present[m - 1]) continue;
-        points.push_back({(m < 10 ? "0" : "") + std::to_string(m), totals[m - 1]});
+        points.push_back({monthLabel(m), totals[m - 1]});
         monthTotals.push_back(totals[m - 1]);
     }
     if (points.empty()) return noDataChart(std::move(title));

@@ -16,14 +16,6 @@ bool allDigits(std::string_view s) {
     return true;
 }
 
-// "5" or "05" -> "05"; nothing for anything outside 1..12.
-std::optional<std::string> twoDigitMonth(std::string_view text) {
-    if (!allDigits(text) || text.size() > 2) return std::nullopt;
-    int m = std::stoi(std::string(text));
-    if (m < 1 || m > 12) return std::nullopt;
-    return (m < 10 ? "0" : "") + std::to_string(m);
-}
-
 int usageError(std::ostream& err, const std::string& message) {
     err << message << "\n使い方: tamalog-cli " << kGraphCommandUsage << "\n";
     return 2;
@@ -59,8 +51,8 @@ int runGraphCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (!fs::is_directory(store.UserFolder(user), ec))
         return usageError(err, "利用者「" + user + "」のフォルダーがありません。");
     if (!allDigits(year)) return usageError(err, "年は数字で指定して下さい: " + year);
-    auto month = twoDigitMonth(positional[3]);
-    if (!month) return usageError(err, "月は 1～12 で指定して下さい: " + positional[3]);
+    const int month = monthNumber(positional[3]);  // "5" and "05" both name May
+    if (month == 0) return usageError(err, "月は 1～12 で指定して下さい: " + positional[3]);
     auto period = periodFromText(positional[4]);
     if (!period)
         return usageError(err, "期間は " + std::string(kPeriodDayText) + "、" + std::string(kPeriodMonthText) + "、" +
@@ -76,7 +68,7 @@ int runGraphCommand(const std::vector<std::string>& args, std::ostream& out, std
     request.titles = TitleOptions::from(readOptionSet(settings));
 
     const YearRecordList list = store.LoadYear(user, year);
-    out << graphReportText(computeGraph(request, list, *month, store));
+    out << graphReportText(computeGraph(request, list, monthLabel(month), store));
     return 0;
 }
 

@@ -40,6 +40,18 @@ int weekdayChartIndex(std::string_view youbi) {
     return -1;
 }
 
+int monthNumber(std::string_view tuki) {
+    if (tuki.empty() || tuki.size() > 2) return 0;
+    int m = 0;
+    for (char c : tuki) {
+        if (c < '0' || c > '9') return 0;
+        m = m * 10 + (c - '0');
+    }
+    return m >= 1 && m <= 12 ? m : 0;
+}
+
+std::string monthLabel(int month) { return (month < 10 ? "0" : "") + std::to_string(month); }
+
 TitleOptions TitleOptions::from(const OptionSet& options) {
     TitleOptions t;
     t.chartTitle = flagValue(options.chkG1Value, false);

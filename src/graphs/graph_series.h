@@ -49,6 +49,12 @@ inline constexpr std::array<std::string_view, 7> kWeekdayChartOrder = {"月", "�
 // Position of a weekday name in kWeekdayChartOrder, or -1 for any other text.
 int weekdayChartIndex(std::string_view youbi);
 
+// 1..12 for a month text "01".."12" (also "1".."12"), 0 for anything else.
+int monthNumber(std::string_view tuki);
+
+// A month 1..12 as the two-digit text the records and graph labels use: 7 -> "07".
+std::string monthLabel(int month);
+
 // The hall and machine boxes. A box holding its pseudo entry ("全ﾎｰﾙ対象",
 // "全機種対象") filters nothing; any other text keeps only the records whose
 // Holl / Kisyu equals it exactly.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "entry/calculations.h"
 #include "shared/number_format.h"
 
 namespace tama {
@@ -185,9 +186,6 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
     return store.LoadYear(user, year);
 }
 
-std::string twoDigitMonth(std::string_view month) {
-    if (month.size() == 1 && month[0] >= '1' && month[0] <= '9') return "0" + std::string(month);
-    return std::string(month);
-}
+std::string twoDigitMonth(std::string_view month) { return entry::storedMonthDay(month); }
 
 }  // namespace tama

@@ -122,7 +122,8 @@ int recordForDate(const std::vector<DailyRecord>& records, std::string_view date
 YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year);
 
 // A month typed as 1..12 or two digits brought to the two-digit form the
-// records hold ("7" -> "07"); other texts are returned unchanged.
+// records hold ("7" -> "07"); other texts are returned unchanged. This is the
+// entry form's rule for a stored month, so a selection matches what was saved.
 std::string twoDigitMonth(std::string_view month);
 
 }  // namespace tama

@@ -434,8 +434,9 @@ void frmMonthly::txtnen_Change() {
 
 void frmMonthly::txtTuki_Change() {
     const QString t = d->txtTuki->text();
-    if (t.size() == 1 && t[0] >= QLatin1Char('1') && t[0] <= QLatin1Char('9')) {
-        d->txtTuki->setText(QStringLiteral("0") + t);
+    // A one-digit month is shown as the records hold it; the change runs this again.
+    if (const QString padded = qs(twoDigitMonth(ss(t))); padded != t) {
+        d->txtTuki->setText(padded);
         return;
     }
     if (!digitsOnly(t)) {
