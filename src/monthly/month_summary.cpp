@@ -1,6 +1,8 @@
 #include "month_summary.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 #include <stdexcept>
 
 #include "entry/calculations.h"
@@ -51,6 +53,50 @@ int compareGeneric(std::string_view a, std::string_view b) {
 }
 
 std::string withUnit(const std::string& number, std::string_view unit) { return number + std::string(unit); }
+
+// The characters QString::trimmed removes besides ASCII white space, in UTF-8:
+// U+0085, U+00A0, U+1680, U+2000..U+200A, U+2028, U+2029, U+202F, U+205F, U+3000.
+constexpr std::string_view kUnicodeSpaces[] = {
+    "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82", "\xE2\x80\x83",
+    "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89", "\xE2\x80\x8A",
+    "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
+
+// Length of the white space character at the start (or the end) of `s`; 0 for none.
+size_t spaceLength(std::string_view s, bool atEnd) {
+    if (s.empty()) return 0;
+    if (std::string_view(" \t\n\v\f\r").find(atEnd ? s.back() : s.front()) != std::string_view::npos) return 1;
+    for (std::string_view sp : kUnicodeSpaces)
+        if (atEnd ? s.ends_with(sp) : s.starts_with(sp)) return sp.size();
+    return 0;
+}
+
+std::string_view trimSpaces(std::string_view s) {
+    while (size_t n = spaceLength(s, false)) s.remove_prefix(n);
+    while (size_t n = spaceLength(s, true)) s.remove_suffix(n);
+    return s;
+}
+
+// A box text as a whole decimal number, read the way the toolbar always read
+// it (QString::trimmed().toLongLong()): optional sign, ASCII digits, 64 bits.
+std::optional<long long> boxNumber(std::string_view text) {
+    std::string_view s = trimSpaces(text);
+    std::string_view digits = s;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) digits.remove_prefix(1);
+    if (digits.empty() || !entry::isDigitsOnly(digits)) return std::nullopt;
+    // from_chars takes a minus sign but no plus sign.
+    std::string_view number = s.front() == '-' ? s : digits;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || end != number.data() + number.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> stepped(std::string_view text, int delta) {
+    auto value = boxNumber(text);
+    long long next = 0;
+    if (!value || __builtin_add_overflow(*value, static_cast<long long>(delta), &next)) return std::nullopt;
+    return std::to_string(next);
+}
 
 }  // namespace
 
@@ -179,13 +225,29 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
     empty.user = user;
     empty.year = year;
     if (!userNameProblem(user).empty()) return empty;
-    if (year.empty() || !std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return empty;
+    if (year.empty() || !entry::isDigitsOnly(year)) return empty;
     std::error_code ec;
     if (!fs::is_directory(store.UserFolder(user), ec)) return empty;
     return store.LoadYear(user, year);
 }
 
 std::string twoDigitMonth(std::string_view month) { return entry::storedMonthDay(month); }
+
+std::string stepYearText(std::string_view year, int delta) {
+    return stepped(year, delta).value_or(std::string(year));
+}
+
+void stepMonthText(std::string& year, std::string& month, int delta) {
+    auto next = stepped(month, delta);
+    if (!next) return;
+    month = std::move(*next);
+    if (month == "13") {
+        month = "1";
+        year = stepYearText(year, +1);
+    } else if (month == "0") {
+        month = "12";
+        year = stepYearText(year, -1);
+    }
+}
 
 }  // namespace tama

@@ -126,4 +126,18 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
 // entry form's rule for a stored month, so a selection matches what was saved.
 std::string twoDigitMonth(std::string_view month);
 
+// The toolbar's year and month steps, on the texts of the year and month boxes.
+// A number is read as Qt reads a box text: white space around it (Unicode
+// spaces included) and a sign are allowed, leading zeros too; anything else,
+// or a value beyond 64 bits, is not a number.
+//
+// Year text stepped by `delta`: the decimal value plus delta, written without
+// leading zeros ("0999" + 1 -> "1000"; no range). A text that is not a number
+// stays as it is.
+std::string stepYearText(std::string_view year, int delta);
+// Month text stepped by `delta` (+1 or -1), written without leading zeros:
+// "13" becomes "1" with the year one up, "0" becomes "12" with the year one
+// down. A month that is not a number leaves both texts as they are.
+void stepMonthText(std::string& year, std::string& month, int delta);
+
 }  // namespace tama

@@ -450,11 +450,10 @@ void frmMonthly::txtTuki_Change() {
 void frmMonthly::updTuki_Click(bool wrapped, int direction) {
     // Runs inside the batch opened by aboutToStep: the month has been stepped.
     if (wrapped) {
-        bool ok = false;
-        const qlonglong year = d->txtNen->text().toLongLong(&ok);
         // The year is plain arithmetic, not limited by the year spin button's range;
         // an empty year box stays empty.
-        if (ok) d->txtNen->setText(QString::number(year + direction));
+        const QString year = qs(stepYearText(ss(d->txtNen->text()), direction));
+        if (year != d->txtNen->text()) d->txtNen->setText(year);
     }
     endBatch();
 }

@@ -68,27 +68,6 @@ QString twipsText(double twips) {
 
 }  // namespace
 
-QString stepYearText(const QString& year, int delta) {
-    bool ok = false;
-    const qlonglong value = year.trimmed().toLongLong(&ok, 10);
-    if (!ok) return year;
-    return QString::number(value + delta);
-}
-
-void stepMonthText(QString& year, QString& month, int delta) {
-    bool ok = false;
-    const qlonglong value = month.trimmed().toLongLong(&ok, 10);
-    if (!ok) return;
-    month = QString::number(value + delta);
-    if (month == QLatin1String("13")) {
-        month = QStringLiteral("1");
-        year = stepYearText(year, +1);
-    } else if (month == QLatin1String("0")) {
-        month = QStringLiteral("12");
-        year = stepYearText(year, -1);
-    }
-}
-
 frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("frmMain"));
@@ -570,28 +549,28 @@ void frmMain::tbToolBar_ButtonClick(const QString& key) {
     setStatusMessage(QString());
     auto yearMonth = [this](auto&& change) {
         frmMonthly* m = monthlyWindow();
-        QString year = m->txtNen()->text();
-        QString month = m->txtTuki()->text();
+        std::string year = ss(m->txtNen()->text());
+        std::string month = ss(m->txtTuki()->text());
         change(year, month);
         // Both texts at once: a month step that also changes the year loads once.
-        m->setYearMonth(year, month);
+        m->setYearMonth(qs(year), qs(month));
     };
     if (key == QStringLiteral("入力")) {
         mnuInp_Click();
     } else if (key == QStringLiteral("次年")) {
-        yearMonth([](QString& y, QString&) { y = stepYearText(y, +1); });
+        yearMonth([](std::string& y, std::string&) { y = stepYearText(y, +1); });
     } else if (key == QStringLiteral("次月")) {
-        yearMonth([](QString& y, QString& m) { stepMonthText(y, m, +1); });
+        yearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, +1); });
     } else if (key == QStringLiteral("当月")) {
         const QDate today = QDate::currentDate();
-        yearMonth([&](QString& y, QString& m) {
-            y = QString::number(today.year());
-            m = QString::number(today.month());
+        yearMonth([&](std::string& y, std::string& m) {
+            y = std::to_string(today.year());
+            m = std::to_string(today.month());
         });
     } else if (key == QStringLiteral("前月")) {
-        yearMonth([](QString& y, QString& m) { stepMonthText(y, m, -1); });
+        yearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, -1); });
     } else if (key == QStringLiteral("前年")) {
-        yearMonth([](QString& y, QString&) { y = stepYearText(y, -1); });
+        yearMonth([](std::string& y, std::string&) { y = stepYearText(y, -1); });
     } else if (key == QStringLiteral("ﾃﾞｰﾀ")) {
         frmMonthly* m = monthlyWindow();
         if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);

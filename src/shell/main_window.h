@@ -31,14 +31,6 @@ class frmMonthly;
 // The name under which the per-user store keeps the frame's position.
 inline constexpr const char* kApplicationTitle = "tamalog";
 
-// Year text stepped by `delta`: the decimal value (a leading zero allowed) plus
-// delta, written without leading zeros. A text that is not a number stays as it is.
-QString stepYearText(const QString& year, int delta);
-// Month text stepped by `delta` (+1 or -1): "13" becomes "1" with the year one
-// up, "0" becomes "12" with the year one down. A month that is not a number
-// leaves both texts as they are.
-void stepMonthText(QString& year, QString& month, int delta);
-
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:

@@ -296,6 +296,35 @@ TEST(MonthLoad, TwoDigitMonth) {
     EXPECT_EQ(twoDigitMonth(""), "");
 }
 
+TEST(ToolbarStep, YearAndMonthTexts) {
+    // The stepping rules on plain texts (the monthly window pads the month).
+    std::string y = "2004", m = "07";
+    stepMonthText(y, m, +1);
+    EXPECT_EQ(m, "8");
+    EXPECT_EQ(y, "2004");
+    m = "12";
+    stepMonthText(y, m, +1);
+    EXPECT_EQ(m, "1");
+    EXPECT_EQ(y, "2005");
+    m = "01";
+    stepMonthText(y, m, -1);
+    EXPECT_EQ(m, "12");
+    EXPECT_EQ(y, "2004");
+    EXPECT_EQ(stepYearText("0999", 1), "1000");
+    EXPECT_EQ(stepYearText("2099", 1), "2100");  // no range on the toolbar
+    m = "";
+    stepMonthText(y, m, +1);  // not a number: nothing changes
+    EXPECT_EQ(m, "");
+    EXPECT_EQ(stepYearText("abc", 1), "abc");
+    // Read as the year box's text always was: spaces (ideographic too) and a sign
+    // around the digits are allowed, separators and full-width digits are not.
+    EXPECT_EQ(stepYearText("\xE3\x80\x80 2004\t", 1), "2005");
+    EXPECT_EQ(stepYearText("+2004", -1), "2003");
+    EXPECT_EQ(stepYearText("2,004", 1), "2,004");
+    EXPECT_EQ(stepYearText("\xEF\xBC\x92\xEF\xBC\x90", 1), "\xEF\xBC\x92\xEF\xBC\x90");
+    EXPECT_EQ(stepYearText("99999999999999999999", 1), "99999999999999999999");
+}
+
 // tamalog-cli month, run as the built program <build>/bin/tamalog-cli beside <build>/tests/.
 struct CliResult {
     int code = -1;
