@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "graph_request.h"
+#include "storage/data_folders.h"
 #include "storage/settings_file.h"
 
 namespace tama {
@@ -64,7 +65,7 @@ int runGraphCommand(const std::vector<std::string>& args, std::ostream& out, std
     request.period = *period;
     request.item = *item;
 
-    SettingsFile settings(findNoCase(folder, "tmrec.ini"));
+    SettingsFile settings(settingsFilePath(folder));
     request.titles = TitleOptions::from(readOptionSet(settings));
 
     const YearRecordList list = store.LoadYear(user, year);

@@ -96,12 +96,10 @@ int main(int argc, char** argv) {
         year = args[3];
         month = args[4].rightJustified(2, QLatin1Char('0'));
     } else {
-        std::vector<std::string> files = ctx.store().yearFileNames(user);
+        const std::vector<YearFileEntry> files = listYearFiles(ctx.store(), user);
         for (auto it = files.rbegin(); it != files.rend() && year.isEmpty(); ++it) {
-            if (it->size() < 6) continue;
-            const std::string y = it->substr(1, it->size() - 5);
-            const std::string m = busiestMonth(ctx.store().LoadYear(user, y));
-            if (!m.empty()) year = qs(y), month = qs(m);
+            const std::string m = busiestMonth(ctx.store().LoadYear(user, it->year));
+            if (!m.empty()) year = qs(it->year), month = qs(m);
         }
         if (year.isEmpty()) {
             fail(QStringLiteral("user %1 has no records").arg(qs(user)));

@@ -29,6 +29,7 @@
 #include "storage/record_store.h"
 
 #include "entry/entry_form.h"
+#include "graphs/graph_series.h"
 #include "shell/startup.h"
 
 namespace {
@@ -60,10 +61,9 @@ struct Sample {
 bool pickSample(const tama::RecordStore& store, Sample& s) {
     const auto users = store.userNames();
     for (const std::string& user : users) {
-        const auto files = store.yearFileNames(user);
+        const auto files = tama::listYearFiles(store, user);
         if (files.empty()) continue;
-        const std::string& file = files.back();  // "sYYYY.sdb"
-        const std::string year = file.substr(1, file.size() - 5);
+        const std::string& year = files.back().year;
         const tama::YearRecordList list = store.LoadYear(user, year);
         if (list.records.empty()) continue;
         s = {qs(user), qs(year), qs(list.records.back().Tuki)};
