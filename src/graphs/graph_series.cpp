@@ -82,13 +82,10 @@ std::vector<YearFileEntry> listYearFiles(const RecordStore& store, std::string_v
 std::string yearSpanText(const std::vector<YearFileEntry>& files) {
     if (files.empty()) return {};
     if (files.size() == 1) return files.front().year;
-    std::vector<std::int32_t> keys(files.size()), pos(files.size());
-    for (size_t k = 0; k < files.size(); ++k) {
-        keys[k] = toInt32(leadingNumber(files[k].year));
-        pos[k] = static_cast<std::int32_t>(k);
-    }
-    SortByKey(keys, pos);
-    return files[static_cast<size_t>(pos.front())].year + "-" + files[static_cast<size_t>(pos.back())].year;
+    std::vector<std::int32_t> keys;
+    for (const auto& f : files) keys.push_back(toInt32(leadingNumber(f.year)));
+    const auto order = orderByKey(std::move(keys));
+    return files[static_cast<size_t>(order.front())].year + "-" + files[static_cast<size_t>(order.back())].year;
 }
 
 std::string allYearsTitle(std::string_view head, const std::vector<YearFileEntry>& files) {

@@ -89,6 +89,13 @@ void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions)
     }
 }
 
+std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys) {
+    std::vector<std::int32_t> pos(keys.size());
+    for (size_t k = 0; k < pos.size(); ++k) pos[k] = static_cast<std::int32_t>(k);
+    SortByKey(keys, pos);
+    return pos;
+}
+
 std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint) {
     auto bytes = readFileBytes(path);
     if (fingerprint) *fingerprint = bytes ? fingerprintOf(*bytes) : 0;
@@ -187,15 +194,12 @@ void RecordStore::SortYearFile(std::string_view user, std::string_view year) {
     fs::path path = YearFilePath(user, year);
     auto records = readYearFile(path);
     if (records.size() < 2) return;
-    std::vector<std::int32_t> keys(records.size()), pos(records.size());
-    for (size_t k = 0; k < records.size(); ++k) {
-        keys[k] = dateSortKey(records[k]);
-        pos[k] = static_cast<std::int32_t>(k);
-    }
-    SortByKey(keys, pos);
+    std::vector<std::int32_t> keys;
+    keys.reserve(records.size());
+    for (const auto& r : records) keys.push_back(dateSortKey(r));
     std::vector<DailyRecord> sorted;
     sorted.reserve(records.size());
-    for (auto p : pos) sorted.push_back(std::move(records[static_cast<size_t>(p)]));
+    for (auto p : orderByKey(std::move(keys))) sorted.push_back(std::move(records[static_cast<size_t>(p)]));
     writeFileAtomic(path, encodeYearFile(sorted, path));
 }
 
@@ -287,14 +291,10 @@ std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_vie
         }
     if (!found) lines.push_back({std::string(year), sum});
     if (lines.size() >= 2) {
-        std::vector<std::int32_t> keys(lines.size()), pos(lines.size());
-        for (size_t k = 0; k < lines.size(); ++k) {
-            keys[k] = toInt32(leadingNumber(lines[k].year));
-            pos[k] = static_cast<std::int32_t>(k);
-        }
-        SortByKey(keys, pos);
+        std::vector<std::int32_t> keys;
+        for (const auto& l : lines) keys.push_back(toInt32(leadingNumber(l.year)));
         std::vector<YearTotal> sorted;
-        for (auto p : pos) sorted.push_back(lines[static_cast<size_t>(p)]);
+        for (auto p : orderByKey(std::move(keys))) sorted.push_back(std::move(lines[static_cast<size_t>(p)]));
         lines = std::move(sorted);
     }
     std::string text;

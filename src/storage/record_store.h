@@ -52,6 +52,10 @@ std::string userNameProblem(std::string_view name);
 // key come out in the order this procedure gives, not in input order.
 void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions);
 
+// The order SortByKey puts items with these keys in: the 0-based input
+// positions, first item first.
+std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys);
+
 // Why a year text cannot name a YearFile, or an empty text when it can. Refused:
 // path separators, double quotes and control characters (the year becomes part of a
 // file name and is written in quotes into Year.txt).
