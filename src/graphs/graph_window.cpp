@@ -357,35 +357,27 @@ void frmGluf::applyColours() {
 
 // ---------------------------------------------------------------- lists
 
-void frmGluf::Holl_Load() {
+// Refills a hall or machine box with its pseudo entry, selected, and the user's
+// names; a list that cannot be read is reported and leaves the pseudo entry alone.
+void frmGluf::fillNameBox(QComboBox* box, std::string_view allEntry,
+                          std::vector<std::string> (MasterLists::*load)(std::string_view) const) {
     std::vector<std::string> names;
     try {
-        if (!d->linkGone) names = d->ctx.lists().LoadHallNames(ss(d->link.currentUser()));
+        if (!d->linkGone) names = (d->ctx.lists().*load)(ss(d->link.currentUser()));
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
-    const QSignalBlocker block(d->cboHoll);
-    d->cboHoll->clear();
-    d->cboHoll->addItem(qs(kAllHalls));
-    for (const auto& n : names) d->cboHoll->addItem(qs(n));
-    d->cboHoll->setCurrentIndex(0);
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItem(qs(allEntry));
+    for (const auto& n : names) box->addItem(qs(n));
+    box->setCurrentIndex(0);
     requestStep();
 }
 
-void frmGluf::Kisyu_Load() {
-    std::vector<std::string> names;
-    try {
-        if (!d->linkGone) names = d->ctx.lists().LoadAllMachineNames(ss(d->link.currentUser()));
-    } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
-    }
-    const QSignalBlocker block(d->cboKisyu);
-    d->cboKisyu->clear();
-    d->cboKisyu->addItem(qs(kAllMachines));
-    for (const auto& n : names) d->cboKisyu->addItem(qs(n));
-    d->cboKisyu->setCurrentIndex(0);
-    requestStep();
-}
+void frmGluf::Holl_Load() { fillNameBox(d->cboHoll, kAllHalls, &MasterLists::LoadHallNames); }
+
+void frmGluf::Kisyu_Load() { fillNameBox(d->cboKisyu, kAllMachines, &MasterLists::LoadAllMachineNames); }
 
 // ---------------------------------------------------------------- redraw control
 

@@ -106,6 +106,8 @@ protected:
 
 private:
     void build();
+    void fillNameBox(QComboBox* box, std::string_view allEntry,
+                     std::vector<std::string> (MasterLists::*load)(std::string_view) const);
     void requestStep();
     void dataChanged();
     void compute(GraphPeriod period, GraphItem item, bool cumulative);
