@@ -28,7 +28,7 @@
 namespace tama::ui {
 
 // ---------------------------------------------------------------------------
-// UpDown
+// SpinButton
 
 SpinButton::SpinButton(QLineEdit* buddy, int start, int minimum, int step, int maximum, QWidget* parent)
     : QWidget(parent), buddy_(buddy), value_(start), minimum_(minimum), step_(step), maximum_(maximum) {
