@@ -17,7 +17,6 @@
 #include <cmath>
 #include <map>
 
-#include "shared/number_format.h"
 #include "shell/app_context.h"
 #include "shell/messages.h"
 #include "shell/window_layout.h"
@@ -199,8 +198,7 @@ private:
 const QString kKeyPrefix = QStringLiteral("frmMonthly.");
 
 int readInt(AppContext& ctx, const QString& key, int fallback) {
-    const QString text = ctx.readSetting(kSection, key);
-    auto v = parseNumber(ss(text));
+    const auto v = ctx.readSettingNumber(kSection, key);
     return v ? static_cast<int>(std::lround(*v)) : fallback;
 }
 

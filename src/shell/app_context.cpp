@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "shared/number_format.h"
 #include "storage/data_folders.h"
 
 namespace tama::ui {
@@ -35,6 +36,10 @@ QColor AppContext::graphAxisColour() const { return colourFromStored(colourValue
 
 QString AppContext::readSetting(const QString& section, const QString& key) const {
     return qs(settings_.read(ss(section), ss(key)));
+}
+
+std::optional<double> AppContext::readSettingNumber(const QString& section, const QString& key) const {
+    return parseNumber(settings_.read(ss(section), ss(key)));
 }
 
 void AppContext::writeSetting(const QString& section, const QString& key, const QString& value) {

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,9 @@ public:
     // Settings file access in UTF-8 QString form.
     QString readSetting(const QString& section, const QString& key) const;
     void writeSetting(const QString& section, const QString& key, const QString& value);
+    // A setting read as a number (sign and thousands separators allowed, as
+    // parseNumber reads them); nothing when the key is missing or not a number.
+    std::optional<double> readSettingNumber(const QString& section, const QString& key) const;
 
 signals:
     // Records of `user` were saved, changed or deleted (entry form).

@@ -15,7 +15,7 @@ namespace {
 
 // A stored value read as a single-precision number, the way it was written.
 std::optional<double> readSingle(const AppContext& ctx, const QString& section, const QString& key) {
-    const auto v = parseNumber(ss(ctx.readSetting(section, key)));
+    const auto v = ctx.readSettingNumber(section, key);
     if (!v) return std::nullopt;
     return static_cast<double>(static_cast<float>(*v));
 }
@@ -42,8 +42,8 @@ void WindowLayout::restore(const QString& section, const QString& keyPrefix, con
     };
     int state = 0;
     if (stateKey_ == StateKey::Kept) {
-        const auto v = parseNumber(ss(ctx_.readSetting(section, keyPrefix + QStringLiteral("WindowState"))));
-        state = v ? static_cast<int>(std::lround(*v)) : 0;
+        const auto v = ctx_.readSettingNumber(section, keyPrefix + QStringLiteral("WindowState"));
+        state = static_cast<int>(std::lround(v.value_or(0)));
     }
     QRectF twips(twipsOf("Left", defaults.left), twipsOf("Top", defaults.top), twipsOf("Width", defaults.width),
                  twipsOf("Height", defaults.height));
