@@ -711,6 +711,14 @@ void frmGluf::draw3D() {
     };
     const bool showLabels = d->chk2->isChecked() && !s.noData;
     const float lift = static_cast<float>((range.hi - range.lo) * 0.05);
+    auto setupValueAxis = [&](QValue3DAxis* y) {
+        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
+        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
+        // Without points the value axis has no scale to show.
+        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
+        y->setTitle(qs(s.yAxisTitle));
+        y->setTitleVisible(!s.yAxisTitle.empty());
+    };
 
     if (line) {
         auto* g = static_cast<Q3DSurface*>(v.graph);
@@ -754,15 +762,9 @@ void frmGluf::draw3D() {
         z->setFormatter(new PointLabelFormatter);
         z->setRange(0.0f, 1.0f);
         z->setSegmentCount(1);
-        QValue3DAxis* y = g->axisY();
-        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
-        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
-        // Without points the value axis has no scale to show.
-        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
+        setupValueAxis(g->axisY());
         x->setTitle(qs(s.xAxisTitle));
         x->setTitleVisible(!s.xAxisTitle.empty());
-        y->setTitle(qs(s.yAxisTitle));
-        y->setTitleVisible(!s.yAxisTitle.empty());
         z->setTitleVisible(false);
         g->setHorizontalAspectRatio(std::max(2.0, n / 2.0));
         if (showLabels)
@@ -787,13 +789,7 @@ void frmGluf::draw3D() {
         g->columnAxis()->setLabels(labels);
         g->columnAxis()->setTitle(qs(s.xAxisTitle));
         g->columnAxis()->setTitleVisible(!s.xAxisTitle.empty());
-        QValue3DAxis* y = g->valueAxis();
-        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
-        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
-        // Without points the value axis has no scale to show.
-        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
-        y->setTitle(qs(s.yAxisTitle));
-        y->setTitleVisible(!s.yAxisTitle.empty());
+        setupValueAxis(g->valueAxis());
         if (showLabels)
             for (size_t i = 0; i < s.points.size(); ++i) {
                 const float top = static_cast<float>(s.points[i].value);
