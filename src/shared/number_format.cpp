@@ -1,6 +1,8 @@
 #include "number_format.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 
@@ -140,9 +142,21 @@ std::string formatPlain(double v) {
 }
 
 std::string formatSingle(float v) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    return std::string(buf, res.ptr);
+    // Seven significant digits, as a single-precision number has always been
+    // written (1/3 -> "0.3333333"), without an exponent and without trailing zeros.
+    const double d = static_cast<double>(v);
+    if (d == 0 || !std::isfinite(d)) return "0";
+    const int intDigits = static_cast<int>(std::floor(std::log10(std::fabs(d)))) + 1;
+    const int decimals = std::clamp(7 - intDigits, 0, 45);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, d);
+    std::string out(buf);
+    if (out.find('.') != std::string::npos) {
+        while (out.back() == '0') out.pop_back();
+        if (out.back() == '.') out.pop_back();
+    }
+    if (out == "-0") out = "0";
+    return out;
 }
 
 }  // namespace tama

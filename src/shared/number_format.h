@@ -46,7 +46,8 @@ std::string formatFixed(double v, int decimals);
 std::string formatPlain(double v);
 
 // The text form of a single-precision number, as window coordinates are stored:
-// 1234 -> "1234", 1234.5 -> "1234.5".
+// seven significant digits, no exponent, no trailing zeros.
+// 1234 -> "1234", 1234.5 -> "1234.5", 1309.0909 -> "1309.091".
 std::string formatSingle(float v);
 
 }  // namespace tama

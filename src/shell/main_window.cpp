@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "shared/number_format.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -61,10 +63,7 @@ struct PositionKey {
 constexpr std::array<PositionKey, 4> kPositionKeys = {
     {{"MainLeft", 1000}, {"MainTop", 1000}, {"MainWidth", 6500}, {"MainHeight", 6500}}};
 
-QString twipsText(double twips) {
-    // The text form of a single-precision number.
-    return QString::number(static_cast<double>(static_cast<float>(twips)), 'g', 7);
-}
+QString twipsText(double twips) { return qs(tama::formatSingle(static_cast<float>(twips))); }
 
 }  // namespace
 

@@ -53,6 +53,9 @@ TEST(NumberFormatTest, PlainAndSingle) {
     EXPECT_EQ(formatSingle(1234.5f), "1234.5");
     EXPECT_EQ(formatSingle(-350.0f), "-350");
     EXPECT_EQ(formatSingle(0.1f), "0.1");
+    EXPECT_EQ(formatSingle(1440.0f / 110 * 100), "1309.091");  // seven significant digits
+    EXPECT_EQ(formatSingle(1.0f / 3), "0.3333333");
+    EXPECT_EQ(formatSingle(12345678.0f), "12345678");
 }
 
 TEST(NumberFormatTest, LeadingNumberOfABoxText) {
