@@ -14,11 +14,7 @@ using test::TempFolder;
 // A record of date "yyyy/mm/dd" with the fields the graphs read.
 DailyRecord rec(std::string date, std::string youbi, std::string syusi, std::string dayFirst = "1",
                 std::string holl = "駅前ホール", std::string kisyu = "海物語") {
-    DailyRecord r;
-    r.DateKey = date;
-    r.Nen = date.substr(0, 4);
-    r.Tuki = date.substr(5, 2);
-    r.Hi = date.substr(8, 2);
+    DailyRecord r = test::recordOn(date);
     r.Youbi = std::move(youbi);
     r.Holl = std::move(holl);
     r.Kisyu = std::move(kisyu);
@@ -27,7 +23,6 @@ DailyRecord rec(std::string date, std::string youbi, std::string syusi, std::str
     r.T_tim = "1.0";
     r.Zikyu = "0";
     r.K_no = "1";
-    r.K_type = "ＣＲ機";
     return r;
 }
 

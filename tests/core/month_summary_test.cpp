@@ -15,21 +15,13 @@ namespace {
 
 DailyRecord rec(std::string date, std::string dayFirst, std::string syusi, std::string hours = "8.0",
                 std::string hall = "ホールA", std::string kno = "12") {
-    DailyRecord r;
-    r.DateKey = date;
-    r.Nen = date.substr(0, 4);
-    r.Tuki = date.substr(5, 2);
-    r.Hi = date.substr(8, 2);
+    DailyRecord r = test::recordOn(date);
     r.Youbi = "月";
     r.Holl = hall;
-    r.Z1_1 = "10";
-    r.Z1_2 = "00";
-    r.Z2_1 = "18";
-    r.Z2_2 = "00";
     r.T_tim = hours;
+    r.Tousi = r.Kaisyu = r.Zikyu = "";
     r.Syusi = syusi;
     r.K_no = kno;
-    r.K_type = "ＣＲ機";
     r.Kisyu = "機種X";
     r.DayFirst = dayFirst;
     return r;

@@ -22,25 +22,8 @@ using test::TempFolder;
 // A record of `date` ("2003/05/01") with balance `syusi`; `come` tells records apart.
 DailyRecord rec(const std::string& date, const std::string& syusi, const std::string& come = "",
                 const std::string& dayFirst = "1") {
-    DailyRecord r;
-    r.DateKey = date;
-    r.Nen = date.substr(0, 4);
-    r.Tuki = date.substr(5, 2);
-    r.Hi = date.substr(8, 2);
-    r.Youbi = "木";
-    r.Holl = "駅前ホール";
-    r.Z1_1 = "10";
-    r.Z1_2 = "00";
-    r.Z2_1 = "18";
-    r.Z2_2 = "00";
-    r.T_tim = "8.0";
-    r.Tousi = "15000";
-    r.Kaisyu = "30000";
-    r.Zikyu = "1,875";
+    DailyRecord r = test::recordOn(date);
     r.Syusi = syusi;
-    r.K_no = "12";
-    r.K_type = "ＣＲ機";
-    r.Kisyu = "（不明）";
     r.Come = come;
     r.DayFirst = dayFirst;
     return r;

@@ -66,6 +66,30 @@ std::string fileText(const fs::path& path) {
     return out;
 }
 
+DailyRecord recordOn(std::string_view date) {
+    DailyRecord r;
+    r.DateKey = date;
+    r.Nen = date.substr(0, 4);
+    r.Tuki = date.substr(5, 2);
+    r.Hi = date.substr(8, 2);
+    r.Youbi = "木";
+    r.Holl = "駅前ホール";
+    r.Z1_1 = "10";
+    r.Z1_2 = "00";
+    r.Z2_1 = "18";
+    r.Z2_2 = "00";
+    r.T_tim = "8.0";
+    r.Tousi = "15000";
+    r.Kaisyu = "30000";
+    r.Zikyu = "1,875";
+    r.Syusi = "15,000";
+    r.K_no = "12";
+    r.K_type = "ＣＲ機";
+    r.Kisyu = "（不明）";
+    r.DayFirst = "1";
+    return r;
+}
+
 fs::path dataFile(std::string_view name) { return fs::path(TAMA_TEST_DATA) / std::string(name); }
 
 }  // namespace tama::test

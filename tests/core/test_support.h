@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "storage/daily_record.h"
+
 namespace tama::test {
 
 namespace fs = std::filesystem;
@@ -23,6 +25,11 @@ public:
 private:
     fs::path path_;
 };
+
+// A typical visit on `date` ("2003/05/01"): 駅前ホール, 10:00-18:00 (8.0 hours),
+// 15000 in, 30000 out (rate 1,875, balance 15,000), machine 12 of type ＣＲ機
+// named （不明）, weekday 木, DayFirst "1". Tests change the fields they need.
+DailyRecord recordOn(std::string_view date);
 
 // UTF-8 text as CP932 bytes with every "\n" turned into CR LF. Fails the test
 // when the text cannot be encoded.

@@ -69,24 +69,9 @@ private:
 
 DailyRecord makeRecord(const std::string& date, const std::string& youbi, const std::string& syusi,
                        const std::string& dayFirst, const std::string& come = "") {
-    DailyRecord r;
-    r.DateKey = date;
-    r.Nen = date.substr(0, 4);
-    r.Tuki = date.substr(5, 2);
-    r.Hi = date.substr(8, 2);
+    DailyRecord r = test::recordOn(date);
     r.Youbi = youbi;
-    r.Holl = "駅前ホール";
-    r.Z1_1 = "10";
-    r.Z1_2 = "00";
-    r.Z2_1 = "18";
-    r.Z2_2 = "00";
-    r.T_tim = "8.0";
-    r.Tousi = "15000";
-    r.Kaisyu = "30000";
-    r.Zikyu = "1,875";
     r.Syusi = syusi;
-    r.K_no = "12";
-    r.K_type = "ＣＲ機";
     r.Kisyu = "機種Ａ";
     r.Come = come;
     r.DayFirst = dayFirst;
