@@ -21,8 +21,8 @@
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "shared/file_io.h"
 
 namespace tama::ui {

@@ -23,8 +23,8 @@
 
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 
 using namespace tama;
 using namespace tama::ui;

@@ -43,9 +43,9 @@
 #include "monthly/monthly_window.h"
 #include "shared/file_io.h"
 #include "shared/number_format.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
-#include "shell/window_layout.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+#include "ui/window_layout.h"
 
 namespace tama::ui {
 

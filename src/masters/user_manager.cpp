@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "shared/file_io.h"
 #include "storage/record_store.h"
 

@@ -17,9 +17,9 @@
 #include <cmath>
 #include <map>
 
-#include "shell/app_context.h"
-#include "shell/messages.h"
-#include "shell/window_layout.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+#include "ui/window_layout.h"
 
 #ifdef TAMA_HAVE_ENTRY_FORM
 #include "entry/entry_form.h"

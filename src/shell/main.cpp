@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 

@@ -28,8 +28,8 @@
 
 #include "masters/user_manager.h"
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "storage/data_folders.h"
 
 namespace tama::ui {

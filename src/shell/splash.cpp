@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "shared/file_io.h"
 #include "storage/data_folders.h"
 

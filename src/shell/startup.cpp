@@ -5,7 +5,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
 #include "graphs/graph_window.h"

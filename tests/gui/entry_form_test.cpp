@@ -17,8 +17,8 @@
 #include "entry/entry_form.h"
 #include "entry/entry_model.h"
 #include "entry/monthly_link.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "storage/record_store.h"
 
 using namespace tama;

@@ -19,9 +19,9 @@
 #include "entry/entry_form.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 #include "shell/main_window.h"
-#include "shell/messages.h"
+#include "ui/messages.h"
 #include "shell/startup.h"
 
 using namespace tama;

@@ -22,8 +22,8 @@
 #include "../core/test_support.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "shared/number_format.h"
 #include "storage/settings_file.h"
 

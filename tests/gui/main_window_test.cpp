@@ -19,9 +19,9 @@
 #include <memory>
 
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 #include "shell/main_window.h"
-#include "shell/messages.h"
+#include "ui/messages.h"
 #include "storage/settings_file.h"
 #include "../core/test_support.h"
 

@@ -18,8 +18,8 @@
 #include <memory>
 
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "storage/data_folders.h"
 #include "storage/settings_file.h"
 #include "../core/test_support.h"

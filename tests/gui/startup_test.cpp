@@ -19,9 +19,9 @@
 
 #include "masters/user_manager.h"
 #include "monthly/monthly_window.h"
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 #include "shell/main_window.h"
-#include "shell/messages.h"
+#include "ui/messages.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
 #include "../core/test_support.h"

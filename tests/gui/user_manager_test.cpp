@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "masters/user_manager.h"
-#include "shell/app_context.h"
-#include "shell/messages.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
 #include "../core/test_support.h"
 
 using namespace tama;

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "shared/number_format.h"
-#include "shell/app_context.h"
+#include "ui/app_context.h"
 
 namespace tama::ui {
 
