@@ -73,6 +73,12 @@ std::optional<std::string> utf8ToCp932(std::string_view text) {
     return conv.run(text);
 }
 
+std::optional<std::string> cp932StoredForm(std::string_view text) {
+    auto bytes = utf8ToCp932(text);
+    if (!bytes) return std::nullopt;
+    return cp932ToUtf8(*bytes);
+}
+
 std::size_t utf8Length(std::string_view text) {
     std::size_t n = 0;
     for (unsigned char c : text)

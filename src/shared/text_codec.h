@@ -14,6 +14,11 @@ std::optional<std::string> cp932ToUtf8(std::string_view bytes);
 // or holds a character that CP932 cannot represent.
 std::optional<std::string> utf8ToCp932(std::string_view text);
 
+// The text as it reads back after being stored in CP932: characters that CP932
+// keeps under one code come back as that code's character ("〜" U+301C reads back
+// as "～" U+FF5E). Nothing when the text cannot be stored.
+std::optional<std::string> cp932StoredForm(std::string_view text);
+
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);
 

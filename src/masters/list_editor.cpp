@@ -1,0 +1,205 @@
+#include "list_editor.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "entry/calculations.h"
+#include "shared/file_io.h"
+#include "shared/text_codec.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+
+namespace tama::ui {
+
+namespace {
+// The error number of a delete that would keep more lines than the editor holds
+// (the editors kept their lines in a fixed-size table).
+constexpr int kErrTooManyLines = 9;
+}  // namespace
+
+ListEditor::ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), user_(std::move(user)), texts_(texts) {
+    setObjectName(QString::fromLatin1(texts.objectName));
+    setWindowTitle(QString::fromUtf8(texts.caption));
+    setModal(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ctx.overallColour());
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    lst1_ = new QListWidget(this);
+    lst1_->setObjectName(QStringLiteral("lst1"));
+    lst1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    Label1_ = new QLabel(QString::fromUtf8(texts.boxLabel), this);
+    Label1_->setObjectName(QStringLiteral("Label1"));
+    txtName_ = new QLineEdit(this);
+    txtName_->setObjectName(QString::fromLatin1(texts.boxName));
+    Label1_->setBuddy(txtName_);
+    cmdNew_ = new QPushButton(QStringLiteral("新規登録"), this);
+    cmdNew_->setObjectName(QStringLiteral("cmdNew"));
+    cmdDel_ = new QPushButton(QStringLiteral("削除"), this);
+    cmdDel_->setObjectName(QStringLiteral("cmdDel"));
+    cmdCan_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCan_->setObjectName(QStringLiteral("cmdCan"));
+    for (QPushButton* b : {cmdNew_, cmdDel_, cmdCan_}) b->setAutoDefault(false);
+
+    connect(lst1_, &QListWidget::itemClicked, this, &ListEditor::lst1_Click);
+    connect(lst1_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && lst1_->item(row)->isSelected()) lst1_Click();
+    });
+    connect(cmdNew_, &QPushButton::clicked, this, &ListEditor::cmdNew_Click);
+    connect(cmdDel_, &QPushButton::clicked, this, &ListEditor::cmdDel_Click);
+    connect(cmdCan_, &QPushButton::clicked, this, &ListEditor::cmdCan_Click);
+    // Return in the name box adds the name.
+    connect(txtName_, &QLineEdit::returnPressed, this, &ListEditor::cmdNew_Click);
+}
+
+void ListEditor::build(QWidget* top) {
+    auto* right = new QVBoxLayout;
+    right->addWidget(Label1_);
+    right->addWidget(txtName_);
+    right->addSpacing(8);
+    right->addWidget(cmdNew_);
+    right->addWidget(cmdDel_);
+    right->addStretch(1);
+    right->addWidget(cmdCan_);
+    auto* body = new QHBoxLayout;
+    body->addWidget(lst1_, 1);
+    body->addLayout(right);
+    auto* all = new QVBoxLayout(this);
+    if (top) all->addWidget(top);
+    all->addLayout(body, 1);
+    resize(420, 320);
+    cmdDel_->setEnabled(false);
+}
+
+void ListEditor::refresh() {
+    lst1_->clear();
+    linesRead_ = 0;
+    try {
+        linesRead_ = loadNames(lst1_);
+    } catch (const std::exception& e) {
+        // A damaged file: say which file and line; the list stays empty and
+        // every add or delete stops at the same check before writing.
+        lst1_->clear();
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
+    }
+    if (linesRead_ == 0) cmdDel_->setEnabled(false);
+    emit ctx_.listsChanged();
+    txtName_->clear();
+}
+
+void ListEditor::lst1_Click() {
+    QListWidgetItem* item = lst1_->currentItem();
+    if (!item) return;
+    txtName_->setText(item->text());
+    txtName_->setFocus(Qt::OtherFocusReason);
+    cmdDel_->setEnabled(true);
+}
+
+std::optional<std::string> ListEditor::storedName() {
+    const std::string text = ss(txtName_->text());
+    const std::string problem = entry::unstorableTextProblem(text);
+    if (!problem.empty()) {
+        inputRefusal(this, QString::fromUtf8(texts_.boxLabel) + QStringLiteral("に") + qs(problem),
+                     qs(entry::kInputErrorTitle));
+        txtName_->setFocus(Qt::OtherFocusReason);
+        return std::nullopt;
+    }
+    return cp932StoredForm(text);
+}
+
+bool ListEditor::guarded(const std::function<void()>& operation) {
+    try {
+        operation();
+        return true;
+    } catch (const ListLimitError& e) {
+        ErrorReport(this, kErrTooManyLines, qs(e.what()), false);
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
+    }
+    return false;
+}
+
+void ListEditor::cmdNew_Click() {
+    const auto name = storedName();
+    if (!name) return;
+    AddResult result = AddResult::EmptyName;
+    if (!guarded([&] { result = add(*name); })) return;
+    if (result == AddResult::Exists)
+        showMessage(this, {QString::fromUtf8(texts_.exists), QStringLiteral("登録ｴﾗｰ"), Icon::Exclamation, Buttons::Ok});
+    refresh();
+}
+
+void ListEditor::cmdDel_Click() {
+    const auto name = storedName();
+    if (!name) return;
+    if (!guarded([&] { remove(*name); })) return;
+    refresh();
+}
+
+void ListEditor::cmdCan_Click() { close(); }
+
+// ---------------------------------------------------------------- halls
+
+frmHoll_upd::frmHoll_upd(AppContext& ctx, const QString& user, QWidget* parent)
+    : ListEditor(ctx, user,
+                 {"frmHoll_upd", "ホールリスト編集", "txtHoll", "ホール名", "ホール名は、既に登録済みです。"}, parent) {
+    build(nullptr);
+    Holl_Inp();
+}
+
+int frmHoll_upd::loadNames(QListWidget* list) {
+    const auto names = ctx_.lists().LoadHallNames(ss(user_));
+    for (const auto& n : names) list->addItem(qs(n));
+    return static_cast<int>(names.size());
+}
+
+AddResult frmHoll_upd::add(const std::string& name) { return ctx_.lists().AddHall(ss(user_), name); }
+
+void frmHoll_upd::remove(const std::string& name) { ctx_.lists().DeleteHall(ss(user_), name); }
+
+// ---------------------------------------------------------------- machines
+
+frmKisyu_upd::frmKisyu_upd(AppContext& ctx, const QString& user, QWidget* parent)
+    : ListEditor(ctx, user,
+                 {"frmKisyu_upd", "機種リスト編集", "txtKisyu", "機種名", "機種名は、既に登録済みです。"}, parent) {
+    auto* top = new QWidget(this);
+    Label2_ = new QLabel(QStringLiteral("機種タイプ"), top);
+    Label2_->setObjectName(QStringLiteral("Label2"));
+    cboK_type_ = new QComboBox(top);
+    cboK_type_->setObjectName(QStringLiteral("cboK_type"));
+    for (std::string_view t : kEditorTypeOrder) cboK_type_->addItem(qs(t));
+    cboK_type_->setCurrentText(qs(kDefaultMachineType));
+    Label2_->setBuddy(cboK_type_);
+    auto* row = new QHBoxLayout(top);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(Label2_);
+    row->addWidget(cboK_type_, 1);
+    build(top);
+    // A new type shows its names at once (the list of that type, name box emptied).
+    connect(cboK_type_, &QComboBox::currentTextChanged, this, [this] { Kisyu_Load(); });
+    Kisyu_Load();
+}
+
+int frmKisyu_upd::loadNames(QListWidget* list) {
+    const auto machines = ctx_.lists().LoadMachines(ss(user_));
+    const std::string type = ss(cboK_type_->currentText());
+    for (const auto& m : machines)
+        if (m.type == type) list->addItem(qs(m.name));
+    // cmdDel follows the whole file, not the shown type.
+    return static_cast<int>(machines.size());
+}
+
+AddResult frmKisyu_upd::add(const std::string& name) {
+    return ctx_.lists().AddMachine(ss(user_), ss(cboK_type_->currentText()), name);
+}
+
+void frmKisyu_upd::remove(const std::string& name) { ctx_.lists().DeleteMachine(ss(user_), name); }
+
+}  // namespace tama::ui
