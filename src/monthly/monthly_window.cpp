@@ -17,6 +17,7 @@
 #include <cmath>
 #include <map>
 
+#include "options/row_colouring.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
@@ -124,6 +125,11 @@ public:
         endResetModel();
     }
     const std::vector<MonthRow>& rows() const { return rows_; }
+    // The display options' row colouring (every N rows, alternate colour).
+    void setColouring(const RowColouring& colouring) {
+        colouring_ = colouring;
+        if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kMonthColumns - 1), {Qt::BackgroundRole});
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -137,7 +143,9 @@ public:
         switch (role) {
             case Qt::DisplayRole: return qs(row.cells[static_cast<size_t>(c)]);
             case Qt::ForegroundRole: return QBrush(toQColor(row.textColour(c)));
-            case Qt::BackgroundRole: return QBrush(toQColor(row.background));
+            case Qt::BackgroundRole:
+                return QBrush(rowTinted(colouring_, row.fillRow) ? colourFromStored(colouring_.colour)
+                                                                 : toQColor(kRgbWhite));
             case Qt::TextAlignmentRole: {
                 Qt::Alignment h = Qt::AlignLeft;
                 if (row.alignment(c) == CellAlign::Center) h = Qt::AlignHCenter;
@@ -193,6 +201,7 @@ private:
     }
 
     std::vector<MonthRow> rows_;
+    RowColouring colouring_;
 };
 
 const QString kKeyPrefix = QStringLiteral("frmMonthly.");
@@ -283,6 +292,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->cmdDay->setObjectName(QStringLiteral("cmdDay"));
 
     d->model = new MonthModel(this);
+    d->model->setColouring(rowColouring(ctx.options()));
     d->mfgDat = new QTableView(this);
     d->mfgDat->setObjectName(QStringLiteral("mfgDat"));
     d->mfgDat->setModel(d->model);
@@ -343,6 +353,16 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     connect(d->updTuki, &UpDown::upClick, this, [this](bool wrapped) { updTuki_Click(wrapped, +1); });
     connect(d->updTuki, &UpDown::downClick, this, [this](bool wrapped) { updTuki_Click(wrapped, -1); });
     connect(d->cboUser, &QComboBox::currentTextChanged, this, [this] { tim1_Check(); });
+    // The options dialog's Apply and OK: the overall colour behind the window and
+    // its summary frame, and the list's row colouring.
+    connect(&ctx, &AppContext::optionsChanged, this, [this] {
+        for (QWidget* w : std::initializer_list<QWidget*>{this, d->fraInfo}) {
+            QPalette p = w->palette();
+            p.setColor(QPalette::Window, d->ctx.overallColour());
+            w->setPalette(p);
+        }
+        d->model->setColouring(rowColouring(d->ctx.options()));
+    });
     connect(d->cmdDay, &QPushButton::clicked, this, [this] { cmdDay_Click(); });
     connect(d->mfgDat->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { d->model->headingClick(column, d->headerSortDescending); });

@@ -18,9 +18,9 @@ AppContext::AppContext(std::filesystem::path programFolder, QObject* parent)
       lists_(programFolder),
       settings_(settingsFilePath(programFolder)) {}
 
-void AppContext::setOptions(const OptionSet& options) {
+void AppContext::setOptions(const OptionSet& options, bool notify) {
     options_ = options;
-    emit optionsChanged();
+    if (notify) emit optionsChanged();
 }
 
 void AppContext::loadOptions() { options_ = readOptionSet(settings_); }

@@ -29,7 +29,9 @@ public:
 
     // The display options read at start-up; replaced by the options dialog.
     const OptionSet& options() const { return options_; }
-    void setOptions(const OptionSet& options);
+    // Open windows follow through optionsChanged unless `notify` is false (the
+    // options dialog's Defaults change the options without recolouring).
+    void setOptions(const OptionSet& options, bool notify = true);
     // Reads the options from the settings file (start-up).
     void loadOptions();
 
