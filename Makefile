@@ -8,7 +8,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean
+.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install
 
 deps:
 	@./scripts/install-deps
@@ -42,6 +42,11 @@ bench: deps
 	@[ -f build-bench/build.ninja ] || cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAMALOG_GUI=OFF
 	@cmake --build build-bench -j $(JOBS)
 	@./scripts/run-bench build-bench
+
+# Installs the program, its desktop entry and the help under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) build-bench

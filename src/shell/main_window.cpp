@@ -27,6 +27,7 @@
 #include <cmath>
 
 #include "masters/user_manager.h"
+#include "shell/background.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
@@ -96,6 +97,11 @@ frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, &frmMain::updateMenus);
     connect(&ctx_, &AppContext::statusMessage, this, &frmMain::setStatusMessage);
+    background_ = new TiledBackground([this] { return ctx_.overallColour(); }, this);
+    connect(&ctx_, &AppContext::optionsChanged, this, [this] {
+        mdi_->setBackground(QBrush(ctx_.overallColour()));
+        mdi_->viewport()->update();
+    });
     updateMenus();
 }
 
@@ -159,6 +165,9 @@ void frmMain::buildMenus() {
         statusBar()->setVisible(on);
         updateMenus();
     });
+    // The options dialog opens from the frame: its item ends the View menu.
+    addSeparator(view, "mnuViewBar1");
+    addItem(view, "mnuOption", QStringLiteral("設定(&O)..."))->setEnabled(false);
 
     QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
     auto group = [&](const GraphChoice* choices, const QStringList& captions, const char* combo) {
@@ -374,6 +383,8 @@ bool frmMain::MDIForm_Load() {
     panel1_->setFont(font);
 
     mdi_->setBackground(QBrush(ctx_.overallColour()));
+    // The program's picture tiled over the empty client area, on the overall colour.
+    background_->install(QPixmap(QStringLiteral(":/tamalog/skin/background.png")), mdi_);
 
     frmMonthly* monthly = monthlyWindow();
     if (graphFactory_ && !graph_) addGraphWindow(graphFactory_());
@@ -623,6 +634,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     // A minimised frame keeps the position stored before.
     if (!isMinimized()) saveFramePosition();
+    background_->remove();
     // Every child window writes its own layout as it closes.
     mdi_->closeAllSubWindows();
     for (QWidget* w : QApplication::topLevelWidgets())

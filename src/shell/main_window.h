@@ -27,6 +27,7 @@ namespace tama::ui {
 
 class AppContext;
 class frmMonthly;
+class TiledBackground;
 
 // The name under which the per-user store keeps the frame's position.
 inline constexpr const char* kApplicationTitle = "tamalog";
@@ -83,6 +84,7 @@ public:
     QMdiSubWindow* subWindowOf(QWidget* child) const;
 
     QMdiArea* mdiArea() const { return mdi_; }
+    TiledBackground* background() const { return background_; }
     QToolBar* tbToolBar() const { return toolBar_; }
     QAction* toolButton(const QString& key) const;
     // Status panel 1, the program's message line.
@@ -120,6 +122,7 @@ private:
     QMdiArea* mdi_;
     QToolBar* toolBar_;
     QLabel* panel1_;
+    TiledBackground* background_ = nullptr;  // the picture tiled behind the child windows
     QMenu* windowMenu_ = nullptr;
     QActionGroup* typeGroup_ = nullptr;
     QActionGroup* periodGroup_ = nullptr;

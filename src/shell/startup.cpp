@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include "ui/app_context.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
+#include "shell/dialog_commands.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 
@@ -22,9 +24,13 @@ bool canWriteIn(const QString& dir) {
 }
 }  // namespace
 
+bool programFolderInstalled() {
+    return QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tamalog"));
+}
+
 std::filesystem::path resolveProgramFolder() {
     QString dir = QCoreApplication::applicationDirPath();
-    if (!canWriteIn(dir)) {
+    if (programFolderInstalled() || !canWriteIn(dir)) {
         dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir().mkpath(dir);
     }
@@ -42,6 +48,7 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     // The graph window draws from the monthly window's list; the load step opens
     // it right after the monthly window, and the window reset reopens it.
     installGraphWindow(ctx, *main);
+    installDialogCommands(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

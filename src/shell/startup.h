@@ -11,8 +11,14 @@ class AppContext;
 class frmMain;
 
 // The program folder: the folder of the executable when files can be made
-// there, else the per-user data folder (created when missing).
+// there and the program is not an installed one, else the per-user data folder
+// (created when missing).
 std::filesystem::path resolveProgramFolder();
+
+// Whether the program runs from an installation (<prefix>/bin beside
+// <prefix>/share/tamalog): its folder is shared by other programs and holds
+// no data, whether or not it could be written.
+bool programFolderInstalled();
 
 // Runs the splash window's steps on `ctx`, then opens the main window with its
 // load step, then closes the splash window. Returns the open main window, or
