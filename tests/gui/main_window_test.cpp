@@ -127,7 +127,9 @@ private slots:
                                                "mnuFileBar6", "mnuFileExit=ﾀﾏﾛｸﾞの終了(&X)"}));
         QCOMPARE(items("mnuEdit"), (QStringList{"mnuInp=日間ﾃﾞｰﾀ入力(&I)", "mnuUpd=日間ﾃﾞｰﾀ修正・削除(&U)", "bar4",
                                                "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
-        QCOMPARE(items("mnuView"), (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *"}));
+        // The options dialog's item ends the View menu.
+        QCOMPARE(items("mnuView"), (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *",
+                                               "mnuViewBar1", "mnuOption=設定(&O)..."}));
         QCOMPARE(items("mnuGraph"),
                  (QStringList{"mnuGlf1=棒ｸﾞﾗﾌ(&B) *", "mnuGlf2=折れ線ｸﾞﾗﾌ(&O)", "mnuGlf3=3D棒ｸﾞﾗﾌ(&C)",
                               "mnuGlf4=3D折れ線ｸﾞﾗﾌ(&E)", "bar1", "mnuGlf_d=日間ﾃﾞｰﾀ(&D) *", "mnuGlf_m=月間ﾃﾞｰﾀ(&M)",
