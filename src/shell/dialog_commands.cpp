@@ -70,8 +70,8 @@ QString perUserFolderNote(const std::filesystem::path& folder) {
     if (!isPerUserFolder(folder)) return {};
     const QString path = QString::fromStdString(folder.string());
     return programFolderInstalled()
-               ? QStringLiteral("インストールされたプログラムのため、データは利用者用フォルダー %1 に置きます。").arg(path)
-               : QStringLiteral("プログラムのフォルダーに書き込めないため、データは利用者用フォルダー %1 に置きます。")
+               ? QStringLiteral("インストール版のため、利用者用フォルダーのデータを使います: %1").arg(path)
+               : QStringLiteral("プログラムのフォルダーに書き込めないため、利用者用フォルダーのデータを使います: %1")
                      .arg(path);
 }
 

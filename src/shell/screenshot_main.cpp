@@ -19,7 +19,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "masters/list_editor.h"
 #include "masters/user_manager.h"
+#include "options/options_dialog.h"
+#include "shell/about_box.h"
+#include "shell/help_viewer.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
@@ -156,6 +160,49 @@ int main(int argc, char** argv) {
         ok &= save(&users, out, QStringLiteral("user_manager.png"));
         users.close();
     }
+
+    // The list editors with a name picked, the options dialog, the about box and the help.
+    {
+        frmHoll_upd holl(ctx, sample.user, &main);
+        if (holl.lst1()->count() > 0) {
+            holl.lst1()->setCurrentRow(0);
+            holl.lst1_Click();
+        }
+        holl.show();
+        ok &= save(&holl, out, QStringLiteral("hall_list_editor.png"));
+        holl.close();
+        frmKisyu_upd kisyu(ctx, sample.user, &main);
+        if (kisyu.lst1()->count() > 0) {
+            kisyu.lst1()->setCurrentRow(0);
+            kisyu.lst1_Click();
+        }
+        kisyu.show();
+        ok &= save(&kisyu, out, QStringLiteral("machine_list_editor.png"));
+        kisyu.close();
+        frmOption options(ctx, &main);
+        options.show();
+        ok &= save(&options, out, QStringLiteral("options.png"));
+        options.close();
+        frmAbout about(ctx, false, &main);
+        about.show();
+        ok &= save(&about, out, QStringLiteral("about.png"));
+        about.close();
+        if (HelpViewer* help = showHelp(&main, false)) {
+            settle(600);  // the contents are built in the background
+            ok &= save(help, out, QStringLiteral("help.png"));
+            showHelp(&main, true);
+            settle(400);
+            ok &= save(help, out, QStringLiteral("help_index.png"));
+            help->close();
+        } else {
+            ok = false;
+        }
+    }
+    // The frame with its children minimised: the tiled background.
+    for (QMdiSubWindow* w : main.mdiArea()->subWindowList()) w->showMinimized();
+    settle(200);
+    ok &= save(&main, out, QStringLiteral("frame_background.png"));
+    for (QMdiSubWindow* w : main.mdiArea()->subWindowList()) w->showNormal();
 
     // First run: an installation without users.
     {
