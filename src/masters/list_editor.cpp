@@ -76,6 +76,8 @@ void ListEditor::build(QWidget* top) {
     all->addLayout(body, 1);
     resize(420, 320);
     cmdDel_->setEnabled(false);
+    // The dialog opens ready for typing a name.
+    txtName_->setFocus(Qt::OtherFocusReason);
 }
 
 void ListEditor::refresh() {

@@ -142,7 +142,6 @@ void frmOption::build() {
     v2->addWidget(Frame2_);
     v2->addStretch(1);
     stb1_->addTab(page2, QStringLiteral("グラフ"));
-    for (QWidget* page : {page1, page2}) page->setAutoFillBackground(false);
 
     for (QPushButton* s : {cmdAll_, cmdGluf_, cmdDat_}) {
         s->setFixedSize(64, 22);
