@@ -48,10 +48,9 @@ ListEditor::ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidge
     cmdCan_->setObjectName(QStringLiteral("cmdCan"));
     for (QPushButton* b : {cmdNew_, cmdDel_, cmdCan_}) b->setAutoDefault(false);
 
+    // A click picks a name; from the keyboard the arrows move and Return picks.
     connect(lst1_, &QListWidget::itemClicked, this, &ListEditor::lst1_Click);
-    connect(lst1_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && lst1_->item(row)->isSelected()) lst1_Click();
-    });
+    connect(lst1_, &QListWidget::itemActivated, this, &ListEditor::lst1_Click);
     connect(cmdNew_, &QPushButton::clicked, this, &ListEditor::cmdNew_Click);
     connect(cmdDel_, &QPushButton::clicked, this, &ListEditor::cmdDel_Click);
     connect(cmdCan_, &QPushButton::clicked, this, &ListEditor::cmdCan_Click);
