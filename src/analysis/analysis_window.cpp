@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -294,7 +295,11 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     connect(d->cmdExcel, &QPushButton::clicked, this, [this] {
         if (d->excel) d->excel();
     });
-    connect(d->cmdCancel, &QPushButton::clicked, this, [this] { close(); });
+    connect(d->cmdCancel, &QPushButton::clicked, this, [this] {
+        // Inside the frame the child's frame closes (and closes the window with it).
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+        else close();
+    });
     connect(d->Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
     connect(d->cboK_type, &QComboBox::currentTextChanged, this, [this] { typeChanged(); });
 
