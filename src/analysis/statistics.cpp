@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "shared/number_format.h"
 
@@ -225,28 +224,66 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
         const MatchedRecord* first = nullptr;  // names
         std::int64_t records = 0;
         Sums sums;
-        std::unordered_set<std::string_view> dates;
-        std::string_view lastDate;
+        const MatchedRecord* lastDay = nullptr;  // the latest date seen while the dates come in order
+        bool datesInOrder = true;
+        std::vector<const MatchedRecord*> members;  // for the dates when they come out of order
+    };
+    // Text order of two records' dates through their packed first 16 bytes.
+    auto compareDates = [](const MatchedRecord& a, const MatchedRecord& b) {
+        if (a.dateOrderHigh != b.dateOrderHigh) return a.dateOrderHigh < b.dateOrderHigh ? -1 : 1;
+        if (a.dateOrderLow != b.dateOrderLow) return a.dateOrderLow < b.dateOrderLow ? -1 : 1;
+        return a.date.size() <= 16 && b.date.size() <= 16 ? 0 : compareText(a.date, b.date);
+    };
+    struct NameHash {
+        size_t operator()(const std::pair<std::string_view, std::string_view>& k) const {
+            return std::hash<std::string_view>()(k.first) * 31 + std::hash<std::string_view>()(k.second);
+        }
     };
     std::vector<Rank> ranks;
-    std::unordered_map<std::string, size_t> index;
-    std::string key;
+    std::unordered_map<std::pair<std::string_view, std::string_view>, size_t, NameHash> index;
+    size_t current = 0;
+    const MatchedRecord* previous = nullptr;
     for (const MatchedRecord& r : m.records) {
-        key = byMachine ? r.type + '\0' + r.machine : r.hall;
-        auto [it, added] = index.try_emplace(key, ranks.size());
-        if (added) {
-            ranks.emplace_back();
-            ranks.back().first = &r;
+        const std::pair<std::string_view, std::string_view> key =
+            byMachine ? std::pair<std::string_view, std::string_view>(r.type, r.machine)
+                      : std::pair<std::string_view, std::string_view>(r.hall, {});
+        // Records of one hall or machine usually follow each other: skip the lookup then.
+        const bool same = previous && (byMachine ? previous->type == r.type && previous->machine == r.machine
+                                                 : previous->hall == r.hall);
+        if (!same) {
+            auto [it, added] = index.try_emplace(key, ranks.size());
+            if (added) {
+                ranks.emplace_back();
+                ranks.back().first = &r;
+            }
+            current = it->second;
         }
-        Rank& x = ranks[it->second];
+        previous = &r;
+        Rank& x = ranks[current];
         x.records += 1;
         if (r.balanceValue > 0) x.sums.wins += 1;
         addRounded(x.sums.balance, r.balanceValue);
         addAmounts(x.sums, r);
-        if (x.dates.empty() || r.date != x.lastDate) {
-            x.dates.insert(r.date);
-            x.lastDate = r.date;
+        // Distinct dates: counted on the way while they come in date order (the
+        // usual case), else from the sorted dates afterwards.
+        if (x.datesInOrder) {
+            const int c = x.lastDay ? compareDates(*x.lastDay, r) : -1;
+            if (c < 0) {
+                x.sums.days += 1;
+                x.lastDay = &r;
+            } else if (c > 0) {
+                x.datesInOrder = false;
+            }
         }
+        x.members.push_back(&r);
+    }
+    for (Rank& x : ranks) {
+        if (x.datesInOrder) continue;
+        std::vector<std::string_view> dates;
+        dates.reserve(x.members.size());
+        for (const MatchedRecord* r : x.members) dates.push_back(r->date);
+        std::sort(dates.begin(), dates.end());
+        x.sums.days = std::unique(dates.begin(), dates.end()) - dates.begin();
     }
     // Best balance first; equal balances by their names in character code order.
     std::vector<size_t> order(ranks.size());
@@ -272,7 +309,7 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
             row.push_back(cellOf(x.first->hall, k, c, al(c))); ++c;
         }
         const double count = static_cast<double>(x.records);
-        row.push_back(cellOf(std::to_string(x.dates.size()), k, c, al(c))); ++c;
+        row.push_back(cellOf(std::to_string(x.sums.days), k, c, al(c))); ++c;
         row.push_back(cellOf(std::to_string(x.records), k, c, al(c))); ++c;
         row.push_back(cellOf(std::to_string(s.wins), k, c, al(c))); ++c;
         row.push_back(cellOf(formatFixed(s.wins / count, 3), k, c, al(c))); ++c;
