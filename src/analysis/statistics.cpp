@@ -21,7 +21,7 @@ constexpr std::array<std::string_view, 8> kWeekdayByNumber = {"", "月", "火", 
 std::vector<TableColumn> rankingColumns(std::vector<TableColumn> names) {
     const std::vector<TableColumn> common = {
         {"日数", 460, C, C},     {"回数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 700, C, C},
-        {"稼働時間", 860, C, R}, {"総投資額", 860, C, R}, {"総回収額", 860, C, R}, {"総収支額", 860, C, R},
+        {"稼働時間", 860, C, R}, {"総投資額", 1000, C, R}, {"総回収額", 1000, C, R}, {"総収支額", 1000, C, R},
         {"回収率", 760, C, R},   {"平均時給", 860, C, R}, {"平均収支", 860, C, R}};
     names.insert(names.end(), common.begin(), common.end());
     return names;
@@ -51,6 +51,11 @@ void addRounded(std::int64_t& sum, double amount) {
 
 // `count` characters of `s` from character `from` (UTF-8 aware; a short text gives what there is).
 std::string_view characters(std::string_view s, size_t from, size_t count) {
+    // Dates are ASCII: then characters are bytes.
+    const size_t bytes = std::min(s.size(), from + count);
+    if (std::all_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(bytes),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return from < s.size() ? s.substr(from, count) : std::string_view();
     auto advance = [&](size_t pos, size_t chars) {
         while (chars > 0 && pos < s.size()) {
             ++pos;
