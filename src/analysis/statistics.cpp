@@ -130,6 +130,36 @@ TableCell quotientCell(double q, int k, int column, CellAlign align) {
     return cellOf(formatGrouped(q), k, column, align, q < 0);
 }
 
+// The figures of one group (or one weekday of a group), appended to its row from
+// the days column on: days, wins, win rate, time, the three sums, and the
+// averages per day and per hour. Without a day the rate shows "---" and the
+// averages "--- "; without play time the hourly average shows "--- ".
+void addFigures(std::vector<TableCell>& row, const Sums& s, int k, const std::vector<TableColumn>& cols) {
+    auto add = [&](std::string text, bool red = false) {
+        const int c = static_cast<int>(row.size());
+        row.push_back(cellOf(std::move(text), k, c, cols[static_cast<size_t>(c)].cellAlign, red));
+    };
+    auto addQuotient = [&](double q) { add(formatGrouped(q), q < 0); };
+    const double days = static_cast<double>(s.days);
+    add(std::to_string(s.days));
+    add(std::to_string(s.wins));
+    add(s.days ? formatFixed(static_cast<double>(s.wins) / days, 3) : "---");
+    add(hours(s.time));
+    add(formatGrouped(static_cast<double>(s.moneyIn)), s.moneyIn < 0);
+    add(formatGrouped(static_cast<double>(s.moneyOut)), s.moneyOut < 0);
+    add(formatGrouped(static_cast<double>(s.balance)), s.balance < 0);
+    if (s.days == 0) {
+        for (int i = 0; i < 5; ++i) add("--- ");
+        return;
+    }
+    add(hours(s.time / days));
+    addQuotient(static_cast<double>(s.moneyIn) / days);
+    addQuotient(static_cast<double>(s.moneyOut) / days);
+    if (s.time == 0) add("--- ");
+    else addQuotient(static_cast<double>(s.balance) / s.time);
+    addQuotient(static_cast<double>(s.balance) / days);
+}
+
 AnalysisTable periodTable(const MatchedRecords& m, AnalysisTab tab) {
     AnalysisTable table(tab, tableColumns(tab));
     Grouping g;
@@ -149,27 +179,9 @@ AnalysisTable periodTable(const MatchedRecords& m, AnalysisTab tab) {
     for (size_t i = 0; i < sums.size(); ++i) {
         const Sums& s = sums[i];
         const int k = static_cast<int>(i + 1);
-        const double days = static_cast<double>(s.days);
         std::vector<TableCell> row;
         row.push_back(cellOf(g.keys[i], k, 0, al(0)));
-        row.push_back(cellOf(std::to_string(s.days), k, 1, al(1)));
-        row.push_back(cellOf(std::to_string(s.wins), k, 2, al(2)));
-        row.push_back(cellOf(s.days ? formatFixed(s.wins / days, 3) : "---", k, 3, al(3)));
-        row.push_back(cellOf(hours(s.time), k, 4, al(4)));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, 5, al(5), s.moneyIn < 0));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, 6, al(6), s.moneyOut < 0));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, 7, al(7), s.balance < 0));
-        if (s.days) {
-            row.push_back(cellOf(hours(s.time / days), k, 8, al(8)));
-            row.push_back(quotientCell(static_cast<double>(s.moneyIn) / days, k, 9, al(9)));
-            row.push_back(quotientCell(static_cast<double>(s.moneyOut) / days, k, 10, al(10)));
-        } else {
-            for (int c = 8; c <= 10; ++c) row.push_back(cellOf("--- ", k, c, al(c)));
-        }
-        if (s.time == 0) row.push_back(cellOf("--- ", k, 11, al(11)));
-        else row.push_back(quotientCell(static_cast<double>(s.balance) / s.time, k, 11, al(11)));
-        if (s.days) row.push_back(quotientCell(static_cast<double>(s.balance) / days, k, 12, al(12)));
-        else row.push_back(cellOf("--- ", k, 12, al(12)));
+        addFigures(row, s, k, cols);
         table.addRow(std::move(row));
     }
     table.sortRows(0, SortMode::TextDescending);
@@ -195,27 +207,10 @@ AnalysisTable weekdayTable(const MatchedRecords& m, AnalysisTab tab) {
         const int k = static_cast<int>(i + 1);
         for (int w = 1; w <= 7; ++w) {
             const Sums& s = cells[i][static_cast<size_t>(w - 1)];
-            const double days = static_cast<double>(s.days);
             std::vector<TableCell> row;
             row.push_back(cellOf(g.keys[i], k, 0, al(0)));
             row.push_back(cellOf(std::string(kWeekdayByNumber[static_cast<size_t>(w)]), k, 1, al(1)));
-            row.push_back(cellOf(std::to_string(s.days), k, 2, al(2)));
-            row.push_back(cellOf(std::to_string(s.wins), k, 3, al(3)));
-            row.push_back(cellOf(s.days ? formatFixed(s.wins / days, 3) : "---", k, 4, al(4)));
-            row.push_back(cellOf(hours(s.time), k, 5, al(5)));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, 6, al(6), s.moneyIn < 0));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, 7, al(7), s.moneyOut < 0));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, 8, al(8), s.balance < 0));
-            if (s.days == 0) {
-                for (int c = 9; c <= 13; ++c) row.push_back(cellOf("--- ", k, c, al(c)));
-            } else {
-                row.push_back(cellOf(hours(s.time / days), k, 9, al(9)));
-                row.push_back(quotientCell(static_cast<double>(s.moneyIn) / days, k, 10, al(10)));
-                row.push_back(quotientCell(static_cast<double>(s.moneyOut) / days, k, 11, al(11)));
-                if (s.time == 0) row.push_back(cellOf("--- ", k, 12, al(12)));
-                else row.push_back(quotientCell(static_cast<double>(s.balance) / s.time, k, 12, al(12)));
-                row.push_back(quotientCell(static_cast<double>(s.balance) / days, k, 13, al(13)));
-            }
+            addFigures(row, s, k, cols);
             table.addRow(std::move(row));
         }
     }
