@@ -463,10 +463,7 @@ void frmDb::resizeEvent(QResizeEvent* event) {
 
 void frmDb::placeControls() {
     const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
-    auto place = [](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
-                       std::max(0, twipsToPixelsY(height)));
-    };
+    const auto place = placeInTwips;
     // Selectors: four rows on the left, the buttons at the right edge.
     place(d->Label6, 120, 180, 960, 300);
     place(d->cboUser, 1080, 120, 2400, 360);

@@ -607,10 +607,7 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     // Form_Resize: positions in twips from the inner size; a window too small for
     // them gets what room there is.
     const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
-    auto place = [](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
-                       std::max(0, twipsToPixelsY(height)));
-    };
+    const auto place = placeInTwips;
     // The selection boxes are packed to fit left of cmdDay in the default width.
     place(d->Label6, 100, 160, 560, 300);
     place(d->cboUser, 660, 100, 1300, 375);
