@@ -114,12 +114,8 @@ public:
         fixed_->setModel(model);
         fixed_->setSelectionModel(selectionModel());
         fixed_->setFocusPolicy(Qt::NoFocus);
-        fixed_->verticalHeader()->hide();
-        fixed_->setEditTriggers(QAbstractItemView::NoEditTriggers);
         fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        fixed_->setTextElideMode(Qt::ElideNone);
-        fixed_->setWordWrap(false);
         fixed_->setFrameShape(QFrame::NoFrame);
         viewport()->stackUnder(fixed_);
         connect(model, &QAbstractItemModel::modelReset, this, &FixedColumnTableView::syncFixed);
@@ -253,14 +249,9 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     d->mfgDat1 = new FixedColumnTableView(this);
     d->mfgDat1->setObjectName(QStringLiteral("mfgDat1"));
     d->mfgDat1->setModel(d->model);
-    d->mfgDat1->verticalHeader()->hide();
-    d->mfgDat1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    d->mfgDat1->setTextElideMode(Qt::ElideNone);
-    d->mfgDat1->setWordWrap(false);  // a narrow column cuts a figure instead of breaking it at its point
-    d->mfgDat1->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
     for (QTableView* v : {static_cast<QTableView*>(d->mfgDat1), d->mfgDat1->fixedColumn()}) {
         styleGrid(v);
-        v->horizontalHeader()->setSectionsClickable(true);
+        v->setWordWrap(false);  // a narrow column cuts a figure instead of breaking it at its point
         connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this](int column) { mfgDat1_HeadingClick(column); });
     }

@@ -277,13 +277,8 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->mfgDat = new QTableView(this);
     d->mfgDat->setObjectName(QStringLiteral("mfgDat"));
     d->mfgDat->setModel(d->model);
-    d->mfgDat->verticalHeader()->hide();
-    d->mfgDat->setEditTriggers(QAbstractItemView::NoEditTriggers);
     d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
-    d->mfgDat->setTextElideMode(Qt::ElideNone);  // a narrow column cuts a date rather than hiding its day
-    d->mfgDat->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
-    d->mfgDat->horizontalHeader()->setSectionsClickable(true);
     styleGrid(d->mfgDat);
 
     d->fraInfo = new QGroupBox(QStringLiteral("月間収支情報"), this);

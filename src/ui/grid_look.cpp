@@ -8,6 +8,11 @@
 namespace tama::ui {
 
 void styleGrid(QTableView* grid) {
+    grid->verticalHeader()->hide();
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTextElideMode(Qt::ElideNone);  // a narrow column cuts a text rather than hiding its end
+    grid->setSortingEnabled(false);         // heading clicks sort by the window's shared flag instead
+    grid->horizontalHeader()->setSectionsClickable(true);
     grid->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: rgb(224, 224, 224); color: black;"
                        " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"

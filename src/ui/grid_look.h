@@ -16,7 +16,9 @@ class AppContext;
 
 inline QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// Heading row, outside area and row height of a grid (after its font is set).
+// What every grid shares (after its font is set): no row headings, no editing,
+// clickable column headings that the window sorts by, the heading row's look,
+// the outside area and the row height.
 void styleGrid(QTableView* grid);
 
 // 9 point text and the overall colour ("全体色") as the window's background.
