@@ -100,9 +100,36 @@ void AnalysisTable::sortRows(int column, SortMode mode) {
 }
 
 void AnalysisTable::sortDaysByDate(bool descending) {
-    // The date column as text, without making cell texts: the rows' packed dates
-    // side by side, so the sort reads no record.
+    // The date column as text, without making cell texts, through the packed dates.
     const auto& recs = records_->records;
+    auto cmp = [&](std::int32_t a, std::int32_t b) {
+        return compareDates(recs[static_cast<size_t>(a)], recs[static_cast<size_t>(b)]);
+    };
+    const int outOfOrder = descending ? -1 : 1;  // the sign of cmp(row, next row) that needs sorting
+    bool inOrder = true, reversed = true;
+    for (size_t i = 1; i < order_.size() && (inOrder || reversed); ++i) {
+        const int c = cmp(order_[i - 1], order_[i]);
+        if (c == outOfOrder) inOrder = false;
+        if (c == -outOfOrder) reversed = false;
+    }
+    if (inOrder) return;
+    if (reversed) {
+        // Records read in the opposite order (the usual case: files and lines in
+        // date order): the runs of equal dates change places, each keeping its order.
+        std::vector<std::int32_t> order;
+        order.reserve(order_.size());
+        size_t end = order_.size();
+        while (end > 0) {
+            size_t start = end - 1;
+            while (start > 0 && cmp(order_[start - 1], order_[start]) == 0) --start;
+            order.insert(order.end(), order_.begin() + static_cast<std::ptrdiff_t>(start),
+                         order_.begin() + static_cast<std::ptrdiff_t>(end));
+            end = start;
+        }
+        order_.swap(order);
+        return;
+    }
+    // Any other order: the packed dates side by side, so the sort reads no record.
     struct Key {
         std::uint64_t high, low;
         std::int32_t record;
@@ -112,36 +139,13 @@ void AnalysisTable::sortDaysByDate(bool descending) {
         const MatchedRecord& r = recs[static_cast<size_t>(order_[i])];
         keys[i] = {r.dateOrderHigh, r.dateOrderLow, order_[i]};
     }
-    auto cmp = [&](const Key& a, const Key& b) {
+    auto keyCmp = [&](const Key& a, const Key& b) {
         if (a.high != b.high) return a.high < b.high ? -1 : 1;
         if (a.low != b.low) return a.low < b.low ? -1 : 1;
-        return compareDates(recs[static_cast<size_t>(a.record)], recs[static_cast<size_t>(b.record)]);
+        return cmp(a.record, b.record);
     };
-    const int want = descending ? -1 : 1;  // the sign of cmp(row, next row) that is out of order
-    bool inOrder = true, reversed = true;
-    for (size_t i = 1; i < keys.size() && (inOrder || reversed); ++i) {
-        const int c = cmp(keys[i - 1], keys[i]);
-        if (c == want) inOrder = false;
-        if (c == -want) reversed = false;
-    }
-    if (inOrder) return;
-    if (reversed) {
-        // Records read in the opposite order (the usual case: files and lines in
-        // date order): the runs of equal dates change places, each keeping its order.
-        std::vector<std::int32_t> order;
-        order.reserve(keys.size());
-        size_t end = keys.size();
-        while (end > 0) {
-            size_t start = end - 1;
-            while (start > 0 && cmp(keys[start - 1], keys[start]) == 0) --start;
-            for (size_t i = start; i < end; ++i) order.push_back(keys[i].record);
-            end = start;
-        }
-        order_.swap(order);
-        return;
-    }
     std::stable_sort(keys.begin(), keys.end(),
-                     [&](const Key& a, const Key& b) { return descending ? cmp(a, b) > 0 : cmp(a, b) < 0; });
+                     [&](const Key& a, const Key& b) { return descending ? keyCmp(a, b) > 0 : keyCmp(a, b) < 0; });
     for (size_t i = 0; i < keys.size(); ++i) order_[i] = keys[i].record;
 }
 

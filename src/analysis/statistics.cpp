@@ -226,7 +226,6 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
         Sums sums;
         const MatchedRecord* lastDay = nullptr;  // the latest date seen while the dates come in order
         bool datesInOrder = true;
-        std::vector<const MatchedRecord*> members;  // for the dates when they come out of order
     };
     // Text order of two records' dates through their packed first 16 bytes.
     auto compareDates = [](const MatchedRecord& a, const MatchedRecord& b) {
@@ -275,13 +274,14 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
                 x.datesInOrder = false;
             }
         }
-        x.members.push_back(&r);
     }
+    // Names whose dates came out of order: their distinct dates from one more pass.
     for (Rank& x : ranks) {
         if (x.datesInOrder) continue;
         std::vector<std::string_view> dates;
-        dates.reserve(x.members.size());
-        for (const MatchedRecord* r : x.members) dates.push_back(r->date);
+        for (const MatchedRecord& r : m.records)
+            if (byMachine ? r.type == x.first->type && r.machine == x.first->machine : r.hall == x.first->hall)
+                dates.push_back(r.date);
         std::sort(dates.begin(), dates.end());
         x.sums.days = std::unique(dates.begin(), dates.end()) - dates.begin();
     }

@@ -290,6 +290,12 @@ TEST(RankingTables, GroupedSortedAndFormatted) {
     EXPECT_EQ(halls.cell(2, 11).colour, kRgbRed);
     EXPECT_EQ(halls.cell(1, 1).background, kRgbRowTint);
 
+    // Dates out of read order are still counted once each.
+    const AnalysisTable unordered = buildTable(
+        matchedOf({visit("2003/05/03", "土", 1), visit("2003/05/01", "木", 1), visit("2003/05/03", "土", 1)}),
+        AnalysisTab::ByHall);
+    EXPECT_EQ(unordered.text(0, 1) + "/" + unordered.text(0, 2), "2/3");
+
     const AnalysisTable machines = buildTable(matchedOf(rs), AnalysisTab::ByMachine);
     EXPECT_EQ(machines.columns()[0].heading + machines.columns()[1].heading, "機種ﾀｲﾌﾟ機種名");
     ASSERT_EQ(machines.rowCount(), 2);
