@@ -40,9 +40,9 @@ void installGraphWindow(AppContext& ctx, frmMain& main) {
     main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
 }
 
-void installAnalysisWindow(AppContext& ctx, frmMain& main) {
+void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare) {
     auto window = std::make_shared<QPointer<frmDb>>();
-    main.setCommand(QStringLiteral("mnuSerch"), [&ctx, &main, window] {
+    main.setCommand(QStringLiteral("mnuSerch"), [&ctx, &main, window, prepare] {
         if (!*window) {
             AnalysisOpening opening;
             if (frmMonthly* m = main.monthlyWindowIfOpen()) {
@@ -62,6 +62,7 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main) {
                 take("cboKisyu", opening.machines, opening.machine);
             }
             auto* db = new frmDb(ctx, opening);
+            if (prepare) prepare(*db);
             *window = db;
             QMdiSubWindow* sub = main.mdiArea()->addSubWindow(db);
             sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -143,7 +143,8 @@ private slots:
         }
         auto main = std::make_unique<frmMain>(*ctx, store);
         installGraphWindow(*ctx, *main);
-        installAnalysisWindow(*ctx, *main);
+        int prepared = 0;
+        installAnalysisWindow(*ctx, *main, [&prepared](frmDb&) { ++prepared; });
         QVERIFY(main->MDIForm_Load());
         QAction* serch = main->menuItem(QStringLiteral("mnuSerch"));
         QVERIFY(serch->isEnabled());
@@ -157,6 +158,7 @@ private slots:
         main->tbToolBar_ButtonClick(u("分析"));
         QCOMPARE(main->findChildren<frmDb*>().size(), 1);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 3);
+        QCOMPARE(prepared, 1);
 
         // The default: this year from 1 January to today, every filter off, the daily list.
         const QDate today = QDate::currentDate();
