@@ -285,7 +285,11 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     QStringList halls = opening.halls;
     if (halls.isEmpty()) {
         halls << qs(kAllHalls);
-        for (const auto& h : ctx.lists().LoadHallNames(ss(opening.user))) halls << qs(h);
+        try {
+            for (const auto& h : ctx.lists().LoadHallNames(ss(opening.user))) halls << qs(h);
+        } catch (const std::exception& e) {
+            ErrorReport(this, kFileErrorNumber, qs(e.what()), false);  // the hall box keeps its pseudo entry
+        }
     }
     fillCombo(d->cboHoll, halls);
     const QString hall = opening.hall.isEmpty() ? qs(kAllHalls) : opening.hall;
