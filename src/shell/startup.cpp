@@ -1,8 +1,12 @@
 #include "startup.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -10,6 +14,7 @@
 #include "shell/main_window.h"
 #include "shell/splash.h"
 #include "shell/dialog_commands.h"
+#include "analysis/analysis_window.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 
@@ -41,6 +46,42 @@ void installGraphWindow(AppContext& ctx, frmMain& main) {
     main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
 }
 
+void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare) {
+    auto window = std::make_shared<QPointer<frmDb>>();
+    main.setCommand(QStringLiteral("mnuSerch"), [&ctx, &main, window, prepare] {
+        if (!*window) {
+            AnalysisOpening opening;
+            if (frmMonthly* m = main.monthlyWindowIfOpen()) {
+                for (int i = 0; i < m->cboUser()->count(); ++i) opening.users << m->cboUser()->itemText(i);
+                opening.user = m->cboUser()->currentText();
+            } else {
+                for (const auto& u : ctx.store().userNames()) opening.users << qs(u);
+            }
+            if (QWidget* g = main.graphWindow()) {
+                auto take = [g](const char* name, QStringList& entries, QString& text) {
+                    if (auto* box = g->findChild<QComboBox*>(QLatin1String(name))) {
+                        for (int i = 0; i < box->count(); ++i) entries << box->itemText(i);
+                        text = box->currentText();
+                    }
+                };
+                take("cboHoll", opening.halls, opening.hall);
+                take("cboKisyu", opening.machines, opening.machine);
+            }
+            auto* db = new frmDb(ctx, opening);
+            if (prepare) prepare(*db);
+            *window = db;
+            QMdiSubWindow* sub = main.mdiArea()->addSubWindow(db);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+        }
+        if (QMdiSubWindow* sub = main.subWindowOf(*window)) {
+            if (sub->isMinimized()) sub->showNormal();
+            main.mdiArea()->setActiveSubWindow(sub);
+        }
+        (*window)->setFocus();
+    });
+}
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
     frmSplash splash;
     if (!splash.Form_Load(ctx)) return nullptr;
@@ -49,6 +90,7 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     // it right after the monthly window, and the window reset reopens it.
     installGraphWindow(ctx, *main);
     installDialogCommands(ctx, *main);
+    installAnalysisWindow(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

@@ -3,11 +3,13 @@
 // splash window to the open main window.
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace tama::ui {
 
 class AppContext;
+class frmDb;
 class frmMain;
 
 // The program folder: the folder of the executable when files can be made
@@ -26,6 +28,12 @@ bool programFolderInstalled();
 // second instance). `userStorePath` is passed on to frmMain.
 // Gives the frame the factory of its graph window (before MDIForm_Load).
 void installGraphWindow(AppContext& ctx, frmMain& main);
+// Plugs the analysis window into the menu item mnuSerch and the toolbar's "分析":
+// one instance, a child of the frame, made when first asked for and brought
+// forward afterwards. It takes the user from the monthly window and the hall and
+// machine from the graph window. `prepare` runs on every new window before it is
+// shown (the export plugs its choice into cmdExcel there).
+void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare = {});
 
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
