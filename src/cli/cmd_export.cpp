@@ -1,0 +1,91 @@
+// tamalog-cli export month FOLDER USER YEAR MONTH --out FILE.xlsx: what the
+// monthly export dialog's 出力 does for that selection: Temp/work.csv and the
+// month workbook, saved to FILE.
+#include <algorithm>
+#include <iostream>
+
+#include "command_registry.h"
+#include "export/month_export.h"
+#include "monthly/month_summary.h"
+#include "shared/file_io.h"
+
+namespace tama::cli {
+namespace {
+
+bool allDigits(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Takes "--out FILE" out of the arguments; empty when missing.
+std::string takeOut(std::vector<std::string>& args, bool& twice) {
+    std::string out;
+    twice = false;
+    for (size_t i = 0; i + 1 < args.size();) {
+        if (args[i] == "--out") {
+            if (!out.empty()) twice = true;
+            out = args[i + 1];
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+int usage() {
+    std::cerr << "使い方: tamalog-cli export month FOLDER USER YEAR MONTH --out FILE.xlsx\n";
+    return 2;
+}
+
+int runExportMonth(std::vector<std::string> args) {
+    bool twice = false;
+    const std::string out = takeOut(args, twice);
+    if (out.empty() || twice || args.size() != 4) return usage();
+    const std::string& folder = args[0];
+    const std::string& user = args[1];
+    const std::string& year = args[2];
+    const std::string& monthArg = args[3];
+    if (!allDigits(year) || year.size() > 4) {
+        std::cerr << "年は4桁までの数字で指定して下さい: " << year << "\n";
+        return 2;
+    }
+    const int m = allDigits(monthArg) && monthArg.size() <= 2 ? std::stoi(monthArg) : 0;
+    if (m < 1 || m > 12) {
+        std::cerr << "月は 1..12 で指定して下さい: " << monthArg << "\n";
+        return 2;
+    }
+    if (std::string problem = userNameProblem(user); !problem.empty()) {
+        std::cerr << problem << "\n";
+        return 2;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        std::cerr << "フォルダーがありません: " << folder << "\n";
+        return 2;
+    }
+    RecordStore store{fs::path(folder)};
+    const YearRecordList list = loadMonthYear(store, user, year);
+    const std::string month = twoDigitMonth(monthArg);
+    const MonthSummary summary = summarizeMonth(list.records, month);
+    try {
+        const int n = exportMonth(store.programFolder(), list.records, summary,
+                                  MonthSheetInput{monthlyCaption(year, month), user, month}, fs::path(out));
+        std::cout << n << " 件を " << out << " に出力しました\n";
+    } catch (const FileError& e) {
+        std::cerr << "エラー: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int runExport(const std::vector<std::string>& args) {
+    if (args.empty()) return usage();
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "month") return runExportMonth(rest);
+    return usage();
+}
+
+const Register reg("export", "export month FOLDER USER YEAR MONTH --out FILE.xlsx", runExport);
+
+}  // namespace
+}  // namespace tama::cli
