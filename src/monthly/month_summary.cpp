@@ -7,6 +7,7 @@
 
 #include "entry/calculations.h"
 #include "shared/number_format.h"
+#include "shared/row_order.h"
 
 namespace tama {
 
@@ -16,41 +17,6 @@ bool holdsNumber(std::string_view text) { return parseNumber(text).has_value(); 
 
 // A record's balance as the 32-bit whole number the totals are kept in.
 std::int64_t balanceOf(const DailyRecord& r) { return toInt32(numberOrZero(r.Syusi)); }
-
-// Sorts stably with a comparator that need not be a strict weak order (the
-// generic order mixes numeric and text comparison): a plain merge sort never
-// reads outside the range whatever the comparator answers.
-template <typename Less>
-void mergeSort(std::vector<MonthRow>& rows, Less less) {
-    const size_t n = rows.size();
-    if (n < 2) return;
-    std::vector<MonthRow> buffer(n);
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t lo = 0; lo < n; lo += 2 * width) {
-            size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-            size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                // Take from the right run only when it is strictly smaller: stable.
-                if (less(rows[j], rows[i])) buffer[k++] = std::move(rows[j++]);
-                else buffer[k++] = std::move(rows[i++]);
-            }
-            while (i < mid) buffer[k++] = std::move(rows[i++]);
-            while (j < hi) buffer[k++] = std::move(rows[j++]);
-        }
-        rows.swap(buffer);
-    }
-}
-
-int compareText(std::string_view a, std::string_view b) {
-    int c = a.compare(b);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-int compareGeneric(std::string_view a, std::string_view b) {
-    auto x = parseNumber(a), y = parseNumber(b);
-    if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
-    return compareText(a, b);
-}
 
 std::string withUnit(const std::string& number, std::string_view unit) { return number + std::string(unit); }
 

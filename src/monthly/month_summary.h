@@ -9,22 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "shared/row_order.h"
+#include "shared/table_style.h"
 #include "storage/record_store.h"
 
 namespace tama {
-
-// A colour as red, green, blue.
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-inline constexpr Rgb kRgbBlack{0, 0, 0};
-inline constexpr Rgb kRgbRed{255, 0, 0};
-inline constexpr Rgb kRgbWhite{255, 255, 255};
-inline constexpr Rgb kRgbRowTint{245, 255, 255};   // every second data row
-inline constexpr Rgb kRgbHeading{224, 224, 224};   // heading row background
-inline constexpr Rgb kRgbGridOutside{74, 99, 148}; // grid area outside the cells
 
 inline constexpr int kMonthColumns = 7;
 inline constexpr std::array<std::string_view, kMonthColumns> kMonthHeadings = {
@@ -32,8 +21,6 @@ inline constexpr std::array<std::string_view, kMonthColumns> kMonthHeadings = {
 
 // Column widths in twips when the settings file holds none.
 inline constexpr std::array<int, kMonthColumns> kMonthDefaultColumnWidths = {1100, 460, 1600, 2000, 460, 460, 900};
-
-enum class CellAlign { Left, Center, Right };
 
 // One data row of the list.
 struct MonthRow {
@@ -94,9 +81,6 @@ MonthPosition locateMonth(const std::vector<DailyRecord>& records, std::string_v
 // (DayFirst "1") shows "0.000 " as win rate, "0.0 時間 " as average time and
 // "0 円 " as daily rate. Any number of days is counted (no 31-day limit).
 MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string_view month);
-
-// The four orders of the list.
-enum class SortMode { TextAscending, TextDescending, GenericAscending, GenericDescending };
 
 // Sorts the rows by one column, keeping the order of rows that compare equal.
 // Text compares the cells as character codes; generic compares two cells as

@@ -1,0 +1,118 @@
+#include "search.h"
+
+#include <cstring>
+#include <system_error>
+
+#include "shared/file_io.h"
+#include "shared/number_format.h"
+#include "storage/record_store.h"
+
+namespace tama {
+
+namespace {
+
+// The weekday numbers of the statistics tables: 1 "月" .. 7 "日".
+int weekdayNumberOf(std::string_view youbi) {
+    static constexpr std::string_view names[] = {"月", "火", "水", "木", "金", "土", "日"};
+    for (int w = 0; w < 7; ++w)
+        if (youbi == names[w]) return w + 1;
+    return 0;
+}
+
+// Bytes [from, from + 8) of `s` as a big-endian number, zero past its end.
+std::uint64_t bigEndianBytes(std::string_view s, size_t from) {
+    std::uint64_t v = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        const size_t k = from + i;
+        v = (v << 8) | (k < s.size() ? static_cast<unsigned char>(s[k]) : 0u);
+    }
+    return v;
+}
+
+}  // namespace
+
+void MatchedRecords::Data_Input(DailyRecord&& r) {
+    MatchedRecord m;
+    m.date = std::move(r.DateKey);
+    m.weekday = std::move(r.Youbi);
+    m.hall = std::move(r.Holl);
+    m.type = std::move(r.K_type);
+    m.machine = std::move(r.Kisyu);
+    m.number = std::move(r.K_no);
+    m.playTime = std::move(r.T_tim);
+    m.balance = std::move(r.Syusi);
+    m.moneyIn = std::move(r.Tousi);
+    m.moneyOut = std::move(r.Kaisyu);
+    m.dayFirst = std::move(r.DayFirst);
+    const auto balance = parseNumber(m.balance);
+    const auto time = parseNumber(m.playTime);
+    m.balanceIsNumber = balance.has_value();
+    m.playTimeIsNumber = time.has_value();
+    m.balanceValue = balance.value_or(0);
+    m.playTimeValue = time.value_or(0);
+    m.moneyInValue = numberOrZero(m.moneyIn);
+    m.moneyOutValue = numberOrZero(m.moneyOut);
+    m.weekdayNumber = weekdayNumberOf(m.weekday);
+    m.dateOrderHigh = bigEndianBytes(m.date, 0);
+    m.dateOrderLow = bigEndianBytes(m.date, 8);
+    records.push_back(std::move(m));
+}
+
+std::string FilterKey(const SearchCriteria& c) {
+    std::string key = "0000";
+    if (c.hall != kAllHalls) key[0] = '1';
+    if (c.number != kAllNumbers) key[1] = '1';
+    if (c.type != kAllTypes) key[2] = '1';
+    if (c.machine != kAllMachines) key[3] = '1';
+    return key;
+}
+
+bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c) {
+    if (c.hall != kAllHalls && r.Holl != c.hall) return false;
+    if (c.number != kAllNumbers && r.K_no != c.number) return false;
+    if (c.type != kAllTypes && r.K_type != c.type) return false;
+    if (c.machine != kAllMachines && r.Kisyu != c.machine) return false;
+    if (!c.allPeriod && (r.DateKey < c.from || r.DateKey > c.to)) return false;
+    return true;
+}
+
+MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& c) {
+    MatchedRecords out;
+    if (!userNameProblem(c.user).empty()) return out;
+    const RecordStore store{programFolder};
+    const fs::path folder = store.UserFolder(c.user);
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return out;
+    if (fs::directory_iterator probe(folder, ec); ec) {
+        out.skippedFiles.push_back(folder.string() + ": フォルダーを読めません (" + ec.message() + ")");
+        return out;
+    }
+    for (const std::string& name : store.yearFileNames(c.user)) {
+        const fs::path path = folder / name;
+        std::vector<DailyRecord> records;
+        try {
+            records = readYearFile(path);
+        } catch (const std::exception& e) {
+            // The file is left out whole; the others are still searched.
+            out.skippedFiles.push_back(e.what());
+            continue;
+        }
+        out.totalLines += static_cast<std::int64_t>(records.size());
+        for (DailyRecord& r : records)
+            if (matchesCriteria(r, c)) out.Data_Input(std::move(r));
+    }
+    return out;
+}
+
+std::string countLabelText(std::int64_t matched, std::int64_t total) {
+    return "該当データ件数  " + std::to_string(matched) + " 件  /  総データ件数  " + std::to_string(total) + " 件";
+}
+
+std::string periodText(std::string_view year, std::string_view month, std::string_view day) {
+    std::string s;
+    s.reserve(year.size() + month.size() + day.size() + 2);
+    s.append(year).append("/").append(month).append("/").append(day);
+    return s;
+}
+
+}  // namespace tama
