@@ -1,10 +1,18 @@
 // tamalog-cli export month FOLDER USER YEAR MONTH --out FILE.xlsx: what the
 // monthly export dialog's 出力 does for that selection: Temp/work.csv and the
 // month workbook, saved to FILE.
+// tamalog-cli export analysis FOLDER USER [search options] [--table N] --out FILE.xlsx:
+// the analysis search and the workbook of one table, as the analysis window's
+// Excel 出力 writes it.
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <iostream>
+#include <map>
+#include <memory>
 
 #include "command_registry.h"
+#include "export/analysis_export.h"
 #include "export/month_export.h"
 #include "monthly/month_summary.h"
 #include "shared/file_io.h"
@@ -32,8 +40,12 @@ std::string takeOut(std::vector<std::string>& args, bool& twice) {
     return out;
 }
 
+constexpr const char* kUsage =
+    "export month FOLDER USER YEAR MONTH --out FILE.xlsx | export analysis FOLDER USER [--from Y/M/D] [--to Y/M/D] "
+    "[--all-period] [--hall TEXT] [--number TEXT] [--type TEXT] [--machine TEXT] [--table N] --out FILE.xlsx";
+
 int usage() {
-    std::cerr << "使い方: tamalog-cli export month FOLDER USER YEAR MONTH --out FILE.xlsx\n";
+    std::cerr << "使い方: tamalog-cli " << kUsage << "\n";
     return 2;
 }
 
@@ -78,14 +90,82 @@ int runExportMonth(std::vector<std::string> args) {
     return 0;
 }
 
+// The analysis window's opening period: from January 1st of this year to today.
+void defaultPeriod(SearchCriteria& c) {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm t{};
+    ::localtime_r(&now, &t);
+    char from[40], to[40];
+    std::snprintf(from, sizeof from, "%04d/01/01", t.tm_year + 1900);
+    std::snprintf(to, sizeof to, "%04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+    c.from = from;
+    c.to = to;
+}
+
+int runExportAnalysis(std::vector<std::string> args) {
+    bool twice = false;
+    const std::string out = takeOut(args, twice);
+    if (out.empty() || twice || args.size() < 2) return usage();
+    SearchCriteria c;
+    c.user = args[1];
+    const std::string folder = args[0];
+    int table = 0;
+    bool periodGiven = false;
+    const std::map<std::string, std::string*> texts = {{"--from", &c.from},     {"--to", &c.to},
+                                                       {"--hall", &c.hall},     {"--number", &c.number},
+                                                       {"--type", &c.type},     {"--machine", &c.machine}};
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--all-period") {
+            c.allPeriod = true;
+            periodGiven = true;
+        } else if (auto it = texts.find(a); it != texts.end() && i + 1 < args.size()) {
+            *it->second = args[++i];
+            periodGiven = periodGiven || a == "--from" || a == "--to";
+        } else if (a == "--table" && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            if (v.size() != 1 || v[0] < '0' || v[0] > '6') {
+                std::cerr << "--table は 0..6 で指定して下さい: " << v << "\n";
+                return 2;
+            }
+            table = v[0] - '0';
+        } else {
+            std::cerr << "使えない引数です: " << a << "\n";
+            return 2;
+        }
+    }
+    if (std::string problem = userNameProblem(c.user); !problem.empty()) {
+        std::cerr << problem << "\n";
+        return 2;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        std::cerr << "フォルダーがありません: " << folder << "\n";
+        return 2;
+    }
+    if (!periodGiven) defaultPeriod(c);
+    auto records = std::make_shared<const MatchedRecords>(Load_day(fs::path(folder), c));
+    for (const std::string& skipped : records->skippedFiles) std::cerr << "注意: " << skipped << "\n";
+    try {
+        exportAnalysis(records, static_cast<AnalysisTab>(table), c, fs::path(out));
+        std::cout << records->n() << " 件の「" << analysisSheetName(static_cast<AnalysisTab>(table)) << "」を " << out
+                  << " に出力しました\n";
+    } catch (const FileError& e) {
+        std::cerr << "エラー: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 int runExport(const std::vector<std::string>& args) {
     if (args.empty()) return usage();
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "month") return runExportMonth(rest);
+    if (args[0] == "analysis") return runExportAnalysis(rest);
     return usage();
 }
 
-const Register reg("export", "export month FOLDER USER YEAR MONTH --out FILE.xlsx", runExport);
+const Register reg("export", kUsage, runExport);
 
 }  // namespace
 }  // namespace tama::cli

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "export/header_text.h"
 #include "shared/file_io.h"
 #include "shared/text_codec.h"
 
@@ -31,16 +32,6 @@ constexpr std::array<Column, 7> kColumns = {{{"日付", 12},
 constexpr std::array<std::string_view, 9> kSummaryTitles = {"日　　　数", "勝　　　数", "勝　　　率",
                                                             "稼働時間",   "最大勝額",   "平均時間",
                                                             "平均時給",   "平均日給",   "月間収支"};
-
-// "&" starts a code in a page header; a name shows it as "&&".
-std::string headerText(std::string_view s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '&') out += '&';
-        out += c;
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -149,7 +140,7 @@ xlsx::Sheet monthSheet(const std::vector<DailyRecord>& records, const MonthSumma
     page.fitOnePageWide = true;
     advance();
     page.leftHeader = "&\"ＭＳ Ｐゴシック,太字\"&16&A";
-    page.rightHeader = "&\"ＭＳ Ｐゴシック\"&11利用者：" + headerText(input.user);
+    page.rightHeader = "&\"ＭＳ Ｐゴシック\"&11利用者：" + xlsx::headerText(input.user);
     advance();
     page.top = 1.11;
     page.left = 0.71;

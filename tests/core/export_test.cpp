@@ -3,6 +3,7 @@
 // formats, fonts, fills, borders, merges, widths and page setup).
 #include <gtest/gtest.h>
 
+#include "export/analysis_export.h"
 #include "export/month_export.h"
 #include "export/workbook.h"
 #include "shared/file_io.h"
@@ -229,6 +230,128 @@ TEST(WorkbookFile, ANewNameWhenTheSheetsFileIsTaken) {
     test::putBytes(tmp.path() / "月間収支データ一覧 (2).xlsx", "x");
     EXPECT_EQ(xlsx::freeWorkbookPath(tmp.path(), "月間収支データ一覧"), tmp.path() / "月間収支データ一覧 (3).xlsx");
     EXPECT_EQ(xlsx::freeWorkbookPath(tmp.path(), "a/b").filename(), "a_b.xlsx");
+}
+
+}  // namespace
+}  // namespace tama
+
+namespace tama {
+namespace {
+
+std::shared_ptr<const MatchedRecords> matched(std::vector<DailyRecord> list) {
+    auto m = std::make_shared<MatchedRecords>();
+    for (DailyRecord& r : list) m->Data_Input(std::move(r));
+    return m;
+}
+
+std::vector<DailyRecord> analysisRecords() {
+    DailyRecord a = test::recordOn("2003/04/30");  // +15,000 in 8.0 h
+    DailyRecord b = test::recordOn("2003/05/02");
+    b.Holl = "北ホール";
+    b.T_tim = "0.0";
+    b.Syusi = "-3,000";
+    b.Tousi = "3000";
+    b.Kaisyu = "";
+    b.K_no = "?";
+    DailyRecord c = test::recordOn("2004/01/05");
+    c.Syusi = "2,000";
+    return {a, b, c};
+}
+
+TEST(AnalysisWorkbook, ConditionLineNamesEveryFilterOrItsShortForm) {
+    SearchCriteria all;
+    all.allPeriod = true;
+    EXPECT_EQ(conditionLine(all),
+              "分析条件 [ 期間：全期間　ﾎｰﾙ名：全ﾎｰﾙ　台番号：全番号　機種ﾀｲﾌﾟ：全ﾀｲﾌﾟ　機種名：全機種 ]");
+    SearchCriteria some;
+    some.from = "2003/01/01";
+    some.to = "2003/12/31";
+    some.hall = "北ホール";
+    some.number = "";  // an emptied box is a filter on the empty text
+    some.machine = "ＣＲ花火";
+    EXPECT_EQ(conditionLine(some), "分析条件 [ 期間：2003/01/01～2003/12/31　ﾎｰﾙ名：北ホール　台番号：　機種ﾀｲﾌﾟ："
+                                   "全ﾀｲﾌﾟ　機種名：ＣＲ花火 ]");
+}
+
+TEST(AnalysisWorkbook, DailySheetListsRecordsOldestFirstWithoutDivisionErrors) {
+    TempFolder tmp;
+    SearchCriteria c;
+    c.user = "花子";
+    c.allPeriod = true;
+    const fs::path file = tmp.path() / "d.xlsx";
+    long last = 0, total = 0;
+    exportAnalysis(matched(analysisRecords()), AnalysisTab::Daily, c, file, [&](long done, long all) {
+        last = done;
+        total = all;
+        return true;
+    });
+    EXPECT_EQ(last, total);
+    const test::WorkbookDump d = test::dumpWorkbook(file);
+    EXPECT_EQ(d.sheet, "日間収支データ一覧");
+    EXPECT_EQ(d.cell("A1").value, conditionLine(c));
+    EXPECT_EQ(d.cell("K2").value, "収支金額");
+    EXPECT_EQ(d.cell("K2").look.at("fill"), "D2D7BE");
+    EXPECT_EQ(d.cell("A3").value, "2003-04-30");
+    EXPECT_EQ(d.cell("A5").value, "2004-01-05");
+    EXPECT_EQ(d.cell("J3").type, "n");
+    EXPECT_EQ(d.cell("J3").value, "1875.0");  // 15,000 / 8.0 h
+    EXPECT_EQ(d.cell("J4").type, "s");
+    EXPECT_EQ(d.cell("J4").value, "--- ");  // no play time: no rate
+    EXPECT_EQ(d.cell("F4").value, "?");
+    EXPECT_EQ(d.cell("H4").type, "n");
+    EXPECT_EQ(d.cell("I4").type, "-");  // an empty amount stays an empty (bordered) cell
+    EXPECT_EQ(d.cell("I4").look.at("border"), "thin");
+    EXPECT_EQ(d.cell("K4").look.at("format"), "#,##0;[Red]-#,##0");
+    EXPECT_EQ(d.cell("G4").look.at("format"), "#,##0.0;#,##0.0");
+    EXPECT_FALSE(d.has("A6"));
+    EXPECT_EQ(d.page.at("orientation"), "landscape");
+    EXPECT_EQ(d.page.at("print_area"), "['$A$1:$K$5']");
+    EXPECT_EQ(d.page.at("print_title_rows"), "$1:$2");
+    EXPECT_EQ(d.header, "&L&\"ＭＳ Ｐゴシック,太字\"&16&A&R&\"ＭＳ Ｐゴシック\"&11利用者：花子");
+}
+
+TEST(AnalysisWorkbook, GroupSheetsOldestFirstRankingBestFirstEmptySearchTwoRows) {
+    TempFolder tmp;
+    SearchCriteria c;
+    c.allPeriod = true;
+    const auto records = matched(analysisRecords());
+    struct Case {
+        AnalysisTab tab;
+        const char* a3;
+        const char* lastCell;  // the last row's first cell
+        const char* titleRows;
+    };
+    const Case cases[] = {{AnalysisTab::Monthly, "2003/04", "A5", "$1:$2"},
+                          {AnalysisTab::Yearly, "2003.0", "A4", "$1:$1"},  // a year key is a number
+                          {AnalysisTab::YearlyWeekday, "2003.0", "A16", "$1:$1"},
+                          {AnalysisTab::ByHall, "駅前ホール", "A4", "$1:$2"}};
+    for (const Case& k : cases) {
+        const fs::path file = tmp.path() / (std::to_string(static_cast<int>(k.tab)) + ".xlsx");
+        exportAnalysis(records, k.tab, c, file);
+        const test::WorkbookDump d = test::dumpWorkbook(file);
+        SCOPED_TRACE(d.sheet);
+        EXPECT_EQ(d.sheet, analysisSheetName(k.tab));
+        EXPECT_EQ(d.cell("A3").value, k.a3);
+        EXPECT_TRUE(d.has(k.lastCell));
+        EXPECT_EQ(d.page.at("print_title_rows"), k.titleRows);
+    }
+    // The monthly sheet: win rate and money columns carry their formats.
+    const test::WorkbookDump m = test::dumpWorkbook(tmp.path() / "1.xlsx");
+    EXPECT_EQ(m.cell("D3").look.at("format"), "0.000");
+    EXPECT_EQ(m.cell("H4").value, "-3000.0");
+    EXPECT_EQ(m.cell("H4").look.at("format"), "#,##0;[Red]-#,##0");
+    EXPECT_EQ(m.cell("L4").value, "--- ");  // a month without play time has no hourly rate
+    // Ranking by hall: 駅前ホール (+17,000) before 北ホール (-3,000).
+    const test::WorkbookDump h = test::dumpWorkbook(tmp.path() / "5.xlsx");
+    EXPECT_EQ(h.cell("A4").value, "北ホール");
+
+    // A search without matches: the condition line and the headings only.
+    const fs::path empty = tmp.path() / "e.xlsx";
+    exportAnalysis(matched({}), AnalysisTab::MonthlyWeekday, c, empty);
+    const test::WorkbookDump e = test::dumpWorkbook(empty);
+    EXPECT_EQ(e.cell("N2").value, "平均日給");
+    EXPECT_FALSE(e.has("A3"));
+    EXPECT_EQ(e.page.at("print_area"), "['$A$1:$N$2']");
 }
 
 }  // namespace
