@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "storage/daily_record.h"
+#include "storage/master_lists.h"
 
 namespace tama {
 
-// The texts of the selectors that switch a filter off.
-inline constexpr std::string_view kAllHalls = "全ﾎｰﾙ対象";
+// The texts of the selectors that switch a filter off: kAllHalls, kAllTypes and
+// kAllMachines (storage/master_lists.h), and this one for the machine number.
 inline constexpr std::string_view kAllNumbers = "全番号対象";
-inline constexpr std::string_view kAllTypes = "全ﾀｲﾌﾟ対象";
-inline constexpr std::string_view kAllMachines = "全機種対象";
 
 // The entries of the machine type selector, "全ﾀｲﾌﾟ対象" first.
 inline constexpr std::array<std::string_view, 8> kTypeSelectorEntries = {

@@ -1,0 +1,80 @@
+#include "analysis_command.h"
+
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "analysis/statistics.h"
+#include "storage/record_store.h"
+
+namespace tama {
+
+DefaultPeriod defaultPeriod(int year, int month, int day) {
+    char to[32];
+    std::snprintf(to, sizeof to, "%d/%02d/%02d", year, month, day);
+    return {std::to_string(year) + "/01/01", to};
+}
+
+DefaultPeriod defaultPeriodToday() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return defaultPeriod(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                       const DefaultPeriod& opening) {
+    auto bad = [&](const std::string& message) {
+        err << message << " (使い方: tamalog-cli " << kAnalysisCommandUsage << ")\n";
+        return 2;
+    };
+    std::vector<std::string> positional;
+    SearchCriteria c;
+    std::optional<std::string> from, to;
+    int table = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--all-period") {
+            c.allPeriod = true;
+            continue;
+        }
+        if (!a.starts_with("--")) {
+            positional.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size()) return bad(a + " の値がありません");
+        const std::string& value = args[++i];
+        if (a == "--from") from = value;
+        else if (a == "--to") to = value;
+        else if (a == "--hall") c.hall = value;
+        else if (a == "--number") c.number = value;
+        else if (a == "--type") c.type = value;
+        else if (a == "--machine") c.machine = value;
+        else if (a == "--table") {
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), table);
+            if (ec != std::errc() || end != value.data() + value.size() || table < 0 || table >= kAnalysisTabCount)
+                return bad("--table は 0 から 6 で指定して下さい: " + value);
+        } else {
+            return bad("知らないオプションです: " + a);
+        }
+    }
+    if (positional.size() != 2) return bad("FOLDER と USER を指定して下さい");
+    const fs::path folder = positional[0];
+    c.user = positional[1];
+    if (std::error_code ec; !fs::is_directory(folder, ec)) return bad("フォルダーがありません: " + folder.string());
+    if (std::string problem = userNameProblem(c.user); !problem.empty()) return bad(problem);
+    c.from = from.value_or(opening.from);
+    c.to = to.value_or(opening.to);
+
+    auto matched = std::make_shared<const MatchedRecords>(Load_day(folder, c));
+    for (const std::string& skipped : matched->skippedFiles) err << "読み飛ばしたファイル: " << skipped << "\n";
+    out << countLabelText(matched->n(), matched->totalLines) << "\n";
+    out << buildTable(matched, static_cast<AnalysisTab>(table)).toTsv();
+    if (!out.good()) return 1;
+    return matched->skippedFiles.empty() ? 0 : 1;
+}
+
+}  // namespace tama

@@ -1,0 +1,315 @@
+// The analysis search, its tables and tamalog-cli analysis, on YearFiles in a
+// temporary program folder.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "analysis/analysis_command.h"
+#include "analysis/statistics.h"
+#include "shared/number_format.h"
+#include "storage/record_store.h"
+#include "test_support.h"
+
+namespace tama {
+namespace {
+
+using test::recordOn;
+using test::TempFolder;
+
+// A visit on `date` with this balance and play time; money in 10,000.
+DailyRecord visit(std::string_view date, std::string_view youbi, double balance, std::string_view time = "8.0") {
+    DailyRecord r = recordOn(date);
+    r.Youbi = youbi;
+    r.T_tim = time;
+    r.Tousi = "10000";
+    r.Kaisyu = formatPlain(10000 + balance);
+    r.Syusi = formatGrouped(balance);
+    return r;
+}
+
+// Writes the records as the user's YearFile of `year`.
+void writeYear(const TempFolder& t, std::string_view user, std::string_view year, const std::vector<DailyRecord>& rs) {
+    const fs::path path = t.path() / "Data" / std::string(user) / ("s" + std::string(year) + ".sdb");
+    test::putBytes(path, encodeYearFile(rs, path));
+}
+
+std::shared_ptr<const MatchedRecords> matchedOf(std::vector<DailyRecord> rs) {
+    auto m = std::make_shared<MatchedRecords>();
+    m->totalLines = static_cast<std::int64_t>(rs.size());
+    for (auto& r : rs) m->Data_Input(std::move(r));
+    return m;
+}
+
+std::vector<std::string> rowTexts(const AnalysisTable& t, int row) {
+    std::vector<std::string> out;
+    for (int c = 0; c < t.columnCount(); ++c) out.push_back(t.text(row, c));
+    return out;
+}
+
+std::vector<std::string> columnTexts(const AnalysisTable& t, int column) {
+    std::vector<std::string> out;
+    for (int r = 0; r < t.rowCount(); ++r) out.push_back(t.text(r, column));
+    return out;
+}
+
+SearchCriteria everything(std::string user) {
+    SearchCriteria c;
+    c.user = std::move(user);
+    c.allPeriod = true;
+    return c;
+}
+
+TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
+    TempFolder t;
+    t.makeUser("u");
+    std::vector<DailyRecord> y2003;
+    for (auto [date, no, hall, type] : std::vector<std::array<const char*, 4>>{
+             {"2003/04/30", "12", "駅前ホール", "ＣＲ機"},
+             {"2003/05/01", "12", "駅前ホール", "スロット"},
+             {"2003/05/31", "07", "駅前ホール", "ＣＲ機"},
+             {"2003/06/01", "?", "駅前ホール", "ＣＲ機"},
+             {"2003/05/15", "12", "駅前ホール ", "ＣＲ機"}}) {
+        DailyRecord r = recordOn(date);
+        r.K_no = no;
+        r.Holl = hall;
+        r.K_type = type;
+        y2003.push_back(r);
+    }
+    writeYear(t, "u", "2003", y2003);
+    writeYear(t, "u", "2002", {recordOn("2002/05/10")});
+
+    struct Case {
+        const char* name;
+        SearchCriteria c;
+        std::vector<std::string> dates;  // matched, in read order
+    };
+    auto with = [](auto f) {
+        SearchCriteria c = everything("u");
+        f(c);
+        return c;
+    };
+    const std::vector<Case> cases = {
+        {"all", everything("u"),
+         {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
+        {"period bounds included", with([](SearchCriteria& c) {
+             c.allPeriod = false;
+             c.from = "2003/05/01";
+             c.to = "2003/05/31";
+         }),
+         {"2003/05/01", "2003/05/31", "2003/05/15"}},
+        {"number 12 only", with([](SearchCriteria& c) { c.number = "12"; }),
+         {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/15"}},
+        {"07 is not 7", with([](SearchCriteria& c) { c.number = "7"; }), {}},
+        {"? never matches a number", with([](SearchCriteria& c) { c.number = "1"; }), {}},
+        {"hall without trimming", with([](SearchCriteria& c) { c.hall = "駅前ホール "; }), {"2003/05/15"}},
+        {"empty hall text is a filter", with([](SearchCriteria& c) { c.hall = ""; }), {}},
+        {"type and number together", with([](SearchCriteria& c) {
+             c.type = "ＣＲ機";
+             c.number = "12";
+         }),
+         {"2002/05/10", "2003/04/30", "2003/05/15"}},
+    };
+    for (const Case& k : cases) {
+        const MatchedRecords m = Load_day(t.path(), k.c);
+        std::vector<std::string> dates;
+        for (const auto& r : m.records) dates.push_back(r.date);
+        EXPECT_EQ(dates, k.dates) << k.name;
+        EXPECT_EQ(m.totalLines, 6) << k.name;
+        EXPECT_TRUE(m.skippedFiles.empty()) << k.name;
+    }
+    EXPECT_EQ(FilterKey(everything("u")), "0000");
+    EXPECT_EQ(FilterKey(cases[5].c), "1000");
+    EXPECT_EQ(FilterKey(cases[7].c), "0110");
+    EXPECT_EQ(countLabelText(6, 6), "該当データ件数  6 件  /  総データ件数  6 件");
+}
+
+TEST(AnalysisSearch, MissingUserOrDamagedFile) {
+    TempFolder t;
+    EXPECT_EQ(Load_day(t.path(), everything("nobody")).totalLines, 0);
+    EXPECT_EQ(Load_day(t.path(), everything("../x")).n(), 0);
+    const fs::path user = t.makeUser("u");
+    EXPECT_EQ(Load_day(t.path(), everything("u")).n(), 0);  // a folder without YearFiles
+
+    writeYear(t, "u", "2004", {recordOn("2004/01/02"), recordOn("2004/01/03")});
+    const std::string line = formatRecordLine(recordOn("2003/05/01")) + "\n";
+    test::putBytes(user / "s2003.sdb", test::sjis(line + "\"2003/05/02\",\"2003\"\n"));
+    const MatchedRecords m = Load_day(t.path(), everything("u"));
+    EXPECT_EQ(m.n(), 2);  // the damaged year is left out whole, the next is read
+    EXPECT_EQ(m.totalLines, 2);
+    ASSERT_EQ(m.skippedFiles.size(), 1u);
+    EXPECT_NE(m.skippedFiles[0].find("s2003.sdb"), std::string::npos) << m.skippedFiles[0];
+    EXPECT_NE(m.skippedFiles[0].find("2行目"), std::string::npos) << m.skippedFiles[0];
+}
+
+TEST(DailyList, CellsColoursAndOrder) {
+    std::vector<DailyRecord> rs = {visit("2003/05/01", "木", -3500, "3.5"), visit("2003/05/03", "土", 2000, "0.0"),
+                                   visit("2003/05/02", "金", 15000)};
+    rs[0].Tousi = "";
+    rs[2].Tousi = "1234567";
+    const AnalysisTable t = buildTable(matchedOf(rs), AnalysisTab::Daily);
+    ASSERT_EQ(t.rowCount(), 3);
+    EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/01"}));
+    EXPECT_EQ(rowTexts(t, 2), (std::vector<std::string>{"2003/05/01", "木", "駅前ホール", "ＣＲ機", "（不明）", "12",
+                                                         "3.5 h", "", "6,500", "-1,000", "-3,500"}));
+    EXPECT_EQ(t.cell(2, 9).colour, kRgbRed);
+    EXPECT_EQ(t.cell(2, 10).colour, kRgbRed);
+    EXPECT_EQ(t.text(0, 9), "--- ");  // no play time
+    EXPECT_EQ(t.cell(0, 9).colour, kRgbBlack);
+    EXPECT_EQ(t.text(1, 7), "1,234,567");
+    EXPECT_EQ(t.cell(1, 9).colour, kRgbBlack);
+    // Colours stay with the record they were filled from: record 2 (even) is tinted.
+    EXPECT_EQ(t.cell(0, 1).background, kRgbRowTint);  // 05/03, record 2
+    EXPECT_EQ(t.cell(1, 1).background, kRgbWhite);    // 05/02, record 3
+    EXPECT_EQ(t.cell(1, 0).background, kRgbHeading);  // the fixed column
+    EXPECT_EQ(t.recordIndex(0), 2);
+    EXPECT_EQ(resolvedAlign(t.cell(1, 7)), CellAlign::Right);
+    EXPECT_EQ(resolvedAlign(t.cell(0, 9)), CellAlign::Left);
+    EXPECT_EQ(buildTable(matchedOf({}), AnalysisTab::Daily).toTsv(),
+              "日付\t曜日\tホール名\t機種ﾀｲﾌﾟ\t機種名\t台番\t稼働時間\t投資金額\t回収金額\t時給\t収支金額\n");
+}
+
+TEST(HeadingClick, SharedDirectionFlagAcrossColumns) {
+    AnalysisTable t = buildTable(matchedOf({visit("2003/05/01", "木", 900), visit("2003/05/02", "金", 10000),
+                                            visit("2003/05/03", "土", -200)}),
+                                 AnalysisTab::Daily);
+    int flag = 0;
+    t.sortOnHeadingClick(0, flag);  // descending
+    EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/01"}));
+    t.sortOnHeadingClick(0, flag);  // ascending
+    EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/01", "2003/05/02", "2003/05/03"}));
+    t.sortOnHeadingClick(10, flag);  // descending, as numbers: 10,000 above 900
+    EXPECT_EQ(columnTexts(t, 10), (std::vector<std::string>{"10,000", "900", "-200"}));
+    t.sortOnHeadingClick(10, flag);  // ascending
+    EXPECT_EQ(columnTexts(t, 10), (std::vector<std::string>{"-200", "900", "10,000"}));
+    EXPECT_EQ(flag, 0);
+}
+
+TEST(PeriodTables, MonthlyRowFromTheDayRuns) {
+    // Three records on 05/01 (+2,000, -500, +1,000) and one on 05/02 (-3,000).
+    auto m = matchedOf({visit("2003/05/01", "木", 2000), visit("2003/05/01", "木", -500),
+                        visit("2003/05/01", "木", 1000), visit("2003/05/02", "金", -3000),
+                        visit("2003/06/01", "日", -100, "0.0"), visit("2003/05/20", "火", -700)});
+    const AnalysisTable t = buildTable(m, AnalysisTab::Monthly);
+    ASSERT_EQ(t.rowCount(), 3);
+    EXPECT_EQ(rowTexts(t, 0), (std::vector<std::string>{"2003/06", "1", "0", "0.000", "0.0 h", "10,000", "9,900",
+                                                         "-100", "0.0 h", "10,000", "9,900", "--- ", "-100"}));
+    // The split month: the later run of 2003/05 gives a second row with the same key
+    // (equal keys keep their order).
+    EXPECT_EQ(t.text(2, 0), "2003/05");
+    EXPECT_EQ(t.text(2, 7), "-700");
+    EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "2", "3", "1.500", "32.0 h", "40,000", "39,500",
+                                                         "-500", "16.0 h", "20,000", "19,750", "-16", "-250"}));
+    EXPECT_EQ(t.cell(1, 7).colour, kRgbRed);
+    EXPECT_EQ(t.cell(1, 12).colour, kRgbRed);
+    EXPECT_EQ(t.cell(1, 5).colour, kRgbBlack);
+    EXPECT_EQ(t.cell(2, 3).background, kRgbWhite);  // group 1
+    EXPECT_EQ(t.cell(1, 3).background, kRgbWhite);  // group 3
+    EXPECT_EQ(t.cell(0, 3).background, kRgbRowTint);  // group 2
+
+    const AnalysisTable years = buildTable(
+        matchedOf({visit("2001/01/01", "月", 1), visit("2002/01/01", "火", 2), visit("2003/01/01", "水", 3)}),
+        AnalysisTab::Yearly);
+    EXPECT_EQ(columnTexts(years, 0), (std::vector<std::string>{"2003", "2002", "2001"}));
+}
+
+TEST(PeriodTables, SumsRoundTiesToEvenAfterEachAdditionAndDoNotWrap) {
+    std::vector<DailyRecord> rs = {visit("2003/05/01", "木", 0), visit("2003/05/02", "金", 0),
+                                   visit("2003/05/03", "土", 0)};
+    rs[0].Tousi = "1.5";  // 2
+    rs[1].Tousi = "1.5";  // 3.5 -> 4
+    rs[2].Tousi = "0.5";  // 4.5 -> 4
+    rs[0].Syusi = "0.5";  // 0
+    rs[1].Syusi = "0.5";  // 0
+    rs[2].Syusi = "2,000,000,000";
+    rs[0].Kaisyu = rs[1].Kaisyu = rs[2].Kaisyu = "2000000000";
+    const AnalysisTable t = buildTable(matchedOf(rs), AnalysisTab::Monthly);
+    EXPECT_EQ(t.text(0, 5), "4");
+    EXPECT_EQ(t.text(0, 6), "6,000,000,000");
+    EXPECT_EQ(t.text(0, 7), "2,000,000,000");
+}
+
+TEST(WeekdayTables, SevenRowsPerGroupInOrder) {
+    auto m = matchedOf({visit("2003/05/04", "日", 1000, "4.0"), visit("2003/05/11", "日", -3000, "0.0"),
+                        visit("2004/01/05", "月", 500)});
+    const AnalysisTable t = buildTable(m, AnalysisTab::MonthlyWeekday);
+    ASSERT_EQ(t.rowCount(), 14);
+    EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "火", "0", "0", "---", "0.0 h", "0", "0", "0",
+                                                         "--- ", "--- ", "--- ", "--- ", "--- "}));
+    EXPECT_EQ(rowTexts(t, 6), (std::vector<std::string>{"2003/05", "日", "2", "1", "0.500", "4.0 h", "20,000",
+                                                         "18,000", "-2,000", "2.0 h", "10,000", "9,000", "-500",
+                                                         "-1,000"}));
+    EXPECT_EQ(t.cell(6, 8).colour, kRgbRed);
+    EXPECT_EQ(rowTexts(t, 7)[0] + rowTexts(t, 7)[1], "2004/01月");
+    EXPECT_EQ(t.cell(7, 2).background, kRgbRowTint);  // group 2, all seven rows
+
+    const AnalysisTable years = buildTable(m, AnalysisTab::YearlyWeekday);
+    EXPECT_EQ(columnTexts(years, 0).front(), "2003");  // oldest first, not sorted
+    EXPECT_EQ(columnTexts(years, 1),
+              (std::vector<std::string>{"月", "火", "水", "木", "金", "土", "日", "月", "火", "水", "木", "金", "土", "日"}));
+    EXPECT_EQ(years.text(13, 0), "2004");
+}
+
+TEST(RankingTables, GroupedSortedAndFormatted) {
+    std::vector<DailyRecord> rs = {visit("2003/05/01", "木", 5000, "2.0"), visit("2003/05/01", "木", -1000, "1.0"),
+                                   visit("2003/05/02", "金", -2000, "0.0"), visit("2003/05/03", "土", 4000)};
+    rs[0].Holl = rs[1].Holl = "Bホール";
+    rs[2].Holl = "Aホール";
+    rs[2].Tousi = "";
+    rs[2].Kaisyu = "";
+    rs[3].Holl = "Cホール";
+    rs[3].K_type = "スロット";
+    const AnalysisTable halls = buildTable(matchedOf(rs), AnalysisTab::ByHall);
+    EXPECT_EQ(halls.columns().front().heading, "ホール名");
+    EXPECT_EQ(halls.columns()[10].heading, "平均時給");
+    ASSERT_EQ(halls.rowCount(), 3);
+    // B and C tie at 4,000: name order.
+    EXPECT_EQ(rowTexts(halls, 0), (std::vector<std::string>{"Bホール", "1", "2", "1", "0.500", "3.0 h", "20,000",
+                                                             "24,000", "4,000", "120.0%", "1,333", "2,000"}));
+    EXPECT_EQ(halls.text(1, 0), "Cホール");
+    EXPECT_EQ(rowTexts(halls, 2), (std::vector<std::string>{"Aホール", "1", "1", "0", "0.000", "0.0 h", "0", "0",
+                                                             "-2,000", "--- ", "--- ", "-2,000"}));
+    EXPECT_EQ(halls.cell(2, 8).colour, kRgbRed);
+    EXPECT_EQ(halls.cell(2, 11).colour, kRgbRed);
+    EXPECT_EQ(halls.cell(1, 1).background, kRgbRowTint);
+
+    const AnalysisTable machines = buildTable(matchedOf(rs), AnalysisTab::ByMachine);
+    EXPECT_EQ(machines.columns()[0].heading + machines.columns()[1].heading, "機種ﾀｲﾌﾟ機種名");
+    ASSERT_EQ(machines.rowCount(), 2);
+    EXPECT_EQ(machines.text(0, 0), "スロット");  // 4,000 above ＣＲ機's 2,000
+    EXPECT_EQ(machines.text(1, 2), "2");       // two dates
+    EXPECT_EQ(machines.text(1, 3), "3");
+}
+
+TEST(AnalysisCommand, PrintsTheLabelAndTheTableOrRefusesBadArguments) {
+    TempFolder t;
+    t.makeUser("u");
+    writeYear(t, "u", "2003", {visit("2003/01/01", "水", 100), visit("2003/05/01", "木", -200)});
+    auto run = [&](std::vector<std::string> args, std::string* err = nullptr) {
+        args.insert(args.begin(), {t.path().string(), "u"});
+        std::ostringstream out, e;
+        const int code = runAnalysisCommand(args, out, e, defaultPeriod(2003, 3, 7));
+        if (err) *err = e.str();
+        return std::to_string(code) + "\n" + out.str();
+    };
+    const std::string header =
+        "日付\t曜日\tホール名\t機種ﾀｲﾌﾟ\t機種名\t台番\t稼働時間\t投資金額\t回収金額\t時給\t収支金額\n";
+    EXPECT_EQ(run({}), "0\n該当データ件数  1 件  /  総データ件数  2 件\n" + header +
+                           "2003/01/01\t水\t駅前ホール\tＣＲ機\t（不明）\t12\t8.0 h\t10,000\t10,100\t13\t100\n");
+    EXPECT_EQ(run({"--all-period", "--hall", "全ﾎｰﾙ対象", "--table", "2"}),
+              "0\n該当データ件数  2 件  /  総データ件数  2 件\n"
+              "年度\t日数\t勝数\t勝率\t稼働時間\t総投資額\t総回収額\t総収支額\t平均時間\t平均投資\t平均回収\t平均時給\t平均日給\n"
+              "2003\t2\t1\t0.500\t16.0 h\t20,000\t19,900\t-100\t8.0 h\t10,000\t9,950\t-6\t-50\n");
+    EXPECT_EQ(run({"--from", "2003/05/01", "--to", "2003/05/01", "--type", "スロット"}),
+              "0\n該当データ件数  0 件  /  総データ件数  2 件\n" + header);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}}) {
+        std::string err;
+        EXPECT_EQ(run(bad, &err), "2\n") << bad[0];
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(runAnalysisCommand({(t.path() / "none").string(), "u"}, out, err), 2);
+}
+
+}  // namespace
+}  // namespace tama
