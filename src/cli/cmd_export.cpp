@@ -5,13 +5,12 @@
 // the analysis search and the workbook of one table, as the analysis window's
 // Excel 出力 writes it.
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <iostream>
 #include <map>
 #include <memory>
 
 #include "command_registry.h"
+#include "analysis/analysis_command.h"
 #include "export/analysis_export.h"
 #include "export/month_export.h"
 #include "monthly/month_summary.h"
@@ -90,18 +89,6 @@ int runExportMonth(std::vector<std::string> args) {
     return 0;
 }
 
-// The analysis window's opening period: from January 1st of this year to today.
-void defaultPeriod(SearchCriteria& c) {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm t{};
-    ::localtime_r(&now, &t);
-    char from[40], to[40];
-    std::snprintf(from, sizeof from, "%04d/01/01", t.tm_year + 1900);
-    std::snprintf(to, sizeof to, "%04d/%02d/%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-    c.from = from;
-    c.to = to;
-}
-
 int runExportAnalysis(std::vector<std::string> args) {
     bool twice = false;
     const std::string out = takeOut(args, twice);
@@ -110,7 +97,7 @@ int runExportAnalysis(std::vector<std::string> args) {
     c.user = args[1];
     const std::string folder = args[0];
     int table = 0;
-    bool periodGiven = false;
+    bool fromGiven = false, toGiven = false;
     const std::map<std::string, std::string*> texts = {{"--from", &c.from},     {"--to", &c.to},
                                                        {"--hall", &c.hall},     {"--number", &c.number},
                                                        {"--type", &c.type},     {"--machine", &c.machine}};
@@ -118,10 +105,10 @@ int runExportAnalysis(std::vector<std::string> args) {
         const std::string& a = args[i];
         if (a == "--all-period") {
             c.allPeriod = true;
-            periodGiven = true;
         } else if (auto it = texts.find(a); it != texts.end() && i + 1 < args.size()) {
             *it->second = args[++i];
-            periodGiven = periodGiven || a == "--from" || a == "--to";
+            fromGiven = fromGiven || a == "--from";
+            toGiven = toGiven || a == "--to";
         } else if (a == "--table" && i + 1 < args.size()) {
             const std::string& v = args[++i];
             if (v.size() != 1 || v[0] < '0' || v[0] > '6') {
@@ -143,7 +130,10 @@ int runExportAnalysis(std::vector<std::string> args) {
         std::cerr << "フォルダーがありません: " << folder << "\n";
         return 2;
     }
-    if (!periodGiven) defaultPeriod(c);
+    // A bound not given is the analysis window's opening one.
+    const DefaultPeriod opening = defaultPeriodToday();
+    if (!fromGiven) c.from = opening.from;
+    if (!toGiven) c.to = opening.to;
     auto records = std::make_shared<const MatchedRecords>(Load_day(fs::path(folder), c));
     for (const std::string& skipped : records->skippedFiles) std::cerr << "注意: " << skipped << "\n";
     try {

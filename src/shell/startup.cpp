@@ -8,6 +8,7 @@
 #include "ui/app_context.h"
 #include "shell/main_window.h"
 #include "shell/splash.h"
+#include "export/export_dialogs.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 
@@ -35,6 +36,13 @@ void installGraphWindow(AppContext& ctx, frmMain& main) {
     main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
 }
 
+void installExportCommand(AppContext& ctx, frmMain& main) {
+    main.setCommand(QStringLiteral("mnuFileProperties"), [&ctx, &main] {
+        frmPrint dialog(ctx, *main.monthlyWindow(), &main);
+        dialog.exec();
+    });
+}
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
     frmSplash splash;
     if (!splash.Form_Load(ctx)) return nullptr;
@@ -42,6 +50,7 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     // The graph window draws from the monthly window's list; the load step opens
     // it right after the monthly window, and the window reset reopens it.
     installGraphWindow(ctx, *main);
+    installExportCommand(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

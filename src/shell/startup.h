@@ -20,6 +20,8 @@ std::filesystem::path resolveProgramFolder();
 // second instance). `userStorePath` is passed on to frmMain.
 // Gives the frame the factory of its graph window (before MDIForm_Load).
 void installGraphWindow(AppContext& ctx, frmMain& main);
+// Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
+void installExportCommand(AppContext& ctx, frmMain& main);
 
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
