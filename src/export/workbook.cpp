@@ -3,11 +3,13 @@
 #include <xlsxwriter.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -176,13 +178,30 @@ struct WorkbookCloser {
     }
 };
 
-// The temporary name the workbook is written under before it is renamed.
+// The process's file creation mask (read without changing it, as other threads may create files).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    return 022;
+}
+
+// The temporary name the workbook is written under before it is renamed, with the
+// permissions the finished file is to have: those of the file it replaces, or
+// those of a new file.
 fs::path reserveTempName(const fs::path& target) {
+    struct stat st {};
+    const bool replacing = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    // A file the user made read-only is not replaced behind his back.
+    if (replacing && (st.st_mode & S_IWUSR) == 0) throw FileError(target, 0, "読み取り専用のため書き込めません");
+    const mode_t mode = replacing ? (st.st_mode & 07777) : (0666 & ~currentUmask());
     std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkstemp(buf.data());
     if (fd < 0) throw FileError(target, 0, std::string("書き込めません: ") + std::strerror(errno));
+    ::fchmod(fd, mode);
     ::close(fd);
     return fs::path(buf.data());
 }

@@ -217,10 +217,18 @@ TEST(WorkbookFile, AFailedOrStoppedWriteLeavesNoFile) {
     // A sheet name the spreadsheet refuses.
     EXPECT_THROW(xlsx::saveWorkbook(xlsx::Sheet("a/b"), file), FileError);
     EXPECT_TRUE(fs::is_empty(tmp.path()));
-    // An old file is replaced whole.
+    // An old file is replaced whole and keeps its permissions; a read-only one is refused.
     test::putBytes(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     xlsx::saveWorkbook(sheet, file);
     EXPECT_EQ(test::dumpWorkbook(file).cell("A5000").value, "4999.0");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_THROW(xlsx::saveWorkbook(sheet, file), FileError);
+    EXPECT_EQ(fs::directory_iterator(tmp.path())->path(), file);  // no temporary file left
+    // A new file gets the ordinary permissions, not those of a private temporary file.
+    xlsx::saveWorkbook(sheet, tmp.path() / "new.xlsx");
+    EXPECT_TRUE((fs::status(tmp.path() / "new.xlsx").permissions() & fs::perms::others_read) != fs::perms::none);
 }
 
 TEST(WorkbookFile, ANewNameWhenTheSheetsFileIsTaken) {
