@@ -21,9 +21,9 @@ constexpr std::array<std::string_view, 8> kWeekdayByNumber = {"", "月", "火", 
 // The columns every ranking tab shows after its name columns.
 std::vector<TableColumn> rankingColumns(std::vector<TableColumn> names) {
     const std::vector<TableColumn> common = {
-        {"日数", 460, C, C},     {"回数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 620, C, C},
+        {"日数", 460, C, C},     {"回数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 700, C, C},
         {"稼働時間", 860, C, R}, {"総投資額", 860, C, R}, {"総回収額", 860, C, R}, {"総収支額", 860, C, R},
-        {"回収率", 700, C, R},   {"平均時給", 860, C, R}, {"平均収支", 860, C, R}};
+        {"回収率", 760, C, R},   {"平均時給", 860, C, R}, {"平均収支", 860, C, R}};
     names.insert(names.end(), common.begin(), common.end());
     return names;
 }
@@ -316,7 +316,7 @@ std::vector<TableColumn> tableColumns(AnalysisTab tab) {
         case AnalysisTab::ByHall:
             return rankingColumns({{"ホール名", 1600, C, L}});
         case AnalysisTab::ByMachine:
-            return rankingColumns({{"機種ﾀｲﾌﾟ", 800, C, C}, {"機種名", 2000, C, L}});
+            return rankingColumns({{"機種ﾀｲﾌﾟ", 1000, C, C}, {"機種名", 2000, C, L}});
     }
     return {};
 }

@@ -5,6 +5,9 @@
 // change did to the screen. Meant for the offscreen platform
 // (QT_QPA_PLATFORM=offscreen); scripts/screenshots makes the sample data.
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -28,6 +31,7 @@
 #include "storage/data_folders.h"
 #include "storage/record_store.h"
 
+#include "analysis/analysis_window.h"
 #include "entry/entry_form.h"
 #include "graphs/graph_series.h"
 #include "shell/startup.h"
@@ -167,6 +171,24 @@ int main(int argc, char** argv) {
         first.show();
         ok &= save(&first, out, QStringLiteral("first_run.png"));
         first.close();
+    }
+
+    // The analysis window over every period, one picture per tab.
+    installAnalysisWindow(ctx, main);
+    if (QAction* serch = main.menuItem(QStringLiteral("mnuSerch"))) serch->trigger();
+    if (auto* db = main.findChild<frmDb*>()) {
+        db->Check2()->click();
+        db->cmdKen()->click();
+        QWidget* sub = main.subWindowOf(db);
+        for (int tab = 0; tab < db->stb1()->count(); ++tab) {
+            db->stb1()->setCurrentIndex(tab);
+            ok &= save(sub ? sub : db, out, QStringLiteral("analysis_tab%1.png").arg(tab));
+        }
+        db->stb1()->setCurrentIndex(0);
+        ok &= save(&main, out, QStringLiteral("frame_analysis.png"));
+    } else {
+        std::fprintf(stderr, "tamalog-screenshots: the analysis window did not open\n");
+        ok = false;
     }
 
     main.close();

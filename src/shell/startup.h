@@ -20,6 +20,11 @@ std::filesystem::path resolveProgramFolder();
 // second instance). `userStorePath` is passed on to frmMain.
 // Gives the frame the factory of its graph window (before MDIForm_Load).
 void installGraphWindow(AppContext& ctx, frmMain& main);
+// Plugs the analysis window into the menu item mnuSerch and the toolbar's "分析":
+// one instance, a child of the frame, made when first asked for and brought
+// forward afterwards. It takes the user from the monthly window and the hall and
+// machine from the graph window.
+void installAnalysisWindow(AppContext& ctx, frmMain& main);
 // Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
 void installExportCommand(AppContext& ctx, frmMain& main);
 

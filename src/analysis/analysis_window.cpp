@@ -1,0 +1,542 @@
+#include "analysis_window.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <array>
+#include <cmath>
+
+#include "analysis/statistics.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+#include "ui/window_layout.h"
+
+namespace tama::ui {
+
+namespace {
+
+const QString kSection = QStringLiteral("db");
+const QString kKeyPrefix = QStringLiteral("frmdb.");
+
+// The window's size in twips when it has no stored size, and the size it goes
+// back to when made smaller than the least it can show.
+constexpr double kDefaultWidth = 11160, kDefaultHeight = 7980, kLeastHeight = 5280;
+// Columns whose widths are kept in the settings file, and their widths when none are kept.
+constexpr int kKeptColumns = 11;
+constexpr std::array<int, kKeptColumns> kDefaultColumnTwips = {1100, 460, 1600, 2000, 460, 460,
+                                                               1200, 2000, 460, 460, 1200};
+
+QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+Qt::Alignment toQt(CellAlign a, const QString& text) {
+    switch (a) {
+        case CellAlign::Left: return Qt::AlignLeft;
+        case CellAlign::Center: return Qt::AlignHCenter;
+        case CellAlign::Right: return Qt::AlignRight;
+        case CellAlign::General: break;
+    }
+    return resolvedAlign(TableCell{ss(text), {}, {}, CellAlign::General}) == CellAlign::Right ? Qt::AlignRight
+                                                                                               : Qt::AlignLeft;
+}
+
+// The grid's rows over the core table: texts, colours, alignments, headings.
+class AnalysisModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setTable(AnalysisTable table) {
+        beginResetModel();
+        table_ = std::move(table);
+        endResetModel();
+    }
+    const AnalysisTable& table() const { return table_; }
+
+    // A heading click sorts with the window's shared direction flag.
+    void headingClick(int column, int& flag) {
+        beginResetModel();
+        table_.sortOnHeadingClick(column, flag);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : table_.rowCount(); }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : table_.columnCount();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
+        switch (role) {
+            case Qt::DisplayRole: return qs(table_.text(index.row(), index.column()));
+            case Qt::ForegroundRole: return QBrush(toQColor(table_.cell(index.row(), index.column()).colour));
+            case Qt::BackgroundRole: return QBrush(toQColor(table_.cell(index.row(), index.column()).background));
+            case Qt::TextAlignmentRole: {
+                const TableCell c = table_.cell(index.row(), index.column());
+                return QVariant::fromValue(toQt(c.align, qs(c.text)) | Qt::AlignVCenter);
+            }
+            default: return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+        const TableColumn& col = table_.columns()[static_cast<size_t>(section)];
+        switch (role) {
+            case Qt::DisplayRole: return qs(col.heading);
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(toQt(col.headingAlign, qs(col.heading)) | Qt::AlignVCenter);
+            case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
+            default: return {};
+        }
+    }
+
+private:
+    AnalysisTable table_;
+};
+
+// A grid whose first column stays in place while the others scroll sideways:
+// a second view over the same model showing column 0 only lies over it.
+class FixedColumnTableView : public QTableView {
+public:
+    explicit FixedColumnTableView(QWidget* parent) : QTableView(parent), fixed_(new QTableView(this)) {}
+
+    QTableView* fixedColumn() const { return fixed_; }
+
+    void setModel(QAbstractItemModel* model) override {
+        QTableView::setModel(model);
+        fixed_->setModel(model);
+        fixed_->setSelectionModel(selectionModel());
+        fixed_->setFocusPolicy(Qt::NoFocus);
+        fixed_->verticalHeader()->hide();
+        fixed_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        fixed_->setTextElideMode(Qt::ElideNone);
+        fixed_->setWordWrap(false);
+        fixed_->setFrameShape(QFrame::NoFrame);
+        viewport()->stackUnder(fixed_);
+        connect(model, &QAbstractItemModel::modelReset, this, &FixedColumnTableView::syncFixed);
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+            if (logical == 0) {
+                fixed_->setColumnWidth(0, size);
+                placeFixed();
+            }
+        });
+        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, fixed_->verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        connect(fixed_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+                &QAbstractSlider::setValue);
+        syncFixed();
+    }
+
+    void setRowHeight(int height) {
+        verticalHeader()->setDefaultSectionSize(height);
+        fixed_->verticalHeader()->setDefaultSectionSize(height);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QTableView::resizeEvent(event);
+        placeFixed();
+    }
+
+private:
+    void syncFixed() {
+        for (int c = 1; c < model()->columnCount(); ++c) fixed_->setColumnHidden(c, true);
+        fixed_->setColumnHidden(0, false);
+        fixed_->setColumnWidth(0, columnWidth(0));
+        fixed_->setVisible(model()->columnCount() > 0);
+        placeFixed();
+    }
+    void placeFixed() {
+        fixed_->setGeometry(frameWidth(), frameWidth(), columnWidth(0),
+                            viewport()->height() + horizontalHeader()->height());
+    }
+
+    QTableView* fixed_;
+};
+
+void fillCombo(QComboBox* box, const QStringList& entries) {
+    box->clear();
+    box->addItems(entries);
+}
+
+QStringList numbered(int first, int last, int width) {
+    QStringList out;
+    for (int i = first; i <= last; ++i) out << QStringLiteral("%1").arg(i, width, 10, QLatin1Char('0'));
+    return out;
+}
+
+}  // namespace
+
+struct frmDb::Impl {
+    Impl(AppContext& c, QWidget* window) : ctx(c), layout(new WindowLayout(c, window, WindowLayout::StateKey::None)) {}
+
+    AppContext& ctx;
+    QLabel *Label6 = nullptr, *Label2 = nullptr, *Label7 = nullptr, *Label11 = nullptr, *Label9 = nullptr,
+           *Label8 = nullptr, *lblDbno = nullptr;
+    QComboBox *cboUser = nullptr, *cboHoll = nullptr, *cboNo = nullptr, *cboK_type = nullptr, *cboKisyu = nullptr;
+    std::array<QComboBox*, 6> period{};  // cboNen1, cboTuki1, cboHi1, cboNen2, cboTuki2, cboHi2
+    QCheckBox* Check2 = nullptr;
+    QPushButton *cmdKen = nullptr, *cmdExcel = nullptr, *cmdCancel = nullptr;
+    QTabWidget* stb1 = nullptr;
+    FixedColumnTableView* mfgDat1 = nullptr;
+    AnalysisModel* model = nullptr;
+
+    std::shared_ptr<const MatchedRecords> matched = std::make_shared<const MatchedRecords>();
+    int headerSortDescending = 0;  // one direction flag for every tab and column
+    QString lastType;              // the type the machine box was last filled for
+    std::function<void()> excel;
+    bool snapping = false;
+
+    WindowLayout* layout;
+    // Column widths as last set, so that an unchanged width is written back in the
+    // same twips (a pixel round trip would shift them).
+    std::array<int, kKeptColumns> colPixels{};
+    std::array<int, kKeptColumns> colTwips{};
+};
+
+frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
+    : QWidget(parent), d(std::make_unique<Impl>(ctx, this)) {
+    setObjectName(QStringLiteral("frmDb"));
+    setWindowTitle(QStringLiteral("データ分析"));
+    {
+        QFont f = font();
+        f.setPointSize(9);
+        setFont(f);
+    }
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ctx.overallColour());
+    setPalette(pal);
+
+    auto label = [this](const char* name, const QString& caption) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    auto combo = [this](const char* name, bool editable) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QLatin1String(name));
+        c->setEditable(editable);
+        c->setMaxVisibleItems(20);
+        if (editable) c->setInsertPolicy(QComboBox::NoInsert);
+        return c;
+    };
+    d->Label6 = label("Label6", QStringLiteral("利用者"));
+    d->cboUser = combo("cboUser", false);
+    d->Label2 = label("Label2", QStringLiteral("期間"));
+    const char* periodNames[6] = {"cboNen1", "cboTuki1", "cboHi1", "cboNen2", "cboTuki2", "cboHi2"};
+    for (int i = 0; i < 6; ++i) {
+        QComboBox* c = combo(periodNames[i], true);
+        // The year lists run as every year range of the program does.
+        fillCombo(c, i % 3 == 0 ? numbered(1995, 2099, 4) : i % 3 == 1 ? numbered(1, 12, 2) : numbered(1, 31, 2));
+        d->period[static_cast<size_t>(i)] = c;
+    }
+    d->Check2 = new QCheckBox(QStringLiteral("全ての期間"), this);
+    d->Check2->setObjectName(QStringLiteral("Check2"));
+    d->Label7 = label("Label7", QStringLiteral("ホール名"));
+    d->cboHoll = combo("cboHoll", false);
+    d->Label11 = label("Label11", QStringLiteral("台番号"));
+    d->cboNo = combo("cboNo", true);
+    d->Label9 = label("Label9", QStringLiteral("機種タイプ"));
+    d->cboK_type = combo("cboK_type", false);
+    d->Label8 = label("Label8", QStringLiteral("機種名"));
+    d->cboKisyu = combo("cboKisyu", true);
+    d->cmdKen = new QPushButton(QStringLiteral("条件検索"), this);
+    d->cmdKen->setObjectName(QStringLiteral("cmdKen"));
+    d->cmdExcel = new QPushButton(QStringLiteral("Excel 出力"), this);
+    d->cmdExcel->setObjectName(QStringLiteral("cmdExcel"));
+    d->cmdExcel->setEnabled(false);  // until the export plugs its choice in
+    d->cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    d->cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+
+    d->stb1 = new QTabWidget(this);
+    d->stb1->setObjectName(QStringLiteral("stb1"));
+    for (std::string_view caption : kAnalysisTabCaptions) d->stb1->addTab(new QWidget, qs(caption));
+
+    d->model = new AnalysisModel(this);
+    d->mfgDat1 = new FixedColumnTableView(this);
+    d->mfgDat1->setObjectName(QStringLiteral("mfgDat1"));
+    d->mfgDat1->setModel(d->model);
+    d->mfgDat1->verticalHeader()->hide();
+    d->mfgDat1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d->mfgDat1->setTextElideMode(Qt::ElideNone);
+    d->mfgDat1->setWordWrap(false);  // a narrow column cuts a figure instead of breaking it at its point
+    d->mfgDat1->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
+    d->mfgDat1->setRowHeight(d->mfgDat1->fontMetrics().height() + 6);
+    const QString headingStyle =
+        QStringLiteral("QHeaderView::section { background-color: rgb(224, 224, 224); color: black;"
+                       " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
+                       " padding: 1px 2px; }");
+    for (QTableView* v : {static_cast<QTableView*>(d->mfgDat1), d->mfgDat1->fixedColumn()}) {
+        v->horizontalHeader()->setStyleSheet(headingStyle);
+        v->horizontalHeader()->setHighlightSections(false);
+        v->horizontalHeader()->setSectionsClickable(true);
+        QPalette gp = v->palette();
+        gp.setColor(QPalette::Base, toQColor(kRgbGridOutside));  // the area outside the cells
+        v->setPalette(gp);
+        connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this,
+                [this](int column) { mfgDat1_HeadingClick(column); });
+    }
+    d->mfgDat1->raise();
+
+    d->lblDbno = label("lblDbno", QString());
+
+    connect(d->cmdKen, &QPushButton::clicked, this, [this] { cmdKen_Click(); });
+    connect(d->cmdExcel, &QPushButton::clicked, this, [this] {
+        if (d->excel) d->excel();
+    });
+    connect(d->cmdCancel, &QPushButton::clicked, this, [this] {
+        // Inside the frame the child's frame closes (and closes the window with it).
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
+        else close();
+    });
+    connect(d->Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
+    connect(d->cboK_type, &QComboBox::currentTextChanged, this, [this] { typeChanged(); });
+
+    // Form_Load. 1: column widths from section "db" (the table built below sets its own).
+    for (int c = 0; c < kKeptColumns; ++c) {
+        const size_t k = static_cast<size_t>(c);
+        const auto v = ctx.readSettingNumber(kSection, QStringLiteral("mfgDat1.ColWidth(%1)").arg(c));
+        const int twips = v && *v >= 0 ? static_cast<int>(std::lround(*v)) : kDefaultColumnTwips[k];
+        d->colTwips[k] = twips;
+        d->colPixels[k] = twipsToPixelsX(twips);
+    }
+    // 2: user, hall and machine taken over from the monthly and graph windows.
+    fillCombo(d->cboUser, opening.users);
+    d->cboUser->setCurrentIndex(std::max(0, d->cboUser->findText(opening.user, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+    QStringList halls = opening.halls;
+    if (halls.isEmpty()) {
+        halls << qs(kAllHalls);
+        for (const auto& h : ctx.lists().LoadHallNames(ss(opening.user))) halls << qs(h);
+    }
+    fillCombo(d->cboHoll, halls);
+    const QString hall = opening.hall.isEmpty() ? qs(kAllHalls) : opening.hall;
+    d->cboHoll->setCurrentIndex(std::max(0, d->cboHoll->findText(hall, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+    fillCombo(d->cboKisyu, opening.machines.isEmpty() ? QStringList{qs(kAllMachines)} : opening.machines);
+    d->cboKisyu->setEditText(opening.machine.isEmpty() ? qs(kAllMachines) : opening.machine);
+    // 3: every type and every number.
+    {
+        const QSignalBlocker block(d->cboK_type);  // the type is handled once below
+        for (std::string_view t : kTypeSelectorEntries) d->cboK_type->addItem(qs(t));
+        d->cboK_type->setCurrentIndex(0);
+    }
+    d->cboNo->addItem(qs(kAllNumbers));
+    d->cboNo->setEditText(qs(kAllNumbers));
+    // 4: the default period, from the first of this year to today.
+    const QDate today = opening.today;
+    const QString year = QString::number(today.year());
+    d->period[0]->setEditText(year);
+    d->period[1]->setEditText(QStringLiteral("01"));
+    d->period[2]->setEditText(QStringLiteral("01"));
+    d->period[3]->setEditText(year);
+    d->period[4]->setEditText(QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0')));
+    d->period[5]->setEditText(QStringLiteral("%1").arg(today.day(), 2, 10, QLatin1Char('0')));
+    // 5: the machine box for "全ﾀｲﾌﾟ対象", keeping the text taken over.
+    typeChanged();
+    // 6, 7: the daily list of the default search.
+    d->stb1->setCurrentIndex(0);
+    connect(d->stb1, &QTabWidget::currentChanged, this, [this](int tab) { stb1_Click(tab); });
+    cmdKen_Click();
+    resize(twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight));
+}
+
+frmDb::~frmDb() = default;
+
+QComboBox* frmDb::cboUser() const { return d->cboUser; }
+QComboBox* frmDb::cboHoll() const { return d->cboHoll; }
+QComboBox* frmDb::cboNo() const { return d->cboNo; }
+QComboBox* frmDb::cboK_type() const { return d->cboK_type; }
+QComboBox* frmDb::cboKisyu() const { return d->cboKisyu; }
+QComboBox* frmDb::periodBox(int i) const { return d->period.at(static_cast<size_t>(i)); }
+QCheckBox* frmDb::Check2() const { return d->Check2; }
+QTabWidget* frmDb::stb1() const { return d->stb1; }
+QTableView* frmDb::mfgDat1() const { return d->mfgDat1; }
+QLabel* frmDb::lblDbno() const { return d->lblDbno; }
+QPushButton* frmDb::cmdKen() const { return d->cmdKen; }
+QPushButton* frmDb::cmdExcel() const { return d->cmdExcel; }
+QPushButton* frmDb::cmdCancel() const { return d->cmdCancel; }
+
+std::shared_ptr<const MatchedRecords> frmDb::matchedRecords() const { return d->matched; }
+const AnalysisTable& frmDb::currentTable() const { return d->model->table(); }
+int frmDb::currentTab() const { return d->stb1->currentIndex(); }
+bool frmDb::periodApplies() const { return !d->Check2->isChecked(); }
+
+void frmDb::setExcelCommand(std::function<void()> run) {
+    d->excel = std::move(run);
+    d->cmdExcel->setEnabled(static_cast<bool>(d->excel));
+}
+
+SearchCriteria frmDb::criteria() const {
+    SearchCriteria c;
+    c.user = ss(d->cboUser->currentText());
+    auto t = [this](int i) { return ss(d->period[static_cast<size_t>(i)]->currentText()); };
+    c.from = periodText(t(0), t(1), t(2));
+    c.to = periodText(t(3), t(4), t(5));
+    c.allPeriod = d->Check2->isChecked();
+    c.hall = ss(d->cboHoll->currentText());
+    c.number = ss(d->cboNo->currentText());
+    c.type = ss(d->cboK_type->currentText());
+    c.machine = ss(d->cboKisyu->currentText());
+    return c;
+}
+
+// ------------------------------------------------------------------ search
+
+void frmDb::cmdKen_Click() {
+    Load_day();
+    Data_Serch();
+}
+
+void frmDb::Load_day() {
+    d->mfgDat1->hide();
+    auto matched = std::make_shared<MatchedRecords>(tama::Load_day(d->ctx.programFolder(), criteria()));
+    d->lblDbno->setText(qs(countLabelText(matched->n(), matched->totalLines)));
+    if (!matched->skippedFiles.empty()) {
+        // One short report per search; the message line keeps naming what was left out.
+        QStringList files;
+        for (const auto& f : matched->skippedFiles) files << qs(f);
+        d->ctx.statusMessage(QStringLiteral("データ分析: 読めないファイルを除いて検索しました: ") +
+                             files.join(QStringLiteral(" / ")));
+        ErrorReport(this, kFileErrorNumber, files.join(QLatin1Char('\n')), false);
+    }
+    d->matched = std::move(matched);
+}
+
+void frmDb::Data_Serch() {
+    const int tab = std::clamp(d->stb1->currentIndex(), 0, kAnalysisTabCount - 1);
+    d->model->setTable(buildTable(d->matched, static_cast<AnalysisTab>(tab)));
+    const auto& columns = d->model->table().columns();
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        const int twips = columns[static_cast<size_t>(c)].widthTwips;
+        const int px = twipsToPixelsX(twips);
+        d->mfgDat1->setColumnWidth(c, px);
+        if (c < kKeptColumns) {
+            d->colTwips[static_cast<size_t>(c)] = twips;
+            d->colPixels[static_cast<size_t>(c)] = px;
+        }
+    }
+    d->mfgDat1->scrollToTop();
+    d->mfgDat1->show();
+    emit tableShown();
+}
+
+void frmDb::stb1_Click(int) { Data_Serch(); }
+
+void frmDb::mfgDat1_HeadingClick(int column) {
+    // A heading click selects rows 1 to the last: with one row or none there is
+    // nothing to sort and the direction flag stays.
+    if (d->model->rowCount() < 2) return;
+    d->model->headingClick(column, d->headerSortDescending);
+}
+
+void frmDb::Check2_Click() {
+    const bool enable = !d->period[0]->isEnabled();
+    for (QComboBox* c : d->period) c->setEnabled(enable);
+}
+
+void frmDb::typeChanged() {
+    const QString type = d->cboK_type->currentText();
+    if (d->cboK_type->findText(type, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0 || type == d->lastType) return;
+    Kisyu_Load();
+    d->lastType = type;
+}
+
+void frmDb::Kisyu_Load() {
+    const QString kept = d->cboKisyu->currentText();
+    const std::string user = ss(d->cboUser->currentText());
+    const std::string type = ss(d->cboK_type->currentText());
+    QStringList names{qs(kAllMachines)};
+    try {
+        for (const MachineEntry& m : d->ctx.lists().LoadMachines(user))
+            if (type == kAllTypes || m.type == type) names << qs(m.name);
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
+    }
+    fillCombo(d->cboKisyu, names);
+    d->cboKisyu->setEditText(kept);
+}
+
+// ------------------------------------------------------------------ layout
+
+void frmDb::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    QWidget* target = d->layout->target();
+    const bool normal = !(target->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+    if (normal && d->layout->isRestored() && !d->snapping &&
+        (pixelsToTwipsX(target->width()) < kDefaultWidth - 1 || pixelsToTwipsY(target->height()) < kLeastHeight - 1)) {
+        // Too small to show the selectors: back to the design size (after this event).
+        d->snapping = true;
+        QTimer::singleShot(0, this, [this] {
+            d->layout->target()->resize(twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight));
+            d->snapping = false;
+        });
+    }
+    placeControls();
+}
+
+void frmDb::placeControls() {
+    const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
+    auto place = [](QWidget* w, double left, double top, double width, double height) {
+        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
+                       std::max(0, twipsToPixelsY(height)));
+    };
+    // Selectors: four rows on the left, the buttons at the right edge.
+    place(d->Label6, 120, 180, 960, 300);
+    place(d->cboUser, 1080, 120, 2400, 360);
+    place(d->Label2, 120, 600, 960, 300);
+    const double periodLeft[6] = {1080, 1960, 2680, 3700, 4580, 5300};
+    const double periodWidth[6] = {840, 680, 680, 840, 680, 680};
+    for (size_t i = 0; i < 6; ++i) place(d->period[i], periodLeft[i], 540, periodWidth[i], 360);
+    place(d->Check2, 6160, 560, 1800, 320);
+    place(d->Label7, 120, 1020, 960, 300);
+    place(d->cboHoll, 1080, 960, 3000, 360);
+    place(d->Label11, 4300, 1020, 800, 300);
+    place(d->cboNo, 5120, 960, 1500, 360);
+    place(d->Label9, 120, 1440, 960, 300);
+    place(d->cboK_type, 1080, 1380, 1800, 360);
+    place(d->Label8, 3100, 1440, 700, 300);
+    place(d->cboKisyu, 3820, 1380, 3600, 360);
+    const double buttonLeft = W - 1320;
+    place(d->cmdKen, buttonLeft, 360, 1095, 400);
+    place(d->cmdExcel, buttonLeft, 1080, 1095, 400);
+    place(d->cmdCancel, buttonLeft, 1560, 1095, 400);
+    // The tab strip and the grid fill what is left; the count label stays at the bottom.
+    const double tabTop = 1900;
+    place(d->stb1, 240, tabTop, W - 495, H - 2380);
+    const double tabBar = pixelsToTwipsY(d->stb1->tabBar()->sizeHint().height());
+    place(d->mfgDat1, 240 + 28, tabTop + tabBar + 60, W - 550, H - 2740 - std::max(0.0, tabBar - 300));
+    place(d->lblDbno, 240, H - 440, W - 495, 300);
+}
+
+void frmDb::showEvent(QShowEvent* event) {
+    if (!d->layout->isRestored())
+        d->layout->restore(kSection, kKeyPrefix, {0, 0, kDefaultWidth, kDefaultHeight});
+    QWidget::showEvent(event);
+}
+
+void frmDb::closeEvent(QCloseEvent* event) {
+    saveLayout();
+    QWidget::closeEvent(event);
+}
+
+void frmDb::saveLayout() {
+    if (d->layout->isRestored()) d->layout->save(kSection, kKeyPrefix);
+    for (int c = 0; c < kKeptColumns; ++c) {
+        const size_t k = static_cast<size_t>(c);
+        const int px = d->mfgDat1->columnWidth(c);
+        const int tw = px == d->colPixels[k] ? d->colTwips[k] : static_cast<int>(std::lround(pixelsToTwipsX(px)));
+        d->ctx.writeSetting(kSection, QStringLiteral("mfgDat1.ColWidth(%1)").arg(c), QString::number(tw));
+    }
+}
+
+}  // namespace tama::ui
