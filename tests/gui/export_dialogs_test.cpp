@@ -1,6 +1,9 @@
 // The export dialogs: frmPrint driving the monthly window and writing the same
 // workbook tamalog-cli export writes, the missing-application path and
 // "保存...", frmExcel's table choice and message, frmWait's 中止.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +19,10 @@
 #include "analysis/search.h"
 #include "export/analysis_export.h"
 #include "export/export_dialogs.h"
+#include "analysis/analysis_window.h"
 #include "monthly/monthly_window.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "../core/test_support.h"
@@ -208,6 +214,47 @@ private slots:
         });
         dlg.cmdSave_Click();
         QCOMPARE(test::dumpWorkbook(tmp->path() / "daily.xlsx").sheet, std::string("日間収支データ一覧"));
+    }
+
+    // Both menu paths in the frame: ﾌｧｲﾙ → Excel 出力 and the analysis window's Excel 出力.
+    void frameOpensBothExports() {
+        monthly.reset();
+        const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
+        auto main = std::make_unique<frmMain>(*ctx, store);
+        installAnalysisWindow(*ctx, *main);
+        installExportCommand(*ctx, *main);
+        QVERIFY(main->MDIForm_Load());
+        main->monthlyWindow()->setYearMonth(QStringLiteral("2004"), QStringLiteral("03"));
+        QAction* item = main->menuItem(QStringLiteral("mnuFileProperties"));
+        QVERIFY(item->isEnabled());
+        bool sawPrint = false;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
+            sawPrint = dlg != nullptr;
+            if (dlg) QTest::mouseClick(dlg->findChild<QPushButton*>("cmdOut"), Qt::LeftButton);
+        });
+        item->trigger();
+        QVERIFY(sawPrint);
+        QCOMPARE(opened.size(), size_t(1));
+        QCOMPARE(test::dumpWorkbook(opened[0]).cell("A3").value, std::string("2004-03-02"));
+
+        main->menuItem(QStringLiteral("mnuSerch"))->trigger();
+        auto* db = main->findChild<frmDb*>();
+        QVERIFY(db && db->cmdExcel()->isEnabled());
+        db->Check2()->setChecked(true);
+        QTest::mouseClick(db->cmdKen(), Qt::LeftButton);
+        QCOMPARE(db->matchedRecords()->n(), 3);
+        QTimer::singleShot(0, [&] {
+            if (auto* dlg = qobject_cast<frmExcel*>(QApplication::activeModalWidget())) dlg->cmdOk_Click();
+        });
+        QTest::mouseClick(db->cmdExcel(), Qt::LeftButton);
+        QCOMPARE(opened.size(), size_t(2));
+        const test::WorkbookDump d = test::dumpWorkbook(opened[1]);
+        QCOMPARE(d.sheet, std::string("日間収支データ一覧"));
+        QCOMPARE(d.cell("A3").value, std::string("2004-03-01"));  // oldest first, as read
+        QCOMPARE(d.cell("A5").value, std::string("2004-04-01"));
+        QVERIFY(d.cell("A1").value.find("全期間") != std::string::npos);
+        main->close();
     }
 
     void stopInTheWaitWindowEndsTheWriter() {
