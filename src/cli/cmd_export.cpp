@@ -43,6 +43,20 @@ constexpr const char* kUsage =
     "export month FOLDER USER YEAR MONTH --out FILE.xlsx | export analysis FOLDER USER [--from Y/M/D] [--to Y/M/D] "
     "[--all-period] [--hall TEXT] [--number TEXT] [--type TEXT] [--machine TEXT] [--table N] --out FILE.xlsx";
 
+// A program folder that exists and a user name that can name a folder; a message otherwise.
+bool usableFolderAndUser(const std::string& folder, const std::string& user) {
+    if (std::string problem = userNameProblem(user); !problem.empty()) {
+        std::cerr << problem << "\n";
+        return false;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        std::cerr << "フォルダーがありません: " << folder << "\n";
+        return false;
+    }
+    return true;
+}
+
 int usage() {
     std::cerr << "使い方: tamalog-cli " << kUsage << "\n";
     return 2;
@@ -65,15 +79,7 @@ int runExportMonth(std::vector<std::string> args) {
         std::cerr << "月は 1..12 で指定して下さい: " << monthArg << "\n";
         return 2;
     }
-    if (std::string problem = userNameProblem(user); !problem.empty()) {
-        std::cerr << problem << "\n";
-        return 2;
-    }
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        std::cerr << "フォルダーがありません: " << folder << "\n";
-        return 2;
-    }
+    if (!usableFolderAndUser(folder, user)) return 2;
     RecordStore store{fs::path(folder)};
     const YearRecordList list = loadMonthYear(store, user, year);
     const std::string month = twoDigitMonth(monthArg);
@@ -121,15 +127,7 @@ int runExportAnalysis(std::vector<std::string> args) {
             return 2;
         }
     }
-    if (std::string problem = userNameProblem(c.user); !problem.empty()) {
-        std::cerr << problem << "\n";
-        return 2;
-    }
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        std::cerr << "フォルダーがありません: " << folder << "\n";
-        return 2;
-    }
+    if (!usableFolderAndUser(folder, c.user)) return 2;
     // A bound not given is the analysis window's opening one.
     const DefaultPeriod opening = defaultPeriodToday();
     if (!fromGiven) c.from = opening.from;
