@@ -47,11 +47,16 @@ std::function<QString(QWidget*, const QString&)>& chooserHook() {
     return hook;
 }
 
-void openWorkbook(const fs::path& file) {
-    if (openerHook())
+// Hands the workbook to the desktop; when nothing opens it the user is told where it is.
+void openWorkbook(QWidget* parent, const fs::path& file) {
+    if (openerHook()) {
         openerHook()(file);
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+        return;
+    }
+    const QString path = QString::fromStdString(file.string());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showMessage(parent, {QStringLiteral("ワークブックを開けませんでした。次のファイルに保存してあります:\n") + path,
+                             QStringLiteral("Excel 出力"), Icon::Information, Buttons::Ok});
 }
 
 QString chooseSaveFile(QWidget* parent, const QString& suggested) {
@@ -395,7 +400,7 @@ void frmPrint::cmdOut_Click() {
         return;
     }
     if (!exportTo(target)) return;
-    openWorkbook(target);
+    openWorkbook(parentWidget(), target);
     accept();
 }
 
@@ -483,7 +488,7 @@ void frmExcel::cmdOk_Click() {
         return;
     }
     if (!writeWith(target)) return;
-    openWorkbook(target);
+    openWorkbook(parentWidget(), target);
     accept();
 }
 
