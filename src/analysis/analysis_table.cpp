@@ -71,12 +71,7 @@ void AnalysisTable::sortRows(int column, SortMode mode) {
     const bool descending = mode == SortMode::TextDescending || mode == SortMode::GenericDescending;
 
     if (records_ && column == 0 && !generic) {
-        // The date column as text: no cell text is made.
-        const auto& recs = records_->records;
-        mergeSort(order_, [&](std::int32_t x, std::int32_t y) {
-            const int c = compareDates(recs[static_cast<size_t>(x)], recs[static_cast<size_t>(y)]);
-            return descending ? c > 0 : c < 0;
-        });
+        sortDaysByDate(descending);
         return;
     }
 
@@ -102,6 +97,52 @@ void AnalysisTable::sortRows(int column, SortMode mode) {
         for (size_t i = 0; i < keys.size(); ++i) rows[i] = std::move(rows_[static_cast<size_t>(keys[i].row)]);
         rows_.swap(rows);
     }
+}
+
+void AnalysisTable::sortDaysByDate(bool descending) {
+    // The date column as text, without making cell texts: the rows' packed dates
+    // side by side, so the sort reads no record.
+    const auto& recs = records_->records;
+    struct Key {
+        std::uint64_t high, low;
+        std::int32_t record;
+    };
+    std::vector<Key> keys(order_.size());
+    for (size_t i = 0; i < order_.size(); ++i) {
+        const MatchedRecord& r = recs[static_cast<size_t>(order_[i])];
+        keys[i] = {r.dateOrderHigh, r.dateOrderLow, order_[i]};
+    }
+    auto cmp = [&](const Key& a, const Key& b) {
+        if (a.high != b.high) return a.high < b.high ? -1 : 1;
+        if (a.low != b.low) return a.low < b.low ? -1 : 1;
+        return compareDates(recs[static_cast<size_t>(a.record)], recs[static_cast<size_t>(b.record)]);
+    };
+    const int want = descending ? -1 : 1;  // the sign of cmp(row, next row) that is out of order
+    bool inOrder = true, reversed = true;
+    for (size_t i = 1; i < keys.size() && (inOrder || reversed); ++i) {
+        const int c = cmp(keys[i - 1], keys[i]);
+        if (c == want) inOrder = false;
+        if (c == -want) reversed = false;
+    }
+    if (inOrder) return;
+    if (reversed) {
+        // Records read in the opposite order (the usual case: files and lines in
+        // date order): the runs of equal dates change places, each keeping its order.
+        std::vector<std::int32_t> order;
+        order.reserve(keys.size());
+        size_t end = keys.size();
+        while (end > 0) {
+            size_t start = end - 1;
+            while (start > 0 && cmp(keys[start - 1], keys[start]) == 0) --start;
+            for (size_t i = start; i < end; ++i) order.push_back(keys[i].record);
+            end = start;
+        }
+        order_.swap(order);
+        return;
+    }
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&](const Key& a, const Key& b) { return descending ? cmp(a, b) > 0 : cmp(a, b) < 0; });
+    for (size_t i = 0; i < keys.size(); ++i) order_[i] = keys[i].record;
 }
 
 void AnalysisTable::sortOnHeadingClick(int column, int& headerSortDescending) {

@@ -84,6 +84,8 @@ public:
     std::string toTsv() const;
 
 private:
+    void sortDaysByDate(bool descending);
+
     AnalysisTab tab_ = AnalysisTab::Daily;
     std::vector<TableColumn> columns_;
     std::vector<std::vector<TableCell>> rows_;       // tables that hold their rows

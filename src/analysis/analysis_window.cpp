@@ -17,6 +17,7 @@
 
 #include "analysis/statistics.h"
 #include "ui/app_context.h"
+#include "ui/grid_look.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -34,8 +35,6 @@ constexpr double kDefaultWidth = 11160, kDefaultHeight = 7980, kLeastHeight = 52
 constexpr int kKeptColumns = 11;
 constexpr std::array<int, kKeptColumns> kDefaultColumnTwips = {1100, 460, 1600, 2000, 460, 460,
                                                                1200, 2000, 460, 460, 1200};
-
-QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 Qt::Alignment toQt(CellAlign a, const QString& text) {
     switch (a) {
@@ -137,11 +136,6 @@ public:
         syncFixed();
     }
 
-    void setRowHeight(int height) {
-        verticalHeader()->setDefaultSectionSize(height);
-        fixed_->verticalHeader()->setDefaultSectionSize(height);
-    }
-
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QTableView::resizeEvent(event);
@@ -208,15 +202,7 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     : QWidget(parent), d(std::make_unique<Impl>(ctx, this)) {
     setObjectName(QStringLiteral("frmDb"));
     setWindowTitle(QStringLiteral("データ分析"));
-    {
-        QFont f = font();
-        f.setPointSize(9);
-        setFont(f);
-    }
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ctx.overallColour());
-    setPalette(pal);
+    setChildWindowLook(this, ctx);
 
     auto label = [this](const char* name, const QString& caption) {
         auto* l = new QLabel(caption, this);
@@ -272,18 +258,9 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     d->mfgDat1->setTextElideMode(Qt::ElideNone);
     d->mfgDat1->setWordWrap(false);  // a narrow column cuts a figure instead of breaking it at its point
     d->mfgDat1->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
-    d->mfgDat1->setRowHeight(d->mfgDat1->fontMetrics().height() + 6);
-    const QString headingStyle =
-        QStringLiteral("QHeaderView::section { background-color: rgb(224, 224, 224); color: black;"
-                       " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
-                       " padding: 1px 2px; }");
     for (QTableView* v : {static_cast<QTableView*>(d->mfgDat1), d->mfgDat1->fixedColumn()}) {
-        v->horizontalHeader()->setStyleSheet(headingStyle);
-        v->horizontalHeader()->setHighlightSections(false);
+        styleGrid(v);
         v->horizontalHeader()->setSectionsClickable(true);
-        QPalette gp = v->palette();
-        gp.setColor(QPalette::Base, toQColor(kRgbGridOutside));  // the area outside the cells
-        v->setPalette(gp);
         connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this](int column) { mfgDat1_HeadingClick(column); });
     }
@@ -486,10 +463,7 @@ void frmDb::resizeEvent(QResizeEvent* event) {
 
 void frmDb::placeControls() {
     const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
-    auto place = [](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
-                       std::max(0, twipsToPixelsY(height)));
-    };
+    const auto place = placeInTwips;
     // Selectors: four rows on the left, the buttons at the right edge.
     place(d->Label6, 120, 180, 960, 300);
     place(d->cboUser, 1080, 120, 2400, 360);

@@ -5,7 +5,6 @@
 #include <limits>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "shared/number_format.h"
 
@@ -22,7 +21,7 @@ constexpr std::array<std::string_view, 8> kWeekdayByNumber = {"", "月", "火", 
 std::vector<TableColumn> rankingColumns(std::vector<TableColumn> names) {
     const std::vector<TableColumn> common = {
         {"日数", 460, C, C},     {"回数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 700, C, C},
-        {"稼働時間", 860, C, R}, {"総投資額", 860, C, R}, {"総回収額", 860, C, R}, {"総収支額", 860, C, R},
+        {"稼働時間", 860, C, R}, {"総投資額", 1000, C, R}, {"総回収額", 1000, C, R}, {"総収支額", 1000, C, R},
         {"回収率", 760, C, R},   {"平均時給", 860, C, R}, {"平均収支", 860, C, R}};
     names.insert(names.end(), common.begin(), common.end());
     return names;
@@ -52,6 +51,11 @@ void addRounded(std::int64_t& sum, double amount) {
 
 // `count` characters of `s` from character `from` (UTF-8 aware; a short text gives what there is).
 std::string_view characters(std::string_view s, size_t from, size_t count) {
+    // Dates are ASCII: then characters are bytes.
+    const size_t bytes = std::min(s.size(), from + count);
+    if (std::all_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(bytes),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return from < s.size() ? s.substr(from, count) : std::string_view();
     auto advance = [&](size_t pos, size_t chars) {
         while (chars > 0 && pos < s.size()) {
             ++pos;
@@ -126,6 +130,36 @@ TableCell quotientCell(double q, int k, int column, CellAlign align) {
     return cellOf(formatGrouped(q), k, column, align, q < 0);
 }
 
+// The figures of one group (or one weekday of a group), appended to its row from
+// the days column on: days, wins, win rate, time, the three sums, and the
+// averages per day and per hour. Without a day the rate shows "---" and the
+// averages "--- "; without play time the hourly average shows "--- ".
+void addFigures(std::vector<TableCell>& row, const Sums& s, int k, const std::vector<TableColumn>& cols) {
+    auto add = [&](std::string text, bool red = false) {
+        const int c = static_cast<int>(row.size());
+        row.push_back(cellOf(std::move(text), k, c, cols[static_cast<size_t>(c)].cellAlign, red));
+    };
+    auto addQuotient = [&](double q) { add(formatGrouped(q), q < 0); };
+    const double days = static_cast<double>(s.days);
+    add(std::to_string(s.days));
+    add(std::to_string(s.wins));
+    add(s.days ? formatFixed(static_cast<double>(s.wins) / days, 3) : "---");
+    add(hours(s.time));
+    add(formatGrouped(static_cast<double>(s.moneyIn)), s.moneyIn < 0);
+    add(formatGrouped(static_cast<double>(s.moneyOut)), s.moneyOut < 0);
+    add(formatGrouped(static_cast<double>(s.balance)), s.balance < 0);
+    if (s.days == 0) {
+        for (int i = 0; i < 5; ++i) add("--- ");
+        return;
+    }
+    add(hours(s.time / days));
+    addQuotient(static_cast<double>(s.moneyIn) / days);
+    addQuotient(static_cast<double>(s.moneyOut) / days);
+    if (s.time == 0) add("--- ");
+    else addQuotient(static_cast<double>(s.balance) / s.time);
+    addQuotient(static_cast<double>(s.balance) / days);
+}
+
 AnalysisTable periodTable(const MatchedRecords& m, AnalysisTab tab) {
     AnalysisTable table(tab, tableColumns(tab));
     Grouping g;
@@ -145,27 +179,9 @@ AnalysisTable periodTable(const MatchedRecords& m, AnalysisTab tab) {
     for (size_t i = 0; i < sums.size(); ++i) {
         const Sums& s = sums[i];
         const int k = static_cast<int>(i + 1);
-        const double days = static_cast<double>(s.days);
         std::vector<TableCell> row;
         row.push_back(cellOf(g.keys[i], k, 0, al(0)));
-        row.push_back(cellOf(std::to_string(s.days), k, 1, al(1)));
-        row.push_back(cellOf(std::to_string(s.wins), k, 2, al(2)));
-        row.push_back(cellOf(s.days ? formatFixed(s.wins / days, 3) : "---", k, 3, al(3)));
-        row.push_back(cellOf(hours(s.time), k, 4, al(4)));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, 5, al(5), s.moneyIn < 0));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, 6, al(6), s.moneyOut < 0));
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, 7, al(7), s.balance < 0));
-        if (s.days) {
-            row.push_back(cellOf(hours(s.time / days), k, 8, al(8)));
-            row.push_back(quotientCell(static_cast<double>(s.moneyIn) / days, k, 9, al(9)));
-            row.push_back(quotientCell(static_cast<double>(s.moneyOut) / days, k, 10, al(10)));
-        } else {
-            for (int c = 8; c <= 10; ++c) row.push_back(cellOf("--- ", k, c, al(c)));
-        }
-        if (s.time == 0) row.push_back(cellOf("--- ", k, 11, al(11)));
-        else row.push_back(quotientCell(static_cast<double>(s.balance) / s.time, k, 11, al(11)));
-        if (s.days) row.push_back(quotientCell(static_cast<double>(s.balance) / days, k, 12, al(12)));
-        else row.push_back(cellOf("--- ", k, 12, al(12)));
+        addFigures(row, s, k, cols);
         table.addRow(std::move(row));
     }
     table.sortRows(0, SortMode::TextDescending);
@@ -191,27 +207,10 @@ AnalysisTable weekdayTable(const MatchedRecords& m, AnalysisTab tab) {
         const int k = static_cast<int>(i + 1);
         for (int w = 1; w <= 7; ++w) {
             const Sums& s = cells[i][static_cast<size_t>(w - 1)];
-            const double days = static_cast<double>(s.days);
             std::vector<TableCell> row;
             row.push_back(cellOf(g.keys[i], k, 0, al(0)));
             row.push_back(cellOf(std::string(kWeekdayByNumber[static_cast<size_t>(w)]), k, 1, al(1)));
-            row.push_back(cellOf(std::to_string(s.days), k, 2, al(2)));
-            row.push_back(cellOf(std::to_string(s.wins), k, 3, al(3)));
-            row.push_back(cellOf(s.days ? formatFixed(s.wins / days, 3) : "---", k, 4, al(4)));
-            row.push_back(cellOf(hours(s.time), k, 5, al(5)));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, 6, al(6), s.moneyIn < 0));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, 7, al(7), s.moneyOut < 0));
-            row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, 8, al(8), s.balance < 0));
-            if (s.days == 0) {
-                for (int c = 9; c <= 13; ++c) row.push_back(cellOf("--- ", k, c, al(c)));
-            } else {
-                row.push_back(cellOf(hours(s.time / days), k, 9, al(9)));
-                row.push_back(quotientCell(static_cast<double>(s.moneyIn) / days, k, 10, al(10)));
-                row.push_back(quotientCell(static_cast<double>(s.moneyOut) / days, k, 11, al(11)));
-                if (s.time == 0) row.push_back(cellOf("--- ", k, 12, al(12)));
-                else row.push_back(quotientCell(static_cast<double>(s.balance) / s.time, k, 12, al(12)));
-                row.push_back(quotientCell(static_cast<double>(s.balance) / days, k, 13, al(13)));
-            }
+            addFigures(row, s, k, cols);
             table.addRow(std::move(row));
         }
     }
@@ -225,28 +224,66 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
         const MatchedRecord* first = nullptr;  // names
         std::int64_t records = 0;
         Sums sums;
-        std::unordered_set<std::string_view> dates;
-        std::string_view lastDate;
+        const MatchedRecord* lastDay = nullptr;  // the latest date seen while the dates come in order
+        bool datesInOrder = true;
+        std::vector<const MatchedRecord*> members;  // for the dates when they come out of order
+    };
+    // Text order of two records' dates through their packed first 16 bytes.
+    auto compareDates = [](const MatchedRecord& a, const MatchedRecord& b) {
+        if (a.dateOrderHigh != b.dateOrderHigh) return a.dateOrderHigh < b.dateOrderHigh ? -1 : 1;
+        if (a.dateOrderLow != b.dateOrderLow) return a.dateOrderLow < b.dateOrderLow ? -1 : 1;
+        return a.date.size() <= 16 && b.date.size() <= 16 ? 0 : compareText(a.date, b.date);
+    };
+    struct NameHash {
+        size_t operator()(const std::pair<std::string_view, std::string_view>& k) const {
+            return std::hash<std::string_view>()(k.first) * 31 + std::hash<std::string_view>()(k.second);
+        }
     };
     std::vector<Rank> ranks;
-    std::unordered_map<std::string, size_t> index;
-    std::string key;
+    std::unordered_map<std::pair<std::string_view, std::string_view>, size_t, NameHash> index;
+    size_t current = 0;
+    const MatchedRecord* previous = nullptr;
     for (const MatchedRecord& r : m.records) {
-        key = byMachine ? r.type + '\0' + r.machine : r.hall;
-        auto [it, added] = index.try_emplace(key, ranks.size());
-        if (added) {
-            ranks.emplace_back();
-            ranks.back().first = &r;
+        const std::pair<std::string_view, std::string_view> key =
+            byMachine ? std::pair<std::string_view, std::string_view>(r.type, r.machine)
+                      : std::pair<std::string_view, std::string_view>(r.hall, {});
+        // Records of one hall or machine usually follow each other: skip the lookup then.
+        const bool same = previous && (byMachine ? previous->type == r.type && previous->machine == r.machine
+                                                 : previous->hall == r.hall);
+        if (!same) {
+            auto [it, added] = index.try_emplace(key, ranks.size());
+            if (added) {
+                ranks.emplace_back();
+                ranks.back().first = &r;
+            }
+            current = it->second;
         }
-        Rank& x = ranks[it->second];
+        previous = &r;
+        Rank& x = ranks[current];
         x.records += 1;
         if (r.balanceValue > 0) x.sums.wins += 1;
         addRounded(x.sums.balance, r.balanceValue);
         addAmounts(x.sums, r);
-        if (x.dates.empty() || r.date != x.lastDate) {
-            x.dates.insert(r.date);
-            x.lastDate = r.date;
+        // Distinct dates: counted on the way while they come in date order (the
+        // usual case), else from the sorted dates afterwards.
+        if (x.datesInOrder) {
+            const int c = x.lastDay ? compareDates(*x.lastDay, r) : -1;
+            if (c < 0) {
+                x.sums.days += 1;
+                x.lastDay = &r;
+            } else if (c > 0) {
+                x.datesInOrder = false;
+            }
         }
+        x.members.push_back(&r);
+    }
+    for (Rank& x : ranks) {
+        if (x.datesInOrder) continue;
+        std::vector<std::string_view> dates;
+        dates.reserve(x.members.size());
+        for (const MatchedRecord* r : x.members) dates.push_back(r->date);
+        std::sort(dates.begin(), dates.end());
+        x.sums.days = std::unique(dates.begin(), dates.end()) - dates.begin();
     }
     // Best balance first; equal balances by their names in character code order.
     std::vector<size_t> order(ranks.size());
@@ -272,7 +309,7 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
             row.push_back(cellOf(x.first->hall, k, c, al(c))); ++c;
         }
         const double count = static_cast<double>(x.records);
-        row.push_back(cellOf(std::to_string(x.dates.size()), k, c, al(c))); ++c;
+        row.push_back(cellOf(std::to_string(x.sums.days), k, c, al(c))); ++c;
         row.push_back(cellOf(std::to_string(x.records), k, c, al(c))); ++c;
         row.push_back(cellOf(std::to_string(s.wins), k, c, al(c))); ++c;
         row.push_back(cellOf(formatFixed(s.wins / count, 3), k, c, al(c))); ++c;

@@ -18,6 +18,7 @@
 #include <map>
 
 #include "ui/app_context.h"
+#include "ui/grid_look.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -35,8 +36,6 @@ constexpr int kLastYear = 2099;
 constexpr int kYearFlags = kLastYear - kFirstYear + 1;
 
 const QString kSection = QStringLiteral("monthly");
-
-QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // A spin button beside a text box: steps the number in its buddy box and writes
 // it back as plain decimal text, the way the buddy box's own change handling
@@ -252,18 +251,10 @@ struct frmMonthly::Impl {
 frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx, this)) {
     setObjectName(QStringLiteral("frmMonthly"));
     setWindowTitle(QStringLiteral("月間収支データ"));
-    // 9 point text: the column widths and the summary frame's height are measured for it.
-    {
-        QFont f = font();
-        f.setPointSize(9);
-        setFont(f);
-    }
-
-    // Background of the window and of the summary frame: the overall colour.
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, ctx.overallColour());
-    setPalette(pal);
+    // 9 point text (the column widths and the summary frame's height are measured
+    // for it) on the overall colour, which the summary frame shares.
+    setChildWindowLook(this, ctx);
+    const QPalette pal = palette();
 
     d->Label6 = new QLabel(QStringLiteral("利用者"), this);
     d->Label6->setObjectName(QStringLiteral("Label6"));
@@ -293,17 +284,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->mfgDat->setTextElideMode(Qt::ElideNone);  // a narrow column cuts a date rather than hiding its day
     d->mfgDat->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
     d->mfgDat->horizontalHeader()->setSectionsClickable(true);
-    d->mfgDat->horizontalHeader()->setHighlightSections(false);
-    d->mfgDat->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: rgb(224, 224, 224); color: black;"
-                       " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0;"
-                       " padding: 1px 2px; }"));
-    d->mfgDat->verticalHeader()->setDefaultSectionSize(d->mfgDat->fontMetrics().height() + 6);
-    {
-        QPalette gp = d->mfgDat->palette();
-        gp.setColor(QPalette::Base, toQColor(kRgbGridOutside));  // the area outside the cells
-        d->mfgDat->setPalette(gp);
-    }
+    styleGrid(d->mfgDat);
 
     d->fraInfo = new QGroupBox(QStringLiteral("月間収支情報"), this);
     d->fraInfo->setObjectName(QStringLiteral("fraInfo"));
@@ -625,10 +606,7 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     // Form_Resize: positions in twips from the inner size; a window too small for
     // them gets what room there is.
     const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
-    auto place = [](QWidget* w, double left, double top, double width, double height) {
-        w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
-                       std::max(0, twipsToPixelsY(height)));
-    };
+    const auto place = placeInTwips;
     // The selection boxes are packed to fit left of cmdDay in the default width.
     place(d->Label6, 100, 160, 560, 300);
     place(d->cboUser, 660, 100, 1300, 375);

@@ -80,19 +80,36 @@ double leadingNumber(std::string_view text) {
 std::optional<double> parseNumber(std::string_view text) {
     std::string_view s = trimSpaces(text);
     if (s.empty()) return std::nullopt;
-    std::string num;
-    size_t i = 0;
-    if (s[i] == '-' || s[i] == '+') num += s[i++];
+    // The number without its separators, in a stack buffer for the usual short
+    // figures (this runs for every amount of every record an analysis reads).
+    char small[64];
+    std::string large;
+    char* num = small;
+    if (s.size() >= sizeof small) {
+        large.resize(s.size());
+        num = large.data();
+    }
+    size_t n = 0, i = 0;
+    bool negative = false;
+    if (s[i] == '-' || s[i] == '+') negative = s[i++] == '-';
     bool any = false, point = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        if (isDigit(c)) { num += c; any = true; }
+        if (isDigit(c)) { num[n++] = c; any = true; }
         else if (c == ',' && !point) continue;
-        else if (c == '.' && !point) { num += c; point = true; }
+        else if (c == '.' && !point) { num[n++] = c; point = true; }
         else return std::nullopt;
     }
     if (!any) return std::nullopt;
-    return std::strtod(num.c_str(), nullptr);
+    // from_chars reads the digits as strtod does in the "C" locale, whatever
+    // locale the process runs in; a number beyond the double range is infinite.
+    double v = 0;
+    auto [end, ec] = std::from_chars(num, num + n, v, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        // Too large, or so small it reads as zero.
+        v = std::any_of(num, std::find(num, num + n, '.'), [](char c) { return c != '0'; }) ? HUGE_VAL : 0.0;
+    } else if (ec != std::errc() || end != num + n) return std::nullopt;
+    return negative ? -v : v;
 }
 
 double numberOrZero(std::string_view text) { return parseNumber(text).value_or(0.0); }

@@ -1,6 +1,7 @@
 #include "window_layout.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QMdiSubWindow>
 #include <QWidget>
 #include <cmath>
@@ -23,6 +24,11 @@ std::optional<double> readSingle(const AppContext& ctx, const QString& section, 
 QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
 
 }  // namespace
+
+void placeInTwips(QWidget* w, double left, double top, double width, double height) {
+    w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
+                   std::max(0, twipsToPixelsY(height)));
+}
 
 WindowLayout::WindowLayout(AppContext& ctx, QWidget* window, StateKey stateKey)
     : QObject(window), ctx_(ctx), window_(window), stateKey_(stateKey) {}

@@ -18,6 +18,10 @@ namespace tama::ui {
 
 class AppContext;
 
+// Places a control inside its window at a position and size given in twips; a
+// negative size (a window too small for its controls) becomes 0.
+void placeInTwips(QWidget* w, double left, double top, double width, double height);
+
 class WindowLayout : public QObject {
     Q_OBJECT
 public:

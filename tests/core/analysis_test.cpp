@@ -168,6 +168,24 @@ TEST(DailyList, CellsColoursAndOrder) {
               "日付\t曜日\tホール名\t機種ﾀｲﾌﾟ\t機種名\t台番\t稼働時間\t投資金額\t回収金額\t時給\t収支金額\n");
 }
 
+TEST(DailyList, DatesSortNewestFirstWithEqualDatesInReadOrder) {
+    // Read in date order (the usual case), in reverse, and mixed: equal dates keep their read order.
+    const std::vector<std::vector<const char*>> inputs = {
+        {"2003/05/01", "2003/05/02", "2003/05/02", "2003/05/03"},
+        {"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"},
+        {"2003/05/02", "2003/05/03", "2003/05/01", "2003/05/02"}};
+    for (const auto& dates : inputs) {
+        std::vector<DailyRecord> rs;
+        for (size_t i = 0; i < dates.size(); ++i) rs.push_back(visit(dates[i], "木", static_cast<double>(i)));
+        const AnalysisTable t = buildTable(matchedOf(rs), AnalysisTab::Daily);
+        EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"}));
+        std::vector<int> sameDay;  // record indexes of the two 05/02 rows, in display order
+        for (int r = 0; r < 4; ++r)
+            if (t.text(r, 0) == "2003/05/02") sameDay.push_back(t.recordIndex(r));
+        EXPECT_LT(sameDay[0], sameDay[1]) << dates[0];
+    }
+}
+
 TEST(HeadingClick, SharedDirectionFlagAcrossColumns) {
     AnalysisTable t = buildTable(matchedOf({visit("2003/05/01", "木", 900), visit("2003/05/02", "金", 10000),
                                             visit("2003/05/03", "土", -200)}),
