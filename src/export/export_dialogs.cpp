@@ -20,6 +20,7 @@
 #include <atomic>
 #include <thread>
 
+#include "analysis/analysis_window.h"
 #include "entry/entry_form.h"
 #include "export/analysis_export.h"
 #include "export/month_export.h"
@@ -502,6 +503,18 @@ void frmExcel::cmdSave_Click() {
 void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
     frmExcel dialog(std::move(source), parent);
     dialog.exec();
+}
+
+void installAnalysisExport(frmDb& window, const fs::path& programFolder) {
+    // Every search makes a new MatchedRecords; the selectors are taken when one appears.
+    auto last = std::make_shared<AnalysisExportSource>(
+        AnalysisExportSource{programFolder, window.matchedRecords(), window.criteria()});
+    QObject::connect(&window, &frmDb::tableShown, &window, [&window, last] {
+        if (window.matchedRecords() == last->records) return;
+        last->records = window.matchedRecords();
+        last->criteria = window.criteria();
+    });
+    window.setExcelCommand([&window, last] { openAnalysisExport(&window, *last); });
 }
 
 }  // namespace tama::ui

@@ -143,4 +143,11 @@ private:
 // The analysis window's "Excel 出力": opens frmExcel modally over `parent`.
 void openAnalysisExport(QWidget* parent, AnalysisExportSource source);
 
+class frmDb;
+// Plugs the export into the analysis window's cmdExcel. The workbook shows the
+// records of the window's last search under the selectors that search used:
+// selectors changed since, without a new search, do not reach the condition
+// line, which would otherwise describe a search that was never made.
+void installAnalysisExport(frmDb& window, const std::filesystem::path& programFolder);
+
 }  // namespace tama::ui

@@ -71,9 +71,7 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main) {
             }
             auto* db = new frmDb(ctx, opening);
             // Excel 出力 writes the tab chosen in frmExcel from the window's last search.
-            db->setExcelCommand([&ctx, db] {
-                openAnalysisExport(db, {ctx.programFolder(), db->matchedRecords(), db->criteria()});
-            });
+            installAnalysisExport(*db, ctx.programFolder());
             *window = db;
             QMdiSubWindow* sub = main.mdiArea()->addSubWindow(db);
             sub->setAttribute(Qt::WA_DeleteOnClose);
