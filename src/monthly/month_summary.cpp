@@ -216,4 +216,8 @@ void stepMonthText(std::string& year, std::string& month, int delta) {
     }
 }
 
+std::string monthlyCaption(std::string_view year, std::string_view month) {
+    return "日間収支データ一覧  (" + std::string(year) + "年" + std::string(month) + "月度)";
+}
+
 }  // namespace tama

@@ -110,6 +110,10 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
 // entry form's rule for a stored month, so a selection matches what was saved.
 std::string twoDigitMonth(std::string_view month);
 
+// The monthly window's caption, which names the period (and the monthly
+// workbook's sheet): "日間収支データ一覧  (2003年05月度)".
+std::string monthlyCaption(std::string_view year, std::string_view month);
+
 // The toolbar's year and month steps, on the texts of the year and month boxes.
 // A number is read as Qt reads a box text: white space around it (Unicode
 // spaces included) and a sign are allowed, leading zeros too; anything else,

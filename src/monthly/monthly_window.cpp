@@ -406,8 +406,7 @@ void frmMonthly::setYearMonth(const QString& year, const QString& month) {
 // --- Selection editing -------------------------------------------------------
 
 void frmMonthly::setCaption() {
-    setWindowTitle(QStringLiteral("日間収支データ一覧  (") + d->txtNen->text() + QStringLiteral("年") +
-                   d->txtTuki->text() + QStringLiteral("月度)"));
+    setWindowTitle(qs(monthlyCaption(ss(d->txtNen->text()), ss(d->txtTuki->text()))));
 }
 
 namespace {

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "export/export_dialogs.h"
 #include "masters/list_editor.h"
 #include "masters/user_manager.h"
 #include "options/options_dialog.h"
@@ -207,6 +208,15 @@ int main(int argc, char** argv) {
     settle(200);
     ok &= save(&main, out, QStringLiteral("frame_background.png"));
     for (QMdiSubWindow* w : main.mdiArea()->subWindowList()) w->showNormal();
+    // The monthly export, as on a desktop with a spreadsheet application and without one.
+    for (bool app : {true, false}) {
+        setSpreadsheetProbe([app] { return app; });
+        frmPrint print(ctx, *monthly, &main);
+        print.show();
+        ok &= save(&print, out, app ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
+        print.close();
+    }
+    setSpreadsheetProbe({});
 
     // First run: an installation without users.
     {
@@ -233,6 +243,10 @@ int main(int argc, char** argv) {
         }
         db->stb1()->setCurrentIndex(0);
         ok &= save(&main, out, QStringLiteral("frame_analysis.png"));
+        frmExcel choice({ctx.programFolder(), db->matchedRecords(), db->criteria()}, &main);
+        choice.show();
+        ok &= save(&choice, out, QStringLiteral("export_analysis.png"));
+        choice.close();
     } else {
         std::fprintf(stderr, "tamalog-screenshots: the analysis window did not open\n");
         ok = false;

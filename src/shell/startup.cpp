@@ -15,6 +15,7 @@
 #include "shell/splash.h"
 #include "shell/dialog_commands.h"
 #include "analysis/analysis_window.h"
+#include "export/export_dialogs.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 
@@ -44,6 +45,13 @@ std::filesystem::path resolveProgramFolder() {
 
 void installGraphWindow(AppContext& ctx, frmMain& main) {
     main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
+}
+
+void installExportCommand(AppContext& ctx, frmMain& main) {
+    main.setCommand(QStringLiteral("mnuFileProperties"), [&ctx, &main] {
+        frmPrint dialog(ctx, *main.monthlyWindow(), &main);
+        dialog.exec();
+    });
 }
 
 void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare) {
@@ -90,7 +98,10 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     // it right after the monthly window, and the window reset reopens it.
     installGraphWindow(ctx, *main);
     installDialogCommands(ctx, *main);
-    installAnalysisWindow(ctx, *main);
+    // Excel 出力 in each new analysis window writes the tab chosen in frmExcel
+    // from that window's last search.
+    installAnalysisWindow(ctx, *main, [&ctx](frmDb& db) { installAnalysisExport(db, ctx.programFolder()); });
+    installExportCommand(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

@@ -34,6 +34,8 @@ void installGraphWindow(AppContext& ctx, frmMain& main);
 // machine from the graph window. `prepare` runs on every new window before it is
 // shown (the export plugs its choice into cmdExcel there).
 void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare = {});
+// Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
+void installExportCommand(AppContext& ctx, frmMain& main);
 
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 
 #include "entry/calculations.h"
@@ -281,6 +282,42 @@ TEST(CliCheck, FindsPlantedFaultsWithFileAndLine) {
               "問題 1 件（利用者 1 人、年ファイル 2 個、記録 1 件）\n");
 
     EXPECT_EQ(runCli({"check", (tmp.path() / "nowhere").string()}).code, 1);
+}
+
+TEST(CliExport, BadArgumentsExitTwoAndAnUnwritableFileExitsOneLeavingNothing) {
+    TempFolder tmp;
+    const std::string dir = tmp.path().string();
+    tmp.makeUser("USER");
+    const std::string out = (tmp.path() / "m.xlsx").string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"export", "month", dir, "USER", "2003", "13", "--out", out},
+             {"export", "month", dir, "USER", "20x3", "5", "--out", out},
+             {"export", "month", dir, "USER", "2003", "5"},
+             {"export", "month", dir, "..", "2003", "5", "--out", out},
+             {"export", "analysis", dir, "USER", "--table", "7", "--out", out},
+             {"export", "analysis", dir, "USER", "--colour", "red", "--out", out},
+             {"export", "week", dir, "USER"},
+         }) {
+        CliRun r = runCli(args);
+        EXPECT_EQ(r.code, 2) << args[1] << " " << args[5];
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(out));
+
+    // A file in a folder that does not exist: a message, exit 1, no file anywhere.
+    const fs::path missing = tmp.path() / "no" / "m.xlsx";
+    CliRun r = runCli({"export", "month", dir, "USER", "2003", "5", "--out", missing.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
+    r = runCli({"export", "analysis", dir, "USER", "--all-period", "--out", missing.string()});
+    EXPECT_EQ(r.code, 1);
+
+    // Written: the work file and the workbook.
+    r = runCli({"export", "month", dir, "USER", "2003", "5", "--out", out});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_TRUE(fs::exists(tmp.path() / "Temp" / "work.csv"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -91,5 +92,54 @@ DailyRecord recordOn(std::string_view date) {
 }
 
 fs::path dataFile(std::string_view name) { return fs::path(TAMA_TEST_DATA) / std::string(name); }
+
+const WorkbookDump::Cell& WorkbookDump::cell(const std::string& address) const {
+    static const Cell kNone{"none", "", {}};
+    auto it = cells.find(address);
+    return it == cells.end() ? kNone : it->second;
+}
+
+WorkbookDump dumpWorkbook(const fs::path& path) {
+    WorkbookDump d;
+    const std::string command = std::string(TAMA_PYTHON3) + " " + TAMA_XLSX_DUMP + " '" + path.string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot run " << command;
+        return d;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) d.raw.append(buf, n);
+    if (::pclose(pipe) != 0) {
+        ADD_FAILURE() << "reading " << path << " failed:\n" << d.raw;
+        return d;
+    }
+    std::istringstream in(d.raw);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        size_t start = 0;
+        for (;;) {
+            size_t tab = line.find('\t', start);
+            f.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        if (f[0] == "sheet" && f.size() == 2) d.sheet = f[1];
+        else if (f[0] == "cell" && f.size() >= 4) {
+            WorkbookDump::Cell c{f[2], f[3], {}};
+            for (size_t k = 4; k < f.size(); ++k) {
+                size_t eq = f[k].find('=');
+                if (eq != std::string::npos) c.look[f[k].substr(0, eq)] = f[k].substr(eq + 1);
+            }
+            d.cells[f[1]] = c;
+        } else if (f[0] == "merge" && f.size() == 2) d.merges.push_back(f[1]);
+        else if (f[0] == "width" && f.size() == 3) d.widths[f[1]] = f[2];
+        else if (f[0] == "page" && f.size() == 3) d.page[f[1]] = f[2];
+        else if (f[0] == "margin" && f.size() == 3) d.margins[f[1]] = f[2];
+        else if (f[0] == "header" && f.size() >= 2) d.header = line.substr(7);
+    }
+    return d;
+}
 
 }  // namespace tama::test

@@ -2,7 +2,9 @@
 // Helpers shared by the tests: a temporary program folder, and file contents
 // written and compared as the exact CP932 bytes the program uses.
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "storage/daily_record.h"
@@ -46,5 +48,27 @@ std::string fileText(const fs::path& path);
 
 // The path of a file under tests/data.
 fs::path dataFile(std::string_view name);
+
+// What a written workbook holds, read back with openpyxl (tests/xlsx_dump.py).
+struct WorkbookDump {
+    struct Cell {
+        std::string type;   // "s" text, "n" number, "d" date, "-" empty
+        std::string value;  // text, number as Python prints a float ("15000.0"), date "2003-05-01"
+        std::map<std::string, std::string> look;  // format, font, size, bold, fill, align, border
+    };
+    std::string sheet;
+    std::map<std::string, Cell> cells;           // by address "A1"
+    std::vector<std::string> merges;             // "B7:C7"
+    std::map<std::string, std::string> widths;   // column letter -> width as stored
+    std::map<std::string, std::string> page;     // paper, orientation, print_area, print_title_rows, fit_width
+    std::map<std::string, std::string> margins;  // left, right, top, bottom, header
+    std::string header;                          // the page header as the file holds it
+    std::string raw;                             // the whole dump, for messages and comparisons
+
+    const Cell& cell(const std::string& address) const;
+    bool has(const std::string& address) const { return cells.count(address) != 0; }
+};
+// Fails the test (and returns an empty dump) when the file cannot be read.
+WorkbookDump dumpWorkbook(const fs::path& path);
 
 }  // namespace tama::test

@@ -1,0 +1,520 @@
+#include "export_dialogs.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <atomic>
+#include <thread>
+
+#include "analysis/analysis_window.h"
+#include "entry/entry_form.h"
+#include "export/analysis_export.h"
+#include "export/month_export.h"
+#include "monthly/monthly_window.h"
+#include "shared/file_io.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+
+namespace tama::ui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::function<bool()>& probeHook() {
+    static std::function<bool()> hook;
+    return hook;
+}
+std::function<void(const fs::path&)>& openerHook() {
+    static std::function<void(const fs::path&)> hook;
+    return hook;
+}
+std::function<QString(QWidget*, const QString&)>& chooserHook() {
+    static std::function<QString(QWidget*, const QString&)> hook;
+    return hook;
+}
+
+// Hands the workbook to the desktop; when nothing opens it the user is told where it is.
+void openWorkbook(QWidget* parent, const fs::path& file) {
+    if (openerHook()) {
+        openerHook()(file);
+        return;
+    }
+    const QString path = QString::fromStdString(file.string());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showMessage(parent, {QStringLiteral("ワークブックを開けませんでした。次のファイルに保存してあります:\n") + path,
+                             QStringLiteral("Excel 出力"), Icon::Information, Buttons::Ok});
+}
+
+QString chooseSaveFile(QWidget* parent, const QString& suggested) {
+    if (chooserHook()) return chooserHook()(parent, suggested);
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("保存"), suggested,
+                                        QStringLiteral("Excel ブック (*.xlsx)"));
+}
+
+// The file picked for "保存...", with ".xlsx" added when the name has no extension.
+fs::path pickedFile(QWidget* parent, std::string_view sheetName) {
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString picked = chooseSaveFile(parent, home + QLatin1Char('/') + qs(sheetName) + QStringLiteral(".xlsx"));
+    if (picked.isEmpty()) return {};
+    if (QFileInfo(picked).suffix().isEmpty()) picked += QStringLiteral(".xlsx");
+    return fs::path(picked.toStdString());
+}
+
+constexpr const char* kXlsxMime = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+
+}  // namespace
+
+bool spreadsheetAppAvailable() {
+    if (probeHook()) return probeHook()();
+    QProcess p;
+    p.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kXlsxMime)});
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished();
+        return false;
+    }
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 &&
+           !p.readAllStandardOutput().trimmed().isEmpty();
+}
+
+void setSpreadsheetProbe(std::function<bool()> probe) { probeHook() = std::move(probe); }
+void setWorkbookOpener(std::function<void(const fs::path&)> opener) { openerHook() = std::move(opener); }
+void setSaveFileChooser(std::function<QString(QWidget*, const QString&)> chooser) {
+    chooserHook() = std::move(chooser);
+}
+
+fs::path workbookFolder(const fs::path& programFolder) {
+    const fs::path folder = findNoCase(programFolder, "Temp");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) throw FileError(folder, 0, "フォルダーを作れません: " + ec.message());
+    return folder;
+}
+
+// ---------------------------------------------------------------- frmWait
+
+struct frmWait::Worker {
+    std::thread thread;
+    std::atomic<long> done{0}, total{1};
+    std::atomic<bool> stop{false}, finished{false};
+    Outcome outcome = Outcome::Done;
+    std::string error;
+};
+
+frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), job_(std::move(job)) {
+    setObjectName(QStringLiteral("frmWait"));
+    setWindowTitle(QStringLiteral("Excel 出力処理中．．．"));
+    setModal(true);
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    const QIcon icon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_FileDialogDetailedView)
+                                                           : QApplication::windowIcon();
+    image->setPixmap(icon.pixmap(32, 32));
+    auto* lbl1 = new QLabel(QStringLiteral("分析データを Excel に出力処理中です。"), this);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    auto* lbl2 = new QLabel(QStringLiteral("今しばらくお待ち下さい．．．"), this);
+    lbl2->setObjectName(QStringLiteral("lbl2"));
+    prb1_ = new QProgressBar(this);
+    prb1_->setObjectName(QStringLiteral("prb1"));
+    prb1_->setRange(0, 1000);
+    prb1_->setValue(0);
+    auto* cmdCancel = new QPushButton(QStringLiteral("中止"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->hide();  // the window closes itself when the writer ends
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(lbl1);
+    texts->addWidget(lbl2);
+    auto* top = new QHBoxLayout;
+    top->addWidget(image, 0, Qt::AlignTop);
+    top->addLayout(texts, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto* lay = new QVBoxLayout(this);
+    lay->addLayout(top);
+    lay->addWidget(prb1_);
+    lay->addLayout(buttons);
+    setMinimumWidth(380);
+
+    connect(cmdCancel, &QPushButton::clicked, this, &frmWait::cmdCancel_Click);
+    tim2_ = new QTimer(this);
+    tim2_->setObjectName(QStringLiteral("tim2"));
+    tim2_->setSingleShot(true);
+    tim2_->setInterval(0);
+    connect(tim2_, &QTimer::timeout, this, &frmWait::tim2_Timer);
+    poll_ = new QTimer(this);
+    poll_->setInterval(50);
+    connect(poll_, &QTimer::timeout, this, &frmWait::poll);
+}
+
+frmWait::~frmWait() {
+    if (worker_ && worker_->thread.joinable()) {
+        worker_->stop = true;
+        worker_->thread.join();
+    }
+}
+
+frmWait::Outcome frmWait::run() {
+    tim2_->start();
+    exec();
+    return outcome_;
+}
+
+void frmWait::tim2_Timer() {
+    worker_ = std::make_unique<Worker>();
+    Worker* w = worker_.get();
+    w->thread = std::thread([w, job = job_] {
+        try {
+            job([w](long done, long total) {
+                w->done = done;
+                w->total = std::max(total, 1L);
+                return !w->stop.load();
+            });
+        } catch (const xlsx::Cancelled&) {
+            w->outcome = Outcome::Stopped;
+        } catch (const std::exception& e) {
+            w->outcome = Outcome::Failed;
+            w->error = e.what();
+        }
+        w->finished = true;
+    });
+    poll_->start();
+}
+
+void frmWait::poll() {
+    Worker* w = worker_.get();
+    prb1_->setValue(static_cast<int>(1000 * w->done.load() / w->total.load()));
+    if (!w->finished) return;
+    poll_->stop();
+    w->thread.join();
+    outcome_ = w->outcome;
+    error_ = qs(w->error);
+    done(outcome_ == Outcome::Done ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void frmWait::cmdCancel_Click() {
+    if (worker_) worker_->stop = true;
+}
+
+void frmWait::closeEvent(QCloseEvent* event) {
+    // The writer is stopped first; the window closes when it has cleaned up.
+    cmdCancel_Click();
+    if (worker_ && !worker_->finished) event->ignore();
+    else QDialog::closeEvent(event);
+}
+
+// ---------------------------------------------------------------- frmPrint
+
+frmPrint::frmPrint(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), monthly_(monthly) {
+    setObjectName(QStringLiteral("frmPrint"));
+    setWindowTitle(QStringLiteral("Excel 出力"));
+    setModal(true);
+
+    auto* label1 = new QLabel(QStringLiteral("Excel に出力する日間収支データの期間を指定して下さい。"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    auto* frmPrt = new QGroupBox(QStringLiteral("範囲指定"), this);
+    frmPrt->setObjectName(QStringLiteral("frmPrt"));
+    auto* lblUid = new QLabel(QStringLiteral("利用者"), frmPrt);
+    lblUid->setObjectName(QStringLiteral("lblUid"));
+    cboUser_ = new QComboBox(frmPrt);
+    cboUser_->setObjectName(QStringLiteral("cboUser"));
+    auto* lblKikan = new QLabel(QStringLiteral("期間"), frmPrt);
+    lblKikan->setObjectName(QStringLiteral("lblKikan"));
+    txtNen_ = new QLineEdit(frmPrt);
+    txtNen_->setObjectName(QStringLiteral("txtNen"));
+    txtNen_->setMaximumWidth(60);
+    txtTuki_ = new QLineEdit(frmPrt);
+    txtTuki_->setObjectName(QStringLiteral("txtTuki"));
+    txtTuki_->setMaximumWidth(40);
+
+    // 1. The monthly window's users, user, year and month.
+    QComboBox* users = monthly_.cboUser();
+    for (int i = 0; i < users->count(); ++i) cboUser_->addItem(users->itemText(i));
+    cboUser_->setCurrentIndex(users->currentIndex());
+    lastUser_ = cboUser_->currentText();
+    txtNen_->setText(monthly_.txtNen()->text());
+    txtTuki_->setText(monthly_.txtTuki()->text());
+    auto* updNen = new SpinButton(txtNen_, txtNen_->text().toInt(), 1995, 1, 2099, frmPrt);
+    updNen->setObjectName(QStringLiteral("updNen"));
+    auto* updTuki = new SpinButton(txtTuki_, txtTuki_->text().toInt(), 1, 1, 12, frmPrt);
+    updTuki->setObjectName(QStringLiteral("updTuki"));
+
+    auto* grid = new QHBoxLayout;
+    grid->addWidget(lblKikan);
+    grid->addWidget(txtNen_);
+    grid->addWidget(updNen);
+    grid->addWidget(new QLabel(QStringLiteral("年"), frmPrt));
+    grid->addWidget(txtTuki_);
+    grid->addWidget(updTuki);
+    grid->addWidget(new QLabel(QStringLiteral("月"), frmPrt));
+    grid->addStretch(1);
+    auto* userRow = new QHBoxLayout;
+    userRow->addWidget(lblUid);
+    userRow->addWidget(cboUser_, 1);
+    auto* frameLay = new QVBoxLayout(frmPrt);
+    frameLay->addLayout(userRow);
+    frameLay->addLayout(grid);
+
+    cmdOut_ = new QPushButton(QStringLiteral("出力"), this);
+    cmdOut_->setObjectName(QStringLiteral("cmdOut"));
+    cmdSave_ = new QPushButton(QStringLiteral("保存..."), this);
+    cmdSave_->setObjectName(QStringLiteral("cmdSave"));
+    auto* cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    prb1_ = new QProgressBar(this);
+    prb1_->setObjectName(QStringLiteral("prb1"));
+    prb1_->hide();
+    lblMsg1_ = new QLabel(this);
+    lblMsg1_->setObjectName(QStringLiteral("lblMsg1"));
+    lblMsg2_ = new QLabel(QStringLiteral("警告） "), this);
+    lblMsg2_->setObjectName(QStringLiteral("lblMsg2"));
+    lblMsg3_ = new QLabel(QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "), this);
+    lblMsg3_->setObjectName(QStringLiteral("lblMsg3"));
+    lblMsg3_->setWordWrap(true);
+    for (QLabel* l : {lblMsg2_, lblMsg3_}) {
+        l->setStyleSheet(QStringLiteral("color: red"));
+        l->hide();
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOut_);
+    buttons->addWidget(cmdSave_);
+    buttons->addWidget(cmdCancel);
+    auto* warning = new QHBoxLayout;
+    warning->addWidget(lblMsg2_, 0, Qt::AlignTop);
+    warning->addWidget(lblMsg3_, 1);
+    auto* lay = new QVBoxLayout(this);
+    lay->addWidget(label1);
+    lay->addWidget(frmPrt);
+    lay->addWidget(prb1_);
+    lay->addWidget(lblMsg1_);
+    lay->addLayout(warning);
+    lay->addLayout(buttons);
+
+    // 2. Without a spreadsheet application 出力 is off; 保存... still writes the file.
+    if (!spreadsheetAppAvailable()) {
+        cmdOut_->setEnabled(false);
+        lblMsg2_->show();
+        lblMsg3_->show();
+        lblMsg1_->hide();
+        prb1_->hide();
+    }
+
+    connect(txtNen_, &QLineEdit::textChanged, this, &frmPrint::txtNen_Change);
+    connect(txtTuki_, &QLineEdit::textChanged, this, &frmPrint::txtTuki_Change);
+    connect(txtTuki_, &QLineEdit::editingFinished, this, [this] {
+        const QString padded = qs(twoDigitMonth(ss(txtTuki_->text())));
+        if (padded != txtTuki_->text()) txtTuki_->setText(padded);
+    });
+    connect(cboUser_, &QComboBox::currentTextChanged, this, &frmPrint::cboUser_Change);
+    connect(cmdOut_, &QPushButton::clicked, this, &frmPrint::cmdOut_Click);
+    connect(cmdSave_, &QPushButton::clicked, this, &frmPrint::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmPrint::txtNen_Change() { monthly_.setYearMonth(txtNen_->text(), qs(twoDigitMonth(ss(txtTuki_->text())))); }
+
+void frmPrint::txtTuki_Change() {
+    // The month is shown with two digits ("3" -> "03") as soon as no second digit
+    // can follow; "0" and "1" wait for the next key or the end of editing.
+    const QString t = txtTuki_->text();
+    const QString padded = qs(twoDigitMonth(ss(t)));
+    if (padded != t && t != QLatin1String("0") && t != QLatin1String("1")) {
+        txtTuki_->setText(padded);  // runs this again with the padded text
+        return;
+    }
+    monthly_.setYearMonth(txtNen_->text(), padded);
+}
+
+void frmPrint::cboUser_Change() {
+    const QString user = cboUser_->currentText();
+    if (user == lastUser_) return;
+    QComboBox* target = monthly_.cboUser();
+    const int i = target->findText(user);
+    if (i >= 0) target->setCurrentIndex(i);
+    lastUser_ = user;
+}
+
+bool frmPrint::exportTo(const fs::path& target) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool outWasEnabled = cmdOut_->isEnabled();
+    cmdOut_->setEnabled(false);
+    cmdSave_->setEnabled(false);
+    prb1_->setValue(0);
+    prb1_->show();
+    lblMsg1_->show();
+    lblMsg1_->setText(QStringLiteral("出力処理中ですので、しばらくお待ち下さい..."));
+    const std::string month = ss(monthly_.selectedMonth());
+    const MonthSheetInput input{ss(monthly_.windowTitle()), ss(cboUser_->currentText()), month};
+    bool ok = true;
+    try {
+        exportMonth(ctx_.programFolder(), monthly_.yearRecordList().records, monthly_.monthSummary(), input, target,
+                    [this](long done, long total) {
+                        prb1_->setMaximum(static_cast<int>(total));
+                        prb1_->setValue(static_cast<int>(done));
+                        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                        return true;
+                    });
+        lastWorkbook_ = target;
+    } catch (const std::exception& e) {
+        ok = false;
+        QApplication::restoreOverrideCursor();
+        ErrorReport(this, kFileErrorNumber, qs(e.what()));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    QApplication::restoreOverrideCursor();
+    cmdOut_->setEnabled(outWasEnabled);
+    cmdSave_->setEnabled(true);
+    prb1_->hide();
+    lblMsg1_->clear();
+    return ok;
+}
+
+void frmPrint::cmdOut_Click() {
+    if (!cmdOut_->isEnabled()) return;
+    fs::path target;
+    try {
+        target = xlsx::freeWorkbookPath(workbookFolder(ctx_.programFolder()), ss(monthly_.windowTitle()));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, qs(e.what()));
+        return;
+    }
+    if (!exportTo(target)) return;
+    openWorkbook(parentWidget(), target);
+    accept();
+}
+
+void frmPrint::cmdSave_Click() {
+    const fs::path target = pickedFile(this, ss(monthly_.windowTitle()));
+    if (target.empty()) return;
+    if (exportTo(target)) accept();
+}
+
+// ---------------------------------------------------------------- frmExcel
+
+frmExcel::frmExcel(AnalysisExportSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
+    setObjectName(QStringLiteral("frmExcel"));
+    setWindowTitle(QStringLiteral("Excel 出力設定"));
+    setModal(true);
+    const QString prompt = QStringLiteral("Excel に出力する分析データ項目を選択して下さい。");
+    // lbl2 lies under lbl1, a shade lower and to the right: the prompt's shadow.
+    auto* promptBox = new QWidget(this);
+    auto* lbl2 = new QLabel(prompt, promptBox);
+    lbl2->setObjectName(QStringLiteral("lbl2"));
+    lbl2->setStyleSheet(QStringLiteral("color: #a0a0a0"));
+    auto* lbl1 = new QLabel(prompt, promptBox);
+    lbl1->setObjectName(QStringLiteral("lbl1"));
+    lbl1->adjustSize();
+    lbl2->adjustSize();
+    lbl1->move(0, 0);
+    lbl2->move(1, 1);
+    promptBox->setMinimumSize(lbl1->width() + 2, lbl1->height() + 2);
+
+    cboOut_ = new QComboBox(this);
+    cboOut_->setObjectName(QStringLiteral("cboOut"));
+    for (std::string_view caption : kAnalysisTabCaptions) cboOut_->addItem(qs(caption));
+    cboOut_->setCurrentIndex(0);
+    auto* cmdOk = new QPushButton(QStringLiteral("出力開始"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    auto* cmdSave = new QPushButton(QStringLiteral("保存..."), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    auto* cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+    auto* lay = new QVBoxLayout(this);
+    lay->addWidget(promptBox);
+    lay->addWidget(cboOut_);
+    lay->addLayout(buttons);
+
+    connect(cmdOk, &QPushButton::clicked, this, &frmExcel::cmdOk_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmExcel::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool frmExcel::writeWith(const fs::path& target) {
+    const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
+    auto records = source_.records ? source_.records : std::make_shared<const MatchedRecords>();
+    const SearchCriteria criteria = source_.criteria;
+    hide();
+    frmWait wait([records, tab, criteria, target](const xlsx::ProgressFn& progress) {
+        exportAnalysis(records, tab, criteria, target, progress);
+    }, parentWidget());
+    const frmWait::Outcome outcome = wait.run();
+    if (outcome == frmWait::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error());
+    if (outcome != frmWait::Outcome::Done) {
+        show();
+        return false;
+    }
+    lastWorkbook_ = target;
+    return true;
+}
+
+void frmExcel::cmdOk_Click() {
+    if (!spreadsheetAppAvailable()) {
+        showMessage(this, {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡"),
+                           QStringLiteral("Excel 出力エラー"), Icon::Exclamation, Buttons::Ok});
+        return;
+    }
+    const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
+    fs::path target;
+    try {
+        target = xlsx::freeWorkbookPath(workbookFolder(source_.programFolder), analysisSheetName(tab));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, qs(e.what()));
+        return;
+    }
+    if (!writeWith(target)) return;
+    openWorkbook(parentWidget(), target);
+    accept();
+}
+
+void frmExcel::cmdSave_Click() {
+    const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
+    const fs::path target = pickedFile(this, analysisSheetName(tab));
+    if (target.empty()) return;
+    if (writeWith(target)) accept();
+}
+
+void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
+    frmExcel dialog(std::move(source), parent);
+    dialog.exec();
+}
+
+void installAnalysisExport(frmDb& window, const fs::path& programFolder) {
+    // Every search makes a new MatchedRecords; the selectors are taken when one appears.
+    auto last = std::make_shared<AnalysisExportSource>(
+        AnalysisExportSource{programFolder, window.matchedRecords(), window.criteria()});
+    QObject::connect(&window, &frmDb::tableShown, &window, [&window, last] {
+        if (window.matchedRecords() == last->records) return;
+        last->records = window.matchedRecords();
+        last->criteria = window.criteria();
+    });
+    window.setExcelCommand([&window, last] { openAnalysisExport(&window, *last); });
+}
+
+}  // namespace tama::ui

@@ -1,0 +1,153 @@
+#pragma once
+// The export windows: frmPrint (the month to CSV and a workbook), frmExcel
+// (the choice of an analysis table) and frmWait (the progress of an analysis
+// workbook). A workbook is written under Temp with a name of its own and then
+// handed to the desktop, which opens it in the user's spreadsheet application;
+// "保存..." writes the same workbook to a file the user picks.
+#include <QDialog>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "analysis/search.h"
+#include "export/workbook.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace tama::ui {
+
+class AppContext;
+class frmMonthly;
+
+// ---- what the desktop offers; tests replace each of these
+
+// True when the desktop has an application for .xlsx files (asks xdg-mime).
+bool spreadsheetAppAvailable();
+// Replaces the question (empty: ask the desktop again).
+void setSpreadsheetProbe(std::function<bool()> probe);
+// Opens a written workbook (default: QDesktopServices::openUrl).
+void setWorkbookOpener(std::function<void(const std::filesystem::path&)> opener);
+// Asks for the file of "保存..." (default: a save-file dialog); an empty answer cancels.
+void setSaveFileChooser(std::function<QString(QWidget* parent, const QString& suggested)> chooser);
+
+// The workbook folder: program folder / Temp (made when missing).
+std::filesystem::path workbookFolder(const std::filesystem::path& programFolder);
+
+// ---- frmWait
+
+// Runs one workbook writer on a worker thread while the window shows its
+// progress; "中止" (or the close box) stops it and no file is left.
+class frmWait : public QDialog {
+    Q_OBJECT
+public:
+    using Job = std::function<void(const xlsx::ProgressFn&)>;
+    enum class Outcome { Done, Stopped, Failed };
+
+    frmWait(Job job, QWidget* parent = nullptr);
+    ~frmWait() override;
+
+    // Shows the window modally, runs the job and returns how it ended.
+    Outcome run();
+    const QString& error() const { return error_; }
+
+    void cmdCancel_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void tim2_Timer();
+    void poll();
+
+    struct Worker;
+    std::unique_ptr<Worker> worker_;
+    Job job_;
+    QProgressBar* prb1_;
+    QTimer* tim2_;
+    QTimer* poll_;
+    Outcome outcome_ = Outcome::Done;
+    QString error_;
+};
+
+// ---- frmPrint
+
+class frmPrint : public QDialog {
+    Q_OBJECT
+public:
+    frmPrint(AppContext& ctx, frmMonthly& monthly, QWidget* parent = nullptr);
+
+    // 出力: CSV work file and a new workbook under Temp, opened through the desktop.
+    void cmdOut_Click();
+    // 保存...: the same export into a file the user picks.
+    void cmdSave_Click();
+
+    // The workbook the last export wrote (empty before one).
+    const std::filesystem::path& lastWorkbook() const { return lastWorkbook_; }
+
+private:
+    void txtNen_Change();
+    void txtTuki_Change();
+    void cboUser_Change();
+    bool exportTo(const std::filesystem::path& target);
+
+    AppContext& ctx_;
+    frmMonthly& monthly_;
+    QComboBox* cboUser_;
+    QLineEdit* txtNen_;
+    QLineEdit* txtTuki_;
+    QPushButton* cmdOut_;
+    QPushButton* cmdSave_;
+    QProgressBar* prb1_;
+    QLabel* lblMsg1_;
+    QLabel* lblMsg2_;
+    QLabel* lblMsg3_;
+    QString lastUser_;
+    std::filesystem::path lastWorkbook_;
+};
+
+// ---- frmExcel
+
+// The analysis window's results as the export reads them.
+struct AnalysisExportSource {
+    std::filesystem::path programFolder;
+    std::shared_ptr<const MatchedRecords> records;
+    SearchCriteria criteria;  // the selectors of the last search, user included
+};
+
+class frmExcel : public QDialog {
+    Q_OBJECT
+public:
+    frmExcel(AnalysisExportSource source, QWidget* parent = nullptr);
+
+    // 出力開始: the chosen table into a new workbook under Temp, opened through the desktop.
+    void cmdOk_Click();
+    // 保存...: the chosen table into a file the user picks.
+    void cmdSave_Click();
+
+    const std::filesystem::path& lastWorkbook() const { return lastWorkbook_; }
+
+private:
+    bool writeWith(const std::filesystem::path& target);
+
+    AnalysisExportSource source_;
+    QComboBox* cboOut_;
+    std::filesystem::path lastWorkbook_;
+};
+
+// The analysis window's "Excel 出力": opens frmExcel modally over `parent`.
+void openAnalysisExport(QWidget* parent, AnalysisExportSource source);
+
+class frmDb;
+// Plugs the export into the analysis window's cmdExcel. The workbook shows the
+// records of the window's last search under the selectors that search used:
+// selectors changed since, without a new search, do not reach the condition
+// line, which would otherwise describe a search that was never made.
+void installAnalysisExport(frmDb& window, const std::filesystem::path& programFolder);
+
+}  // namespace tama::ui
