@@ -38,6 +38,10 @@ struct TableCell {
     Rgb colour = kRgbBlack;       // text colour
     Rgb background = kRgbWhite;   // column 0 (the fixed column) has the heading background
     CellAlign align = CellAlign::General;
+    // The 1-based row or group position whose parity gave `background` (even:
+    // shaded); 0 for a cell that is never shaded (the fixed column). The window
+    // shades by it again when the display options ask for other row colouring.
+    int band = 0;
     bool operator==(const TableCell&) const = default;
 };
 

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "analysis/statistics.h"
+#include "options/row_colouring.h"
 #include "ui/app_context.h"
 #include "ui/grid_look.h"
 #include "ui/messages.h"
@@ -58,6 +59,11 @@ public:
         endResetModel();
     }
     const AnalysisTable& table() const { return table_; }
+    // The display options' row colouring (every N rows or groups, alternate colour).
+    void setColouring(const RowColouring& colouring) {
+        colouring_ = colouring;
+        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+    }
 
     // A heading click sorts with the window's shared direction flag.
     void headingClick(int column, int& flag) {
@@ -76,7 +82,11 @@ public:
         switch (role) {
             case Qt::DisplayRole: return qs(table_.text(index.row(), index.column()));
             case Qt::ForegroundRole: return QBrush(toQColor(table_.cell(index.row(), index.column()).colour));
-            case Qt::BackgroundRole: return QBrush(toQColor(table_.cell(index.row(), index.column()).background));
+            case Qt::BackgroundRole: {
+                const TableCell c = table_.cell(index.row(), index.column());
+                if (c.band == 0) return QBrush(toQColor(c.background));
+                return QBrush(rowTinted(colouring_, c.band) ? colourFromStored(colouring_.colour) : toQColor(kRgbWhite));
+            }
             case Qt::TextAlignmentRole: {
                 const TableCell c = table_.cell(index.row(), index.column());
                 return QVariant::fromValue(toQt(c.align, qs(c.text)) | Qt::AlignVCenter);
@@ -99,6 +109,7 @@ public:
 
 private:
     AnalysisTable table_;
+    RowColouring colouring_;
 };
 
 // A grid whose first column stays in place while the others scroll sideways:
@@ -256,6 +267,13 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
                 [this](int column) { mfgDat1_HeadingClick(column); });
     }
     d->mfgDat1->raise();
+    d->model->setColouring(rowColouring(ctx.options()));
+    // The options dialog's Apply and OK: the overall colour behind the window and
+    // the list's row colouring.
+    connect(&ctx, &AppContext::optionsChanged, this, [this] {
+        setChildWindowLook(this, d->ctx);
+        d->model->setColouring(rowColouring(d->ctx.options()));
+    });
 
     d->lblDbno = label("lblDbno", QString());
 

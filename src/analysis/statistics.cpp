@@ -69,7 +69,7 @@ std::string_view characters(std::string_view s, size_t from, size_t count) {
 }
 
 TableCell cellOf(std::string text, int k, int column, CellAlign align, bool red = false) {
-    return TableCell{std::move(text), red ? kRgbRed : kRgbBlack, rowBackground(k, column), align};
+    return TableCell{std::move(text), red ? kRgbRed : kRgbBlack, rowBackground(k, column), align, column == 0 ? 0 : k};
 }
 
 std::string hours(double h) { return formatFixed(h, 1) + " h"; }
@@ -365,6 +365,7 @@ TableCell dailyCell(const MatchedRecords& records, int index, int column) {
     TableCell cell;
     cell.align = columns[static_cast<size_t>(column)].cellAlign;
     cell.background = rowBackground(index, column);
+    cell.band = column == 0 ? 0 : index;
     auto amount = [](const std::string& text, double value, bool isNumber) {
         return text.empty() || !isNumber ? text : formatGrouped(value);
     };

@@ -105,7 +105,13 @@ frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
     updateMenus();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The child windows go first, while the members that their signals reach
+    // (menu states, the graph factory) still exist; left to the base class they
+    // would be deleted after those members and call updateMenus on a half-gone frame.
+    disconnect(mdi_, nullptr, this, nullptr);
+    qDeleteAll(mdi_->subWindowList());
+}
 
 QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption) {
     auto* action = new QAction(caption, this);

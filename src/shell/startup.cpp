@@ -54,9 +54,9 @@ void installExportCommand(AppContext& ctx, frmMain& main) {
     });
 }
 
-void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare) {
+void installAnalysisWindow(AppContext& ctx, frmMain& main) {
     auto window = std::make_shared<QPointer<frmDb>>();
-    main.setCommand(QStringLiteral("mnuSerch"), [&ctx, &main, window, prepare] {
+    main.setCommand(QStringLiteral("mnuSerch"), [&ctx, &main, window] {
         if (!*window) {
             AnalysisOpening opening;
             if (frmMonthly* m = main.monthlyWindowIfOpen()) {
@@ -76,7 +76,8 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(fr
                 take("cboKisyu", opening.machines, opening.machine);
             }
             auto* db = new frmDb(ctx, opening);
-            if (prepare) prepare(*db);
+            // Excel 出力 writes the tab chosen in frmExcel from the window's last search.
+            installAnalysisExport(*db, ctx.programFolder());
             *window = db;
             QMdiSubWindow* sub = main.mdiArea()->addSubWindow(db);
             sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -98,9 +99,7 @@ std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePat
     // it right after the monthly window, and the window reset reopens it.
     installGraphWindow(ctx, *main);
     installDialogCommands(ctx, *main);
-    // Excel 出力 in each new analysis window writes the tab chosen in frmExcel
-    // from that window's last search.
-    installAnalysisWindow(ctx, *main, [&ctx](frmDb& db) { installAnalysisExport(db, ctx.programFolder()); });
+    installAnalysisWindow(ctx, *main);
     installExportCommand(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();

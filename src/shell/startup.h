@@ -31,9 +31,8 @@ void installGraphWindow(AppContext& ctx, frmMain& main);
 // Plugs the analysis window into the menu item mnuSerch and the toolbar's "分析":
 // one instance, a child of the frame, made when first asked for and brought
 // forward afterwards. It takes the user from the monthly window and the hall and
-// machine from the graph window. `prepare` runs on every new window before it is
-// shown (the export plugs its choice into cmdExcel there).
-void installAnalysisWindow(AppContext& ctx, frmMain& main, std::function<void(frmDb&)> prepare = {});
+// machine from the graph window; its Excel 出力 opens the analysis export.
+void installAnalysisWindow(AppContext& ctx, frmMain& main);
 // Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
 void installExportCommand(AppContext& ctx, frmMain& main);
 
