@@ -484,6 +484,7 @@ TEST_F(EntrySaveSteps, RefusalsAndMissingFolderWriteNothing) {
 
     // A damaged list stops the save before the record is appended.
     test::putBytes(userFolder / "kisyu.dat", sjis("\"ＣＲ機\"\n"));  // one field, not two
+    fine.type(Box::cboKisyu, "機種Ａ");
     EXPECT_THROW(save(fine), FileError);
     EXPECT_FALSE(fs::exists(userFolder / "s2003.sdb"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
