@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <map>
+#include <set>
+#include <sys/stat.h>
 
 #include "entry/calculations.h"
 #include "storage/record_store.h"
@@ -281,6 +283,101 @@ TEST(CliCheck, FindsPlantedFaultsWithFileAndLine) {
               "問題 1 件（利用者 1 人、年ファイル 2 個、記録 1 件）\n");
 
     EXPECT_EQ(runCli({"check", (tmp.path() / "nowhere").string()}).code, 1);
+}
+
+// Two scripts adding to one user at the same time: every add that reported
+// success is on file once, none is lost, and check finds nothing wrong.
+TEST(CliAdd, TwoWritersAtOnceLoseNothing) {
+    TempFolder tmp;
+    tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    auto writer = [&](int which) {
+        pid_t pid = ::fork();
+        if (pid != 0) return pid;
+        int failures = 0;
+        for (int i = 1; i <= 40; ++i) {
+            // Writer 1 on odd days of January, writer 2 in March; the comment tells them apart.
+            CliRun r = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=" + std::to_string(which * 2 - 1),
+                               "txtHi=" + std::to_string(i % 28 + 1), "cboHoll=店" + std::to_string(i % 3),
+                               "txtCome=w" + std::to_string(which) + "-" + std::to_string(i)});
+            failures += r.code != 0;
+        }
+        ::_exit(failures);
+    };
+    pid_t a = writer(1), b = writer(2);
+    int statusA = 0, statusB = 0;
+    ::waitpid(a, &statusA, 0);
+    ::waitpid(b, &statusB, 0);
+    EXPECT_EQ(WEXITSTATUS(statusA), 0);
+    EXPECT_EQ(WEXITSTATUS(statusB), 0);
+    auto list = RecordStore(tmp.path()).LoadYear("USER", "2003");
+    std::set<std::string> comments;
+    for (const auto& r : list.records) comments.insert(r.Come);
+    EXPECT_EQ(list.count(), 80);
+    EXPECT_EQ(comments.size(), 80u);
+    CliRun check = runCli({"check", dir});
+    EXPECT_EQ(check.code, 0) << check.out;
+}
+
+// Files that are not what they seem: check names each one instead of hanging or
+// passing, and add refuses them with a clear error.
+TEST(CliCheck, NamesFoldersFifosLeftoversAndNulBytes) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    tmp.makeUser("user");
+    std::string dir = tmp.path().string();
+    fs::create_directory(user / "s2003.sdb");
+    ASSERT_EQ(::mkfifo((user / "holl.dat").c_str(), 0644), 0);
+    fs::remove_all(tmp.path() / "CboData");
+    putBytes(tmp.path() / "CboData", "not a folder");
+    putBytes(user / "Year.txt.tmp~a1b2c3", "half written");
+    putBytes(user / "s2004.sdb", std::string(kFirstRecord).replace(120, 1, std::string(1, '\0')));
+
+    CliRun r = runCli({"check", dir});
+    EXPECT_EQ(r.code, 1);
+    for (const char* expected : {
+             "Data/USER/Year.txt.tmp~a1b2c3: 書き込みの途中で残った一時ファイルです",
+             "CboData: フォルダーではありません",
+             "Data/user: 大文字と小文字だけが違う利用者フォルダー USER があります",
+             "Data/USER/s2003.sdb: 通常のファイルではありません",
+             "Data/USER/holl.dat: 通常のファイルではありません",
+             "Data/USER/s2004.sdb:1: NUL 文字があります",
+         })
+        EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
+
+    fs::remove(user / "s2003.sdb");
+    ASSERT_EQ(::mkfifo((user / "s2003.sdb").c_str(), 0644), 0);
+    CliRun add = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"});
+    EXPECT_EQ(add.code, 1);
+    EXPECT_NE(add.err.find("s2003.sdb: 通常のファイルではありません"), std::string::npos) << add.err;
+}
+
+TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"}).code, 0);
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
+    const std::string two = fileBytes(user / "s2003.sdb");
+    YearRecordList list = RecordStore(tmp.path()).LoadYear("USER", "2003");
+    RecordStore(tmp.path()).DeleteFromYear(list, 2);
+    RecordStore(tmp.path()).UpdateYearTotal("USER", "2003");
+
+    CliRun listing = runCli({"restore", dir, "USER"});
+    ASSERT_EQ(listing.code, 0) << listing.err;
+    // The two-record YearFile replaced by the delete.
+    size_t at = listing.out.find("\ts2003.sdb\t2 行");
+    ASSERT_NE(at, std::string::npos) << listing.out;
+    size_t lineStart = listing.out.rfind('\n', at);
+    lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+    std::string id = listing.out.substr(lineStart, listing.out.find('\t', lineStart) - lineStart);
+
+    CliRun r = runCli({"restore", dir, "USER", id});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fileBytes(user / "s2003.sdb"), two);
+    EXPECT_EQ(fileBytes(user / "Year.txt"), "\"2003\",30000\r\n");
+    EXPECT_EQ(runCli({"check", dir}).code, 0);
+    EXPECT_EQ(runCli({"restore", dir, "USER", "s2003.sdb.19990101-000000-000"}).code, 1);
 }
 
 }  // namespace

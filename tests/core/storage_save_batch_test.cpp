@@ -12,6 +12,7 @@
 
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
+#include "storage/data_folders.h"
 #include "storage/master_lists.h"
 #include "storage/record_store.h"
 #include "storage/save_batch.h"
@@ -224,12 +225,16 @@ TEST(FolderWriteLockTest, ASecondWriterWaitsAndGivesUpAfterItsTime) {
     char c;
     ASSERT_EQ(::read(ready[0], &c, 1), 1);
     EXPECT_THROW(FolderWriteLock(tmp.path(), std::chrono::milliseconds(50)), FileError);
+    // Start-up leaves a live writer's temporary alone.
+    putBytes(tmp.path() / "Data" / "u" / "s2003.sdb.tmp~Qw3rTy", "being written");
+    EXPECT_TRUE(removeLeftoverTemporaries(tmp.path()).empty());
     auto started = std::chrono::steady_clock::now();
     {
         FolderWriteLock waited(tmp.path());  // comes free when the other writer ends
         FolderWriteLock nested(tmp.path(), std::chrono::milliseconds(0));  // same process: shared
     }
     EXPECT_GT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+    EXPECT_EQ(removeLeftoverTemporaries(tmp.path()).size(), 1u);
     int status = 0;
     ::waitpid(child, &status, 0);
     ::close(ready[0]);
