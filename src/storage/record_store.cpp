@@ -207,6 +207,16 @@ std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index) {
     return kept;
 }
 
+bool RecordStore::changedOnDisk(const YearRecordList& list) const {
+    try {
+        if (list.user.empty() || list.year.empty()) return false;
+        auto bytes = readFileBytes(YearFilePath(list.user, list.year));
+        return (bytes ? fingerprintOf(*bytes) : 0) != list.loadedFingerprint;
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
 YearFileContent RecordStore::readYearContent(std::string_view user, std::string_view year) const {
     requireFolder(UserFolder(user));
     YearFileContent c;

@@ -142,6 +142,10 @@ public:
     // Returns the new total.
     std::int64_t UpdateYearTotal(std::string_view user, std::string_view year);
 
+    // Whether the list's YearFile no longer holds what the list was loaded from
+    // (another writer saved into it); a file that cannot be read counts as changed.
+    bool changedOnDisk(const YearRecordList& list) const;
+
     // The steps of the save commands staged into one SaveBatch: nothing is written
     // before the batch commits, and each file is read once.
     //
