@@ -80,6 +80,13 @@ std::size_t utf8Length(std::string_view text) {
     return n;
 }
 
+std::string utf8Prefix(std::string_view text, std::size_t n) {
+    std::size_t i = 0;
+    for (; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n-- == 0) break;
+    return std::string(text.substr(0, i));
+}
+
 bool isValidUtf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {

@@ -17,6 +17,9 @@ std::optional<std::string> utf8ToCp932(std::string_view text);
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);
 
+// The first n characters (code points) of a UTF-8 text.
+std::string utf8Prefix(std::string_view text, std::size_t n);
+
 // True when every byte sequence of the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 
