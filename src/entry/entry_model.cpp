@@ -84,6 +84,8 @@ const std::string& EntryModel::type(Box b, std::string_view text) {
         dateTyped();
     }
     box(b) = entry::checkedText(b, text);
+    // A name shows the form it is stored in, so the box, the list and the file agree.
+    if (b == Box::cboHoll || b == Box::cboKisyu) box(b) = storedForm(box(b));
     if (entry::clearsRecalc(b)) recalcDone_ = false;
     return box(b);
 }

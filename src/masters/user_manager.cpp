@@ -14,6 +14,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
+#include "shared/text_codec.h"
 #include "storage/record_store.h"
 
 namespace tama::ui {
@@ -173,7 +174,9 @@ void frmUser::changed() {
 }
 
 void frmUser::cmdTou_Click() {
-    const QString name = txtUser_->text();
+    // The name is kept in the form the settings file gives back ("～" for a typed
+    // "〜"), so the user is found again after a restart.
+    const QString name = qs(storedForm(ss(txtUser_->text())));
     // An empty name would address Data itself, which exists.
     if (name.isEmpty()) {
         lblMsg_->setText(QStringLiteral("利用者名は、既に登録済みです。"));
@@ -218,7 +221,7 @@ void frmUser::cmdUpd_Click() {
         return;
     }
     const QString oldName = selected->text();
-    const QString newName = txtUser_->text();
+    const QString newName = qs(storedForm(ss(txtUser_->text())));
     if (refuseName(newName)) return;
     if (!userNameProblem(ss(oldName)).empty()) {
         ErrorReport(this, kErrFileAccess, QStringLiteral("この名前のフォルダーは扱えません: %1").arg(oldName), false);

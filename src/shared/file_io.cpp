@@ -1,5 +1,7 @@
 #include "file_io.h"
 
+#include "text_codec.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -40,9 +42,14 @@ fs::path findNoCase(const fs::path& dir, std::string_view name) {
     fs::path exact = dir / fs::path(std::string(name));
     std::error_code ec;
     if (fs::exists(exact, ec)) return exact;
+    // A name typed with a character CP932 stores as another ("〜") finds the entry
+    // made under its stored form ("～") and the other way round.
+    const std::string stored = storedForm(name);
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (equalsNoCase(entry, name)) return it->path();
+        if (equalsNoCase(entry, name) || equalsNoCase(entry, stored)) return it->path();
+        const bool ascii = std::all_of(entry.begin(), entry.end(), [](char c) { return (c & 0x80) == 0; });
+        if (!ascii && equalsNoCase(storedForm(entry), stored)) return it->path();
     }
     return exact;
 }

@@ -80,6 +80,15 @@ std::size_t utf8Length(std::string_view text) {
     return n;
 }
 
+std::string storedForm(std::string_view text) {
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    if (ascii) return std::string(text);
+    auto bytes = utf8ToCp932(text);
+    if (!bytes) return std::string(text);
+    return cp932ToUtf8(*bytes).value_or(std::string(text));
+}
+
 std::string utf8Prefix(std::string_view text, std::size_t n) {
     std::size_t i = 0;
     for (; i < text.size(); ++i)

@@ -17,6 +17,12 @@ std::optional<std::string> utf8ToCp932(std::string_view text);
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);
 
+// The form in which a text comes back from a CP932 file: characters CP932 stores
+// as another one come back as that one ("〜" U+301C as "～" U+FF5E, "−" U+2212 as
+// "－" U+FF0D). Names are compared in this form. A text CP932 cannot hold at all
+// is returned as it is.
+std::string storedForm(std::string_view text);
+
 // The first n characters (code points) of a UTF-8 text.
 std::string utf8Prefix(std::string_view text, std::size_t n);
 

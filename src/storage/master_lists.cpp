@@ -125,8 +125,9 @@ std::vector<std::string> MasterLists::LoadAllMachineNames(std::string_view user)
 
 // Both lists are read before either is written, so a damaged user list does not
 // leave the name added to the common list alone.
-void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::string_view name) {
-    if (name.empty()) return;
+void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::string_view typed) {
+    if (typed.empty()) return;
+    const std::string name = storedForm(typed);
     const ListContent lists[] = {readList(commonHallFile()), readList(userHallFile(user))};
     for (int k = 0; k < 2; ++k) {
         bool listed = false;
@@ -137,8 +138,9 @@ void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::st
 }
 
 void MasterLists::AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type,
-                                   std::string_view name) {
-    if (name.empty()) return;
+                                   std::string_view typed) {
+    if (typed.empty()) return;
+    const std::string name = storedForm(typed);
     const ListContent lists[] = {readList(commonMachineFile()), readList(userMachineFile(user))};
     for (int k = 0; k < 2; ++k) {
         bool listed = false;
@@ -160,8 +162,9 @@ void MasterLists::AddToMachineList(std::string_view user, std::string_view type,
     batch.commit();
 }
 
-AddResult MasterLists::AddHall(std::string_view user, std::string_view name) {
-    if (name.empty()) return AddResult::EmptyName;
+AddResult MasterLists::AddHall(std::string_view user, std::string_view typed) {
+    if (typed.empty()) return AddResult::EmptyName;
+    const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
     const ListContent list = readList(userHallFile(user));
     for (const auto& [n, one] : list.lines)
@@ -171,8 +174,9 @@ AddResult MasterLists::AddHall(std::string_view user, std::string_view name) {
     return AddResult::Added;
 }
 
-AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, std::string_view name) {
-    if (name.empty()) return AddResult::EmptyName;
+AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, std::string_view typed) {
+    if (typed.empty()) return AddResult::EmptyName;
+    const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
     const ListContent list = readList(userMachineFile(user));
     for (const auto& [t, n] : list.lines)
@@ -184,7 +188,8 @@ AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, 
 
 namespace {
 void deleteByName(const fs::path& programFolder, std::string_view user, const fs::path& path, bool nameIsSecond,
-                  std::string_view name, size_t limit) {
+                  std::string_view typed, size_t limit) {
+    const std::string name = storedForm(typed);
     SaveBatch batch(programFolder);
     const ListContent list = readList(path);
     // A list that does not exist yet has nothing to delete; it is not created here.

@@ -87,6 +87,9 @@ public:
     void AddToHallList(SaveBatch& batch, std::string_view user, std::string_view name);
     void AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type, std::string_view name);
 
+    // Every name is compared in the form it is stored in (storedForm): "〜" typed
+    // matches the listed "～".
+    //
     // Editor operations on the user's lists. Add refuses an empty name and a name
     // already listed (a machine under any type).
     AddResult AddHall(std::string_view user, std::string_view name);

@@ -210,6 +210,29 @@ TEST_F(AllOrNothingSave, BackupsKeepTheNewestVersionsAndARestoreBringsARecordBac
     EXPECT_EQ(allFiles(tmp.path()), before);
 }
 
+// "〜" (U+301C) and "−" (U+2212) are stored by CP932 as "～" and "－": a name typed
+// with them matches its own stored line and user folder.
+TEST(StoredFormTest, NamesTypedWithCharactersCp932StoresDifferentlyMatchTheirStoredLines) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    RecordStore store(tmp.path());
+    MasterLists lists(tmp.path());
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(saveNewRecord(store, lists, "太郎", typedModel("5", i ? "2" : "1", "駅前〜本店", "α−1")).saved());
+    EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前～本店\",\"1\"\n");
+    EXPECT_EQ(fileText(user / "kisyu.dat"), "\"ＣＲ機\",\"α－1\"\n");
+    EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前～本店\",\"1\"\n");
+    EXPECT_EQ(lists.AddHall("太郎", "駅前〜本店"), AddResult::Exists);
+    lists.DeleteHall("太郎", "駅前〜本店");
+    EXPECT_EQ(fileText(user / "holl.dat"), "");
+    // The box shows the stored form.
+    EXPECT_EQ(typedModel("5", "1", "駅前〜本店", "").text(Box::cboHoll), "駅前～本店");
+
+    // A user folder made under either form is found under the other.
+    fs::create_directories(tmp.path() / "Data" / "波〜花");
+    EXPECT_EQ(store.UserFolder("波～花"), tmp.path() / "Data" / "波〜花");
+}
+
 TEST(FolderWriteLockTest, ASecondWriterWaitsAndGivesUpAfterItsTime) {
     TempFolder tmp;
     int ready[2];
