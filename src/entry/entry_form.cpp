@@ -18,6 +18,7 @@
 #include <exception>
 #include <optional>
 
+#include "entry/calculations.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
