@@ -334,6 +334,11 @@ TEST(CliCheck, NamesFoldersFifosLeftoversAndNulBytes) {
     putBytes(tmp.path() / "CboData", "not a folder");
     putBytes(user / "Year.txt.tmp~a1b2c3", "half written");
     putBytes(user / "s2004.sdb", std::string(kFirstRecord).replace(120, 1, std::string(1, '\0')));
+    // Totals far beyond 64 bits: reported, never converted out of range.
+    std::string huge = sjis(kFirstRecord);
+    huge.replace(huge.find("15,000"), 6, "9" + std::string(30, '0'));
+    putBytes(user / "s2005.sdb", huge);
+    putBytes(user / "Year.txt", "\"2005\"," + std::string(40, '9') + "\r\n");
 
     CliRun r = runCli({"check", dir});
     EXPECT_EQ(r.code, 1);
@@ -344,6 +349,7 @@ TEST(CliCheck, NamesFoldersFifosLeftoversAndNulBytes) {
              "Data/USER/s2003.sdb: 通常のファイルではありません",
              "Data/USER/holl.dat: 通常のファイルではありません",
              "Data/USER/s2004.sdb:1: NUL 文字があります",
+             "Data/USER/s2005.sdb: 収支の合計が大きすぎます",
          })
         EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
 
