@@ -173,6 +173,16 @@ void frmUser::changed() {
     emit ctx_.usersChanged();
 }
 
+bool frmUser::takeWriteLock(std::optional<FolderWriteLock>& lock) {
+    try {
+        lock.emplace(ctx_.programFolder());
+        return true;
+    } catch (const FileError& e) {
+        ErrorReport(this, kErrFileAccess, qs(e.what()), false);
+        return false;
+    }
+}
+
 void frmUser::cmdTou_Click() {
     // The name is kept in the form the settings file gives back ("～" for a typed
     // "〜"), so the user is found again after a restart.
@@ -251,6 +261,9 @@ void frmUser::cmdUpd_Click() {
         QApplication::beep();
         return;
     }
+    // A script saving into the folder at this moment finishes first.
+    std::optional<FolderWriteLock> lock;
+    if (!takeWriteLock(lock)) return;
     fs::rename(*from, to, ec);
     if (ec) {
         ErrorReport(this, kErrFileAccess,
@@ -275,7 +288,8 @@ void frmUser::cmdDel_Click() {
                              QStringLiteral("利用者名を削除すると、関連する各種データも全て削除されます。") +
                                  QStringLiteral("\r\r") + QStringLiteral("この利用者名を削除していいですか？"),
                              QStringLiteral("利用者名及び関連データの削除"));
-    if (yes) {
+    std::optional<FolderWriteLock> lock;
+    if (yes && takeWriteLock(lock)) {
         const fs::path data = ctx_.store().dataFolder();
         const std::optional<fs::path> found = dataEntry(data, ss(name));
         std::error_code ec;

@@ -23,6 +23,7 @@
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
+#include "shell/restore_dialog.h"
 #include "ui/messages.h"
 #include "shell/splash.h"
 #include "storage/data_folders.h"
@@ -155,6 +156,13 @@ int main(int argc, char** argv) {
         users.show();
         ok &= save(&users, out, QStringLiteral("user_manager.png"));
         users.close();
+    }
+
+    {
+        frmRestore restore(ctx, sample.user, &main);
+        restore.show();
+        ok &= save(&restore, out, QStringLiteral("restore.png"));
+        restore.close();
     }
 
     // First run: an installation without users.
