@@ -40,15 +40,6 @@ std::int32_t dateSortKey(const DailyRecord& r) {
     return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
 }
 
-// A total as a whole number; figures beyond the 64-bit range (only a damaged file
-// holds them) are clamped instead of overflowing.
-std::int64_t wholeTotal(double v) {
-    double r = roundHalfEven(v);
-    if (!(r == r)) return 0;
-    if (r >= 9.2e18) return INT64_MAX;
-    if (r <= -9.2e18) return INT64_MIN;
-    return static_cast<std::int64_t>(r);
-}
 
 // A field that holds a double quote or a line end would not read back as the
 // same record: the quote ends the field early, the line end splits the line.
@@ -312,7 +303,9 @@ std::vector<YearTotal> decodeYearTotals(const std::optional<std::string>& bytes,
             throw FileError(path, no, "「\"年\",合計」の形ではありません");
         auto total = parseNumber(line.substr(close + 2));
         if (!total) throw FileError(path, no, "合計が数値ではありません");
-        out.push_back({std::string(line.substr(1, close - 1)), wholeTotal(*total)});
+        auto whole = wholeInt64(*total);
+        if (!whole) throw FileError(path, no, "合計が大きすぎます");
+        out.push_back({std::string(line.substr(1, close - 1)), *whole});
     });
     return out;
 }
@@ -327,7 +320,11 @@ std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user
                                          const std::vector<DailyRecord>& records) {
     double total = 0;
     for (const auto& r : records) total = roundHalfEven(total + numberOrZero(r.Syusi));
-    const auto sum = wholeTotal(total);
+    // A sum beyond 64 bits (only a damaged YearFile holds such figures) is never
+    // written clamped: the save stops instead.
+    const auto whole = wholeInt64(total);
+    if (!whole) throw FileError(YearFilePath(user, year), 0, "収支の合計が大きすぎます");
+    const std::int64_t sum = *whole;
 
     fs::path path = yearTotalPath(user);
     const auto current = readFileBytes(path);

@@ -145,6 +145,18 @@ TEST_F(AllOrNothingSave, AReadOnlyFileStopsTheSaveBeforeAnyFileChanges) {
 
 // One read and one write per file give the same bytes as the store's single steps
 // in the form's order.
+// A YearFile holding a balance of 23 digits (written by another program): the
+// total is not written clamped; the save stops with nothing changed.
+TEST_F(AllOrNothingSave, ATotalBeyond64BitsStopsTheSave) {
+    DailyRecord huge = recordOn("2003/05/20");
+    huge.Syusi = "12,345,678,901,234,567,890,123";
+    putBytes(user / "s2003.sdb", fileBytes(user / "s2003.sdb") + encodeYearFile({huge}, "x"));
+    const auto before = allFiles(tmp.path());
+    EXPECT_THROW(saveNewRecord(store, lists, "太郎", typedModel("5", "3", "駅前ホール", "機種Ａ")), FileError);
+    EXPECT_THROW(store.UpdateYearTotal("太郎", "2003"), FileError);
+    EXPECT_EQ(allFiles(tmp.path()), before);
+}
+
 TEST_F(AllOrNothingSave, GivesTheSameBytesAsTheSingleSteps) {
     TempFolder other;
     other.makeUser("太郎");
