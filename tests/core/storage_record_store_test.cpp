@@ -123,6 +123,21 @@ TEST(SortByKeyTest, EqualKeysComeOutInSelectionSortOrderNotInputOrder) {
     SortByKey(none, noneCompanions);  // n = 0 does nothing
 }
 
+// orderByKey skips the sort for keys already in order: the order must still be
+// exactly the selection sort's, for sorted and unsorted keys with many ties.
+TEST(SortByKeyTest, OrderByKeyGivesTheSelectionSortsOrder) {
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::int32_t> keys(static_cast<size_t>(round % 9));
+        for (auto& k : keys) k = static_cast<std::int32_t>((seed = seed * 1103515245u + 12345u) >> 28) % 4;
+        if (round % 3 == 0) std::sort(keys.begin(), keys.end());
+        std::vector<std::int32_t> sorted = keys, pos(keys.size());
+        for (size_t i = 0; i < pos.size(); ++i) pos[i] = static_cast<std::int32_t>(i);
+        SortByKey(sorted, pos);
+        EXPECT_EQ(orderByKey(keys), pos) << "round " << round;
+    }
+}
+
 TEST_F(RecordStoreTest, SortYearFileOrdersEqualDatesAsTheSelectionSortDoes) {
     putBytes(userDir / "s2003.sdb",
              encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C"),
