@@ -29,8 +29,10 @@ test: build fuzz
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=Debug -DTAMALOG_GUI=OFF -DTAMALOG_BENCH=OFF -DTAMALOG_FUZZ=ON
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets tamalog-cli cli_test
 	@./scripts/run-fuzzers $(FUZZ_BUILD) 5
+	@echo "== tamalog-cli tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+	@$(FUZZ_BUILD)/tests/cli_test --gtest_brief=1
 
 fuzz-long: fuzz
 	@./scripts/run-fuzzers $(FUZZ_BUILD) 300

@@ -1,7 +1,8 @@
 // tamalog-cli add FOLDER USER BOX=VALUE ...
 // Saves one daily record exactly as the entry form's 登録 does: the form's start
-// values (today's date), each given box typed in the order given with its
-// keystroke checks, one recalculation, then the save checks and save steps.
+// values (today's date) and its opening recalculation, each given box typed key
+// by key in the order given with its keystroke checks and recalculations, then
+// the save checks and save steps.
 #include <algorithm>
 #include <ctime>
 #include <iostream>
@@ -106,10 +107,24 @@ int runAdd(const std::vector<std::string>& args) {
         if (ec) throw FileError(folder / std::string(name), 0, "フォルダーを作成できません: " + ec.message());
     }
 
+    // As on the form: the opening recalculation, then each box typed key by key
+    // with the recalculation after every key (a rate computed on the way stays
+    // when the play time then becomes zero, as it does on the form).
     EntryModel model;
     model.loadStartValues(today());
-    for (const auto& [box, value] : typed) model.type(box, value);
     model.tick();
+    for (const auto& [box, value] : typed) {
+        // A drop-down list takes its item whole; an empty value empties the box.
+        if (value.empty() || !listItems(box).empty()) {
+            model.type(box, value);
+            model.tick();
+            continue;
+        }
+        for (size_t n = 1; n <= utf8Length(value); ++n) {
+            model.type(box, utf8Prefix(value, n));
+            model.tick();
+        }
+    }
 
     MasterLists lists(folder);
     SaveResult result = saveNewRecord(store, lists, user, model);

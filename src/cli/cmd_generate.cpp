@@ -18,6 +18,7 @@
 #include "storage/data_folders.h"
 #include "storage/master_lists.h"
 #include "storage/record_store.h"
+#include "storage/save_batch.h"
 
 namespace tama::cli {
 namespace {
@@ -310,14 +311,25 @@ int runGenerate(const std::vector<std::string>& args) {
             }
             std::string yearText = std::to_string(year);
             fs::path path = store.YearFilePath(user, yearText);
-            writeFileAtomic(path, encodeYearFile(records, path));
-            store.UpdateYearTotal(user, yearText);
+            // A generated folder is new: its files get no backup versions.
+            SaveBatch batch(o.folder, false);
+            batch.replace(path, readFileBytes(path), encodeYearFile(records, path));
+            store.stageYearTotal(batch, user, yearText, records);
+            batch.commit();
             written += static_cast<long>(records.size());
         }
         // The lists get each name once, in the order the records first used it,
         // as saving these records one by one from the form would have left them.
-        for (auto hall : hallsUsed) lists.AddToHallList(user, hall);
-        for (auto [type, machine] : machinesUsed) lists.AddToMachineList(user, type, machine);
+        for (auto hall : hallsUsed) {
+            SaveBatch batch(o.folder, false);
+            lists.AddToHallList(batch, user, hall);
+            batch.commit();
+        }
+        for (auto [type, machine] : machinesUsed) {
+            SaveBatch batch(o.folder, false);
+            lists.AddToMachineList(batch, user, type, machine);
+            batch.commit();
+        }
     }
     std::cout << "利用者 " << users.size() << " 人、" << o.firstYear << "-" << o.lastYear << " 年、記録 " << written
               << " 件を書きました: " << o.folder.string() << "\n";

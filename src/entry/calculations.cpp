@@ -32,8 +32,14 @@ bool clearsRecalc(Box box) {
     }
 }
 
+int maxLengthOf(Box box) {
+    return box == Box::txtTousi || box == Box::txtKaisyu || box == Box::cboK_no ? kNumberBoxMaxChars : 0;
+}
+
 std::string checkedText(Box box, std::string_view typed) {
     std::string text(typed);
+    if (int max = maxLengthOf(box); max > 0 && utf8Length(text) > static_cast<size_t>(max))
+        text = utf8Prefix(text, static_cast<size_t>(max));
     if ((box == Box::txtZ1_2 || box == Box::txtZ2_2) && text == "0") text = "00";
     if (isDigitBox(box) && !isDigitsOnly(text)) text.clear();
     return text;

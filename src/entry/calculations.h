@@ -26,6 +26,13 @@ bool clearsRecalc(Box box);
 
 // The text a box keeps after its keystroke check: a minute "0" becomes "00";
 // a digit box holding any other character is emptied.
+// The money boxes (txtTousi, txtKaisyu) and the machine number box take at most
+// this many characters; longer typing or pasting keeps the first ones, as a text
+// box with a maximum length does. Nine digits keep every sum far inside 64 bits.
+inline constexpr int kNumberBoxMaxChars = 9;
+// The maximum length of a box, 0 when it has none.
+int maxLengthOf(Box box);
+
 std::string checkedText(Box box, std::string_view typed);
 
 // Month or day as the weekday rule reads it: a one-character text gets a

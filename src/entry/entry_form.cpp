@@ -18,6 +18,7 @@
 #include <exception>
 #include <optional>
 
+#include "entry/calculations.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
@@ -284,6 +285,7 @@ void frmDay_upd::Impl::buildLayout() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     cboK_no = combo("cboK_no", Frame1, true);
     cboK_no->setFixedWidth(90);
+    cboK_no->lineEdit()->setMaxLength(entry::maxLengthOf(Box::cboK_no));
     {
         QStringList numbers;
         numbers.reserve(1500);
@@ -315,6 +317,7 @@ void frmDay_upd::Impl::buildLayout() {
     txtZikyu = lineEdit("txtZikyu", Frame2, 80);
     txtSyusi = lineEdit("txtSyusi", Frame2, 80);
     for (QLineEdit* e : {txtTousi, txtKaisyu, txtZikyu, txtSyusi}) e->setAlignment(Qt::AlignRight);
+    for (QLineEdit* e : {txtTousi, txtKaisyu}) e->setMaxLength(entry::maxLengthOf(Box::txtTousi));
     UpDown8 = upDown("UpDown8", txtTousi, 10000, 0, 500, 80000, Frame2);
     UpDown9 = upDown("UpDown9", txtKaisyu, 20000, 0, 500, 300000, Frame2);
     cmdKeisan1 = button("cmdKeisan1", QStringLiteral("..."), Frame2);

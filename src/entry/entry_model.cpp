@@ -84,6 +84,8 @@ const std::string& EntryModel::type(Box b, std::string_view text) {
         dateTyped();
     }
     box(b) = entry::checkedText(b, text);
+    // A name shows the form it is stored in, so the box, the list and the file agree.
+    if (b == Box::cboHoll || b == Box::cboKisyu) box(b) = storedForm(box(b));
     if (entry::clearsRecalc(b)) recalcDone_ = false;
     return box(b);
 }
@@ -168,6 +170,15 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
         const std::string& m = text(minute);
         if (m != "00" && m != "30")
             return SaveRefusal{std::string(entry::kHalfHourOnly), std::string(entry::kInputErrorTitle), minute};
+    }
+    // A figure computed from absurd typing (an hour of 300 digits) is no finite
+    // number; such a text is never written where a number belongs.
+    for (Box b : {Box::lblT_tim, Box::txtZikyu, Box::txtSyusi}) {
+        std::string lower;
+        for (char c : text(b)) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (lower.find("inf") != std::string::npos || lower.find("nan") != std::string::npos)
+            return SaveRefusal{std::string(boxCaption(b)) + "の数値が大きすぎます。", std::string(entry::kInputErrorTitle),
+                               b == Box::lblT_tim ? Box::txtZ2_1 : Box::txtTousi};
     }
     // Texts that go into the file as they stand must fit its line layout and code page.
     for (size_t i = 0; i < texts_.size(); ++i) {

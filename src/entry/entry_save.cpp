@@ -4,6 +4,7 @@
 #include <string>
 
 #include "entry/calculations.h"
+#include "storage/save_batch.h"
 
 namespace tama {
 
@@ -36,6 +37,22 @@ std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model) {
     return std::nullopt;
 }
 
+namespace {
+
+// Runs the staging steps of one command and commits them. A failure before the
+// files are renamed into place has changed nothing: the message says so.
+template <typename F>
+void allOrNothing(SaveBatch& batch, F&& stage) {
+    try {
+        stage();
+    } catch (const FileError& e) {
+        throw FileError(e.file(), e.line(), e.detail() + "（何も保存されていません）");
+    }
+    batch.commit();
+}
+
+}  // namespace
+
 SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_view user, const EntryModel& model) {
     if (auto refusal = model.checkSave()) return refused(std::move(*refusal));
     if (auto refusal = checkNewRecordDate(model)) return refused(std::move(*refusal));
@@ -43,18 +60,17 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     SaveResult result;
     result.record = model.buildRecord();
     DailyRecord& rec = result.record;
-    // Every file the save goes on to rewrite is read first: a damaged list or
-    // Year.txt stops the save before the record is appended, not halfway.
-    for (const fs::path& list : {lists.commonHallFile(), lists.userHallFile(user), lists.commonMachineFile(),
-                                 lists.userMachineFile(user)})
-        readPairFile(list);
-    store.LoadYearTotals(user);
-    rec.DayFirst = store.DayFirstFor(user, rec.Nen, rec.Tuki, rec.Hi);
-    store.AppendRecord(user, rec);
-    lists.AddToHallList(user, model.text(Box::cboHoll));
-    lists.AddToMachineList(user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
-    store.SortYearFile(user, rec.Nen);
-    result.yearTotal = store.UpdateYearTotal(user, rec.Nen);
+    // Every file's new content is computed and staged first (the YearFile with the
+    // record, DayFirst and the sort; both pairs of lists; Year.txt), then all are
+    // renamed into place: a damaged or unwritable file stops the save with no
+    // file changed.
+    SaveBatch batch(store.programFolder());
+    allOrNothing(batch, [&] {
+        auto records = store.stageInsert(batch, user, rec);
+        lists.AddToHallList(batch, user, model.text(Box::cboHoll));
+        lists.AddToMachineList(batch, user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
+        result.yearTotal = store.stageYearTotal(batch, user, rec.Nen, records);
+    });
     return result;
 }
 
@@ -64,28 +80,40 @@ SaveResult updateRecord(RecordStore& store, YearRecordList& list, int curIndex, 
         throw std::out_of_range("updateRecord: index " + std::to_string(curIndex) + " outside 1.." +
                                 std::to_string(list.count()));
 
-    DailyRecord& target = list.record(curIndex);
-    const DailyRecord old = target;
+    std::vector<DailyRecord> records = list.records;
+    DailyRecord& target = records[static_cast<size_t>(curIndex - 1)];
     const DailyRecord built = model.buildRecord();
     auto to = target.fields();
     auto from = built.fields();
     // Fields 5..19 (Youbi .. Come); the date (1..4), DayFirst and the reserved fields stay.
     for (int i = 4; i < 19; ++i) *to[static_cast<size_t>(i)] = *from[static_cast<size_t>(i)];
-    try {
-        store.SaveYear(list);
-    } catch (...) {
-        target = old;
-        throw;
-    }
+
     SaveResult result;
+    std::string bytes;
+    SaveBatch batch(store.programFolder());
+    allOrNothing(batch, [&] {
+        bytes = store.stageYearRewrite(batch, list, records);
+        result.yearTotal = store.stageYearTotal(batch, list.user, list.year, records);
+    });
+    // The list changes only once the files hold the change.
     result.record = target;
-    result.yearTotal = store.UpdateYearTotal(list.user, list.year);
+    list.records = std::move(records);
+    list.loadedFingerprint = yearFileFingerprint(bytes);
     return result;
 }
 
 std::int64_t deleteRecord(RecordStore& store, YearRecordList& list, int index) {
-    store.DeleteFromYear(list, index);
-    return store.UpdateYearTotal(list.user, list.year);
+    std::vector<DailyRecord> kept = recordsWithout(list, index);
+    std::int64_t total = 0;
+    std::string bytes;
+    SaveBatch batch(store.programFolder());
+    allOrNothing(batch, [&] {
+        bytes = store.stageYearRewrite(batch, list, kept);
+        total = store.stageYearTotal(batch, list.user, list.year, kept);
+    });
+    list.records = std::move(kept);
+    list.loadedFingerprint = yearFileFingerprint(bytes);
+    return total;
 }
 
 }  // namespace tama

@@ -112,7 +112,7 @@ std::optional<std::string> ListEditor::storedName() {
         txtName_->setFocus(Qt::OtherFocusReason);
         return std::nullopt;
     }
-    return cp932StoredForm(text);
+    return storedForm(text);
 }
 
 bool ListEditor::guarded(const std::function<void()>& operation) {

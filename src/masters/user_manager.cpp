@@ -14,6 +14,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
+#include "shared/text_codec.h"
 #include "storage/record_store.h"
 
 namespace tama::ui {
@@ -172,8 +173,20 @@ void frmUser::changed() {
     emit ctx_.usersChanged();
 }
 
+bool frmUser::takeWriteLock(std::optional<FolderWriteLock>& lock) {
+    try {
+        lock.emplace(ctx_.programFolder());
+        return true;
+    } catch (const FileError& e) {
+        ErrorReport(this, kErrFileAccess, qs(e.what()), false);
+        return false;
+    }
+}
+
 void frmUser::cmdTou_Click() {
-    const QString name = txtUser_->text();
+    // The name is kept in the form the settings file gives back ("～" for a typed
+    // "〜"), so the user is found again after a restart.
+    const QString name = qs(storedForm(ss(txtUser_->text())));
     // An empty name would address Data itself, which exists.
     if (name.isEmpty()) {
         lblMsg_->setText(QStringLiteral("利用者名は、既に登録済みです。"));
@@ -218,7 +231,7 @@ void frmUser::cmdUpd_Click() {
         return;
     }
     const QString oldName = selected->text();
-    const QString newName = txtUser_->text();
+    const QString newName = qs(storedForm(ss(txtUser_->text())));
     if (refuseName(newName)) return;
     if (!userNameProblem(ss(oldName)).empty()) {
         ErrorReport(this, kErrFileAccess, QStringLiteral("この名前のフォルダーは扱えません: %1").arg(oldName), false);
@@ -248,6 +261,9 @@ void frmUser::cmdUpd_Click() {
         QApplication::beep();
         return;
     }
+    // A script saving into the folder at this moment finishes first.
+    std::optional<FolderWriteLock> lock;
+    if (!takeWriteLock(lock)) return;
     fs::rename(*from, to, ec);
     if (ec) {
         ErrorReport(this, kErrFileAccess,
@@ -272,7 +288,8 @@ void frmUser::cmdDel_Click() {
                              QStringLiteral("利用者名を削除すると、関連する各種データも全て削除されます。") +
                                  QStringLiteral("\r\r") + QStringLiteral("この利用者名を削除していいですか？"),
                              QStringLiteral("利用者名及び関連データの削除"));
-    if (yes) {
+    std::optional<FolderWriteLock> lock;
+    if (yes && takeWriteLock(lock)) {
         const fs::path data = ctx_.store().dataFolder();
         const std::optional<fs::path> found = dataEntry(data, ss(name));
         std::error_code ec;

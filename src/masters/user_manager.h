@@ -10,6 +10,9 @@
 // a user's own folder.
 #include <QDialog>
 #include <functional>
+#include <optional>
+
+#include "shared/file_io.h"
 
 class QLabel;
 class QLineEdit;
@@ -64,6 +67,8 @@ private:
     void changed();
     // Shows the refusal for a name that cannot be a user folder; true when refused.
     bool refuseName(const QString& name);
+    // Takes the program folder's write lock for a rename or delete; reports a timeout.
+    bool takeWriteLock(std::optional<FolderWriteLock>& lock);
 
     AppContext& ctx_;
     std::function<void()> refresh_;

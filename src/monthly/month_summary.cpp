@@ -15,8 +15,15 @@ namespace {
 
 bool holdsNumber(std::string_view text) { return parseNumber(text).has_value(); }
 
-// A record's balance as the 32-bit whole number the totals are kept in.
-std::int64_t balanceOf(const DailyRecord& r) { return toInt32(numberOrZero(r.Syusi)); }
+// A record's balance as a 64-bit whole number: a win of 3,000,000,000 counts in
+// full (a figure beyond the 64-bit range only a damaged file holds counts 0).
+std::int64_t balanceOf(const DailyRecord& r) { return wholeInt64(numberOrZero(r.Syusi)).value_or(0); }
+
+// Sums of such figures; only sums of damaged figures near the 64-bit limit
+// could overflow, and they stop at the limit instead.
+void addTo(std::int64_t& total, std::int64_t v) {
+    if (__builtin_add_overflow(total, v, &total)) total = v > 0 ? INT64_MAX : INT64_MIN;
+}
 
 std::string withUnit(const std::string& number, std::string_view unit) { return number + std::string(unit); }
 
@@ -122,12 +129,12 @@ MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string
 
         const std::int64_t syusi = balanceOf(rec);
         if (rec.DayFirst == "1") s.dayTotals.push_back(syusi);
-        else if (rec.DayFirst == "2") (s.dayTotals.empty() ? dayBeforeFirst : s.dayTotals.back()) += syusi;
+        else if (rec.DayFirst == "2") addTo(s.dayTotals.empty() ? dayBeforeFirst : s.dayTotals.back(), syusi);
 
         row.balanceColour = numberOrZero(rec.Syusi) < 0 ? kRgbRed : kRgbBlack;
         s.hours += numberOrZero(rec.T_tim);
         if (syusi > s.largestWin) s.largestWin = syusi;
-        s.balance += syusi;
+        addTo(s.balance, syusi);
         row.background = (r % 10) % 2 == 0 ? kRgbRowTint : kRgbWhite;
         s.rows.push_back(std::move(row));
     }

@@ -3,7 +3,9 @@
 #include <QAbstractTableModel>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QDate>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -255,6 +258,12 @@ struct frmMonthly::Impl {
     std::array<int, kMonthColumns> restoredColTwips{};
 
     EntryOpener opener;
+
+    // Another writer (tamalog-cli, a script) saving into the shown user's folder:
+    // the folder is watched and the list reloaded when its YearFile changed.
+    QFileSystemWatcher watcher;
+    QTimer diskCheck;
+    QString watchedFolder;
 };
 
 frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx, this)) {
@@ -322,6 +331,10 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         grid->setColumnStretch(col + 1, 1);
     }
 
+    d->diskCheck.setSingleShot(true);
+    d->diskCheck.setInterval(150);  // a save renames several files: look once they are all in place
+    connect(&d->watcher, &QFileSystemWatcher::directoryChanged, this, [this] { d->diskCheck.start(); });
+    connect(&d->diskCheck, &QTimer::timeout, this, [this] { diskChanged(); });
     connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
     connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
     // The month step and the year step it may cause are one selection change.
@@ -531,6 +544,34 @@ void frmMonthly::GetSyusi() {
     }
     // MonthFirst and MonthCount always describe the list now held.
     d->position = locateMonth(d->list.records, ss(d->txtTuki->text()));
+    watchUserFolder();
+}
+
+void frmMonthly::watchUserFolder() {
+    QString folder;
+    try {
+        if (!d->list.user.empty()) folder = qs(d->ctx.store().UserFolder(d->list.user).string());
+    } catch (const std::exception&) {
+        // a name that cannot be a folder has nothing to watch
+    }
+    if (folder == d->watchedFolder) return;
+    if (!d->watchedFolder.isEmpty()) d->watcher.removePath(d->watchedFolder);
+    d->watchedFolder = folder;
+    if (!folder.isEmpty()) d->watcher.addPath(folder);
+}
+
+void frmMonthly::diskChanged() {
+    // An open dialog (the entry form) works on the list by index: the reload
+    // waits until it is closed. A save of its own has already reloaded the list.
+    if (QApplication::activeModalWidget()) {
+        d->diskCheck.start(500);
+        return;
+    }
+    d->diskCheck.setInterval(150);
+    if (!d->ctx.store().changedOnDisk(d->list)) return;
+    reloadList();
+    emit d->ctx.listsChanged();
+    emit d->ctx.recordsChanged();
 }
 
 void frmMonthly::fillList() {

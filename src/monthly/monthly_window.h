@@ -90,6 +90,8 @@ private:
     void openEntry(const EntryRequest& request);
     void fillUsers();
     void restoreLayout();
+    void watchUserFolder();
+    void diskChanged();
 
     struct Impl;
     Impl* d;

@@ -2,11 +2,13 @@
 // File access shared by every store: case-insensitive name lookup, whole-file
 // reads, and atomic rewrites (a temporary file in the same folder renamed over
 // the old one, so a failed write leaves the old file whole).
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tama {
 
@@ -35,13 +37,84 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 fs::path findNoCase(const fs::path& dir, std::string_view name);
 
 // The whole file as bytes, or nothing when it does not exist. Throws FileError
-// when it exists but cannot be read.
+// when it exists but cannot be read, or is not a regular file: a link, a folder,
+// a FIFO or a device is refused at once (a FIFO would otherwise block the reader).
 std::optional<std::string> readFileBytes(const fs::path& path);
 
 // Replaces the file with `bytes` atomically, keeping its permissions. Throws
 // FileError on failure, in which case the old file is left as it was; a file
 // without write permission for its owner counts as read-only and is refused.
 void writeFileAtomic(const fs::path& path, std::string_view bytes);
+
+// Several files replaced together. stage() writes each new content to a
+// temporary file of its own (a unique name created exclusively in the target's
+// folder, so a planted link or file is never written through) and flushes it;
+// commit() then renames them all into place. Until commit() nothing a reader
+// sees has changed: a batch dropped without commit() removes its temporaries and
+// leaves every target as it was.
+class FileBatch {
+public:
+    FileBatch() = default;
+    ~FileBatch();
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+
+    // Writes `bytes` for `target` to a temporary file. Throws FileError naming the
+    // target when it is read-only, is not a regular file, or the write fails.
+    void stage(const fs::path& target, std::string_view bytes);
+    // A new file that must not exist yet, created exclusively; a batch dropped
+    // without commit() removes it again.
+    void stageNew(const fs::path& target, std::string_view bytes);
+    // Keeps the present content of `existing` under the new name `copy` (a hard
+    // link where the file system allows, else a copy of `bytes`, which are that
+    // content); removed again when the batch is dropped without commit().
+    void keepCopy(const fs::path& existing, std::string_view bytes, const fs::path& copy);
+    // Renames every staged file into place, in staging order.
+    void commit();
+    bool empty() const { return items_.empty(); }
+    // The targets staged so far, in order.
+    std::vector<fs::path> targets() const;
+
+private:
+    struct Item {
+        fs::path target;
+        fs::path temp;
+        bool exclusive = false;
+    };
+    std::vector<Item> items_;
+};
+
+// Whether a file name is one of the temporary names the writers use
+// ("<name>.tmp~" and six more characters).
+bool isTemporaryName(std::string_view name);
+
+// The temporary files lying in `folder` and the two levels of folders below it.
+std::vector<fs::path> findTemporaries(const fs::path& folder);
+
+// Removes the temporary files left by a writer that was killed (see
+// findTemporaries). Returns what was removed. Call it only while holding the
+// FolderWriteLock of the program folder, or a live writer's file goes too.
+std::vector<fs::path> removeStaleTemporaries(const fs::path& folder);
+
+// The name of the lock file in the program folder.
+inline constexpr std::string_view kWriteLockName = "tamalog-write.lock";
+
+// The write lock of a program folder: an advisory lock (flock) on a lock file
+// in it, held by every writer from its first read to its last rename, so two
+// programs never interleave their saves. A second writer waits for it, up to
+// `wait`, then gets a FileError. Within one process the lock may be taken again
+// while held (the inner holder shares the outer one's lock).
+class FolderWriteLock {
+public:
+    explicit FolderWriteLock(const fs::path& programFolder,
+                             std::chrono::milliseconds wait = std::chrono::seconds(10));
+    ~FolderWriteLock();
+    FolderWriteLock(const FolderWriteLock&) = delete;
+    FolderWriteLock& operator=(const FolderWriteLock&) = delete;
+
+private:
+    std::string key_;
+};
 
 // Splits file bytes into lines ended by CR LF (a lone LF is accepted too).
 // A final line without an ending counts as a line.

@@ -118,6 +118,13 @@ double roundHalfAway(double v) { return std::round(v); }
 
 double roundHalfEven(double v) { return std::nearbyint(v); }  // default FE_TONEAREST
 
+std::optional<std::int64_t> wholeInt64(double v) {
+    double r = roundHalfEven(v);
+    // 2^63 is exactly representable; every double below it converts without overflow.
+    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return std::nullopt;
+    return static_cast<std::int64_t>(r);
+}
+
 std::int32_t toInt32(double v) {
     double r = roundHalfEven(v);
     if (std::isnan(r)) return 0;  // converting NaN to an integer is undefined

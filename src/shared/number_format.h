@@ -33,6 +33,10 @@ double roundHalfEven(double v);
 // clamped to the 32-bit range; NaN gives 0.
 std::int32_t toInt32(double v);
 
+// A whole number as a 64-bit integer, or nothing when it is not finite or lies
+// outside the 64-bit range (never clamped).
+std::optional<std::int64_t> wholeInt64(double v);
+
 // "#,##0": whole number with comma thousands separators and a leading minus sign.
 // 15000 -> "15,000", -3500 -> "-3,500", 1874.5 -> "1,875". A value that rounds to
 // zero is shown as "0".

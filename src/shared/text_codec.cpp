@@ -73,17 +73,27 @@ std::optional<std::string> utf8ToCp932(std::string_view text) {
     return conv.run(text);
 }
 
-std::optional<std::string> cp932StoredForm(std::string_view text) {
-    auto bytes = utf8ToCp932(text);
-    if (!bytes) return std::nullopt;
-    return cp932ToUtf8(*bytes);
-}
-
 std::size_t utf8Length(std::string_view text) {
     std::size_t n = 0;
     for (unsigned char c : text)
         if ((c & 0xC0) != 0x80) ++n;
     return n;
+}
+
+std::string storedForm(std::string_view text) {
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    if (ascii) return std::string(text);
+    auto bytes = utf8ToCp932(text);
+    if (!bytes) return std::string(text);
+    return cp932ToUtf8(*bytes).value_or(std::string(text));
+}
+
+std::string utf8Prefix(std::string_view text, std::size_t n) {
+    std::size_t i = 0;
+    for (; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n-- == 0) break;
+    return std::string(text.substr(0, i));
 }
 
 bool isValidUtf8(std::string_view s) {

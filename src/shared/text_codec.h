@@ -14,13 +14,17 @@ std::optional<std::string> cp932ToUtf8(std::string_view bytes);
 // or holds a character that CP932 cannot represent.
 std::optional<std::string> utf8ToCp932(std::string_view text);
 
-// The text as it reads back after being stored in CP932: characters that CP932
-// keeps under one code come back as that code's character ("〜" U+301C reads back
-// as "～" U+FF5E). Nothing when the text cannot be stored.
-std::optional<std::string> cp932StoredForm(std::string_view text);
-
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);
+
+// The form in which a text comes back from a CP932 file: characters CP932 stores
+// as another one come back as that one ("〜" U+301C as "～" U+FF5E, "−" U+2212 as
+// "－" U+FF0D). Names are compared in this form. A text CP932 cannot hold at all
+// is returned as it is.
+std::string storedForm(std::string_view text);
+
+// The first n characters (code points) of a UTF-8 text.
+std::string utf8Prefix(std::string_view text, std::size_t n);
 
 // True when every byte sequence of the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);

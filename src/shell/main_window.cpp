@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "restore_dialog.h"
 
 #include "shared/number_format.h"
 
@@ -140,6 +141,8 @@ void frmMain::buildMenus() {
     QMenu* file = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
     connect(addItem(file, "mnuUser", QStringLiteral("利用者登録(&U)")), &QAction::triggered, this,
             &frmMain::mnuUser_Click);
+    connect(addItem(file, "mnuRestore", QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元...")), &QAction::triggered, this,
+            &frmMain::mnuRestore_Click);
     addSeparator(file, "mnuFileBar1");
     addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)"));
     addSeparator(file, "mnuFileBar6");
@@ -537,6 +540,18 @@ void frmMain::updateWindowMenu() {
 // ---------------------------------------------------------------- commands
 
 void frmMain::mnuUser_Click() { openUserManager(false); }
+
+void frmMain::mnuRestore_Click() {
+    frmMonthly* monthly = monthlyWindow();
+    frmRestore dialog(ctx_, monthly->currentUser(), this);
+    dialog.exec();
+    if (!dialog.restored()) return;
+    // The restored file shows at once: the list, the year's figures and the graphs.
+    monthly->GetSyusi();
+    monthly->PrtMfg();
+    emit ctx_.listsChanged();
+    emit ctx_.recordsChanged();
+}
 
 void frmMain::openUserManager(bool firstRunMode) {
     frmUser dialog(ctx_, [this] { Refresh(); }, this);

@@ -67,6 +67,7 @@ public:
     QAction* menuItem(const QString& itemName) const;
 
     // Menu and toolbar commands, also reached by clicking.
+    void mnuRestore_Click();
     void mnuUser_Click();
     void mnuInp_Click();
     void mnuUpd_Click();

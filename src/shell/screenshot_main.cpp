@@ -31,6 +31,7 @@
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
+#include "shell/restore_dialog.h"
 #include "ui/messages.h"
 #include "shell/splash.h"
 #include "storage/data_folders.h"
@@ -217,6 +218,12 @@ int main(int argc, char** argv) {
         print.close();
     }
     setSpreadsheetProbe({});
+    {
+        frmRestore restore(ctx, sample.user, &main);
+        restore.show();
+        ok &= save(&restore, out, QStringLiteral("restore.png"));
+        restore.close();
+    }
 
     // First run: an installation without users.
     {

@@ -84,6 +84,7 @@ bool frmSplash::Form_Load(AppContext& ctx) {
 
     try {
         created_ = ensureDataFolders(ctx.programFolder());
+        removeLeftoverTemporaries(ctx.programFolder());
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
         return false;

@@ -27,6 +27,15 @@ std::vector<std::string> ensureDataFolders(const fs::path& programFolder) {
     return created;
 }
 
+std::vector<fs::path> removeLeftoverTemporaries(const fs::path& programFolder) {
+    try {
+        FolderWriteLock lock(programFolder, std::chrono::milliseconds(0));
+        return removeStaleTemporaries(programFolder);
+    } catch (const FileError&) {
+        return {};  // another writer holds the lock, or the folder is read-only
+    }
+}
+
 fs::path settingsFilePath(const fs::path& programFolder) { return findNoCase(programFolder, "tmrec.ini"); }
 
 std::int64_t DataFolderScan(const fs::path& programFolder, std::string_view user,

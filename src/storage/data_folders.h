@@ -23,6 +23,11 @@ inline constexpr std::array<std::string_view, 6> kDataFolders = {"CboData", "Dat
 // Throws FileError when a folder cannot be created.
 std::vector<std::string> ensureDataFolders(const fs::path& programFolder);
 
+// Removes the temporary files a killed writer left in the program folder, its
+// data folders and the user folders. Runs only when no other writer is at work
+// (its temporaries are live then); returns what was removed.
+std::vector<fs::path> removeLeftoverTemporaries(const fs::path& programFolder);
+
 // program folder / "tmrec.ini".
 fs::path settingsFilePath(const fs::path& programFolder);
 

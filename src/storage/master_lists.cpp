@@ -1,8 +1,10 @@
 #include "master_lists.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "record_store.h"
+#include "save_batch.h"
 #include "shared/file_io.h"
 #include "shared/text_codec.h"
 
@@ -21,30 +23,43 @@ std::string encodeLine(std::string_view a, std::string_view b, const fs::path& p
     return *bytes;
 }
 
-void writePairs(const fs::path& path, const std::vector<std::pair<std::string, std::string>>& lines) {
-    std::string bytes;
-    for (const auto& [a, b] : lines) bytes += encodeLine(a, b, path);
-    writeFileAtomic(path, bytes);
+// A list file read once: its bytes as they are and its lines.
+struct ListContent {
+    fs::path path;
+    std::optional<std::string> bytes;
+    std::vector<std::pair<std::string, std::string>> lines;
+};
+
+ListContent readList(const fs::path& path) {
+    ListContent c{path, readFileBytes(path), {}};
+    if (c.bytes) c.lines = decodePairFile(*c.bytes, path);
+    return c;
 }
 
-// Appends one line; the whole file is rewritten so a failure leaves the old one whole.
-void appendPair(const fs::path& path, std::string_view a, std::string_view b) {
-    std::string bytes = readFileBytes(path).value_or(std::string());
+// Stages the list with one line appended; the whole file is rewritten so a
+// failure leaves the old one whole. `user` empty: a common list, not backed up.
+void appendPair(SaveBatch& batch, const ListContent& list, std::string_view a, std::string_view b,
+                std::string_view user) {
+    std::string bytes = list.bytes.value_or(std::string());
     // End the last line first. A file cut off between CR and LF only needs the LF:
     // another CR LF would leave a stray CR in that line and make it unreadable.
     if (!bytes.empty() && bytes.back() == '\r') bytes += '\n';
     else if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
-    bytes += encodeLine(a, b, path);
-    writeFileAtomic(path, bytes);
+    bytes += encodeLine(a, b, list.path);
+    batch.replace(list.path, list.bytes, bytes, user);
 }
 
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> readPairFile(const fs::path& path) {
-    std::vector<std::pair<std::string, std::string>> out;
     auto bytes = readFileBytes(path);
-    if (!bytes) return out;
-    forEachLine(*bytes, [&](int no, std::string_view raw) {
+    if (!bytes) return {};
+    return decodePairFile(*bytes, path);
+}
+
+std::vector<std::pair<std::string, std::string>> decodePairFile(std::string_view bytes, const fs::path& path) {
+    std::vector<std::pair<std::string, std::string>> out;
+    forEachLine(bytes, [&](int no, std::string_view raw) {
         if (raw.find_first_not_of(" \t") == std::string_view::npos) return;
         auto line = cp932ToUtf8(raw);
         if (!line) throw FileError(path, no, "Shift-JIS として読めない文字があります");
@@ -110,67 +125,95 @@ std::vector<std::string> MasterLists::LoadAllMachineNames(std::string_view user)
 
 // Both lists are read before either is written, so a damaged user list does not
 // leave the name added to the common list alone.
+void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::string_view typed) {
+    if (typed.empty()) return;
+    const std::string name = storedForm(typed);
+    const ListContent lists[] = {readList(commonHallFile()), readList(userHallFile(user))};
+    for (int k = 0; k < 2; ++k) {
+        bool listed = false;
+        for (const auto& [n, one] : lists[k].lines)
+            if (n == name) listed = true;
+        if (!listed) appendPair(batch, lists[k], name, "1", k == 0 ? std::string_view() : user);
+    }
+}
+
+void MasterLists::AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type,
+                                   std::string_view typed) {
+    if (typed.empty()) return;
+    const std::string name = storedForm(typed);
+    const ListContent lists[] = {readList(commonMachineFile()), readList(userMachineFile(user))};
+    for (int k = 0; k < 2; ++k) {
+        bool listed = false;
+        for (const auto& [t, n] : lists[k].lines)
+            if (t == type && n == name) listed = true;
+        if (!listed) appendPair(batch, lists[k], type, name, k == 0 ? std::string_view() : user);
+    }
+}
+
 void MasterLists::AddToHallList(std::string_view user, std::string_view name) {
-    if (name.empty()) return;
-    const fs::path paths[] = {commonHallFile(), userHallFile(user)};
-    bool listed[2] = {false, false};
-    for (int k = 0; k < 2; ++k)
-        for (const auto& [n, one] : readPairFile(paths[k]))
-            if (n == name) listed[k] = true;
-    for (int k = 0; k < 2; ++k)
-        if (!listed[k]) appendPair(paths[k], name, "1");
+    SaveBatch batch(programFolder_);
+    AddToHallList(batch, user, name);
+    batch.commit();
 }
 
 void MasterLists::AddToMachineList(std::string_view user, std::string_view type, std::string_view name) {
-    if (name.empty()) return;
-    const fs::path paths[] = {commonMachineFile(), userMachineFile(user)};
-    bool listed[2] = {false, false};
-    for (int k = 0; k < 2; ++k)
-        for (const auto& [t, n] : readPairFile(paths[k]))
-            if (t == type && n == name) listed[k] = true;
-    for (int k = 0; k < 2; ++k)
-        if (!listed[k]) appendPair(paths[k], type, name);
+    SaveBatch batch(programFolder_);
+    AddToMachineList(batch, user, type, name);
+    batch.commit();
 }
 
-AddResult MasterLists::AddHall(std::string_view user, std::string_view name) {
-    if (name.empty()) return AddResult::EmptyName;
-    fs::path path = userHallFile(user);
-    for (const auto& [n, one] : readPairFile(path))
+AddResult MasterLists::AddHall(std::string_view user, std::string_view typed) {
+    if (typed.empty()) return AddResult::EmptyName;
+    const std::string name = storedForm(typed);
+    SaveBatch batch(programFolder_);
+    const ListContent list = readList(userHallFile(user));
+    for (const auto& [n, one] : list.lines)
         if (n == name) return AddResult::Exists;
-    appendPair(path, name, "1");
+    appendPair(batch, list, name, "1", user);
+    batch.commit();
     return AddResult::Added;
 }
 
-AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, std::string_view name) {
-    if (name.empty()) return AddResult::EmptyName;
-    fs::path path = userMachineFile(user);
-    for (const auto& [t, n] : readPairFile(path))
+AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, std::string_view typed) {
+    if (typed.empty()) return AddResult::EmptyName;
+    const std::string name = storedForm(typed);
+    SaveBatch batch(programFolder_);
+    const ListContent list = readList(userMachineFile(user));
+    for (const auto& [t, n] : list.lines)
         if (n == name) return AddResult::Exists;
-    appendPair(path, type, name);
+    appendPair(batch, list, type, name, user);
+    batch.commit();
     return AddResult::Added;
 }
 
 namespace {
-void deleteByName(const fs::path& path, bool nameIsSecond, std::string_view name, size_t limit) {
+void deleteByName(const fs::path& programFolder, std::string_view user, const fs::path& path, bool nameIsSecond,
+                  std::string_view typed, size_t limit) {
+    const std::string name = storedForm(typed);
+    SaveBatch batch(programFolder);
+    const ListContent list = readList(path);
     // A list that does not exist yet has nothing to delete; it is not created here.
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return;
-    auto lines = readPairFile(path);
-    std::vector<std::pair<std::string, std::string>> kept;
-    for (auto& l : lines)
-        if ((nameIsSecond ? l.second : l.first) != name) kept.push_back(std::move(l));
-    if (kept.size() > limit)
+    if (!list.bytes) return;
+    std::string bytes;
+    size_t kept = 0;
+    for (const auto& l : list.lines)
+        if ((nameIsSecond ? l.second : l.first) != name) {
+            bytes += encodeLine(l.first, l.second, path);
+            ++kept;
+        }
+    if (kept > limit)
         throw ListLimitError("一覧が " + std::to_string(limit) + " 件を超えているため削除できません");
-    writePairs(path, kept);
+    batch.replace(path, list.bytes, bytes, user);
+    batch.commit();
 }
 }  // namespace
 
 void MasterLists::DeleteHall(std::string_view user, std::string_view name) {
-    deleteByName(userHallFile(user), false, name, kHallDeleteLimit);
+    deleteByName(programFolder_, user, userHallFile(user), false, name, kHallDeleteLimit);
 }
 
 void MasterLists::DeleteMachine(std::string_view user, std::string_view name) {
-    deleteByName(userMachineFile(user), true, name, kMachineDeleteLimit);
+    deleteByName(programFolder_, user, userMachineFile(user), true, name, kMachineDeleteLimit);
 }
 
 }  // namespace tama

@@ -12,6 +12,8 @@ namespace tama {
 
 namespace fs = std::filesystem;
 
+class SaveBatch;
+
 // The seven machine types with their catalog files in Kisyudat.
 struct MachineType {
     std::string_view name;
@@ -81,7 +83,13 @@ public:
     // Used when a record is saved: appends (type, name) to the common and then the
     // user's machine list unless the name is empty or that pair is already listed.
     void AddToMachineList(std::string_view user, std::string_view type, std::string_view name);
+    // The same two staged into a save's batch (written when the batch commits).
+    void AddToHallList(SaveBatch& batch, std::string_view user, std::string_view name);
+    void AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type, std::string_view name);
 
+    // Every name is compared in the form it is stored in (storedForm): "〜" typed
+    // matches the listed "～".
+    //
     // Editor operations on the user's lists. Add refuses an empty name and a name
     // already listed (a machine under any type).
     AddResult AddHall(std::string_view user, std::string_view name);
@@ -107,5 +115,7 @@ public:
 // Reads a two-field list file (missing file: none). Throws FileError naming the
 // file and line when a line is not two quoted fields or the bytes are not CP932.
 std::vector<std::pair<std::string, std::string>> readPairFile(const fs::path& path);
+// The lines held by the bytes of a list file; `path` only names the file in errors.
+std::vector<std::pair<std::string, std::string>> decodePairFile(std::string_view bytes, const fs::path& path);
 
 }  // namespace tama

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "save_batch.h"
 #include "shared/number_format.h"
 #include "shared/text_codec.h"
 
@@ -15,6 +16,11 @@ namespace {
 // several times faster than a byte-wise hash on a YearFile.
 std::uint64_t fingerprintOf(std::string_view bytes) {
     return static_cast<std::uint64_t>(std::hash<std::string_view>{}(bytes)) ^ (bytes.size() * 0x9E3779B97F4A7C15ull);
+}
+
+void requireFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) throw FileError(folder, 0, "利用者のフォルダーがありません");
 }
 
 bool isBlank(std::string_view line) {
@@ -34,15 +40,6 @@ std::int32_t dateSortKey(const DailyRecord& r) {
     return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
 }
 
-// A total as a whole number; figures beyond the 64-bit range (only a damaged file
-// holds them) are clamped instead of overflowing.
-std::int64_t wholeTotal(double v) {
-    double r = roundHalfEven(v);
-    if (!(r == r)) return 0;
-    if (r >= 9.2e18) return INT64_MAX;
-    if (r <= -9.2e18) return INT64_MIN;
-    return static_cast<std::int64_t>(r);
-}
 
 // A field that holds a double quote or a line end would not read back as the
 // same record: the quote ends the field early, the line end splits the line.
@@ -92,6 +89,10 @@ void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions)
 std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys) {
     std::vector<std::int32_t> pos(keys.size());
     for (size_t k = 0; k < pos.size(); ++k) pos[k] = static_cast<std::int32_t>(k);
+    // Keys already in order (a record appended at the end of its year, the usual
+    // case) are left where they are by the selection sort: its strict comparison
+    // never moves an equal key. Its n*n/2 comparisons are skipped then.
+    if (std::is_sorted(keys.begin(), keys.end())) return pos;
     SortByKey(keys, pos);
     return pos;
 }
@@ -164,73 +165,23 @@ YearRecordList RecordStore::LoadYear(std::string_view user, std::string_view yea
     return list;
 }
 
-namespace {
-void requireFolder(const fs::path& folder) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw FileError(folder, 0, "利用者のフォルダーがありません");
-}
-}  // namespace
+std::uint64_t yearFileFingerprint(std::string_view bytes) { return fingerprintOf(bytes); }
 
-void RecordStore::AppendRecord(std::string_view user, const DailyRecord& record) {
-    fs::path folder = UserFolder(user);
-    requireFolder(folder);
-    fs::path path = YearFilePath(user, record.Nen);
-    // Rewriting the whole file (rather than appending in place) keeps the old
-    // file whole if the disk fills up; the file is read first, so a damaged file
-    // is refused instead of being extended.
-    auto records = readYearFile(path);
-    records.push_back(record);
-    writeFileAtomic(path, encodeYearFile(records, path));
-}
-
-std::string RecordStore::DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
-                                     std::string_view day) const {
-    for (const auto& r : readYearFile(YearFilePath(user, year)))
-        if (r.Tuki == month && r.Hi == day) return "2";
-    return "1";
-}
-
-void RecordStore::SortYearFile(std::string_view user, std::string_view year) {
-    fs::path path = YearFilePath(user, year);
-    auto records = readYearFile(path);
-    if (records.size() < 2) return;
+std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records) {
+    if (records.size() < 2) return records;
     std::vector<std::int32_t> keys;
     keys.reserve(records.size());
     for (const auto& r : records) keys.push_back(dateSortKey(r));
     std::vector<DailyRecord> sorted;
     sorted.reserve(records.size());
     for (auto p : orderByKey(std::move(keys))) sorted.push_back(std::move(records[static_cast<size_t>(p)]));
-    writeFileAtomic(path, encodeYearFile(sorted, path));
+    return sorted;
 }
 
-namespace {
-// Refuses to rewrite a YearFile from a list when the file is no longer what the
-// list was loaded from: writing would silently drop or overwrite records.
-void requireUnchanged(const fs::path& path, const YearRecordList& list) {
-    std::uint64_t now = 0;
-    readYearFile(path, &now);
-    if (now != list.loadedFingerprint)
-        throw FileError(path, 0, "ファイルが読み込み後に変更されています。表示を更新してからやり直して下さい");
-}
-}  // namespace
-
-void RecordStore::SaveYear(YearRecordList& list) {
-    requireFolder(UserFolder(list.user));
-    fs::path path = YearFilePath(list.user, list.year);
-    requireUnchanged(path, list);
-    std::string bytes = encodeYearFile(list.records, path);
-    writeFileAtomic(path, bytes);
-    list.loadedFingerprint = fingerprintOf(bytes);
-}
-
-void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
+std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index) {
     if (index < 1 || index > list.count())
         throw std::out_of_range("DeleteFromYear: index " + std::to_string(index) + " outside 1.." +
                                 std::to_string(list.count()));
-    fs::path path = YearFilePath(list.user, list.year);
-    requireUnchanged(path, list);
-    // The list changes only after the file is written, so a failed write leaves
-    // list and file alike.
     std::vector<DailyRecord> kept;
     kept.reserve(list.records.size());
     std::string removedKey, removedFirst;
@@ -248,16 +199,102 @@ void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
             promoted = true;
         }
     }
-    std::string bytes = encodeYearFile(kept, path);
-    writeFileAtomic(path, bytes);
+    return kept;
+}
+
+bool RecordStore::changedOnDisk(const YearRecordList& list) const {
+    try {
+        if (list.user.empty() || list.year.empty()) return false;
+        auto bytes = readFileBytes(YearFilePath(list.user, list.year));
+        return (bytes ? fingerprintOf(*bytes) : 0) != list.loadedFingerprint;
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
+YearFileContent RecordStore::readYearContent(std::string_view user, std::string_view year) const {
+    requireFolder(UserFolder(user));
+    YearFileContent c;
+    c.path = YearFilePath(user, year);
+    c.bytes = readFileBytes(c.path);
+    if (c.bytes) c.records = decodeYearFile(*c.bytes, c.path);
+    return c;
+}
+
+std::vector<DailyRecord> RecordStore::stageInsert(SaveBatch& batch, std::string_view user, DailyRecord& record) {
+    YearFileContent c = readYearContent(user, record.Nen);
+    record.DayFirst = "1";
+    for (const auto& r : c.records)
+        if (r.Tuki == record.Tuki && r.Hi == record.Hi) {
+            record.DayFirst = "2";
+            break;
+        }
+    c.records.push_back(record);
+    // A file of one record is written as it stands; two or more are sorted by date.
+    std::vector<DailyRecord> records = sortedByDate(std::move(c.records));
+    batch.replace(c.path, c.bytes, encodeYearFile(records, c.path), user);
+    return records;
+}
+
+std::string RecordStore::stageYearRewrite(SaveBatch& batch, const YearRecordList& list,
+                                          const std::vector<DailyRecord>& records) {
+    YearFileContent c = readYearContent(list.user, list.year);
+    // A list loaded before another writer changed the file would silently drop
+    // or overwrite that writer's records.
+    if ((c.bytes ? fingerprintOf(*c.bytes) : 0) != list.loadedFingerprint)
+        throw FileError(c.path, 0, "ファイルが読み込み後に変更されています。表示を更新してからやり直して下さい");
+    std::string bytes = encodeYearFile(records, c.path);
+    batch.replace(c.path, c.bytes, bytes, list.user);
+    return bytes;
+}
+
+void RecordStore::AppendRecord(std::string_view user, const DailyRecord& record) {
+    SaveBatch batch(programFolder_);
+    // Rewriting the whole file (rather than appending in place) keeps the old
+    // file whole if the disk fills up; the file is read first, so a damaged file
+    // is refused instead of being extended.
+    YearFileContent c = readYearContent(user, record.Nen);
+    c.records.push_back(record);
+    batch.replace(c.path, c.bytes, encodeYearFile(c.records, c.path), user);
+    batch.commit();
+}
+
+std::string RecordStore::DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
+                                     std::string_view day) const {
+    for (const auto& r : readYearFile(YearFilePath(user, year)))
+        if (r.Tuki == month && r.Hi == day) return "2";
+    return "1";
+}
+
+void RecordStore::SortYearFile(std::string_view user, std::string_view year) {
+    SaveBatch batch(programFolder_);
+    YearFileContent c = readYearContent(user, year);
+    if (c.records.size() < 2) return;
+    batch.replace(c.path, c.bytes, encodeYearFile(sortedByDate(std::move(c.records)), c.path), user);
+    batch.commit();
+}
+
+void RecordStore::SaveYear(YearRecordList& list) {
+    SaveBatch batch(programFolder_);
+    std::string bytes = stageYearRewrite(batch, list, list.records);
+    batch.commit();
+    list.loadedFingerprint = fingerprintOf(bytes);
+}
+
+void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
+    std::vector<DailyRecord> kept = recordsWithout(list, index);
+    SaveBatch batch(programFolder_);
+    std::string bytes = stageYearRewrite(batch, list, kept);
+    batch.commit();
+    // The list changes only after the file is written, so a failed write leaves
+    // list and file alike.
     list.records = std::move(kept);
     list.loadedFingerprint = fingerprintOf(bytes);
 }
 
-std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const {
-    fs::path path = yearTotalPath(user);
+namespace {
+std::vector<YearTotal> decodeYearTotals(const std::optional<std::string>& bytes, const fs::path& path) {
     std::vector<YearTotal> out;
-    auto bytes = readFileBytes(path);
     if (!bytes) return out;
     auto text = cp932ToUtf8(*bytes);
     if (!text) throw FileError(path, firstUndecodableLine(*bytes), "Shift-JIS として読めない文字があります");
@@ -270,19 +307,32 @@ std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const 
             throw FileError(path, no, "「\"年\",合計」の形ではありません");
         auto total = parseNumber(line.substr(close + 2));
         if (!total) throw FileError(path, no, "合計が数値ではありません");
-        out.push_back({std::string(line.substr(1, close - 1)), wholeTotal(*total)});
+        auto whole = wholeInt64(*total);
+        if (!whole) throw FileError(path, no, "合計が大きすぎます");
+        out.push_back({std::string(line.substr(1, close - 1)), *whole});
     });
     return out;
 }
+}  // namespace
 
-std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_view year) {
+std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const {
+    fs::path path = yearTotalPath(user);
+    return decodeYearTotals(readFileBytes(path), path);
+}
+
+std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user, std::string_view year,
+                                         const std::vector<DailyRecord>& records) {
     double total = 0;
-    for (const auto& r : readYearFile(YearFilePath(user, year)))
-        total = roundHalfEven(total + numberOrZero(r.Syusi));
-    const auto sum = wholeTotal(total);
+    for (const auto& r : records) total = roundHalfEven(total + numberOrZero(r.Syusi));
+    // A sum beyond 64 bits (only a damaged YearFile holds such figures) is never
+    // written clamped: the save stops instead.
+    const auto whole = wholeInt64(total);
+    if (!whole) throw FileError(YearFilePath(user, year), 0, "収支の合計が大きすぎます");
+    const std::int64_t sum = *whole;
 
     fs::path path = yearTotalPath(user);
-    auto lines = LoadYearTotals(user);
+    const auto current = readFileBytes(path);
+    auto lines = decodeYearTotals(current, path);
     bool found = false;
     for (auto& l : lines)
         if (l.year == year) {
@@ -301,7 +351,15 @@ std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_vie
     for (const auto& l : lines) text += "\"" + l.year + "\"," + std::to_string(l.total) + "\r\n";
     auto bytes = utf8ToCp932(text);
     if (!bytes) throw FileError(path, 0, "Shift-JIS で書けない文字があります");
-    writeFileAtomic(path, *bytes);
+    batch.replace(path, current, *bytes, user);
+    return sum;
+}
+
+std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_view year) {
+    SaveBatch batch(programFolder_);
+    const auto records = readYearFile(YearFilePath(user, year));
+    const auto sum = stageYearTotal(batch, user, year, records);
+    batch.commit();
     return sum;
 }
 

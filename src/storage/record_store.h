@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,6 +76,27 @@ std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& 
 // holds a double quote, CR or LF (the line could not be read back).
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path);
 
+// The fingerprint a YearRecordList keeps of the file bytes it was loaded from.
+std::uint64_t yearFileFingerprint(std::string_view bytes);
+
+// The order of a YearFile after an insert: by the date key Nen+Tuki+Hi, equal
+// keys as SortByKey leaves them.
+std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records);
+
+// The records left by DeleteFromYear's pass over the list without record `index`
+// (1-based): the first later record of the same date with DayFirst "2" becomes
+// "1" when the removed one was "1". Throws std::out_of_range for a bad index.
+std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index);
+
+// The present state of a YearFile: its path, bytes (nothing when missing) and records.
+struct YearFileContent {
+    fs::path path;
+    std::optional<std::string> bytes;
+    std::vector<DailyRecord> records;
+};
+
+class SaveBatch;
+
 class RecordStore {
 public:
     explicit RecordStore(fs::path programFolder);
@@ -119,6 +141,25 @@ public:
     // Recomputes the year's total from its YearFile and rewrites Year.txt, sorted by year.
     // Returns the new total.
     std::int64_t UpdateYearTotal(std::string_view user, std::string_view year);
+
+    // Whether the list's YearFile no longer holds what the list was loaded from
+    // (another writer saved into it); a file that cannot be read counts as changed.
+    bool changedOnDisk(const YearRecordList& list) const;
+
+    // The steps of the save commands staged into one SaveBatch: nothing is written
+    // before the batch commits, and each file is read once.
+    //
+    // The YearFile of a year as it is now. Throws FileError when the user folder is missing.
+    YearFileContent readYearContent(std::string_view user, std::string_view year) const;
+    // DayFirstFor, AppendRecord and SortYearFile in one: fills record.DayFirst and
+    // stages the YearFile with the record; returns its records after the insert.
+    std::vector<DailyRecord> stageInsert(SaveBatch& batch, std::string_view user, DailyRecord& record);
+    // Stages the list's YearFile holding `records`; refused (FileError) when the file
+    // has changed since the list was loaded. Returns the new bytes.
+    std::string stageYearRewrite(SaveBatch& batch, const YearRecordList& list, const std::vector<DailyRecord>& records);
+    // UpdateYearTotal from the YearFile's records as they will be. Returns the total.
+    std::int64_t stageYearTotal(SaveBatch& batch, std::string_view user, std::string_view year,
+                                const std::vector<DailyRecord>& records);
 
     // The lines of Year.txt in file order (missing file: none).
     std::vector<YearTotal> LoadYearTotals(std::string_view user) const;

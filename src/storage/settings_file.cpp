@@ -119,15 +119,37 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
         return false;
     // A file that exists but cannot be read is left alone: rewriting it from
     // nothing would lose every other setting.
-    auto read = readLines(path_);
-    if (!read) return false;
-    std::vector<std::string> lines = std::move(*read);
+    std::optional<std::string> old;
+    try {
+        old = readFileBytes(path_);
+    } catch (const FileError&) {
+        return false;
+    }
+    // Each line with its own ending, so every line but the one written goes back
+    // byte for byte (a lone LF stays a lone LF).
+    struct Line {
+        std::string body, ending;
+    };
+    std::vector<Line> lines;
+    if (old) {
+        size_t pos = 0;
+        while (pos < old->size()) {
+            size_t nl = old->find('\n', pos);
+            if (nl == std::string::npos) {
+                lines.push_back({old->substr(pos), ""});
+                break;
+            }
+            const bool cr = nl > pos && (*old)[nl - 1] == '\r';
+            lines.push_back({old->substr(pos, nl - pos - (cr ? 1 : 0)), cr ? "\r\n" : "\n"});
+            pos = nl + 1;
+        }
+    }
     const std::string newLine = *k + "=" + *v;
 
     // Find the section; within it replace the key or append after its last key line.
     std::optional<size_t> sectionLine, insertAt, keyLine;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (auto s = sectionOf(lines[i])) {
+        if (auto s = sectionOf(lines[i].body)) {
             if (sectionLine && !keyLine) break;  // left our section
             if (equalsNoCase(*s, section) && !sectionLine) {
                 sectionLine = i;
@@ -136,21 +158,27 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
             continue;
         }
         if (!sectionLine || keyLine) continue;
-        if (isKeyLine(lines[i])) {
+        if (isKeyLine(lines[i].body)) {
             insertAt = i + 1;
-            if (valueOfKey(lines[i], key)) keyLine = i;
+            if (valueOfKey(lines[i].body, key)) keyLine = i;
         }
     }
+    // A last line without an ending gets one before a line is put after it.
+    auto endBefore = [&](size_t at) {
+        if (at > 0 && at <= lines.size() && lines[at - 1].ending.empty()) lines[at - 1].ending = "\r\n";
+    };
     if (keyLine) {
-        lines[*keyLine] = newLine;
+        lines[*keyLine] = {newLine, "\r\n"};
     } else if (sectionLine) {
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), newLine);
+        endBefore(*insertAt);
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), Line{newLine, "\r\n"});
     } else {
-        lines.push_back("[" + *sec + "]");
-        lines.push_back(newLine);
+        endBefore(lines.size());
+        lines.push_back({"[" + *sec + "]", "\r\n"});
+        lines.push_back({newLine, "\r\n"});
     }
     std::string bytes;
-    for (const auto& l : lines) bytes += l + "\r\n";
+    for (const auto& l : lines) bytes += l.body + l.ending;
     try {
         writeFileAtomic(path_, bytes);
     } catch (const FileError&) {

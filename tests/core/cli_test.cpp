@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <sys/stat.h>
 
 #include "entry/calculations.h"
 #include "storage/record_store.h"
@@ -97,7 +99,9 @@ TEST(CliAdd, FreshUserGetsExactlyTheFormsRecord) {
 TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("太郎");
-    // "12a" empties the money box, so no balance is computed; minute "0" becomes "00";
+    // Keys are typed one by one with the form's recalculation after each: "12" gives
+    // balance 29,988 and rate 2,399 before "12a" empties the money box, and the
+    // emptied box computes nothing more; minute "0" becomes "00";
     // the date typed last sets the weekday whatever cboYoubi said before.
     CliRun r = runCli({"add", tmp.path().string(), "太郎", "cboYoubi=月", "txtNen=2031", "txtTuki=5", "txtHi=1",
                     "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=12a", "cboHoll=駅前ホール",
@@ -105,7 +109,7 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(fileText(user / "s2031.sdb"),
               "\"2031/05/01\",\"2031\",\"05\",\"01\",\"木\",\"駅前ホール\",\"09\",\"00\",\"21\",\"30\",\"12.5\",\"\","
-              "\"30000\",\"\",\"\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
+              "\"30000\",\"2,399\",\"29,988\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
     EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(user / "kisyu.dat"), "\"スロット\",\"スロ・七揃い\"\n");
@@ -117,7 +121,7 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.record(1).DayFirst == "2" ? list.record(1).Syusi : list.record(2).Syusi, "-15,000");
-    EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",-15000\n");
+    EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",14988\n");
 }
 
 TEST(CliAdd, MissingDataFoldersAreCreatedAsAtStartUp) {
@@ -318,6 +322,105 @@ TEST(CliExport, BadArgumentsExitTwoAndAnUnwritableFileExitsOneLeavingNothing) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(fs::exists(out));
     EXPECT_TRUE(fs::exists(tmp.path() / "Temp" / "work.csv"));
+// Two scripts adding to one user at the same time: every add that reported
+// success is on file once, none is lost, and check finds nothing wrong.
+TEST(CliAdd, TwoWritersAtOnceLoseNothing) {
+    TempFolder tmp;
+    tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    auto writer = [&](int which) {
+        pid_t pid = ::fork();
+        if (pid != 0) return pid;
+        int failures = 0;
+        for (int i = 1; i <= 40; ++i) {
+            // Writer 1 on odd days of January, writer 2 in March; the comment tells them apart.
+            CliRun r = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=" + std::to_string(which * 2 - 1),
+                               "txtHi=" + std::to_string(i % 28 + 1), "cboHoll=店" + std::to_string(i % 3),
+                               "txtCome=w" + std::to_string(which) + "-" + std::to_string(i)});
+            failures += r.code != 0;
+        }
+        ::_exit(failures);
+    };
+    pid_t a = writer(1), b = writer(2);
+    int statusA = 0, statusB = 0;
+    ::waitpid(a, &statusA, 0);
+    ::waitpid(b, &statusB, 0);
+    EXPECT_EQ(WEXITSTATUS(statusA), 0);
+    EXPECT_EQ(WEXITSTATUS(statusB), 0);
+    auto list = RecordStore(tmp.path()).LoadYear("USER", "2003");
+    std::set<std::string> comments;
+    for (const auto& r : list.records) comments.insert(r.Come);
+    EXPECT_EQ(list.count(), 80);
+    EXPECT_EQ(comments.size(), 80u);
+    CliRun check = runCli({"check", dir});
+    EXPECT_EQ(check.code, 0) << check.out;
+}
+
+// Files that are not what they seem: check names each one instead of hanging or
+// passing, and add refuses them with a clear error.
+TEST(CliCheck, NamesFoldersFifosLeftoversAndNulBytes) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    tmp.makeUser("user");
+    std::string dir = tmp.path().string();
+    fs::create_directory(user / "s2003.sdb");
+    ASSERT_EQ(::mkfifo((user / "holl.dat").c_str(), 0644), 0);
+    fs::remove_all(tmp.path() / "CboData");
+    putBytes(tmp.path() / "CboData", "not a folder");
+    putBytes(user / "Year.txt.tmp~a1b2c3", "half written");
+    putBytes(user / "s2004.sdb", std::string(kFirstRecord).replace(120, 1, std::string(1, '\0')));
+    // Totals far beyond 64 bits: reported, never converted out of range.
+    std::string huge = sjis(kFirstRecord);
+    huge.replace(huge.find("15,000"), 6, "9" + std::string(30, '0'));
+    putBytes(user / "s2005.sdb", huge);
+    putBytes(user / "Year.txt", "\"2005\"," + std::string(40, '9') + "\r\n");
+
+    CliRun r = runCli({"check", dir});
+    EXPECT_EQ(r.code, 1);
+    for (const char* expected : {
+             "Data/USER/Year.txt.tmp~a1b2c3: 書き込みの途中で残った一時ファイルです",
+             "CboData: フォルダーではありません",
+             "Data/user: 大文字と小文字だけが違う利用者フォルダー USER があります",
+             "Data/USER/s2003.sdb: 通常のファイルではありません",
+             "Data/USER/holl.dat: 通常のファイルではありません",
+             "Data/USER/s2004.sdb:1: NUL 文字があります",
+             "Data/USER/s2005.sdb: 収支の合計が大きすぎます",
+         })
+        EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
+
+    fs::remove(user / "s2003.sdb");
+    ASSERT_EQ(::mkfifo((user / "s2003.sdb").c_str(), 0644), 0);
+    CliRun add = runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"});
+    EXPECT_EQ(add.code, 1);
+    EXPECT_NE(add.err.find("s2003.sdb: 通常のファイルではありません"), std::string::npos) << add.err;
+}
+
+TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"}).code, 0);
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
+    const std::string two = fileBytes(user / "s2003.sdb");
+    YearRecordList list = RecordStore(tmp.path()).LoadYear("USER", "2003");
+    RecordStore(tmp.path()).DeleteFromYear(list, 2);
+    RecordStore(tmp.path()).UpdateYearTotal("USER", "2003");
+
+    CliRun listing = runCli({"restore", dir, "USER"});
+    ASSERT_EQ(listing.code, 0) << listing.err;
+    // The two-record YearFile replaced by the delete.
+    size_t at = listing.out.find("\ts2003.sdb\t2 行");
+    ASSERT_NE(at, std::string::npos) << listing.out;
+    size_t lineStart = listing.out.rfind('\n', at);
+    lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+    std::string id = listing.out.substr(lineStart, listing.out.find('\t', lineStart) - lineStart);
+
+    CliRun r = runCli({"restore", dir, "USER", id});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(fileBytes(user / "s2003.sdb"), two);
+    EXPECT_EQ(fileBytes(user / "Year.txt"), "\"2003\",30000\r\n");
+    EXPECT_EQ(runCli({"check", dir}).code, 0);
+    EXPECT_EQ(runCli({"restore", dir, "USER", "s2003.sdb.19990101-000000-000"}).code, 1);
 }
 
 }  // namespace

@@ -393,6 +393,40 @@ protected:
     SaveResult save(EntryModel& m) { return saveNewRecord(store, lists, "太郎", m); }
 };
 
+// Absurd typing never reaches a file as a text that is no finite number: the
+// number boxes keep their first nine characters, and a figure computed from an
+// absurd hour is refused.
+TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
+    struct Case {
+        Box box;
+        std::string typed, kept;
+    } cases[] = {
+        {Box::txtTousi, std::string(400, '9'), "999999999"},
+        {Box::txtKaisyu, "12345678901234567890123", "123456789"},
+        {Box::cboK_no, std::string(40, '7'), "777777777"},
+        {Box::txtTousi, "1234567890a", "123456789"},  // cut first, as a maximum length does, then checked
+    };
+    for (const auto& c : cases) {
+        EntryModel m = model("5", "1");
+        EXPECT_EQ(m.type(c.box, c.typed), c.kept) << boxName(c.box);
+    }
+    EntryModel big = model("5", "1");
+    big.type(Box::txtTousi, std::string(400, '9'));
+    big.type(Box::txtKaisyu, "0");
+    big.tick();
+    ASSERT_TRUE(save(big).saved());
+    EXPECT_EQ(store.LoadYear("太郎", "2003").record(1).Syusi, "-999,999,999");
+    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, -999'999'999);
+
+    EntryModel hours = model("5", "2");
+    hours.type(Box::txtZ2_1, std::string(300, '9'));
+    hours.tick();
+    SaveResult r = save(hours);
+    ASSERT_FALSE(r.saved());
+    EXPECT_EQ(r.refusal->focus, Box::txtZ2_1);
+    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 1);
+}
+
 TEST_F(EntrySaveSteps, FirstSaveWritesTheExactLineAndTotal) {
     EntryModel m = model("5", "1");
     m.type(Box::cboK_no, "12");
@@ -484,6 +518,7 @@ TEST_F(EntrySaveSteps, RefusalsAndMissingFolderWriteNothing) {
 
     // A damaged list stops the save before the record is appended.
     test::putBytes(userFolder / "kisyu.dat", sjis("\"ＣＲ機\"\n"));  // one field, not two
+    fine.type(Box::cboKisyu, "機種Ａ");
     EXPECT_THROW(save(fine), FileError);
     EXPECT_FALSE(fs::exists(userFolder / "s2003.sdb"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));

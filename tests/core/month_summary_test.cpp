@@ -117,6 +117,14 @@ TEST(MonthSummary, AllLossMonthShowsZeroLargestWinAndRedAverages) {
     EXPECT_EQ(s.label("lblWin").text, "0 日 ");
 }
 
+TEST(MonthSummary, BigWinsAreSummedIn64BitsWithoutClamping) {
+    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "3,000,000,000"), rec("2004/05/02", "1", "2,500,000,000")};
+    MonthSummary s = summarizeMonth(records, "05");
+    EXPECT_EQ(s.label("lblMax").text, "3,000,000,000 円 ");
+    EXPECT_EQ(s.label("lblSyusi").text, "5,500,000,000 円 ");
+    EXPECT_EQ(s.balance, 5'500'000'000);
+}
+
 TEST(MonthSummary, WinRateAndGroupedBalances) {
     std::vector<DailyRecord> four = {rec("2004/05/01", "1", "500"), rec("2004/05/02", "1", "-1"),
                                      rec("2004/05/03", "1", "0"), rec("2004/05/04", "1", "-20")};

@@ -119,6 +119,16 @@ TEST_F(SettingsFileTest, WriteChangesOneLineAndKeepsEveryOtherLine) {
     EXPECT_EQ(settings.read("monthly", "cboUser.Text"), "花子");
 }
 
+// Lines ended by a lone LF (another editor's), a stray CR and a last line without
+// an ending are other lines: they stay byte for byte.
+TEST_F(SettingsFileTest, WriteKeepsOtherLinesEndingsByteForByte) {
+    putBytes(path, "[a]\nx=1\r\ny=2\n; note\r\r\n[b]\nz=3");
+    EXPECT_TRUE(settings.write("a", "x", "9"));
+    EXPECT_EQ(fileBytes(path), "[a]\nx=9\r\ny=2\n; note\r\r\n[b]\nz=3");
+    EXPECT_TRUE(settings.write("b", "w", "4"));
+    EXPECT_EQ(fileBytes(path), "[a]\nx=9\r\ny=2\n; note\r\r\n[b]\nz=3\r\nw=4\r\n");
+}
+
 TEST_F(SettingsFileTest, WritesThatWouldBreakTheFileAreRefused) {
     useDataFile();
     const std::string before = fileBytes(path);

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QProcess>
 #include <QtTest>
 
 #include "../core/test_support.h"
@@ -380,6 +381,50 @@ private slots:
         QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",-5000\n"));
         QCOMPARE(records.count(), 3);
+    }
+
+    // tamalog-cli add types like the form: the same typing gives the same bytes,
+    // also where the form's opening recalculation and its recalculation after
+    // every key leave figures behind ("12a" empties the money box; an end hour
+    // that makes the play time zero keeps the rate computed before).
+    void cliAddStoresWhatTheFormStoresForTheSameTyping() {
+        const std::vector<std::vector<std::pair<const char*, const char*>>> typings = {
+            {{"txtTousi", "12a"}},
+            {{"txtTousi", "20000"}, {"txtZ2_1", "10"}},
+            {{"txtZ2_1", "9"}, {"txtKaisyu", "4000"}, {"cboHoll", "駅前〜本店"}},
+        };
+        const fs::path cli = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "tamalog-cli";
+        QVERIFY2(fs::exists(cli), "build tamalog-cli first");
+        for (const auto& typing : typings) {
+            init();
+            open("2003", "05");
+            form->prepareNew();
+            showActive();
+            typeDate("2003", "5", "1");
+            QStringList args = {QStringLiteral("add"), QString::fromStdString(folder->path().string() + "/cli"),
+                                QString::fromStdString(kUser), "txtNen=2003", "txtTuki=5", "txtHi=1"};
+            for (const auto& [box, value] : typing) {
+                if (std::string_view(box) == "cboHoll")
+                    typeText(child<QComboBox>(form.get(), box), u(value));
+                else
+                    retype(child<QLineEdit>(form.get(), box), u(value));
+                args << u(box) + "=" + u(value);
+            }
+            click("cmdTou");
+            QVERIFY(answers.asked.empty());
+            TempFolder other;
+            fs::rename(other.path(), folder->path() / "cli");  // a second program folder
+            fs::create_directories(folder->path() / "cli" / "Data" / kUser);
+            QProcess run;
+            run.start(QString::fromStdString(cli.string()), args);
+            QVERIFY(run.waitForFinished(10000));
+            QCOMPARE(run.exitCode(), 0);
+            QCOMPARE(QString::fromStdString(tama::test::fileText(folder->path() / "cli" / "Data" / kUser / "s2003.sdb")),
+                     QString::fromStdString(tama::test::fileText(yearFile())));
+            fs::rename(folder->path() / "cli", other.path());
+            cleanup();
+        }
+        init();
     }
 
     void refusedSavesWriteNothing() {

@@ -13,6 +13,10 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QApplication>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -21,6 +25,8 @@
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
+#include "shell/restore_dialog.h"
+#include "storage/record_store.h"
 #include "ui/messages.h"
 #include "storage/settings_file.h"
 #include "../core/test_support.h"
@@ -123,7 +129,7 @@ private slots:
             }
             return out;
         };
-        QCOMPARE(items("mnuFile"), (QStringList{"mnuUser=利用者登録(&U)", "mnuFileBar1", "mnuFileProperties=Excel 出力(&O)",
+        QCOMPARE(items("mnuFile"), (QStringList{"mnuUser=利用者登録(&U)", "mnuRestore=ﾊﾞｯｸｱｯﾌﾟから復元...", "mnuFileBar1", "mnuFileProperties=Excel 出力(&O)",
                                                "mnuFileBar6", "mnuFileExit=ﾀﾏﾛｸﾞの終了(&X)"}));
         QCOMPARE(items("mnuEdit"), (QStringList{"mnuInp=日間ﾃﾞｰﾀ入力(&I)", "mnuUpd=日間ﾃﾞｰﾀ修正・削除(&U)", "bar4",
                                                "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
@@ -150,7 +156,7 @@ private slots:
         for (const char* name : {"mnuFileProperties", "mnuHoll", "mnuKisyu", "mnuSerch", "mnuHelpContents",
                                  "mnuHelpTopics", "mnuKobo_HP", "mnuHelpAbout", "mnuGlf1", "mnuRuiseki"})
             QVERIFY2(!item(name)->isEnabled(), name);
-        for (const char* name : {"mnuUser", "mnuInp", "mnuUpd", "mnuDefult", "mnuViewToolbar", "mnuFileExit"})
+        for (const char* name : {"mnuUser", "mnuRestore", "mnuInp", "mnuUpd", "mnuDefult", "mnuViewToolbar", "mnuFileExit"})
             QVERIFY2(item(name)->isEnabled(), name);
 
         QStringList buttons;
@@ -159,6 +165,39 @@ private slots:
                                        "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "分析/分析"}));
         QVERIFY(!main->toolButton(QStringLiteral("分析"))->isEnabled());
         QVERIFY(!main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
+    }
+
+    // ﾌｧｲﾙ > ﾊﾞｯｸｱｯﾌﾟから復元...: the dialog lists the user's versions and a restore
+    // brings a deleted record back into the open monthly window at once.
+    void restoreDialogBringsADeletedRecordBack() {
+        RecordStore store(tmp->path());
+        store.AppendRecord("太郎", test::recordOn("2004/05/01"));
+        store.AppendRecord("太郎", test::recordOn("2004/05/02"));
+        YearRecordList list = store.LoadYear("太郎", "2004");
+        store.DeleteFromYear(list, 2);
+        setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = monthly()->findChild<QTableView*>(QStringLiteral("mfgDat"));
+        QCOMPARE(grid->model()->rowCount(), 1);
+
+        QStringList seen;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<frmRestore*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("lstVersions"));
+            int twoRecords = -1;
+            for (int r = 0; r < table->rowCount(); ++r) {
+                seen << table->item(r, 2)->text() + "/" + table->item(r, 3)->text();
+                if (twoRecords < 0 && table->item(r, 2)->text() == "s2004.sdb" && table->item(r, 3)->text() == "2")
+                    twoRecords = r;
+                QCOMPARE(table->item(r, 0)->text().size(), 10);  // 2026/12/08
+                QCOMPARE(table->item(r, 1)->text().size(), 8);   // 21:49:17
+            }
+            QVERIFY(dialog->restoreRow(twoRecords));
+            dialog->reject();
+        });
+        item("mnuRestore")->trigger();
+        QCOMPARE(seen, (QStringList{"s2004.sdb/2", "s2004.sdb/1"}));
+        QCOMPARE(grid->model()->rowCount(), 2);
     }
 
     void yearAndMonthStepping() {

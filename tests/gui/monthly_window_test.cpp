@@ -21,6 +21,8 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "storage/data_folders.h"
+#include "storage/record_store.h"
+#include "storage/save_batch.h"
 #include "storage/settings_file.h"
 #include "../core/test_support.h"
 
@@ -320,6 +322,32 @@ private slots:
         QVERIFY(reloads.count() >= 1);
         QCOMPARE(cell(grid, 1, 2), QStringLiteral("ホールZ"));
         QCOMPARE(w->yearRecordList().record(2).Holl, std::string("ホールZ"));
+    }
+
+    // Another program saving into the shown user's folder (tamalog-cli add, a
+    // restore) shows at once, without touching the window.
+    void anotherWritersSaveAndARestoreShowAtOnce() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("5"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QSignalSpy changed(ctx.get(), &AppContext::recordsChanged);
+
+        RecordStore other(tmp->path());
+        DailyRecord r = test::recordOn("2004/05/20");
+        other.AppendRecord("太郎", r);
+        QTRY_COMPARE(grid->model()->rowCount(), 4);
+        QVERIFY(changed.count() >= 1);
+
+        YearRecordList list = other.LoadYear("太郎", "2004");
+        other.DeleteFromYear(list, list.count());
+        QTRY_COMPARE(grid->model()->rowCount(), 3);
+        auto versions = listBackups(tmp->path(), "太郎");
+        QVERIFY(!versions.empty());
+        QCOMPARE(versions.front().lines, 5);
+        restoreBackup(tmp->path(), "太郎", versions.front().id);
+        QTRY_COMPARE(grid->model()->rowCount(), 4);
+        QCOMPARE(cell(grid, 3, 0).left(2), QStringLiteral("20"));
     }
 
     void damagedYearFileIsReportedAndLeftAlone() {

@@ -1,0 +1,106 @@
+#include "restore_dialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "storage/save_batch.h"
+#include "ui/app_context.h"
+#include "ui/messages.h"
+
+namespace tama::ui {
+
+frmRestore::frmRestore(AppContext& ctx, const QString& user, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), user_(user) {
+    setObjectName(QStringLiteral("frmRestore"));
+    setWindowTitle(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元 - ") + user);
+    resize(560, 380);
+
+    lstVersions_ = new QTableWidget(0, 4, this);
+    lstVersions_->setObjectName(QStringLiteral("lstVersions"));
+    lstVersions_->setHorizontalHeaderLabels(
+        {QStringLiteral("日付"), QStringLiteral("時刻"), QStringLiteral("ファイル"), QStringLiteral("件数")});
+    lstVersions_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstVersions_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstVersions_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstVersions_->verticalHeader()->hide();
+    lstVersions_->horizontalHeader()->setStretchLastSection(true);
+
+    lblMsg_ = new QLabel(this);
+    lblMsg_->setObjectName(QStringLiteral("lblMsg"));
+    cmdRestore_ = new QPushButton(QStringLiteral("復元"), this);
+    cmdRestore_->setObjectName(QStringLiteral("cmdRestore"));
+    auto* cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lblMsg_, 1);
+    buttons->addWidget(cmdRestore_);
+    buttons->addWidget(cmdClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("ファイルが書き換えられる前の内容です。復元すると今の内容も保存されます。"), this));
+    layout->addWidget(lstVersions_, 1);
+    layout->addLayout(buttons);
+
+    connect(cmdRestore_, &QPushButton::clicked, this, &frmRestore::cmdRestore_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(lstVersions_, &QTableWidget::itemSelectionChanged, this,
+            [this] { cmdRestore_->setEnabled(lstVersions_->currentRow() >= 0); });
+    fill();
+}
+
+void frmRestore::fill() {
+    ids_.clear();
+    lstVersions_->setRowCount(0);
+    std::vector<BackupVersion> versions;
+    try {
+        if (!user_.isEmpty()) versions = listBackups(ctx_.programFolder(), ss(user_));
+    } catch (const std::exception& e) {
+        lblMsg_->setText(qs(e.what()));
+    }
+    lstVersions_->setRowCount(static_cast<int>(versions.size()));
+    for (int r = 0; r < static_cast<int>(versions.size()); ++r) {
+        const BackupVersion& v = versions[static_cast<size_t>(r)];
+        const QString stamp = qs(v.stamp);
+        const QString cells[] = {stamp.left(10), stamp.mid(11), qs(v.file),
+                                 v.lines < 0 ? QStringLiteral("読めません") : QString::number(v.lines)};
+        for (int c = 0; c < 4; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 3) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            lstVersions_->setItem(r, c, item);
+        }
+        ids_ << qs(v.id);
+    }
+    lstVersions_->resizeColumnsToContents();
+    if (versions.empty() && lblMsg_->text().isEmpty()) lblMsg_->setText(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟはありません。"));
+    cmdRestore_->setEnabled(false);
+}
+
+bool frmRestore::restoreRow(int row) {
+    if (row < 0 || row >= ids_.size()) return false;
+    try {
+        restoreBackup(ctx_.programFolder(), ss(user_), ss(ids_[row]));
+    } catch (const std::exception& e) {
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
+        return false;
+    }
+    restored_ = true;
+    fill();
+    lblMsg_->setText(QStringLiteral("復元しました。"));
+    return true;
+}
+
+void frmRestore::cmdRestore_Click() {
+    const int row = lstVersions_->currentRow();
+    if (row < 0) return;
+    const QString text = lstVersions_->item(row, 2)->text() + QStringLiteral(" を ") + lstVersions_->item(row, 0)->text() +
+                         QStringLiteral(" ") + lstVersions_->item(row, 1)->text() +
+                         QStringLiteral(" の内容に戻しますか？");
+    if (!confirm(this, text, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元"))) return;
+    restoreRow(row);
+}
+
+}  // namespace tama::ui

@@ -1,0 +1,39 @@
+#pragma once
+// The dialog "ﾊﾞｯｸｱｯﾌﾟから復元" of the frame's ﾌｧｲﾙ menu: the current user's kept
+// versions of his files (date, time, file, record count), newest first, and a
+// button that puts the chosen one back after a confirmation.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace tama::ui {
+
+class AppContext;
+
+class frmRestore : public QDialog {
+    Q_OBJECT
+public:
+    frmRestore(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
+
+    // Restores the version on the chosen row (also the 復元 button after its question).
+    // Returns true when a version was put back.
+    bool restoreRow(int row);
+    // Whether any version was put back while the dialog was open.
+    bool restored() const { return restored_; }
+
+private:
+    void fill();
+    void cmdRestore_Click();
+
+    AppContext& ctx_;
+    QString user_;
+    QTableWidget* lstVersions_;
+    QPushButton* cmdRestore_;
+    QLabel* lblMsg_;
+    QStringList ids_;
+    bool restored_ = false;
+};
+
+}  // namespace tama::ui

@@ -1,0 +1,280 @@
+// Saves under hostile conditions: planted links and FIFOs, read-only files in
+// the middle of a save, two writers at once, and the backups a save keeps.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+
+#include "entry/entry_model.h"
+#include "entry/entry_save.h"
+#include "storage/data_folders.h"
+#include "storage/master_lists.h"
+#include "storage/record_store.h"
+#include "storage/save_batch.h"
+#include "test_support.h"
+
+namespace tama {
+namespace {
+
+using test::fileBytes;
+using test::fileText;
+using test::putBytes;
+using test::recordOn;
+using test::TempFolder;
+
+// Every regular file under a folder with its bytes; the lock file, which holds
+// nothing, is left out.
+std::map<std::string, std::string> allFiles(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file() && e.path().filename() != kWriteLockName)
+            files[fs::relative(e.path(), root).string()] = fileBytes(e.path());
+    return files;
+}
+
+EntryModel typedModel(const char* month, const char* day, const char* hall, const char* machine) {
+    EntryModel m;
+    m.loadStartValues(CalendarDate{2003, 5, 1});
+    m.type(Box::txtTuki, month);
+    m.type(Box::txtHi, day);
+    m.type(Box::cboHoll, hall);
+    m.type(Box::cboKisyu, machine);
+    m.tick();
+    return m;
+}
+
+TEST(SaveBatchTest, TemporaryNamesAreUniqueAndNeverFollowPlantedLinks) {
+    TempFolder tmp;
+    fs::path f = tmp.path() / "s2003.sdb";
+    fs::path outside = tmp.path() / "outside.txt";
+    putBytes(f, "old");
+    putBytes(outside, "keep me");
+    // Links planted under the old fixed temporary name and a guessed unique one.
+    fs::create_symlink(outside, tmp.path() / "s2003.sdb.tmp~");
+    writeFileAtomic(f, "new");
+    EXPECT_EQ(fileBytes(outside), "keep me");
+    EXPECT_EQ(fileBytes(f), "new");
+    EXPECT_FALSE(fs::is_symlink(f));
+
+    // Staged files are separate temporaries until commit; dropping the batch removes them.
+    {
+        FileBatch batch;
+        batch.stage(f, "a");
+        batch.stage(tmp.path() / "Year.txt", "b");
+        EXPECT_EQ(findTemporaries(tmp.path()).size(), 2u);
+    }
+    EXPECT_TRUE(findTemporaries(tmp.path()).empty());
+    EXPECT_EQ(fileBytes(f), "new");
+    EXPECT_FALSE(fs::exists(tmp.path() / "Year.txt"));
+
+    // A temporary left by a killed writer is found and removed; other names stay.
+    putBytes(tmp.path() / "Data" / "u" / "holl.dat.tmp~Ab3xYz", "half");
+    putBytes(tmp.path() / "Data" / "u" / "holl.dat.tmp~", "not ours");
+    EXPECT_EQ(removeStaleTemporaries(tmp.path()),
+              std::vector<fs::path>{tmp.path() / "Data" / "u" / "holl.dat.tmp~Ab3xYz"});
+    EXPECT_TRUE(fs::exists(tmp.path() / "Data" / "u" / "holl.dat.tmp~"));
+}
+
+TEST(SaveBatchTest, OnlyRegularFilesAreReadOrReplaced) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    ASSERT_EQ(::mkfifo((user / "s2003.sdb").c_str(), 0644), 0);
+    RecordStore store(tmp.path());
+    auto started = std::chrono::steady_clock::now();
+    try {
+        store.LoadYear("太郎", "2003");
+        ADD_FAILURE() << "a FIFO was read as a YearFile";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.file(), user / "s2003.sdb");
+        EXPECT_EQ(e.detail(), "通常のファイルではありません");
+    }
+    EXPECT_THROW(store.AppendRecord("太郎", recordOn("2003/05/01")), FileError);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));  // no hang
+
+    putBytes(tmp.path() / "elsewhere.txt", "\"x\",\"1\"\r\n");
+    fs::create_symlink(tmp.path() / "elsewhere.txt", user / "holl.dat");
+    EXPECT_THROW(MasterLists(tmp.path()).LoadHallNames("太郎"), FileError);
+}
+
+class AllOrNothingSave : public ::testing::Test {
+protected:
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    RecordStore store{tmp.path()};
+    MasterLists lists{tmp.path()};
+
+    void SetUp() override {
+        EntryModel first = typedModel("5", "10", "駅前ホール", "機種Ａ");
+        ASSERT_TRUE(saveNewRecord(store, lists, "太郎", first).saved());
+    }
+};
+
+// The files a save rewrites, each made read-only in turn: the save fails, says
+// nothing was saved, and no byte of the program folder changes.
+TEST_F(AllOrNothingSave, AReadOnlyFileStopsTheSaveBeforeAnyFileChanges) {
+    for (fs::path readOnly : {user / "s2003.sdb", user / "Year.txt", user / "holl.dat", user / "kisyu.dat",
+                              tmp.path() / "CboData" / "holl.dat", tmp.path() / "CboData" / "Kisyu.dat"}) {
+        SCOPED_TRACE(readOnly.string());
+        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
+        const auto before = allFiles(tmp.path());
+        EntryModel m = typedModel("5", "3", "新しいホール", "新しい機種");
+        try {
+            saveNewRecord(store, lists, "太郎", m);
+            ADD_FAILURE() << "saved";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("何も保存されていません"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(allFiles(tmp.path()), before);
+        if (readOnly.parent_path() == user && readOnly.extension() != ".dat") {
+            YearRecordList list = store.LoadYear("太郎", "2003");
+            EXPECT_THROW(deleteRecord(store, list, 1), FileError);
+            EXPECT_EQ(allFiles(tmp.path()), before);
+        }
+        fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::add);
+    }
+    // The retry after the fault is mended saves the record once.
+    EntryModel m = typedModel("5", "3", "新しいホール", "新しい機種");
+    ASSERT_TRUE(saveNewRecord(store, lists, "太郎", m).saved());
+    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 2);
+}
+
+// One read and one write per file give the same bytes as the store's single steps
+// in the form's order.
+// A YearFile holding a balance of 23 digits (written by another program): the
+// total is not written clamped; the save stops with nothing changed.
+TEST_F(AllOrNothingSave, ATotalBeyond64BitsStopsTheSave) {
+    DailyRecord huge = recordOn("2003/05/20");
+    huge.Syusi = "12,345,678,901,234,567,890,123";
+    putBytes(user / "s2003.sdb", fileBytes(user / "s2003.sdb") + encodeYearFile({huge}, "x"));
+    const auto before = allFiles(tmp.path());
+    EXPECT_THROW(saveNewRecord(store, lists, "太郎", typedModel("5", "3", "駅前ホール", "機種Ａ")), FileError);
+    EXPECT_THROW(store.UpdateYearTotal("太郎", "2003"), FileError);
+    EXPECT_EQ(allFiles(tmp.path()), before);
+}
+
+TEST_F(AllOrNothingSave, GivesTheSameBytesAsTheSingleSteps) {
+    TempFolder other;
+    other.makeUser("太郎");
+    RecordStore store2(other.path());
+    MasterLists lists2(other.path());
+    ASSERT_TRUE(saveNewRecord(store2, lists2, "太郎", typedModel("5", "10", "駅前ホール", "機種Ａ")).saved());
+    const char* dates[][2] = {{"5", "3"}, {"5", "10"}, {"4", "30"}, {"5", "10"}, {"12", "31"}, {"1", "1"}};
+    int n = 0;
+    for (auto [month, day] : dates) {
+        EntryModel m = typedModel(month, day, n % 2 ? "駅前ホール" : "裏通り", "機種Ｂ");
+        m.type(Box::txtKaisyu, std::to_string(1000 * ++n));
+        m.tick();
+        ASSERT_TRUE(saveNewRecord(store, lists, "太郎", m).saved());
+
+        DailyRecord r = m.buildRecord();
+        r.DayFirst = store2.DayFirstFor("太郎", r.Nen, r.Tuki, r.Hi);
+        store2.AppendRecord("太郎", r);
+        lists2.AddToHallList("太郎", m.text(Box::cboHoll));
+        lists2.AddToMachineList("太郎", m.text(Box::cboK_type), m.text(Box::cboKisyu));
+        store2.SortYearFile("太郎", r.Nen);
+        store2.UpdateYearTotal("太郎", r.Nen);
+    }
+    auto filesOf = [](const fs::path& root) {
+        auto files = allFiles(root);
+        std::erase_if(files, [](const auto& kv) { return kv.first.rfind("Backup", 0) == 0; });
+        return files;
+    };
+    EXPECT_EQ(filesOf(tmp.path()), filesOf(other.path()));
+}
+
+TEST_F(AllOrNothingSave, BackupsKeepTheNewestVersionsAndARestoreBringsARecordBack) {
+    putBytes(tmp.path() / "tmrec.ini", "[Backup]\r\nKeep=3\r\n");
+    for (const char* day : {"1", "2", "3", "4"})
+        ASSERT_TRUE(saveNewRecord(store, lists, "太郎", typedModel("6", day, "駅前ホール", "機種Ａ")).saved());
+    YearRecordList list = store.LoadYear("太郎", "2003");
+    ASSERT_EQ(list.count(), 5);
+    deleteRecord(store, list, 1);  // the 5/10 record
+    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, 4 * 15000);
+
+    auto versions = listBackups(tmp.path(), "太郎");
+    int yearFileVersions = 0;
+    for (const auto& v : versions) yearFileVersions += v.file == "s2003.sdb";
+    EXPECT_EQ(yearFileVersions, 3);  // newest three of five
+    ASSERT_EQ(versions[0].file == "s2003.sdb" ? versions[0].lines : versions[1].lines, 5);
+    const BackupVersion newest = versions[0].file == "s2003.sdb" ? versions[0] : versions[1];
+    EXPECT_EQ(newest.stamp.size(), 19u);  // "YYYY/MM/DD HH:MM:SS"
+
+    restoreBackup(tmp.path(), "太郎", newest.id);
+    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 5);
+    EXPECT_EQ(store.LoadYear("太郎", "2003").record(1).DateKey, "2003/05/10");
+    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, 5 * 15000);
+    // The restore was itself backed up: the four-record file can come back too.
+    auto after = listBackups(tmp.path(), "太郎");
+    ASSERT_EQ(after[0].file == "s2003.sdb" ? after[0].lines : after[1].lines, 4);
+    EXPECT_THROW(restoreBackup(tmp.path(), "太郎", "s2003.sdb.20000101-000000-000"), std::invalid_argument);
+
+    // A backup that cannot be made stops the save with nothing written.
+    // (A plain file stands where the user's backup folder belongs.)
+    fs::rename(tmp.path() / "Backup" / "太郎", tmp.path() / "kept");
+    putBytes(tmp.path() / "Backup" / "太郎", "");
+    const auto before = allFiles(tmp.path());
+    EXPECT_THROW(saveNewRecord(store, lists, "太郎", typedModel("7", "1", "駅前ホール", "機種Ａ")), FileError);
+    EXPECT_EQ(allFiles(tmp.path()), before);
+}
+
+// "〜" (U+301C) and "−" (U+2212) are stored by CP932 as "～" and "－": a name typed
+// with them matches its own stored line and user folder.
+TEST(StoredFormTest, NamesTypedWithCharactersCp932StoresDifferentlyMatchTheirStoredLines) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    RecordStore store(tmp.path());
+    MasterLists lists(tmp.path());
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(saveNewRecord(store, lists, "太郎", typedModel("5", i ? "2" : "1", "駅前〜本店", "α−1")).saved());
+    EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前～本店\",\"1\"\n");
+    EXPECT_EQ(fileText(user / "kisyu.dat"), "\"ＣＲ機\",\"α－1\"\n");
+    EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前～本店\",\"1\"\n");
+    EXPECT_EQ(lists.AddHall("太郎", "駅前〜本店"), AddResult::Exists);
+    lists.DeleteHall("太郎", "駅前〜本店");
+    EXPECT_EQ(fileText(user / "holl.dat"), "");
+    // The box shows the stored form.
+    EXPECT_EQ(typedModel("5", "1", "駅前〜本店", "").text(Box::cboHoll), "駅前～本店");
+
+    // A user folder made under either form is found under the other.
+    fs::create_directories(tmp.path() / "Data" / "波〜花");
+    EXPECT_EQ(store.UserFolder("波～花"), tmp.path() / "Data" / "波〜花");
+}
+
+TEST(FolderWriteLockTest, ASecondWriterWaitsAndGivesUpAfterItsTime) {
+    TempFolder tmp;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        FolderWriteLock held(tmp.path());
+        char c = 1;
+        (void)!::write(ready[1], &c, 1);
+        ::usleep(400 * 1000);
+        ::_exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_THROW(FolderWriteLock(tmp.path(), std::chrono::milliseconds(50)), FileError);
+    // Start-up leaves a live writer's temporary alone.
+    putBytes(tmp.path() / "Data" / "u" / "s2003.sdb.tmp~Qw3rTy", "being written");
+    EXPECT_TRUE(removeLeftoverTemporaries(tmp.path()).empty());
+    auto started = std::chrono::steady_clock::now();
+    {
+        FolderWriteLock waited(tmp.path());  // comes free when the other writer ends
+        FolderWriteLock nested(tmp.path(), std::chrono::milliseconds(0));  // same process: shared
+    }
+    EXPECT_GT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+    EXPECT_EQ(removeLeftoverTemporaries(tmp.path()).size(), 1u);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+}  // namespace
+}  // namespace tama
