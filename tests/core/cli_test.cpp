@@ -322,6 +322,8 @@ TEST(CliExport, BadArgumentsExitTwoAndAnUnwritableFileExitsOneLeavingNothing) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(fs::exists(out));
     EXPECT_TRUE(fs::exists(tmp.path() / "Temp" / "work.csv"));
+}
+
 // Two scripts adding to one user at the same time: every add that reported
 // success is on file once, none is lost, and check finds nothing wrong.
 TEST(CliAdd, TwoWritersAtOnceLoseNothing) {
