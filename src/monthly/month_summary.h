@@ -70,7 +70,7 @@ struct MonthSummary {
     int MonthFirst = 0;           // 1-based index of the month's first record; 0 when it has none
     int days = 0;                 // records whose DayFirst is "1" (D)
     int wins = 0;                 // day totals greater than 0 (w)
-    std::vector<std::int64_t> dayTotals;  // balance of each day, in the order the days start
+    std::vector<std::int64_t> dayTotals;  // balance of each day (per DateKey), in the order the days start
     double hours = 0;             // summed play time (T)
     std::int64_t largestWin = 0;  // largest single balance, at least 0
     std::int64_t balance = 0;     // month balance (S), yen
