@@ -34,7 +34,12 @@ bool clearsRecalc(Box box) {
 
 std::string checkedText(Box box, std::string_view typed) {
     std::string text(typed);
-    if ((box == Box::txtZ1_2 || box == Box::txtZ2_2) && text == "0") text = "00";
+    if (box == Box::txtZ1_2 || box == Box::txtZ2_2) {
+        if (text == "0") text = "00";
+        // The "0" added above, followed by what was typed after it: typing "00"
+        // or "30" digit by digit ends as those two digits, not "000" or "030".
+        else if (text.size() == 3 && text[0] == '0' && isDigitsOnly(text)) text.erase(0, 1);
+    }
     if (isDigitBox(box) && !isDigitsOnly(text)) text.clear();
     return text;
 }

@@ -24,8 +24,9 @@ bool isDigitBox(Box box);
 // True for the six boxes whose change makes the balance and rate stale.
 bool clearsRecalc(Box box);
 
-// The text a box keeps after its keystroke check: a minute "0" becomes "00";
-// a digit box holding any other character is emptied.
+// The text a box keeps after its keystroke check: a minute "0" becomes "00",
+// and a minute of three digits starting with that added "0" loses it ("000" ->
+// "00", "030" -> "30"); a digit box holding any other character is emptied.
 std::string checkedText(Box box, std::string_view typed);
 
 // Month or day as the weekday rule reads it: a one-character text gets a

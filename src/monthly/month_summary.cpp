@@ -248,6 +248,11 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
 
 std::string twoDigitMonth(std::string_view month) { return entry::storedMonthDay(month); }
 
+std::string typedMonth(std::string_view text) {
+    if (text == "010" || text == "011" || text == "012") return std::string(text.substr(1));
+    return twoDigitMonth(text);
+}
+
 std::string stepYearText(std::string_view year, int delta) {
     return stepped(year, delta).value_or(std::string(year));
 }

@@ -126,6 +126,12 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
 // entry form's rule for a stored month, so a selection matches what was saved.
 std::string twoDigitMonth(std::string_view month);
 
+// The month box's text after a keystroke: a single digit 1..9 gets its leading
+// "0" ("7" -> "07"), and that added "0" followed by a second digit that makes
+// 10, 11 or 12 is dropped ("012" -> "12"), so both one- and two-digit months
+// can be typed digit by digit. Other texts are returned unchanged.
+std::string typedMonth(std::string_view text);
+
 // The toolbar's year and month steps, on the texts of the year and month boxes.
 // A number is read as Qt reads a box text: white space around it (Unicode
 // spaces included) and a sign are allowed, leading zeros too; anything else,

@@ -432,8 +432,9 @@ void frmMonthly::txtnen_Change() {
 
 void frmMonthly::txtTuki_Change() {
     const QString t = d->txtTuki->text();
-    // A one-digit month is shown as the records hold it; the change runs this again.
-    if (const QString padded = qs(twoDigitMonth(ss(t))); padded != t) {
+    // A one-digit month is shown as the records hold it, and a second digit typed
+    // after the padding makes 10-12; the change runs this again.
+    if (const QString padded = qs(typedMonth(ss(t))); padded != t) {
         d->txtTuki->setText(padded);
         return;
     }

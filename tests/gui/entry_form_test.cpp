@@ -285,6 +285,13 @@ private slots:
         z22->clear();
         QTest::keyClicks(z22, u("0"));
         QCOMPARE(z22->text(), u("00"));
+        // Typing the whole minute after the added "0" gives that minute.
+        for (const char* minute : {"00", "30"}) {
+            z22->clear();
+            QTest::keyClicks(z22, u(minute));
+            QCOMPARE(z22->text(), u(minute));
+        }
+        retype(z22, u("0"));
         child<SpinButton>(form.get(), "UpDown2")->stepUp();
         QCOMPARE(z22->text(), u("30"));
         QCOMPARE(text("lblT_tim"), u("7.5"));

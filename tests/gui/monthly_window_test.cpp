@@ -113,6 +113,14 @@ private slots:
         w->txtTuki()->clear();
         QTest::keyClicks(w->txtTuki(), "7");
         QCOMPARE(w->txtTuki()->text(), QStringLiteral("07"));
+        // Two-digit months typed digit by digit: "1" is padded to "01", the "2" makes 12.
+        w->txtNen()->setText(QStringLiteral("2004"));
+        for (const char* month : {"10", "11", "12"}) {
+            w->txtTuki()->clear();
+            QTest::keyClicks(w->txtTuki(), month);
+            QCOMPARE(w->txtTuki()->text(), QString::fromLatin1(month));
+        }
+        QCOMPARE(w->windowTitle(), QStringLiteral("日間収支データ一覧  (2004年12月度)"));
         w->txtTuki()->setText(QStringLiteral("1x"));
         QCOMPARE(w->txtTuki()->text(), QString());
 
