@@ -140,6 +140,7 @@ struct frmDay_upd::Impl {
     void picked(Box box, const QString& text);
     void afterChange();
     void syncFromModel();
+    void settleFigures();
     void Holl_Load();
     void Kisyu_Load();
     void fillFrom(const DailyRecord& record);
@@ -464,6 +465,13 @@ void frmDay_upd::Impl::afterChange() {
     }
 }
 
+// Before a save or update: the figures of the amounts about to be saved, shown
+// in their boxes as they go into the record.
+void frmDay_upd::Impl::settleFigures() {
+    model.settleFigures();
+    syncFromModel();
+}
+
 void frmDay_upd::Impl::syncFromModel() {
     const bool was = syncing;
     syncing = true;
@@ -729,6 +737,7 @@ void frmDay_upd::showEvent(QShowEvent* event) {
 void frmDay_upd::cmdTou_Click() {
     if (d->editMode || !d->cmdTou->isEnabled()) return;
     WaitCursorOn wait(d->cmdTou);
+    d->settleFigures();
     SaveResult result;
     try {
         result = saveNewRecord(d->ctx.store(), d->ctx.lists(), ss(d->monthly.currentUser()), d->model);
@@ -757,6 +766,7 @@ void frmDay_upd::cmdUpd_Click() {
     if (!d->editMode || d->CurIndex < 1 || !d->cmdUpd->isEnabled()) return;
     WaitCursorOn wait(d->cmdUpd);
     if (!d->stillShown()) return;
+    d->settleFigures();
     SaveResult result;
     try {
         result = updateRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex, d->model);

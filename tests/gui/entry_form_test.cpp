@@ -495,6 +495,40 @@ private slots:
         QVERIFY(monthly->prtMfgCalls >= 2);
     }
 
+    void savedFiguresAreThoseOfTheSavedAmounts() {
+        // New mode: the money box emptied by a letter counts 0 when saved.
+        open("2003", "05");
+        form->prepareNew();
+        typeDate("2003", "5", "1");
+        auto* tousi = child<QLineEdit>(form.get(), "txtTousi");
+        tousi->clear();
+        QTest::keyClicks(tousi, u("12a"));
+        click("cmdTou");
+        QVERIFY(answers.asked.empty());
+        auto saved = ctx->store().LoadYear(kUser, "2003");
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(saved.record(1).Tousi, std::string());
+        QCOMPARE(saved.record(1).Syusi, std::string("30,000"));
+        QCOMPARE(saved.record(1).Zikyu, std::string("3,750"));
+        QCOMPARE(text("txtSyusi"), u("30,000"));  // the form shows what was saved
+
+        // Edit mode: untouched boxes keep the stored figures; an emptied amount recomputes.
+        DailyRecord odd = makeRecord("2003/05/02", "金", "99,999", "1");
+        odd.Zikyu = "7";
+        writeYear({odd});
+        open("2003", "05");
+        form->prepareEdit(1, 1);
+        click("cmdUpd");
+        QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Syusi, std::string("99,999"));
+        retype(child<QLineEdit>(form.get(), "txtKaisyu"), QString());
+        click("cmdUpd");
+        QVERIFY(answers.asked.empty());
+        saved = ctx->store().LoadYear(kUser, "2003");
+        QCOMPARE(saved.record(1).Kaisyu, std::string());
+        QCOMPARE(saved.record(1).Syusi, std::string("-15,000"));
+        QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
+    }
+
     void anUpdateKeepsAMissingMachineNumberMissing() {
         DailyRecord r = makeRecord("2003/05/01", "木", "15,000", "1");
         r.K_no = "?";
