@@ -566,7 +566,7 @@ void frmDay_upd::Impl::fillFrom(const DailyRecord& record) {
 void frmDay_upd::Impl::Navigation(int value) {
     const int count = monthly.monthCount();
     lblKen->setText(QStringLiteral("(%1 / %2)").arg(value).arg(count));
-    CurIndex = value + monthly.monthFirst() - 1;
+    CurIndex = monthly.recordAtRow(value);
     YearRecordList& list = monthly.yearRecordList();
     if (count <= 0 || value < 1 || CurIndex < 1 || CurIndex > list.count()) {
         CurIndex = 0;

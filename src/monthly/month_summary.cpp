@@ -228,13 +228,6 @@ void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSort
 
 void sortByDate(std::vector<MonthRow>& rows) { sortRows(rows, 0, SortMode::TextAscending); }
 
-int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey) {
-    int found = 0;
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].DateKey == dateKey) found = static_cast<int>(i + 1);
-    return found;
-}
-
 YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year) {
     YearRecordList empty;
     empty.user = user;

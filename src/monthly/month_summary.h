@@ -111,10 +111,6 @@ void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSort
 // The order after a reload: column 0 as text ascending, which is date order.
 void sortByDate(std::vector<MonthRow>& rows);
 
-// The record a click on a row opens: the last record in file order whose
-// DateKey equals the row's date text; 0 when there is none.
-int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey);
-
 // Loads the YearRecordList of a user and year as the monthly window does
 // (GetSyusi). An empty or unusable user name, a year that is empty or not all
 // digits, a missing user folder or a missing YearFile give an empty list.

@@ -398,6 +398,12 @@ int frmMonthly::currentRow() const {
     return cur.isValid() ? cur.row() + 1 : 1;
 }
 
+int frmMonthly::recordAtRow(int row) const {
+    const auto& rows = d->model->rows();
+    if (row < 1 || row > static_cast<int>(rows.size())) return 0;
+    return rows[static_cast<size_t>(row - 1)].recordIndex;
+}
+
 void frmMonthly::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
 
 void frmMonthly::setYearMonth(const QString& year, const QString& month) {
@@ -574,17 +580,12 @@ void frmMonthly::PrtMfg() {
 void frmMonthly::cmdDay_Click() { openEntry({false, 0, 0}); }
 
 void frmMonthly::mfgDat_Click() {
-    const auto& rows = d->model->rows();
+    // The clicked row's own record, also when its date has several; the entry
+    // form then steps through the rows in the order shown.
     const int r = currentRow();
-    if (r < 1 || r > static_cast<int>(rows.size())) return;
-    const std::string& date = rows[static_cast<size_t>(r - 1)].cells[0];
-    // The last record of the clicked date in file order is the one edited.
-    const int index = recordForDate(d->list.records, date);
+    const int index = recordAtRow(r);
     if (index == 0) return;  // the empty row of an empty month: nothing to edit
-    int inMonth = index - d->position.first + 1;
-    if (d->position.count == 0 || inMonth < 1 || inMonth > d->position.count)
-        inMonth = std::clamp(r, 1, std::max(1, d->position.count));
-    openEntry({true, index, inMonth});
+    openEntry({true, index, r});
 }
 
 void frmMonthly::openEntry(const EntryRequest& request) {

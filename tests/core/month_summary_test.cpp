@@ -255,14 +255,6 @@ TEST(MonthSorting, EqualCellsKeepTheirOrder) {
     EXPECT_EQ(column(s, 6), (std::vector<std::string>{"100", "200", "300"}));
 }
 
-TEST(MonthClick, ADateWithTwoRecordsOpensTheLaterOne) {
-    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "100"), rec("2004/05/02", "1", "200"),
-                                        rec("2004/05/02", "2", "300"), rec("2004/05/03", "1", "400")};
-    EXPECT_EQ(recordForDate(records, "2004/05/02"), 3);
-    EXPECT_EQ(recordForDate(records, "2004/05/03"), 4);
-    EXPECT_EQ(recordForDate(records, ""), 0);
-}
-
 TEST(MonthLoad, MissingFilesGiveAnEmptyYearAndDamagedFilesAreReported) {
     test::TempFolder tmp;
     RecordStore store(tmp.path());

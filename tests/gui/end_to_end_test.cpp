@@ -501,9 +501,9 @@ private slots:
     void deletingTheFirstVisitOfADayPromotesTheNext() {
         QStringList shown;
         std::string fileAfter;
-        withModal<frmDay_upd>([&] { clickRow(1); },
+        withModal<frmDay_upd>([&] { clickRow(2); },
                               [&](frmDay_upd* form) {
-                                  // A row of the 9th opens the last record of that day...
+                                  // The second row of the 9th opens the second record of that day...
                                   shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
                                   // ...and the scroll bar's left arrow steps back to the first.
                                   child<QScrollBar>(form, "scl1")->triggerAction(QAbstractSlider::SliderSingleStepSub);

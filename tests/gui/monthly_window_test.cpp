@@ -11,12 +11,14 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
 
+#include "entry/entry_form.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
@@ -271,19 +273,24 @@ private slots:
         QCOMPARE(columnTexts(grid, 6), (QStringList{"-3,500", "-2,000", "15,000"}));
     }
 
-    void rowClickOpensTheLastRecordOfItsDate() {
+    void rowClickOpensTheClickedRecord() {
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         std::vector<frmMonthly::EntryRequest> opened;
         w->setEntryOpener([&](const frmMonthly::EntryRequest& r) { opened.push_back(r); });
         auto* grid = w->findChild<QTableView*>("mfgDat");
 
-        clickCell(grid, 0, 3);  // the first of the two rows of 1 May
+        // Each of the two rows of 1 May opens its own record.
+        clickCell(grid, 0, 3);
         QCOMPARE(opened.size(), size_t(1));
         QVERIFY(opened[0].edit);
-        QCOMPARE(opened[0].recordIndex, 2);
-        QCOMPARE(opened[0].rowInMonth, 2);
+        QCOMPARE(opened[0].recordIndex, 1);
+        QCOMPARE(opened[0].rowInMonth, 1);
         QCOMPARE(w->currentRow(), 1);
+        clickCell(grid, 1, 3);
+        QCOMPARE(opened.back().recordIndex, 2);
+        QCOMPARE(opened.back().rowInMonth, 2);
+        opened.erase(opened.begin());
 
         clickCell(grid, 2, 0);
         QCOMPARE(opened.back().recordIndex, 3);
@@ -319,7 +326,7 @@ private slots:
             if (auto* upd = form->findChild<QAbstractButton*>("cmdUpd")) upd->click();
             form->reject();
         });
-        clickCell(grid, 0, 3);
+        clickCell(grid, 1, 3);
         QCOMPARE(title, QStringLiteral("日間収支データ編集"));
         QCOMPARE(ken, QStringLiteral("(2 / 3)"));
         QCOMPARE(syusi, QStringLiteral("-3,500"));
@@ -328,6 +335,28 @@ private slots:
         QVERIFY(reloads.count() >= 1);
         QCOMPARE(cell(grid, 1, 2), QStringLiteral("ホールZ"));
         QCOMPARE(w->yearRecordList().record(2).Holl, std::string("ホールZ"));
+    }
+
+    void theEntryFormStepsThroughTheRowsInTheOrderShown() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        clickHeading(grid, 6);  // 15,000 / -2,000 / -3,500: records 1, 3, 2
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<frmDay_upd*>(QApplication::activeModalWidget());
+            if (!form) return;
+            auto* ken = form->findChild<QLabel*>("lblKen");
+            auto* scl1 = form->findChild<QScrollBar*>("scl1");
+            shown << ken->text() << QString::number(form->curIndex());
+            for (int v : {3, 1}) {
+                scl1->setValue(v);
+                shown << ken->text() << QString::number(form->curIndex());
+            }
+            form->reject();
+        });
+        clickCell(grid, 1, 0);
+        QCOMPARE(shown, (QStringList{"(2 / 3)", "3", "(3 / 3)", "2", "(1 / 3)", "1"}));
     }
 
     void damagedYearFileIsReportedAndLeftAlone() {
