@@ -110,6 +110,10 @@ double balanceOf(std::string_view tousiText, std::string_view kaisyuText) {
     return leadingNumber(kaisyuText) - leadingNumber(tousiText);
 }
 
+std::string recordDoneMessage(const DailyRecord& record, std::string_view done) {
+    return record.DateKey + " " + record.Holl + " を" + std::string(done) + "しました。";
+}
+
 std::string storedMonthDay(std::string_view text) {
     if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') return "0" + std::string(text);
     return std::string(text);

@@ -91,6 +91,10 @@ std::string storedName(std::string_view text);
 // a text that is not a number is kept as it stands (an empty box stays empty).
 std::string storedBalance(std::string_view text);
 
+// The message line after a save, update or delete: date, hall and what was
+// done ("登録", "修正", "削除"): 「2026/12/08 駅前ホール を登録しました。」.
+std::string recordDoneMessage(const DailyRecord& record, std::string_view done);
+
 // --- Save checks -----------------------------------------------------------
 
 inline constexpr std::string_view kCommentTooLong = "コメントの文字数を50文字以内にして下さい。";

@@ -18,6 +18,7 @@
 #include <exception>
 #include <optional>
 
+#include "entry/calculations.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
@@ -759,6 +760,8 @@ void frmDay_upd::cmdTou_Click() {
     d->reloadMonthly(d->monthly.selectedYear() == qs(rec.Nen) && d->monthly.selectedMonth() == qs(rec.Tuki));
     emit d->ctx.listsChanged();
     emit d->ctx.recordsChanged();
+    // The boxes keep their values for the next entry: the message line says this one is saved.
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(rec, "登録")));
     d->txtNen->setFocus(Qt::OtherFocusReason);
 }
 
@@ -782,6 +785,7 @@ void frmDay_upd::cmdUpd_Click() {
     d->reloadMonthly(true);
     d->rememberShown();
     emit d->ctx.recordsChanged();
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(result.record, "修正")));
 }
 
 void frmDay_upd::cmdDel_Click() {
@@ -789,6 +793,7 @@ void frmDay_upd::cmdDel_Click() {
     WaitCursorOn wait(d->cmdDel);
     if (!confirm(this, kDeleteQuestion, kDeleteTitle)) return;
     if (!d->stillShown()) return;
+    const DailyRecord deleted = d->monthly.yearRecordList().record(d->CurIndex);
     try {
         deleteRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex);
     } catch (const std::exception& e) {
@@ -798,6 +803,7 @@ void frmDay_upd::cmdDel_Click() {
     }
     d->reloadMonthly(true);
     emit d->ctx.recordsChanged();
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(deleted, "削除")));
     d->setNavigation(d->monthly.currentRow());
 }
 

@@ -529,6 +529,26 @@ private slots:
         QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
     }
 
+    void theMessageLineSaysWhatWasDone() {
+        open("2003", "05");
+        form->prepareNew();
+        QSignalSpy said(ctx.get(), &AppContext::statusMessage);
+        typeDate("2003", "5", "1");
+        child<QComboBox>(form.get(), "cboHoll")->setEditText(u("駅前ホール"));
+        click("cmdTou");
+        QCOMPARE(said.count(), 1);
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を登録しました。"));
+
+        open("2003", "05");
+        form->prepareEdit(1, 1);
+        said.clear();
+        click("cmdUpd");
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を修正しました。"));
+        click("cmdDel");  // the recording answerer says yes
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を削除しました。"));
+        QVERIFY(ctx->store().LoadYear(kUser, "2003").records.empty());
+    }
+
     void anUpdateKeepsAMissingMachineNumberMissing() {
         DailyRecord r = makeRecord("2003/05/01", "木", "15,000", "1");
         r.K_no = "?";
