@@ -382,6 +382,7 @@ bool frmMain::MDIForm_Load() {
     updateMenus();
 
     firstRun_ = noUserExists(ctx_.programFolder());
+    ctx_.setFirstRun(firstRun_);
     if (firstRun_) openUserManager(true);
     return true;
 }
@@ -525,8 +526,8 @@ void frmMain::openUserManager(bool firstRunMode) {
     frmUser dialog(ctx_, [this] { Refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
     dialog.exec();
-    if (firstRunMode && !dialog.addedUser().isEmpty()) {
-        // The first user becomes the one the monthly window shows.
+    if (ctx_.firstRun() && !dialog.addedUser().isEmpty()) {
+        // In a first run, the user just added becomes the one the monthly window shows.
         QComboBox* box = monthlyWindow()->cboUser();
         const int index = box->findText(dialog.addedUser());
         if (index >= 0)
