@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -279,6 +280,18 @@ void frmMain::buildToolBar() {
         a->setData(key);
         a->setToolTip(QString::fromUtf8(b.tip));
         connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+    }
+    // The month and year steps from the keyboard, anywhere in the frame.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"次月", QKeySequence(Qt::Key_PageDown)},
+        {"前月", QKeySequence(Qt::Key_PageUp)},
+        {"次年", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {"前年", QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+    };
+    for (const auto& [key, sequence] : keys) {
+        QAction* a = toolButton(QString::fromUtf8(key));
+        a->setShortcut(sequence);
+        a->setShortcutContext(Qt::WindowShortcut);
     }
 }
 
