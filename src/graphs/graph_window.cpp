@@ -511,7 +511,7 @@ void frmGluf::draw2D() {
     QBarCategoryAxis* axisX = d->axisX;
     QValueAxis* axisY = d->axisY;
     QStringList categories;
-    for (const auto& p : s.points) categories << qs(p.label);
+    for (const auto& text : categoryTexts(s.points)) categories << qs(text);
     axisX->clear();
     axisX->append(categories);
     const NiceRange range = niceRange(s.points);

@@ -178,6 +178,26 @@ private slots:
         QCOMPARE(drawn.count(), 2);
         QCOMPARE(pointLabels(w.graph->series()), (QStringList{"04", "18"}));
         QCOMPARE(pointValues(w.graph->series()), (QList<double>{15000, 7000}));
+
+        // Two plays of the machine on one day are two points, both drawn.
+        w.graph->cboKisyu()->setCurrentText(QStringLiteral("北斗"));
+        QTRY_COMPARE(drawn.count(), 3);
+        QCOMPARE(pointLabels(w.graph->series()), (QStringList{"04", "06"}));
+        test::putBytes(taro / "s2024.sdb", test::sjis(line("2024/05/04", "土", "1", "-1,000", "港ホール", "北斗") +
+                                                      line("2024/05/04", "土", "2", "2,500", "駅前ホール", "北斗") +
+                                                      line("2024/05/04", "土", "2", "-500", "港ホール", "北斗")));
+        w.monthly->GetSyusi();
+        w.monthly->PrtMfg();
+        QTRY_COMPARE(pointLabels(w.graph->series()), (QStringList{"04", "04", "04"}));
+        for (int type = 0; type < 2; ++type) {  // bar, then line
+            w.graph->cboGtype()->setCurrentIndex(type);
+            QTRY_COMPARE(w.graph->series().points.size(), size_t(3));
+            settle();
+            auto* x = qobject_cast<QBarCategoryAxis*>(w.graph->chart()->axes(Qt::Horizontal).value(0));
+            QVERIFY(x);
+            QCOMPARE(x->count(), 3);
+            QCOMPARE(x->categories(), (QStringList{"04", "04 (2)", "04 (3)"}));
+        }
     }
 
     void periodsAndCumulativeMode() {
