@@ -23,6 +23,7 @@
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
 
@@ -173,6 +174,9 @@ QComboBox* combo(const char* name, QWidget* parent, bool editable) {
         c->setInsertPolicy(QComboBox::NoInsert);
     }
     c->setMaxVisibleItems(15);
+    // Long hall and machine names are cut in the list rather than stretching it
+    // (5400 twips: 360 pixels at 96 dpi).
+    limitPopupWidth(c, twipsToPixelsX(5400));
     return c;
 }
 QPushButton* button(const char* name, const QString& text, QWidget* parent) {

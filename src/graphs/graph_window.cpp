@@ -44,6 +44,7 @@
 #include "shared/file_io.h"
 #include "shared/number_format.h"
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -278,6 +279,7 @@ void frmGluf::build() {
     d->cboKisyu = combo("cboKisyu", {kAllMachines});
     for (QComboBox* c : {d->cboHoll, d->cboKisyu}) {
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        limitPopupWidth(c, twipsToPixelsX(5400));  // 360 pixels at 96 dpi
         c->setMinimumContentsLength(12);
     }
     d->chk1 = new QCheckBox(QStringLiteral("累積表示する"), this);

@@ -18,6 +18,8 @@
 #include <map>
 
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
+#include "ui/eliding_delegate.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -35,6 +37,9 @@ constexpr int kLastYear = 2099;
 constexpr int kYearFlags = kLastYear - kFirstYear + 1;
 
 const QString kSection = QStringLiteral("monthly");
+
+// The widest a drop-down list grows, in twips (360 pixels at 96 dpi).
+constexpr double kPopupMaxWidth = 5400;
 
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -269,6 +274,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->Label6->setObjectName(QStringLiteral("Label6"));
     d->cboUser = new QComboBox(this);
     d->cboUser->setObjectName(QStringLiteral("cboUser"));
+    limitPopupWidth(d->cboUser, twipsToPixelsX(kPopupMaxWidth));
     d->txtNen = new QLineEdit(this);
     d->txtNen->setObjectName(QStringLiteral("txtNen"));
     d->updNen = new UpDown(QStringLiteral("updNen"), d->txtNen, kFirstYear, kLastYear, false, this);
@@ -290,7 +296,14 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->mfgDat->setEditTriggers(QAbstractItemView::NoEditTriggers);
     d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
-    d->mfgDat->setTextElideMode(Qt::ElideNone);  // a narrow column cuts a date rather than hiding its day
+    // One line per row; a text too long for its column is cut with "…" and shown
+    // whole as a tooltip. A date is cut at its start so that it keeps its day.
+    d->mfgDat->setWordWrap(false);
+    {
+        auto* cells = new ElidingDelegate(d->mfgDat);
+        cells->setElideMode(0, Qt::ElideLeft);
+        d->mfgDat->setItemDelegate(cells);
+    }
     d->mfgDat->setSortingEnabled(false);  // heading clicks sort by the shared flag instead
     d->mfgDat->horizontalHeader()->setSectionsClickable(true);
     d->mfgDat->horizontalHeader()->setHighlightSections(false);

@@ -15,11 +15,13 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
 #include "entry/entry_form.h"
 #include "monthly/monthly_window.h"
+#include "ui/eliding_delegate.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "storage/data_folders.h"
@@ -357,6 +359,53 @@ private slots:
         });
         clickCell(grid, 1, 0);
         QCOMPARE(shown, (QStringList{"(2 / 3)", "3", "(3 / 3)", "2", "(1 / 3)", "1"}));
+    }
+
+    void cutTextsKeepTheirSignAndShowWholeAsATooltip() {
+        const std::string longHall = "駅前グランドパチンコパーラー本館新台入替記念ホール";
+        test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb",
+                       test::sjis(line("2004/07/01", "1", "-1,234,567", "-20.0", longHall) +
+                                  line("2004/07/02", "1", "800", "8.0")));
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("07"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QVERIFY(!grid->wordWrap());
+        auto* cells = qobject_cast<ElidingDelegate*>(grid->itemDelegate());
+        QVERIFY(cells);
+        auto shown = [&](int row, int column) { return cells->shownText(grid, grid->model()->index(row, column)); };
+        // Too long for their columns: cut with "…", the minus sign kept.
+        for (int column : {5, 6}) {
+            grid->setColumnWidth(column, 28);
+            QVERIFY2(shown(0, column).startsWith(u'-') && shown(0, column).endsWith(u'…'),
+                     qPrintable(shown(0, column)));
+        }
+        QVERIFY(shown(0, 2).endsWith(u'…'));
+        grid->setColumnWidth(0, 40);
+        QVERIFY2(shown(0, 0).startsWith(u'…') && shown(0, 0).endsWith(QStringLiteral("01")), qPrintable(shown(0, 0)));
+
+        // The whole text as a tooltip on a cut cell, none on a whole one.
+        auto tooltipAt = [&](int row, int column) {
+            const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+            QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(grid->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tooltipAt(0, 2), QString::fromStdString(longHall));
+        QCOMPARE(tooltipAt(0, 6), QStringLiteral("-1,234,567"));
+        grid->setColumnWidth(6, 120);
+        QCOMPARE(shown(1, 6), QStringLiteral("800"));  // fits: whole
+        tooltipAt(1, 6);
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        // The user box's list is not stretched by a long name.
+        fs::create_directories(tmp->path() / "Data" / fs::path(longHall + longHall + longHall));
+        w->Refresh();
+        w->cboUser()->showPopup();
+        QWidget* popup = w->cboUser()->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY2(popup->width() <= std::max(w->cboUser()->width(), twipsToPixelsX(5400)),
+                 qPrintable(QString::number(popup->width())));
+        w->cboUser()->hidePopup();
     }
 
     void damagedYearFileIsReportedAndLeftAlone() {
