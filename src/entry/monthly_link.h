@@ -25,6 +25,9 @@ public:
     virtual int recordAtRow(int row) const {
         return row >= 1 && row <= monthCount() ? monthFirst() + row - 1 : 0;
     }
+    // Why the YearRecordList is empty when its YearFile could not be read: the
+    // file, the line, and that nothing in it was changed; empty when it loaded.
+    virtual QString loadProblem() const { return {}; }
     virtual void GetSyusi() = 0;                    // reload the YearRecordList
     virtual void PrtMfg() = 0;                      // refill grid and summary; recomputes MonthFirst/MonthCount
 };

@@ -174,6 +174,7 @@ struct frmGluf::Impl {
 
     WindowLayout* layout;  // position, size and state; a child of the window
     bool linkGone = false;  // the monthly window drawn from has been deleted
+    bool loadProblem = false;  // the chart says why the monthly window's year could not be read
 
     GraphSelection selection() const {
         GraphSelection s;
@@ -452,6 +453,15 @@ void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
         d->series.noData = true;
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
+    // The day and month graphs draw from the monthly window's year: when that
+    // could not be read, the chart keeps saying so instead of showing an empty year.
+    const QString problem = period == GraphPeriod::Year ? QString() : d->link.loadProblem();
+    d->loadProblem = !problem.isEmpty();
+    if (d->loadProblem) {
+        d->series.points.clear();
+        d->series.noData = true;
+        d->series.chartTitle = ss(problem);
+    }
     setWindowTitle(qs(d->series.caption));
 }
 
@@ -507,6 +517,7 @@ void frmGluf::draw2D() {
     d->series2D = nullptr;
     const GraphSeries& s = d->series;
     chart->setTitle(qs(s.chartTitle));
+    chart->setTitleBrush(QBrush(d->loadProblem ? QColor(255, 0, 0) : QColor(Qt::black)));
 
     // The two axes live as long as the chart (removing axes from a chart leaves
     // their items behind in its scene); each drawing refills them.
@@ -649,6 +660,7 @@ void frmGluf::draw3D() {
         v.page = new QWidget;
         v.title = new QLabel(v.page);
         v.title->setAlignment(Qt::AlignCenter);
+        v.title->setWordWrap(true);
         v.title->setFont(uiFont(11, true));
         v.title->setAutoFillBackground(true);
         QPalette p = v.title->palette();
@@ -689,6 +701,7 @@ void frmGluf::draw3D() {
     }
     v.graph->activeTheme()->setGridLineColor(grid);
     v.title->setText(qs(s.chartTitle));
+    v.title->setStyleSheet(d->loadProblem ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
     v.title->setVisible(!s.chartTitle.empty());
     // Without points a 3D view has nothing to stand on: the page shows the title alone.
     v.container->setVisible(!s.points.empty());

@@ -226,6 +226,7 @@ struct frmMonthly::Impl {
     QTableView* mfgDat = nullptr;
     MonthModel* model = nullptr;
     QGroupBox* fraInfo = nullptr;
+    QLabel* lblLoadProblem = nullptr;  // in place of the summary while the year cannot be read
     std::array<QLabel*, kSummaryLabels> labels{};
 
     YearRecordList list;        // YearRecordList
@@ -242,8 +243,9 @@ struct frmMonthly::Impl {
     bool checkPending = false;
 
     // The last load error shown, so switching months within a damaged year
-    // does not repeat the same box.
+    // does not repeat the same box; empty when the year loaded.
     QString lastLoadError;
+    QString loadProblem;  // the notice shown for it
 
     WindowLayout* layout;  // position, size and state; a child of the window
     // Column widths as restored, so that an unchanged width is written back in the
@@ -349,6 +351,21 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         grid->setColumnStretch(col + 1, 1);
     }
 
+    d->lblLoadProblem = new QLabel(this);
+    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
+    d->lblLoadProblem->setWordWrap(true);
+    d->lblLoadProblem->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    d->lblLoadProblem->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    d->lblLoadProblem->setAutoFillBackground(true);
+    d->lblLoadProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    {
+        QPalette p = d->lblLoadProblem->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        d->lblLoadProblem->setPalette(p);
+    }
+    d->lblLoadProblem->hide();
+
     connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
     connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
     // The month step and the year step it may cause are one selection change.
@@ -410,6 +427,8 @@ int frmMonthly::currentRow() const {
     const QModelIndex cur = d->mfgDat->currentIndex();
     return cur.isValid() ? cur.row() + 1 : 1;
 }
+
+QString frmMonthly::loadProblem() const { return d->loadProblem; }
 
 int frmMonthly::recordAtRow(int row) const {
     const auto& rows = d->model->rows();
@@ -542,6 +561,7 @@ void frmMonthly::GetSyusi() {
     try {
         d->list = loadMonthYear(d->ctx.store(), ss(user), ss(year));
         d->lastLoadError.clear();
+        d->loadProblem.clear();
     } catch (const std::exception& e) {
         // The file stays as it is (nothing is written from an empty list loaded
         // in its place); the month shows empty until the file is mended.
@@ -549,6 +569,7 @@ void frmMonthly::GetSyusi() {
         d->list.user = ss(user);
         d->list.year = ss(year);
         const QString text = qs(e.what());
+        d->loadProblem = text + QStringLiteral("\nこの年のデータを読み込めないため表示できません。ファイルには何も変更を加えていません。");
         if (text != d->lastLoadError) {
             d->lastLoadError = text;
             ErrorReport(this, kFileErrorNumber, text, false);
@@ -570,6 +591,10 @@ void frmMonthly::showList() {
     const int last = d->model->rowCount() - 1;
     d->mfgDat->selectionModel()->setCurrentIndex(d->model->index(std::clamp(row - 1, 0, last), 0),
                                                  QItemSelectionModel::NoUpdate);
+    // A year that cannot be read: the notice stands where the (empty) summary would.
+    d->lblLoadProblem->setText(d->loadProblem);
+    d->lblLoadProblem->setVisible(!d->loadProblem.isEmpty());
+    d->fraInfo->setVisible(d->loadProblem.isEmpty());
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
         QLabel* l = d->labels[k];
@@ -659,6 +684,7 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     place(d->cmdDay, std::max(W - 1600, 4250.0), 100, 1455, 375);
     place(d->mfgDat, 100, 600, W - 200, H - 1900);
     place(d->fraInfo, 100, pixelsToTwipsY(d->mfgDat->height()) + 700, W - 200, 1095);
+    d->lblLoadProblem->setGeometry(d->fraInfo->geometry());
 }
 
 void frmMonthly::showEvent(QShowEvent* event) {

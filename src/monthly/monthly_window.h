@@ -63,6 +63,7 @@ public:
     int monthCount() const override;
     int currentRow() const override;
     int recordAtRow(int row) const override;
+    QString loadProblem() const override;
     void GetSyusi() override;
     void PrtMfg() override;
 

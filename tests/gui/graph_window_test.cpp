@@ -200,6 +200,23 @@ private slots:
         }
     }
 
+    void aDamagedYearIsNamedOnTheDayGraph() {
+        test::putBytes(taro / "s2022.sdb", test::sjis(line("2022/05/01", "日", "1", "100", "駅前ホール")) + "\"x\"\r\n");
+        Windows w = open();
+        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        w.monthly->txtNen()->setText(QStringLiteral("2022"));
+        QTRY_VERIFY(drawn.count() >= 1);
+        const QString title = w.graph->chart()->title();
+        for (const QString& part : {QStringLiteral("s2022.sdb"), QStringLiteral("2行目"), QStringLiteral("何も変更")})
+            QVERIFY2(title.contains(part), qPrintable(title));
+        QCOMPARE(w.graph->chart()->titleBrush().color(), QColor(255, 0, 0));
+        QVERIFY(w.graph->series().points.empty());
+        // A readable year: the graph as usual, in black.
+        w.monthly->txtNen()->setText(QStringLiteral("2024"));
+        QTRY_COMPARE(pointLabels(w.graph->series()), (QStringList{"04", "06", "18"}));
+        QCOMPARE(w.graph->chart()->titleBrush().color(), QColor(Qt::black));
+    }
+
     void periodsAndCumulativeMode() {
         Windows w = open();
         QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);

@@ -423,10 +423,21 @@ private slots:
         auto* grid = w->findChild<QTableView*>("mfgDat");
         QCOMPARE(grid->model()->rowCount(), 1);
         QCOMPARE(w->yearRecordList().count(), 0);
-        // Another month of the same damaged year does not repeat the box; the window keeps working.
+        // In place of the empty summary, in red: which file and line, and that nothing was changed.
+        auto* notice = w->findChild<QLabel*>("lblLoadProblem");
+        QVERIFY(notice && notice->isVisible());
+        QVERIFY(!w->findChild<QWidget*>("fraInfo")->isVisible());
+        for (const QString& part : {QStringLiteral("s2003.sdb"), QStringLiteral("2行目"), QStringLiteral("何も変更")})
+            QVERIFY2(notice->text().contains(part), qPrintable(notice->text()));
+        QCOMPARE(notice->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(w->loadProblem(), notice->text());
+        // Another month of the same damaged year does not repeat the box but keeps the notice.
         w->txtTuki()->setText(QStringLiteral("06"));
         QCOMPARE(answerer.asked.size(), size_t(1));
+        QVERIFY(notice->isVisible());
         w->txtNen()->setText(QStringLiteral("2004"));
+        QVERIFY(!notice->isVisible());
+        QVERIFY(w->findChild<QWidget*>("fraInfo")->isVisible());
         QCOMPARE(cell(grid, 0, 0), QStringLiteral("2004/06/02"));
         QCOMPARE(test::fileBytes(file), bytes);
     }
