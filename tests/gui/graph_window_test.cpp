@@ -490,6 +490,17 @@ private slots:
             for (int y = 0; y < area.height(); y += 7)
                 for (int x = 0; x < area.width(); x += 7) colours.insert(area.pixel(x, y));
             QVERIFY2(colours.size() > 20, type);
+            // The loss of the 6th is drawn in red; the plot spans most of the width.
+            int red = 0, left = area.width(), right = 0;
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x) {
+                    const QColor c = area.pixelColor(x, y);
+                    if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
+                    if (c.saturation() > 80 && c.value() < 240) left = std::min(left, x), right = std::max(right, x);
+                }
+            QVERIFY2(red > 200, qPrintable(QStringLiteral("%1: %2 red pixels").arg(type).arg(red)));
+            QVERIFY2(right - left > area.width() * 6 / 10,
+                     qPrintable(QStringLiteral("%1: plot %2..%3 of %4").arg(type).arg(left).arg(right).arg(area.width())));
         }
         QCOMPARE(w.graph->computeCount(), 1);
     }
