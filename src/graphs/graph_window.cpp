@@ -177,6 +177,8 @@ struct frmGluf::Impl {
     QCheckBox* chk2 = nullptr;
     QStackedWidget* mscGluf1 = nullptr;
     QChartView* view2D = nullptr;
+    QWidget* page2D = nullptr;         // the 2D chart under its notice line
+    QLabel* lblLoadProblem = nullptr;  // why the year cannot be shown, in red
     QChart* chart = nullptr;
     QList<QGraphicsSimpleTextItem*> valueItems;
     QAbstractSeries* series2D = nullptr;
@@ -359,7 +361,30 @@ void frmGluf::build() {
 
     d->mscGluf1 = new QStackedWidget(this);
     d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
-    d->mscGluf1->addWidget(d->view2D);
+    // A long notice (an unreadable year) wraps on a line of its own above the chart.
+    d->page2D = new QWidget;
+    d->lblLoadProblem = new QLabel(d->page2D);
+    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
+    d->lblLoadProblem->setWordWrap(true);
+    d->lblLoadProblem->setAlignment(Qt::AlignCenter);
+    d->lblLoadProblem->setFont(uiFont(11, true));
+    d->lblLoadProblem->setAutoFillBackground(true);
+    d->lblLoadProblem->setContentsMargins(8, 8, 8, 8);
+    {
+        QPalette p = d->lblLoadProblem->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        d->lblLoadProblem->setPalette(p);
+    }
+    d->lblLoadProblem->hide();
+    {
+        auto* page = new QVBoxLayout(d->page2D);
+        page->setContentsMargins(0, 0, 0, 0);
+        page->setSpacing(0);
+        page->addWidget(d->lblLoadProblem);
+        page->addWidget(d->view2D, 1);
+    }
+    d->mscGluf1->addWidget(d->page2D);
 
     // Form_Resize: the panels keep their height, the chart takes the rest.
     auto* box = new QVBoxLayout(this);
@@ -539,8 +564,11 @@ void frmGluf::draw2D() {
     chart->removeAllSeries();
     d->series2D = nullptr;
     const GraphSeries& s = d->series;
-    chart->setTitle(qs(s.chartTitle));
-    chart->setTitleBrush(QBrush(d->loadProblem ? QColor(255, 0, 0) : QColor(Qt::black)));
+    // The notice of an unreadable year is too long for a chart title: it stands
+    // on its own wrapping line above the empty chart.
+    chart->setTitle(d->loadProblem ? QString() : qs(s.chartTitle));
+    d->lblLoadProblem->setText(d->loadProblem ? qs(s.chartTitle) : QString());
+    d->lblLoadProblem->setVisible(d->loadProblem);
 
     // The two axes live as long as the chart (removing axes from a chart leaves
     // their items behind in its scene); each drawing refills them.
@@ -603,7 +631,7 @@ void frmGluf::draw2D() {
             d->valueItems << item;
         }
     }
-    d->mscGluf1->setCurrentWidget(d->view2D);
+    d->mscGluf1->setCurrentWidget(d->page2D);
     placeValueLabels();
 }
 

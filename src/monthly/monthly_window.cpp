@@ -569,7 +569,7 @@ void frmMonthly::GetSyusi() {
         d->list.user = ss(user);
         d->list.year = ss(year);
         const QString text = qs(e.what());
-        d->loadProblem = text + QStringLiteral("\nこの年のデータを読み込めないため表示できません。ファイルには何も変更を加えていません。");
+        d->loadProblem = text + QStringLiteral("\nこの年のデータを読み込めないため表示できません。\nファイルには何も変更を加えていません。");
         if (text != d->lastLoadError) {
             d->lastLoadError = text;
             ErrorReport(this, kFileErrorNumber, text, false);
