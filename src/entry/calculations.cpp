@@ -40,7 +40,12 @@ std::string checkedText(Box box, std::string_view typed) {
     std::string text(typed);
     if (int max = maxLengthOf(box); max > 0 && utf8Length(text) > static_cast<size_t>(max))
         text = utf8Prefix(text, static_cast<size_t>(max));
-    if ((box == Box::txtZ1_2 || box == Box::txtZ2_2) && text == "0") text = "00";
+    if (box == Box::txtZ1_2 || box == Box::txtZ2_2) {
+        if (text == "0") text = "00";
+        // The "0" added above, followed by what was typed after it: typing "00"
+        // or "30" digit by digit ends as those two digits, not "000" or "030".
+        else if (text.size() == 3 && text[0] == '0' && isDigitsOnly(text)) text.erase(0, 1);
+    }
     if (isDigitBox(box) && !isDigitsOnly(text)) text.clear();
     return text;
 }
@@ -109,6 +114,10 @@ Figure figureOf(double yen) {
 
 double balanceOf(std::string_view tousiText, std::string_view kaisyuText) {
     return leadingNumber(kaisyuText) - leadingNumber(tousiText);
+}
+
+std::string recordDoneMessage(const DailyRecord& record, std::string_view done) {
+    return record.DateKey + " " + record.Holl + " を" + std::string(done) + "しました。";
 }
 
 std::string storedMonthDay(std::string_view text) {

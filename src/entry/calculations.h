@@ -24,8 +24,6 @@ bool isDigitBox(Box box);
 // True for the six boxes whose change makes the balance and rate stale.
 bool clearsRecalc(Box box);
 
-// The text a box keeps after its keystroke check: a minute "0" becomes "00";
-// a digit box holding any other character is emptied.
 // The money boxes (txtTousi, txtKaisyu) and the machine number box take at most
 // this many characters; longer typing or pasting keeps the first ones, as a text
 // box with a maximum length does. Nine digits keep every sum far inside 64 bits.
@@ -33,6 +31,10 @@ inline constexpr int kNumberBoxMaxChars = 9;
 // The maximum length of a box, 0 when it has none.
 int maxLengthOf(Box box);
 
+// The text a box keeps after its keystroke check: cut to the box's maximum
+// length; a minute "0" becomes "00", and a minute of three digits starting with
+// that added "0" loses it ("000" -> "00", "030" -> "30"); a digit box holding any
+// other character is emptied.
 std::string checkedText(Box box, std::string_view typed);
 
 // Month or day as the weekday rule reads it: a one-character text gets a
@@ -96,6 +98,10 @@ std::string storedName(std::string_view text);
 // Balance: the box text read as a number (separators allowed) formatted "#,##0";
 // a text that is not a number is kept as it stands (an empty box stays empty).
 std::string storedBalance(std::string_view text);
+
+// The message line after a save, update or delete: date, hall and what was
+// done ("登録", "修正", "削除"): 「2026/12/08 駅前ホール を登録しました。」.
+std::string recordDoneMessage(const DailyRecord& record, std::string_view done);
 
 // --- Save checks -----------------------------------------------------------
 

@@ -23,6 +23,7 @@
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
 
@@ -141,6 +142,7 @@ struct frmDay_upd::Impl {
     void picked(Box box, const QString& text);
     void afterChange();
     void syncFromModel();
+    void settleFigures();
     void Holl_Load();
     void Kisyu_Load();
     void fillFrom(const DailyRecord& record);
@@ -172,6 +174,9 @@ QComboBox* combo(const char* name, QWidget* parent, bool editable) {
         c->setInsertPolicy(QComboBox::NoInsert);
     }
     c->setMaxVisibleItems(15);
+    // Long hall and machine names are cut in the list rather than stretching it
+    // (5400 twips: 360 pixels at 96 dpi).
+    limitPopupWidth(c, twipsToPixelsX(5400));
     return c;
 }
 QPushButton* button(const char* name, const QString& text, QWidget* parent) {
@@ -467,6 +472,13 @@ void frmDay_upd::Impl::afterChange() {
     }
 }
 
+// Before a save or update: the figures of the amounts about to be saved, shown
+// in their boxes as they go into the record.
+void frmDay_upd::Impl::settleFigures() {
+    model.settleFigures();
+    syncFromModel();
+}
+
 void frmDay_upd::Impl::syncFromModel() {
     const bool was = syncing;
     syncing = true;
@@ -561,7 +573,7 @@ void frmDay_upd::Impl::fillFrom(const DailyRecord& record) {
 void frmDay_upd::Impl::Navigation(int value) {
     const int count = monthly.monthCount();
     lblKen->setText(QStringLiteral("(%1 / %2)").arg(value).arg(count));
-    CurIndex = value + monthly.monthFirst() - 1;
+    CurIndex = monthly.recordAtRow(value);
     YearRecordList& list = monthly.yearRecordList();
     if (count <= 0 || value < 1 || CurIndex < 1 || CurIndex > list.count()) {
         CurIndex = 0;
@@ -732,6 +744,7 @@ void frmDay_upd::showEvent(QShowEvent* event) {
 void frmDay_upd::cmdTou_Click() {
     if (d->editMode || !d->cmdTou->isEnabled()) return;
     WaitCursorOn wait(d->cmdTou);
+    d->settleFigures();
     SaveResult result;
     try {
         result = saveNewRecord(d->ctx.store(), d->ctx.lists(), ss(d->monthly.currentUser()), d->model);
@@ -753,6 +766,8 @@ void frmDay_upd::cmdTou_Click() {
     d->reloadMonthly(d->monthly.selectedYear() == qs(rec.Nen) && d->monthly.selectedMonth() == qs(rec.Tuki));
     emit d->ctx.listsChanged();
     emit d->ctx.recordsChanged();
+    // The boxes keep their values for the next entry: the message line says this one is saved.
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(rec, "登録")));
     d->txtNen->setFocus(Qt::OtherFocusReason);
 }
 
@@ -760,6 +775,7 @@ void frmDay_upd::cmdUpd_Click() {
     if (!d->editMode || d->CurIndex < 1 || !d->cmdUpd->isEnabled()) return;
     WaitCursorOn wait(d->cmdUpd);
     if (!d->stillShown()) return;
+    d->settleFigures();
     SaveResult result;
     try {
         result = updateRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex, d->model);
@@ -775,6 +791,7 @@ void frmDay_upd::cmdUpd_Click() {
     d->reloadMonthly(true);
     d->rememberShown();
     emit d->ctx.recordsChanged();
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(result.record, "修正")));
 }
 
 void frmDay_upd::cmdDel_Click() {
@@ -782,6 +799,7 @@ void frmDay_upd::cmdDel_Click() {
     WaitCursorOn wait(d->cmdDel);
     if (!confirm(this, kDeleteQuestion, kDeleteTitle)) return;
     if (!d->stillShown()) return;
+    const DailyRecord deleted = d->monthly.yearRecordList().record(d->CurIndex);
     try {
         deleteRecord(d->ctx.store(), d->monthly.yearRecordList(), d->CurIndex);
     } catch (const std::exception& e) {
@@ -791,6 +809,7 @@ void frmDay_upd::cmdDel_Click() {
     }
     d->reloadMonthly(true);
     emit d->ctx.recordsChanged();
+    emit d->ctx.statusMessage(qs(entry::recordDoneMessage(deleted, "削除")));
     d->setNavigation(d->monthly.currentRow());
 }
 

@@ -61,7 +61,8 @@ public:
     // New mode: caption "日間収支データ入力", cmdDel/cmdUpd disabled, navigation hidden.
     void prepareNew();
     // Edit mode for the record at `recordIndex` (1-based in the YearRecordList),
-    // shown as row `rowInMonth` (1 = first row of the month) of MonthCount.
+    // shown as row `rowInMonth` (1 = first row of the monthly grid, in the order
+    // shown) of MonthCount.
     // The date boxes, the weekday box, their spin buttons and cmdTou are disabled.
     void prepareEdit(int recordIndex, int rowInMonth);
 

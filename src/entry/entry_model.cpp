@@ -86,7 +86,10 @@ const std::string& EntryModel::type(Box b, std::string_view text) {
     box(b) = entry::checkedText(b, text);
     // A name shows the form it is stored in, so the box, the list and the file agree.
     if (b == Box::cboHoll || b == Box::cboKisyu) box(b) = storedForm(box(b));
-    if (entry::clearsRecalc(b)) recalcDone_ = false;
+    if (entry::clearsRecalc(b)) {
+        recalcDone_ = false;
+        figuresStale_ = true;
+    }
     return box(b);
 }
 
@@ -117,6 +120,16 @@ void EntryModel::tick() {
     box(Box::lblT_tim) = entry::playTimeText(startTime_, endTime_);
 
     if (text(Box::txtTousi).empty() || text(Box::txtKaisyu).empty() || recalcDone_) return;
+    computeFigures();
+}
+
+void EntryModel::settleFigures() {
+    if (figuresStale_) computeFigures();
+}
+
+// Balance and hourly rate from the money boxes (an empty box counts 0) and the
+// play time; the rate only when the play time can divide.
+void EntryModel::computeFigures() {
     double balance = entry::balanceOf(text(Box::txtTousi), text(Box::txtKaisyu));
     auto syusi = entry::figureOf(balance);
     box(Box::txtSyusi) = syusi.text;
@@ -127,6 +140,7 @@ void EntryModel::tick() {
         zikyuColour_ = zikyu.colour;
     }
     recalcDone_ = true;
+    figuresStale_ = false;
 }
 
 void EntryModel::manualRate() {
@@ -161,6 +175,7 @@ void EntryModel::fillFrom(const DailyRecord& r) {
     syusiColour_ = colourOfStored(r.Syusi);
     zikyuColour_ = colourOfStored(r.Zikyu);
     recalcDone_ = false;
+    figuresStale_ = false;
 }
 
 std::optional<SaveRefusal> EntryModel::checkSave() const {
@@ -192,6 +207,11 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
 }
 
 DailyRecord EntryModel::buildRecord() const {
+    if (figuresStale_) {
+        EntryModel settled = *this;
+        settled.settleFigures();
+        return settled.buildRecord();
+    }
     DailyRecord r;
     r.Tuki = entry::storedMonthDay(text(Box::txtTuki));
     r.Hi = entry::storedMonthDay(text(Box::txtHi));

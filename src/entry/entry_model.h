@@ -74,6 +74,14 @@ public:
     // hold text and RecalcDone is false.
     void tick();
 
+    // Before a save: when a time or money box was typed into since the boxes were
+    // filled and the balance and rate were not recomputed since (one money box
+    // is empty), recomputes them with an empty amount counting 0, so that the
+    // record's balance and rate are those of its amounts. Otherwise nothing
+    // changes: an opened record whose boxes were not touched keeps its stored
+    // figures, and a balance typed by hand after the last recomputation stays.
+    void settleFigures();
+
     // cmdKeisan1: hourly rate from the balance box and the play time, when the play
     // time is not empty, "0" or "0.0".
     void manualRate();
@@ -88,7 +96,8 @@ public:
     // into a record file (a double quote, a line break, a character Shift-JIS lacks).
     std::optional<SaveRefusal> checkSave() const;
 
-    // The record's fields 1-19 built from the boxes; DayFirst and reserved fields empty.
+    // The record's fields 1-19 built from the boxes, with the figures settled as
+    // settleFigures does; DayFirst and reserved fields empty.
     DailyRecord buildRecord() const;
 
     // The decimal start and end times the play time was last computed from
@@ -99,11 +108,14 @@ public:
 private:
     std::string& box(Box b) { return texts_[static_cast<size_t>(b)]; }
     void dateTyped();
+    void computeFigures();
 
     std::array<std::string, kBoxCount> texts_;
     TextColour syusiColour_ = TextColour::Black;
     TextColour zikyuColour_ = TextColour::Black;
     bool recalcDone_ = false;
+    // A time or money box was typed into and balance and rate are not yet computed from it.
+    bool figuresStale_ = false;
     std::string startTime_, endTime_;
     // Month and day as last brought to two characters for the weekday; a longer
     // text typed later leaves these in force.

@@ -1,6 +1,7 @@
 #include "graph_series.h"
 
 #include <charconv>
+#include <set>
 #include <cmath>
 #include <cstdint>
 
@@ -92,6 +93,21 @@ std::string allYearsTitle(std::string_view head, const std::vector<YearFileEntry
     std::string span = yearSpanText(files);
     if (span.empty()) return std::string(head);
     return std::string(head) + " （" + span + "年度）";
+}
+
+std::vector<std::string> categoryTexts(const std::vector<GraphPoint>& points) {
+    std::vector<std::string> out;
+    out.reserve(points.size());
+    std::set<std::string> used;
+    for (const auto& p : points) {
+        std::string text = p.label;
+        // A later point may itself be labelled like an earlier point's
+        // numbered text: count on until the text is free.
+        for (int n = 2; used.count(text); ++n) text = p.label + " (" + std::to_string(n) + ")";
+        used.insert(text);
+        out.push_back(std::move(text));
+    }
+    return out;
 }
 
 std::string plainValueText(double value) {

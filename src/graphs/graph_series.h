@@ -128,6 +128,12 @@ std::string allYearsTitle(std::string_view head, const std::vector<YearFileEntry
 // a fraction kept as it is ("1.2345").
 std::string plainValueText(double value);
 
+// The category texts of the 2D chart's x axis, one per point: each point's
+// label, with " (2)", " (3)" ... added to the second and later points of a
+// label already seen ("08", "08 (2)"), because a category axis keeps only one
+// category per text and would drop the points that repeat it.
+std::vector<std::string> categoryTexts(const std::vector<GraphPoint>& points);
+
 // The value label the chart shows on a point (format "0": rounded, no separators).
 std::string dataLabelText(double value);
 

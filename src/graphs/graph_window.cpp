@@ -12,6 +12,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QLineSeries>
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -44,6 +45,7 @@
 #include "shared/file_io.h"
 #include "shared/number_format.h"
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -61,6 +63,8 @@ const QString kWritePrefix = QStringLiteral("frmgluf.");
 constexpr int kAxisLabelPointSize = 9;
 const QColor kSeriesColour(52, 101, 164);    // bars, line and ribbon
 const QColor kLossColour(204, 51, 51);       // bars below zero
+const QColor kLossRed(220, 40, 40);          // 3D bars and ribbon below zero
+const float kBarsCameraRotation = -100.0f;    // the 3D bars' rows seen from the side
 const QColor kLabelColour(40, 40, 40);
 
 
@@ -125,6 +129,26 @@ private:
     QStringList labels_;
 };
 
+// Labels of a 3D value axis: whole numbers, so that a tick a rounding error
+// below zero reads "0", not "-0"; none at all for a chart without points.
+class WholeNumberFormatter : public QValue3DAxisFormatter {
+public:
+    explicit WholeNumberFormatter(bool blank = false) : blank_(blank) {}
+
+protected:
+    QValue3DAxisFormatter* createNewInstance() const override { return new WholeNumberFormatter(blank_); }
+    void populateCopy(QValue3DAxisFormatter& copy) const override {
+        QValue3DAxisFormatter::populateCopy(copy);
+        static_cast<WholeNumberFormatter&>(copy).blank_ = blank_;
+    }
+    QString stringForValue(qreal value, const QString&) const override {
+        return blank_ ? QStringLiteral(" ") : QString::number(std::llround(value));
+    }
+
+private:
+    bool blank_;
+};
+
 // One lazily created 3D view: a title line above the OpenGL window.
 struct View3D {
     QWidget* page = nullptr;
@@ -153,6 +177,8 @@ struct frmGluf::Impl {
     QCheckBox* chk2 = nullptr;
     QStackedWidget* mscGluf1 = nullptr;
     QChartView* view2D = nullptr;
+    QWidget* page2D = nullptr;         // the 2D chart under its notice line
+    QLabel* lblLoadProblem = nullptr;  // why the year cannot be shown, in red
     QChart* chart = nullptr;
     QList<QGraphicsSimpleTextItem*> valueItems;
     QAbstractSeries* series2D = nullptr;
@@ -173,6 +199,7 @@ struct frmGluf::Impl {
 
     WindowLayout* layout;  // position, size and state; a child of the window
     bool linkGone = false;  // the monthly window drawn from has been deleted
+    bool loadProblem = false;  // the chart says why the monthly window's year could not be read
 
     GraphSelection selection() const {
         GraphSelection s;
@@ -278,6 +305,7 @@ void frmGluf::build() {
     d->cboKisyu = combo("cboKisyu", {kAllMachines});
     for (QComboBox* c : {d->cboHoll, d->cboKisyu}) {
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        limitPopupWidth(c, twipsToPixelsX(5400));  // 360 pixels at 96 dpi
         c->setMinimumContentsLength(12);
     }
     d->chk1 = new QCheckBox(QStringLiteral("累積表示する"), this);
@@ -333,7 +361,30 @@ void frmGluf::build() {
 
     d->mscGluf1 = new QStackedWidget(this);
     d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
-    d->mscGluf1->addWidget(d->view2D);
+    // A long notice (an unreadable year) wraps on a line of its own above the chart.
+    d->page2D = new QWidget;
+    d->lblLoadProblem = new QLabel(d->page2D);
+    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
+    d->lblLoadProblem->setWordWrap(true);
+    d->lblLoadProblem->setAlignment(Qt::AlignCenter);
+    d->lblLoadProblem->setFont(uiFont(11, true));
+    d->lblLoadProblem->setAutoFillBackground(true);
+    d->lblLoadProblem->setContentsMargins(8, 8, 8, 8);
+    {
+        QPalette p = d->lblLoadProblem->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        d->lblLoadProblem->setPalette(p);
+    }
+    d->lblLoadProblem->hide();
+    {
+        auto* page = new QVBoxLayout(d->page2D);
+        page->setContentsMargins(0, 0, 0, 0);
+        page->setSpacing(0);
+        page->addWidget(d->lblLoadProblem);
+        page->addWidget(d->view2D, 1);
+    }
+    d->mscGluf1->addWidget(d->page2D);
 
     // Form_Resize: the panels keep their height, the chart takes the rest.
     auto* box = new QVBoxLayout(this);
@@ -450,6 +501,15 @@ void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
         d->series.noData = true;
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
     }
+    // The day and month graphs draw from the monthly window's year: when that
+    // could not be read, the chart keeps saying so instead of showing an empty year.
+    const QString problem = period == GraphPeriod::Year ? QString() : d->link.loadProblem();
+    d->loadProblem = !problem.isEmpty();
+    if (d->loadProblem) {
+        d->series.points.clear();
+        d->series.noData = true;
+        d->series.chartTitle = ss(problem);
+    }
     setWindowTitle(qs(d->series.caption));
 }
 
@@ -504,14 +564,18 @@ void frmGluf::draw2D() {
     chart->removeAllSeries();
     d->series2D = nullptr;
     const GraphSeries& s = d->series;
-    chart->setTitle(qs(s.chartTitle));
+    // The notice of an unreadable year is too long for a chart title: it stands
+    // on its own wrapping line above the empty chart.
+    chart->setTitle(d->loadProblem ? QString() : qs(s.chartTitle));
+    d->lblLoadProblem->setText(d->loadProblem ? qs(s.chartTitle) : QString());
+    d->lblLoadProblem->setVisible(d->loadProblem);
 
     // The two axes live as long as the chart (removing axes from a chart leaves
     // their items behind in its scene); each drawing refills them.
     QBarCategoryAxis* axisX = d->axisX;
     QValueAxis* axisY = d->axisY;
     QStringList categories;
-    for (const auto& p : s.points) categories << qs(p.label);
+    for (const auto& text : categoryTexts(s.points)) categories << qs(text);
     axisX->clear();
     axisX->append(categories);
     const NiceRange range = niceRange(s.points);
@@ -567,7 +631,7 @@ void frmGluf::draw2D() {
             d->valueItems << item;
         }
     }
-    d->mscGluf1->setCurrentWidget(d->view2D);
+    d->mscGluf1->setCurrentWidget(d->page2D);
     placeValueLabels();
 }
 
@@ -640,13 +704,30 @@ void frmGluf::draw3D() {
         theme->setLightStrength(2.5f);
         g->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
         g->setSelectionMode(QAbstract3DGraph::SelectionNone);
-        g->scene()->activeCamera()->setCameraPosition(-12.0f, 14.0f, 110.0f);
+        // Seen a little from above, close enough for the plot to fill its area,
+        // and a taller plot than the default one for the mostly square area.
+        g->scene()->activeCamera()->setCameraPosition(-10.0f, 20.0f, line ? 150.0f : 118.0f);
+        g->setAspectRatio(1.4);
+    };
+    // Colours by value: red below zero, the series colour from zero up (a bar or
+    // the ribbon reaching below zero is red there), for the surface, whose
+    // gradient runs from the bottom of the value axis to its top.
+    auto lossGradient = [&](double lo, double hi) {
+        QLinearGradient gradient(0, 0, 1, 100);
+        const double zeroAt = hi > lo ? std::clamp((0.0 - lo) / (hi - lo), 0.0, 1.0) : 0.0;
+        const QColor below = kLossRed, above = kSeriesColour;
+        gradient.setColorAt(0.0, below);
+        gradient.setColorAt(std::max(0.0, zeroAt - 0.0005), below);
+        gradient.setColorAt(std::min(1.0, zeroAt + 0.0005), above);
+        gradient.setColorAt(1.0, above);
+        return gradient;
     };
 
     if (!v.page) {
         v.page = new QWidget;
         v.title = new QLabel(v.page);
         v.title->setAlignment(Qt::AlignCenter);
+        v.title->setWordWrap(true);
         v.title->setFont(uiFont(11, true));
         v.title->setAutoFillBackground(true);
         QPalette p = v.title->palette();
@@ -661,7 +742,8 @@ void frmGluf::draw3D() {
             v.graph = g;
         } else {
             auto* g = new Q3DBars;
-            g->addSeries(new QBar3DSeries);
+            g->addSeries(new QBar3DSeries);  // wins (and even days)
+            g->addSeries(new QBar3DSeries);  // losses, in red
             g->setBarThickness(1.0f);
             g->setBarSpacing(QSizeF(0.35, 0.35));
             v.graph = g;
@@ -670,7 +752,7 @@ void frmGluf::draw3D() {
         // Labels turn towards the camera, so that they stay readable from above.
         const QList<QAbstract3DAxis*> axes =
             line ? QList<QAbstract3DAxis*>{static_cast<Q3DSurface*>(v.graph)->axisX(), static_cast<Q3DSurface*>(v.graph)->axisY()}
-                 : QList<QAbstract3DAxis*>{static_cast<Q3DBars*>(v.graph)->columnAxis(), static_cast<Q3DBars*>(v.graph)->valueAxis()};
+                 : QList<QAbstract3DAxis*>{static_cast<Q3DBars*>(v.graph)->rowAxis(), static_cast<Q3DBars*>(v.graph)->valueAxis()};
         for (QAbstract3DAxis* a : axes) {
             a->setLabelAutoRotation(60.0f);
             a->setTitleFixed(false);
@@ -687,6 +769,7 @@ void frmGluf::draw3D() {
     }
     v.graph->activeTheme()->setGridLineColor(grid);
     v.title->setText(qs(s.chartTitle));
+    v.title->setStyleSheet(d->loadProblem ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
     v.title->setVisible(!s.chartTitle.empty());
     // Without points a 3D view has nothing to stand on: the page shows the title alone.
     v.container->setVisible(!s.points.empty());
@@ -711,11 +794,11 @@ void frmGluf::draw3D() {
     };
     const bool showLabels = d->chk2->isChecked() && !s.noData;
     const float lift = static_cast<float>((range.hi - range.lo) * 0.05);
-    auto setupValueAxis = [&](QValue3DAxis* y) {
-        y->setRange(static_cast<float>(range.lo), static_cast<float>(range.hi));
-        y->setSegmentCount(std::clamp(range.ticks - 1, 1, 11));
+    auto setupValueAxis = [&](QValue3DAxis* y, const NiceRange& r) {
+        y->setRange(static_cast<float>(r.lo), static_cast<float>(r.hi));
+        y->setSegmentCount(std::clamp(r.ticks - 1, 1, 11));
         // Without points the value axis has no scale to show.
-        y->setLabelFormat(s.points.empty() ? QStringLiteral(" ") : QStringLiteral("%.0f"));
+        y->setFormatter(new WholeNumberFormatter(s.points.empty()));
         y->setTitle(qs(s.yAxisTitle));
         y->setTitleVisible(!s.yAxisTitle.empty());
     };
@@ -726,6 +809,8 @@ void frmGluf::draw3D() {
         series->setDrawMode(QSurface3DSeries::DrawSurfaceAndWireframe);  // the grid marks the points
         series->setFlatShadingEnabled(true);
         series->setBaseColor(kSeriesColour);
+        series->setBaseGradient(lossGradient(range.lo, range.hi));
+        series->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
         series->setWireframeColor(kSeriesColour.darker(160));
         const int n = static_cast<int>(s.points.size());
         // A ribbon of two rows; one point gets two columns around its position.
@@ -762,7 +847,7 @@ void frmGluf::draw3D() {
         z->setFormatter(new PointLabelFormatter);
         z->setRange(0.0f, 1.0f);
         z->setSegmentCount(1);
-        setupValueAxis(g->axisY());
+        setupValueAxis(g->axisY(), range);
         x->setTitle(qs(s.xAxisTitle));
         x->setTitleVisible(!s.xAxisTitle.empty());
         z->setTitleVisible(false);
@@ -774,26 +859,63 @@ void frmGluf::draw3D() {
                                      static_cast<float>(s.points[static_cast<size_t>(i)].value) + lift, 0.5f));
     } else {
         auto* g = static_cast<Q3DBars*>(v.graph);
-        QBar3DSeries* series = g->seriesList().first();
-        series->setMesh(QAbstract3DSeries::MeshBevelBar);
-        series->setBaseColor(kSeriesColour);
-        auto* array = new QBarDataArray;
-        if (!s.points.empty()) {
-            auto* row = new QBarDataRow;
-            for (const auto& p : s.points) *row << QBarDataItem(static_cast<float>(p.value));
-            *array << row;
+        // One row per point, seen from the side so that the rows run from left
+        // to right. Losses are a second series in red; the two series of a row
+        // stand one behind the other, each with 0 where the other has the bar.
+        const QList<QBar3DSeries*> both = g->seriesList();
+        for (int k = 0; k < 2; ++k) {
+            QBar3DSeries* series = both[k];
+            series->setMesh(QAbstract3DSeries::MeshBevelBar);
+            series->setColorStyle(Q3DTheme::ColorStyleUniform);
+            series->setBaseColor(k == 0 ? kSeriesColour : kLossRed);
+            auto* array = new QBarDataArray;
+            for (const auto& p : s.points) {
+                const bool loss = p.value < 0;
+                auto* row = new QBarDataRow;
+                *row << QBarDataItem(loss == (k == 1) ? static_cast<float>(p.value) : 0.0f);
+                *array << row;
+            }
+            series->dataProxy()->resetArray(array, labels, QStringList{QString()});
         }
-        series->dataProxy()->resetArray(array, QStringList{QString()}, labels);
-        g->rowAxis()->setLabels({QString()});
-        g->rowAxis()->setTitleVisible(false);
-        g->columnAxis()->setLabels(labels);
-        g->columnAxis()->setTitle(qs(s.xAxisTitle));
-        g->columnAxis()->setTitleVisible(!s.xAxisTitle.empty());
-        setupValueAxis(g->valueAxis());
+        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 125.0f);
+        g->setAspectRatio(0.6);
+        g->columnAxis()->setLabels({QString()});
+        g->columnAxis()->setTitleVisible(false);
+        // The axis writes the day labels at the zero line, where they would lie
+        // on the bars that hang below it: with losses, each label is written
+        // on the free side of zero instead (above a loss, below a win).
+        const bool losses = std::any_of(s.points.begin(), s.points.end(), [](const GraphPoint& p) { return p.value < 0; });
+        g->rowAxis()->setLabels(losses ? QStringList(labels.size(), QString()) : labels);
+        if (losses)
+            for (size_t i = 0; i < s.points.size(); ++i) {
+                auto* l = new QCustom3DLabel;
+                l->setObjectName(QStringLiteral("dayLabel"));
+                l->setText(labels[static_cast<qsizetype>(i)]);
+                l->setFont(uiFont(20));
+                l->setTextColor(QColor(30, 30, 30));
+                l->setBackgroundEnabled(false);
+                l->setBorderEnabled(false);
+                l->setFacingCamera(true);
+                l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? lift : -lift, static_cast<float>(i)));
+                l->setScaling(QVector3D(0.6f, 0.6f, 0.6f));
+                v.graph->addCustomItem(l);
+            }
+        g->rowAxis()->setTitle(qs(s.xAxisTitle));
+        // The axis title lies where the day labels of the losses stand.
+        g->rowAxis()->setTitleVisible(!s.xAxisTitle.empty() && !losses);
+        // Only losses: one more step above zero gives their day labels room.
+        NiceRange barsRange = range;
+        if (losses && range.hi <= 0 && range.ticks > 1) {
+            barsRange.hi += (range.hi - range.lo) / (range.ticks - 1);
+            barsRange.ticks += 1;
+        }
+        setupValueAxis(g->valueAxis(), barsRange);
         if (showLabels)
             for (size_t i = 0; i < s.points.size(); ++i) {
                 const float top = static_cast<float>(s.points[i].value);
-                valueLabel(s.points[i], QVector3D(static_cast<float>(i), top >= 0 ? top + lift : top - lift, 0.0f));
+                // Above a win's bar; a loss's value stands above zero over its day
+                // label, where no bar hides it.
+                valueLabel(s.points[i], QVector3D(0.0f, top >= 0 ? top + lift : 2.2f * lift, static_cast<float>(i)));
             }
     }
     d->mscGluf1->setCurrentWidget(v.page);
@@ -824,7 +946,8 @@ QStringList frmGluf::valueLabels() const {
     if (showing3D()) {
         const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
         for (QCustom3DItem* item : v.graph->customItems())
-            if (auto* l = qobject_cast<QCustom3DLabel*>(item)) out << l->text();
+            if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && l->objectName() != QStringLiteral("dayLabel"))
+                out << l->text();
     } else {
         for (const QGraphicsSimpleTextItem* item : d->valueItems) out << item->text();
     }

@@ -125,7 +125,6 @@ frmUser::frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent
 frmUser::~frmUser() = default;
 
 void frmUser::setFirstRun(bool on) {
-    firstRun_ = on;
     if (on) {
         lblMsg_->setText(QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"));
         cmdCan_->setEnabled(false);
@@ -217,7 +216,7 @@ void frmUser::cmdTou_Click() {
     cmdCan_->setEnabled(true);
     emit userAdded(name);
     changed();
-    if (firstRun_) {
+    if (ctx_.firstRun()) {
         accept();
         return;
     }

@@ -31,10 +31,10 @@ public:
     frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent = nullptr);
     ~frmUser() override;
 
-    // First-run mode (no user exists yet): the message line asks for a name,
-    // cmdCan is disabled, and a successful add closes the dialog.
+    // Opened in first-run mode (start-up found no user): the message line asks
+    // for a name and cmdCan is disabled. Whether an add closes the dialog
+    // follows the run's first-run flag (AppContext::firstRun), however opened.
     void setFirstRun(bool on);
-    bool firstRun() const { return firstRun_; }
 
     // The name added last while the dialog was open (empty when none).
     QString addedUser() const { return addedUser_; }
@@ -72,7 +72,6 @@ private:
 
     AppContext& ctx_;
     std::function<void()> refresh_;
-    bool firstRun_ = false;
     QString addedUser_;
 
     QLabel* Label1_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <optional>
 #include <stdexcept>
 
@@ -115,8 +116,12 @@ MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string
 
     // Second pass: rows, day totals, play time, largest win, balance.
     s.rows.reserve(static_cast<size_t>(s.MonthCount));
-    // A "2" record before any "1" record adds to a day that is never counted.
-    std::int64_t dayBeforeFirst = 0;
+    // Each "1" record opens a day; a "2" record adds to the day of its own date.
+    // A file re-sorted by date may hold a day's "2" record before its "1": it
+    // then waits for that "1". A "2" record whose date has no "1" record adds to
+    // a day that is never counted.
+    std::map<std::string_view, size_t> openDay;             // DateKey -> latest day of that date
+    std::map<std::string_view, std::int64_t> waitingForDay;  // DateKey -> "2" balances before its "1"
     int r = 0;
     for (size_t i = 0; i < records.size(); ++i) {
         const DailyRecord& rec = records[i];
@@ -128,8 +133,18 @@ MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string
         row.fillRow = r;
 
         const std::int64_t syusi = balanceOf(rec);
-        if (rec.DayFirst == "1") s.dayTotals.push_back(syusi);
-        else if (rec.DayFirst == "2") addTo(s.dayTotals.empty() ? dayBeforeFirst : s.dayTotals.back(), syusi);
+        if (rec.DayFirst == "1") {
+            std::int64_t total = syusi;
+            if (auto w = waitingForDay.find(rec.DateKey); w != waitingForDay.end()) {
+                addTo(total, w->second);
+                waitingForDay.erase(w);
+            }
+            openDay[rec.DateKey] = s.dayTotals.size();
+            s.dayTotals.push_back(total);
+        } else if (rec.DayFirst == "2") {
+            if (auto o = openDay.find(rec.DateKey); o != openDay.end()) addTo(s.dayTotals[o->second], syusi);
+            else addTo(waitingForDay[rec.DateKey], syusi);
+        }
 
         row.balanceColour = numberOrZero(rec.Syusi) < 0 ? kRgbRed : kRgbBlack;
         s.hours += numberOrZero(rec.T_tim);
@@ -186,13 +201,6 @@ void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSort
 
 void sortByDate(std::vector<MonthRow>& rows) { sortRows(rows, 0, SortMode::TextAscending); }
 
-int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey) {
-    int found = 0;
-    for (size_t i = 0; i < records.size(); ++i)
-        if (records[i].DateKey == dateKey) found = static_cast<int>(i + 1);
-    return found;
-}
-
 YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year) {
     YearRecordList empty;
     empty.user = user;
@@ -205,6 +213,11 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
 }
 
 std::string twoDigitMonth(std::string_view month) { return entry::storedMonthDay(month); }
+
+std::string typedMonth(std::string_view text) {
+    if (text == "010" || text == "011" || text == "012") return std::string(text.substr(1));
+    return twoDigitMonth(text);
+}
 
 std::string stepYearText(std::string_view year, int delta) {
     return stepped(year, delta).value_or(std::string(year));

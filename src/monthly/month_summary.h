@@ -57,7 +57,7 @@ struct MonthSummary {
     int MonthFirst = 0;           // 1-based index of the month's first record; 0 when it has none
     int days = 0;                 // records whose DayFirst is "1" (D)
     int wins = 0;                 // day totals greater than 0 (w)
-    std::vector<std::int64_t> dayTotals;  // balance of each day, in the order the days start
+    std::vector<std::int64_t> dayTotals;  // balance of each day (per DateKey), in the order the days start
     double hours = 0;             // summed play time (T)
     std::int64_t largestWin = 0;  // largest single balance, at least 0
     std::int64_t balance = 0;     // month balance (S), yen
@@ -95,10 +95,6 @@ void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSort
 // The order after a reload: column 0 as text ascending, which is date order.
 void sortByDate(std::vector<MonthRow>& rows);
 
-// The record a click on a row opens: the last record in file order whose
-// DateKey equals the row's date text; 0 when there is none.
-int recordForDate(const std::vector<DailyRecord>& records, std::string_view dateKey);
-
 // Loads the YearRecordList of a user and year as the monthly window does
 // (GetSyusi). An empty or unusable user name, a year that is empty or not all
 // digits, a missing user folder or a missing YearFile give an empty list.
@@ -113,6 +109,12 @@ std::string twoDigitMonth(std::string_view month);
 // The monthly window's caption, which names the period (and the monthly
 // workbook's sheet): "日間収支データ一覧  (2003年05月度)".
 std::string monthlyCaption(std::string_view year, std::string_view month);
+
+// The month box's text after a keystroke: a single digit 1..9 gets its leading
+// "0" ("7" -> "07"), and that added "0" followed by a second digit that makes
+// 10, 11 or 12 is dropped ("012" -> "12"), so both one- and two-digit months
+// can be typed digit by digit. Other texts are returned unchanged.
+std::string typedMonth(std::string_view text);
 
 // The toolbar's year and month steps, on the texts of the year and month boxes.
 // A number is read as Qt reads a box text: white space around it (Unicode

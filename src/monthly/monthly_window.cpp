@@ -22,6 +22,8 @@
 
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
+#include "ui/combo_popup.h"
+#include "ui/eliding_delegate.h"
 #include "ui/grid_look.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
@@ -40,6 +42,9 @@ constexpr int kLastYear = 2099;
 constexpr int kYearFlags = kLastYear - kFirstYear + 1;
 
 const QString kSection = QStringLiteral("monthly");
+
+// The widest a drop-down list grows, in twips (360 pixels at 96 dpi).
+constexpr double kPopupMaxWidth = 5400;
 
 // A spin button beside a text box: steps the number in its buddy box and writes
 // it back as plain decimal text, the way the buddy box's own change handling
@@ -232,6 +237,7 @@ struct frmMonthly::Impl {
     QTableView* mfgDat = nullptr;
     MonthModel* model = nullptr;
     QGroupBox* fraInfo = nullptr;
+    QLabel* lblLoadProblem = nullptr;  // in place of the summary while the year cannot be read
     std::array<QLabel*, kSummaryLabels> labels{};
 
     YearRecordList list;        // YearRecordList
@@ -248,8 +254,9 @@ struct frmMonthly::Impl {
     bool checkPending = false;
 
     // The last load error shown, so switching months within a damaged year
-    // does not repeat the same box.
+    // does not repeat the same box; empty when the year loaded.
     QString lastLoadError;
+    QString loadProblem;  // the notice shown for it
 
     WindowLayout* layout;  // position, size and state; a child of the window
     // Column widths as restored, so that an unchanged width is written back in the
@@ -278,6 +285,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->Label6->setObjectName(QStringLiteral("Label6"));
     d->cboUser = new QComboBox(this);
     d->cboUser->setObjectName(QStringLiteral("cboUser"));
+    limitPopupWidth(d->cboUser, twipsToPixelsX(kPopupMaxWidth));
     d->txtNen = new QLineEdit(this);
     d->txtNen->setObjectName(QStringLiteral("txtNen"));
     d->updNen = new UpDown(QStringLiteral("updNen"), d->txtNen, kFirstYear, kLastYear, false, this);
@@ -299,6 +307,14 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
     styleGrid(d->mfgDat);
+    // One line per row; a text too long for its column is cut with "…" and shown
+    // whole as a tooltip. A date is cut at its start so that it keeps its day.
+    d->mfgDat->setWordWrap(false);
+    {
+        auto* cells = new ElidingDelegate(d->mfgDat);
+        cells->setElideMode(0, Qt::ElideLeft);
+        d->mfgDat->setItemDelegate(cells);
+    }
 
     d->fraInfo = new QGroupBox(QStringLiteral("月間収支情報"), this);
     d->fraInfo->setObjectName(QStringLiteral("fraInfo"));
@@ -335,6 +351,21 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->diskCheck.setInterval(150);  // a save renames several files: look once they are all in place
     connect(&d->watcher, &QFileSystemWatcher::directoryChanged, this, [this] { d->diskCheck.start(); });
     connect(&d->diskCheck, &QTimer::timeout, this, [this] { diskChanged(); });
+    d->lblLoadProblem = new QLabel(this);
+    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
+    d->lblLoadProblem->setWordWrap(true);
+    d->lblLoadProblem->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    d->lblLoadProblem->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    d->lblLoadProblem->setAutoFillBackground(true);
+    d->lblLoadProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    {
+        QPalette p = d->lblLoadProblem->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+        d->lblLoadProblem->setPalette(p);
+    }
+    d->lblLoadProblem->hide();
+
     connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
     connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
     // The month step and the year step it may cause are one selection change.
@@ -407,6 +438,14 @@ int frmMonthly::currentRow() const {
     return cur.isValid() ? cur.row() + 1 : 1;
 }
 
+QString frmMonthly::loadProblem() const { return d->loadProblem; }
+
+int frmMonthly::recordAtRow(int row) const {
+    const auto& rows = d->model->rows();
+    if (row < 1 || row > static_cast<int>(rows.size())) return 0;
+    return rows[static_cast<size_t>(row - 1)].recordIndex;
+}
+
 void frmMonthly::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
 
 void frmMonthly::setYearMonth(const QString& year, const QString& month) {
@@ -440,8 +479,9 @@ void frmMonthly::txtnen_Change() {
 
 void frmMonthly::txtTuki_Change() {
     const QString t = d->txtTuki->text();
-    // A one-digit month is shown as the records hold it; the change runs this again.
-    if (const QString padded = qs(twoDigitMonth(ss(t))); padded != t) {
+    // A one-digit month is shown as the records hold it, and a second digit typed
+    // after the padding makes 10-12; the change runs this again.
+    if (const QString padded = qs(typedMonth(ss(t))); padded != t) {
         d->txtTuki->setText(padded);
         return;
     }
@@ -530,6 +570,7 @@ void frmMonthly::GetSyusi() {
     try {
         d->list = loadMonthYear(d->ctx.store(), ss(user), ss(year));
         d->lastLoadError.clear();
+        d->loadProblem.clear();
     } catch (const std::exception& e) {
         // The file stays as it is (nothing is written from an empty list loaded
         // in its place); the month shows empty until the file is mended.
@@ -537,6 +578,7 @@ void frmMonthly::GetSyusi() {
         d->list.user = ss(user);
         d->list.year = ss(year);
         const QString text = qs(e.what());
+        d->loadProblem = text + QStringLiteral("\nこの年のデータを読み込めないため表示できません。\nファイルには何も変更を加えていません。");
         if (text != d->lastLoadError) {
             d->lastLoadError = text;
             ErrorReport(this, kFileErrorNumber, text, false);
@@ -586,6 +628,10 @@ void frmMonthly::showList() {
     const int last = d->model->rowCount() - 1;
     d->mfgDat->selectionModel()->setCurrentIndex(d->model->index(std::clamp(row - 1, 0, last), 0),
                                                  QItemSelectionModel::NoUpdate);
+    // A year that cannot be read: the notice stands where the (empty) summary would.
+    d->lblLoadProblem->setText(d->loadProblem);
+    d->lblLoadProblem->setVisible(!d->loadProblem.isEmpty());
+    d->fraInfo->setVisible(d->loadProblem.isEmpty());
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
         QLabel* l = d->labels[k];
@@ -609,17 +655,12 @@ void frmMonthly::PrtMfg() {
 void frmMonthly::cmdDay_Click() { openEntry({false, 0, 0}); }
 
 void frmMonthly::mfgDat_Click() {
-    const auto& rows = d->model->rows();
+    // The clicked row's own record, also when its date has several; the entry
+    // form then steps through the rows in the order shown.
     const int r = currentRow();
-    if (r < 1 || r > static_cast<int>(rows.size())) return;
-    const std::string& date = rows[static_cast<size_t>(r - 1)].cells[0];
-    // The last record of the clicked date in file order is the one edited.
-    const int index = recordForDate(d->list.records, date);
+    const int index = recordAtRow(r);
     if (index == 0) return;  // the empty row of an empty month: nothing to edit
-    int inMonth = index - d->position.first + 1;
-    if (d->position.count == 0 || inMonth < 1 || inMonth > d->position.count)
-        inMonth = std::clamp(r, 1, std::max(1, d->position.count));
-    openEntry({true, index, inMonth});
+    openEntry({true, index, r});
 }
 
 void frmMonthly::openEntry(const EntryRequest& request) {
@@ -677,6 +718,7 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     place(d->cmdDay, std::max(W - 1600, 4250.0), 100, 1455, 375);
     place(d->mfgDat, 100, 600, W - 200, H - 1900);
     place(d->fraInfo, 100, pixelsToTwipsY(d->mfgDat->height()) + 700, W - 200, 1095);
+    d->lblLoadProblem->setGeometry(d->fraInfo->geometry());
 }
 
 void frmMonthly::showEvent(QShowEvent* event) {

@@ -40,7 +40,7 @@ public:
     void setYearMonth(const QString& year, const QString& month);
 
     // How the entry form is opened. New mode has recordIndex 0; edit mode names the
-    // record (1-based in the YearRecordList) and its position in the month (1 = first).
+    // record (1-based in the YearRecordList) and its grid row (1 = first).
     struct EntryRequest {
         bool edit = false;
         int recordIndex = 0;
@@ -62,6 +62,8 @@ public:
     int monthFirst() const override;
     int monthCount() const override;
     int currentRow() const override;
+    int recordAtRow(int row) const override;
+    QString loadProblem() const override;
     void GetSyusi() override;
     void PrtMfg() override;
 

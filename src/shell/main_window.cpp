@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -64,6 +65,12 @@ struct PositionKey {
 };
 constexpr std::array<PositionKey, 4> kPositionKeys = {
     {{"MainLeft", 1000}, {"MainTop", 1000}, {"MainWidth", 6500}, {"MainHeight", 6500}}};
+
+// The frame's size on a first start (no position stored), in twips: room for
+// the monthly and the graph window side by side, each with its whole grid,
+// buttons and summary (1100 x 760 pixels at 96 dpi).
+constexpr double kFirstStartWidth = 16500;
+constexpr double kFirstStartHeight = 11400;
 
 QString twipsText(double twips) { return qs(tama::formatSingle(static_cast<float>(twips))); }
 
@@ -298,6 +305,18 @@ void frmMain::buildToolBar() {
         a->setToolTip(QString::fromUtf8(b.tip));
         connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
     }
+    // The month and year steps from the keyboard, anywhere in the frame.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"次月", QKeySequence(Qt::Key_PageDown)},
+        {"前月", QKeySequence(Qt::Key_PageUp)},
+        {"次年", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {"前年", QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+    };
+    for (const auto& [key, sequence] : keys) {
+        QAction* a = toolButton(QString::fromUtf8(key));
+        a->setShortcut(sequence);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
 }
 
 QAction* frmMain::menuItem(const QString& itemName) const {
@@ -329,13 +348,27 @@ void frmMain::setStatusMessage(const QString& text) { panel1_->setText(text); }
 
 void frmMain::restoreFramePosition() {
     std::array<double, 4> twips{};
+    bool anyStored = false;
     userStore_->beginGroup(QStringLiteral("Settings"));
     for (size_t k = 0; k < kPositionKeys.size(); ++k) {
         bool ok = false;
         const float v = userStore_->value(QString::fromLatin1(kPositionKeys[k].key)).toString().toFloat(&ok);
         twips[k] = ok ? v : kPositionKeys[k].fallback;
+        anyStored = anyStored || ok;
     }
     userStore_->endGroup();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!anyStored && primary) {
+        // First start: the fallbacks above make a frame too small for its two
+        // windows; open it large enough for both, within the screen, centred.
+        const QRect available = primary->availableGeometry();
+        QRect frame(QPoint(), QSize(std::min(twipsToPixelsX(kFirstStartWidth), available.width()),
+                                    std::min(twipsToPixelsY(kFirstStartHeight), available.height())));
+        frame.moveCenter(available.center());
+        move(frame.topLeft());
+        resize(frame.size());
+        return;
+    }
     QRect frame(twipsToPixelsX(twips[0]), twipsToPixelsY(twips[1]), std::max(1, twipsToPixelsX(twips[2])),
                 std::max(1, twipsToPixelsY(twips[3])));
     // A position stored on a screen that is no longer there would put the frame
@@ -343,8 +376,7 @@ void frmMain::restoreFramePosition() {
     bool onScreen = false;
     for (QScreen* s : QGuiApplication::screens())
         if (s->availableGeometry().intersects(frame)) onScreen = true;
-    if (!onScreen && QGuiApplication::primaryScreen())
-        frame.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    if (!onScreen && primary) frame.moveTopLeft(primary->availableGeometry().topLeft());
     move(frame.topLeft());
     resize(frame.size());
 }
@@ -402,6 +434,7 @@ bool frmMain::MDIForm_Load() {
     updateMenus();
 
     firstRun_ = noUserExists(ctx_.programFolder());
+    ctx_.setFirstRun(firstRun_);
     if (firstRun_) openUserManager(true);
     return true;
 }
@@ -557,8 +590,8 @@ void frmMain::openUserManager(bool firstRunMode) {
     frmUser dialog(ctx_, [this] { Refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
     dialog.exec();
-    if (firstRunMode && !dialog.addedUser().isEmpty()) {
-        // The first user becomes the one the monthly window shows.
+    if (ctx_.firstRun() && !dialog.addedUser().isEmpty()) {
+        // In a first run, the user just added becomes the one the monthly window shows.
         QComboBox* box = monthlyWindow()->cboUser();
         const int index = box->findText(dialog.addedUser());
         if (index >= 0)

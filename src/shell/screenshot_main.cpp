@@ -16,7 +16,11 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QHelpEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QTableView>
+#include <QToolTip>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -237,6 +241,47 @@ int main(int argc, char** argv) {
         first.close();
     }
 
+    // The monthly grid with texts too long for their columns: cut with "…",
+    // the whole text as a tooltip on the hall name.
+    if (QMdiSubWindow* sub = main.subWindowOf(monthly); sub && monthly->monthCount() > 0) {
+        auto* grid = monthly->findChild<QTableView*>(QStringLiteral("mfgDat"));
+        const int width2 = grid->columnWidth(2), width6 = grid->columnWidth(6);
+        grid->setColumnWidth(2, 60);
+        grid->setColumnWidth(6, 40);
+        const QModelIndex hall = grid->model()->index(0, 2);
+        const QPoint at = grid->visualRect(hall).center();
+        QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &help);
+        settle(300);
+        // The tooltip is a window of its own: drawn onto the picture where it stands.
+        QPixmap shot = sub->grab();
+        if (QToolTip::isVisible())
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible()) {
+                    QPainter p(&shot);
+                    p.drawPixmap(sub->mapFromGlobal(w->pos()), w->grab());
+                }
+        ok &= shot.save(out.filePath(QStringLiteral("monthly_cut_texts.png")));
+        QToolTip::hideText();
+        grid->setColumnWidth(2, width2);
+        grid->setColumnWidth(6, width6);
+    }
+
+    // A year whose file cannot be read: the notice in place of the summary and on the day graph.
+    {
+        const std::filesystem::path damaged =
+            ctx.store().UserFolder(tama::ui::ss(sample.user)) / "s1999.sdb";
+        std::FILE* f = std::fopen(damaged.c_str(), "wb");
+        if (f) {
+            std::fputs("\"1999/05/01\",\"1999\"\r\n", f);
+            std::fclose(f);
+            monthly->setYearMonth(QStringLiteral("1999"), QStringLiteral("05"));
+            settle(400);
+            ok &= save(&main, out, QStringLiteral("frame_damaged_year.png"));
+            std::filesystem::remove(damaged);
+            monthly->setYearMonth(sample.year, sample.month);
+        }
+
     // The analysis window over every period, one picture per tab.
     installAnalysisWindow(ctx, main);
     if (QAction* serch = main.menuItem(QStringLiteral("mnuSerch"))) serch->trigger();
@@ -260,5 +305,22 @@ int main(int argc, char** argv) {
     }
 
     main.close();
+
+    // First start: a program folder with one user and no stored frame position.
+    {
+        QTemporaryDir fresh;
+        const std::filesystem::path freshFolder(fresh.path().toStdString());
+        tama::ensureDataFolders(freshFolder);
+        std::filesystem::create_directories(freshFolder / "Data" / tama::ui::ss(sample.user));
+        AppContext freshCtx(freshFolder);
+        QTemporaryDir freshStore;
+        frmMain first(freshCtx, freshStore.filePath(QStringLiteral("user-store.ini")));
+        installGraphWindow(freshCtx, first);
+        if (first.MDIForm_Load()) {
+            settle(400);
+            ok &= save(&first, out, QStringLiteral("frame_first_start.png"));
+        }
+        first.close();
+    }
     return ok ? 0 : 1;
 }

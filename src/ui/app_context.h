@@ -41,6 +41,12 @@ public:
     int frameInnerHeight() const { return frameHeight_; }
     void setFrameInnerSize(int widthTwips, int heightTwips);
 
+    // The first-run flag: set by the main window as it opens, true when the Data
+    // folder held no user. It holds for the whole run: every add in the user
+    // manager during such a run closes the dialog and shows the new user.
+    bool firstRun() const { return firstRun_; }
+    void setFirstRun(bool on) { firstRun_ = on; }
+
     // The overall colour ("全体色") as a QColor (system colours resolved).
     QColor overallColour() const;
     // The graph axis colour.
@@ -73,6 +79,7 @@ private:
     OptionSet options_;
     int frameWidth_ = 0;
     int frameHeight_ = 0;
+    bool firstRun_ = false;
 };
 
 // Converts a stored colour value (0x00BBGGRR, or 0x80000000 + n for system colour n).

@@ -99,9 +99,9 @@ TEST(CliAdd, FreshUserGetsExactlyTheFormsRecord) {
 TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("太郎");
-    // Keys are typed one by one with the form's recalculation after each: "12" gives
-    // balance 29,988 and rate 2,399 before "12a" empties the money box, and the
-    // emptied box computes nothing more; minute "0" becomes "00";
+    // Keys are typed one by one with the form's recalculation after each; "12a"
+    // empties the money box, which then counts 0 in the saved balance and rate;
+    // minute "0" becomes "00";
     // the date typed last sets the weekday whatever cboYoubi said before.
     CliRun r = runCli({"add", tmp.path().string(), "太郎", "cboYoubi=月", "txtNen=2031", "txtTuki=5", "txtHi=1",
                     "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=12a", "cboHoll=駅前ホール",
@@ -109,7 +109,7 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(fileText(user / "s2031.sdb"),
               "\"2031/05/01\",\"2031\",\"05\",\"01\",\"木\",\"駅前ホール\",\"09\",\"00\",\"21\",\"30\",\"12.5\",\"\","
-              "\"30000\",\"2,399\",\"29,988\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
+              "\"30000\",\"2,400\",\"30,000\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
     EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(user / "kisyu.dat"), "\"スロット\",\"スロ・七揃い\"\n");
@@ -121,7 +121,7 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.record(1).DayFirst == "2" ? list.record(1).Syusi : list.record(2).Syusi, "-15,000");
-    EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",14988\n");
+    EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",15000\n");
 }
 
 TEST(CliAdd, MissingDataFoldersAreCreatedAsAtStartUp) {

@@ -356,13 +356,17 @@ TEST(EntryRecord, TextFormsOfTheStoredFields) {
     EXPECT_EQ(r.T_tim, "0.5");
     EXPECT_EQ(r.Tousi, "15000");
     EXPECT_EQ(r.Kaisyu, "");
-    EXPECT_EQ(r.Syusi, "");  // never computed: one money box is empty
+    // The tick left the figures (one money box is empty); the record gets those
+    // of its amounts, the empty one counting 0.
+    EXPECT_EQ(r.Syusi, "-15,000");
+    EXPECT_EQ(r.Zikyu, "-30,000");
     EXPECT_EQ(r.K_no, "12");
     EXPECT_EQ(r.K_type, "ＣＲ機");
     EXPECT_EQ(r.Kisyu, "（不明）");
     EXPECT_EQ(r.Come, "よく出た");
     EXPECT_EQ(r.DayFirst, "");
 
+    m.settleFigures();
     m.type(Box::cboK_no, "");
     m.type(Box::txtTuki, "12");
     m.type(Box::txtHi, "0");
@@ -371,7 +375,7 @@ TEST(EntryRecord, TextFormsOfTheStoredFields) {
     EXPECT_EQ(r.K_no, "?");
     EXPECT_EQ(r.Tuki, "12");
     EXPECT_EQ(r.Hi, "0");  // only "1".."9" get the leading zero
-    EXPECT_EQ(r.Syusi, "-3,500");
+    EXPECT_EQ(r.Syusi, "-3,500");  // typed by hand after the figures were settled
 }
 
 // --- Save steps against real files ---------------------------------------

@@ -10,6 +10,7 @@
 // are skipped. Modal dialogs are answered from inside their own event loop (see
 // withModal below) and message boxes by a RecordingAnswerer, so nothing ever blocks.
 #include <QApplication>
+#include <QScreen>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -370,9 +371,15 @@ private slots:
         QVERIFY(fs::is_empty(userFolder()));
         QVERIFY(!fs::exists(home() / "tmrec.ini"));  // nothing written before a window closes
 
-        // The frame where a first start puts it; the monthly window in its default place.
-        QCOMPARE(main->pos(), QPoint(twipsToPixelsX(1000), twipsToPixelsY(1000)));
-        QCOMPARE(main->size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(6500)));
+        // A first start opens the frame with room for both windows (1100 x 760
+        // pixels at 96 dpi), within the screen and centred on it; the monthly
+        // window in its default place.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(main->size(), QSize(std::min(twipsToPixelsX(16500), screen.width()),
+                                     std::min(twipsToPixelsY(11400), screen.height())));
+        // (Centred as placed: the title bar added around it moves the centre a little.)
+        QVERIFY(std::abs(main->frameGeometry().center().x() - screen.center().x()) <= 12);
+        QVERIFY(std::abs(main->frameGeometry().center().y() - screen.center().y()) <= 12);
         QVERIFY(monthly());
         QVERIFY(main->graphWindow());  // the graph window opens beside it
         QCOMPARE(main->mdiArea()->activeSubWindow(), monthlySub());
@@ -501,9 +508,9 @@ private slots:
     void deletingTheFirstVisitOfADayPromotesTheNext() {
         QStringList shown;
         std::string fileAfter;
-        withModal<frmDay_upd>([&] { clickRow(1); },
+        withModal<frmDay_upd>([&] { clickRow(2); },
                               [&](frmDay_upd* form) {
-                                  // A row of the 9th opens the last record of that day...
+                                  // The second row of the 9th opens the second record of that day...
                                   shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
                                   // ...and the scroll bar's left arrow steps back to the first.
                                   child<QScrollBar>(form, "scl1")->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -587,22 +594,23 @@ private slots:
                                QVERIFY(dialog->cmdCan()->isEnabled());
                                typeText(dialog->txtUser(), u("佐藤"));
                                click(dialog->cmdTou());
-                               // Not a first run: the dialog stays open for more.
-                               QVERIFY(dialog->isVisible());
-                               shown << dialog->lblMsg()->text() << dialog->txtUser()->text();
-                               for (int i = 0; i < dialog->lst1()->count(); ++i) shown << dialog->lst1()->item(i)->text();
-                               click(dialog->cmdCan());
+                               // Still the run that began without users: the add
+                               // closes the dialog, as the first one did.
                                QVERIFY(!dialog->isVisible());
+                               shown << dialog->lblMsg()->text();
                            });
         RETURN_IF_FAILED();
-        QCOMPARE(shown, (QStringList{QString(), user, u("利用者名を登録しました。"), QString(), u("佐藤"), user}));
+        QCOMPARE(shown, (QStringList{QString(), user, u("利用者名を登録しました。")}));
         QVERIFY(fs::is_directory(home() / "Data" / fs::path("佐藤")));
         QVERIFY2(answerer.asked.empty(), asked().constData());
-        // The new name is offered (before 山田 in the list); 山田's month stays on show.
+        // The new name is offered (before 山田 in the list) and shown, with its empty month.
         QCOMPARE(monthly()->cboUser()->count(), 2);
         QCOMPARE(monthly()->cboUser()->itemText(0), u("佐藤"));
-        QCOMPARE(monthly()->cboUser()->currentText(), user);
-        QCOMPARE(reloads.count(), 0);
+        QCOMPARE(monthly()->cboUser()->currentText(), u("佐藤"));
+        QVERIFY(reloads.count() >= 1);
+        QCOMPARE(column(6), QStringList{QString()});
+        // Back to 山田 for what follows.
+        monthly()->cboUser()->setCurrentText(user);
         QCOMPARE(column(6), (QStringList{u("15,000"), u("-3,000")}));
     }
 

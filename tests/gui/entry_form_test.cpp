@@ -286,6 +286,13 @@ private slots:
         z22->clear();
         QTest::keyClicks(z22, u("0"));
         QCOMPARE(z22->text(), u("00"));
+        // Typing the whole minute after the added "0" gives that minute.
+        for (const char* minute : {"00", "30"}) {
+            z22->clear();
+            QTest::keyClicks(z22, u(minute));
+            QCOMPARE(z22->text(), u(minute));
+        }
+        retype(z22, u("0"));
         child<SpinButton>(form.get(), "UpDown2")->stepUp();
         QCOMPARE(z22->text(), u("30"));
         QCOMPARE(text("lblT_tim"), u("7.5"));
@@ -531,6 +538,60 @@ private slots:
         QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",14000\n"));
         QVERIFY(monthly->prtMfgCalls >= 2);
+    }
+
+    void savedFiguresAreThoseOfTheSavedAmounts() {
+        // New mode: the money box emptied by a letter counts 0 when saved.
+        open("2003", "05");
+        form->prepareNew();
+        typeDate("2003", "5", "1");
+        auto* tousi = child<QLineEdit>(form.get(), "txtTousi");
+        tousi->clear();
+        QTest::keyClicks(tousi, u("12a"));
+        click("cmdTou");
+        QVERIFY(answers.asked.empty());
+        auto saved = ctx->store().LoadYear(kUser, "2003");
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(saved.record(1).Tousi, std::string());
+        QCOMPARE(saved.record(1).Syusi, std::string("30,000"));
+        QCOMPARE(saved.record(1).Zikyu, std::string("3,750"));
+        QCOMPARE(text("txtSyusi"), u("30,000"));  // the form shows what was saved
+
+        // Edit mode: untouched boxes keep the stored figures; an emptied amount recomputes.
+        DailyRecord odd = makeRecord("2003/05/02", "金", "99,999", "1");
+        odd.Zikyu = "7";
+        writeYear({odd});
+        open("2003", "05");
+        form->prepareEdit(1, 1);
+        click("cmdUpd");
+        QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Syusi, std::string("99,999"));
+        retype(child<QLineEdit>(form.get(), "txtKaisyu"), QString());
+        click("cmdUpd");
+        QVERIFY(answers.asked.empty());
+        saved = ctx->store().LoadYear(kUser, "2003");
+        QCOMPARE(saved.record(1).Kaisyu, std::string());
+        QCOMPARE(saved.record(1).Syusi, std::string("-15,000"));
+        QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
+    }
+
+    void theMessageLineSaysWhatWasDone() {
+        open("2003", "05");
+        form->prepareNew();
+        QSignalSpy said(ctx.get(), &AppContext::statusMessage);
+        typeDate("2003", "5", "1");
+        child<QComboBox>(form.get(), "cboHoll")->setEditText(u("駅前ホール"));
+        click("cmdTou");
+        QCOMPARE(said.count(), 1);
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を登録しました。"));
+
+        open("2003", "05");
+        form->prepareEdit(1, 1);
+        said.clear();
+        click("cmdUpd");
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を修正しました。"));
+        click("cmdDel");  // the recording answerer says yes
+        QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を削除しました。"));
+        QVERIFY(ctx->store().LoadYear(kUser, "2003").records.empty());
     }
 
     void anUpdateKeepsAMissingMachineNumberMissing() {

@@ -10,6 +10,7 @@
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QGraphicsScene>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -178,6 +179,44 @@ private slots:
         QCOMPARE(drawn.count(), 2);
         QCOMPARE(pointLabels(w.graph->series()), (QStringList{"04", "18"}));
         QCOMPARE(pointValues(w.graph->series()), (QList<double>{15000, 7000}));
+
+        // Two plays of the machine on one day are two points, both drawn.
+        w.graph->cboKisyu()->setCurrentText(QStringLiteral("北斗"));
+        QTRY_COMPARE(drawn.count(), 3);
+        QCOMPARE(pointLabels(w.graph->series()), (QStringList{"04", "06"}));
+        test::putBytes(taro / "s2024.sdb", test::sjis(line("2024/05/04", "土", "1", "-1,000", "港ホール", "北斗") +
+                                                      line("2024/05/04", "土", "2", "2,500", "駅前ホール", "北斗") +
+                                                      line("2024/05/04", "土", "2", "-500", "港ホール", "北斗")));
+        w.monthly->GetSyusi();
+        w.monthly->PrtMfg();
+        QTRY_COMPARE(pointLabels(w.graph->series()), (QStringList{"04", "04", "04"}));
+        for (int type = 0; type < 2; ++type) {  // bar, then line
+            w.graph->cboGtype()->setCurrentIndex(type);
+            QTRY_COMPARE(w.graph->series().points.size(), size_t(3));
+            settle();
+            auto* x = qobject_cast<QBarCategoryAxis*>(w.graph->chart()->axes(Qt::Horizontal).value(0));
+            QVERIFY(x);
+            QCOMPARE(x->count(), 3);
+            QCOMPARE(x->categories(), (QStringList{"04", "04 (2)", "04 (3)"}));
+        }
+    }
+
+    void aDamagedYearIsNamedOnTheDayGraph() {
+        test::putBytes(taro / "s2022.sdb", test::sjis(line("2022/05/01", "日", "1", "100", "駅前ホール")) + "\"x\"\r\n");
+        Windows w = open();
+        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        w.monthly->txtNen()->setText(QStringLiteral("2022"));
+        QTRY_VERIFY(drawn.count() >= 1);
+        auto* notice = w.graph->findChild<QLabel*>(QStringLiteral("lblLoadProblem"));
+        QVERIFY(notice && notice->isVisible());
+        for (const QString& part : {QStringLiteral("s2022.sdb"), QStringLiteral("2行目"), QStringLiteral("何も変更")})
+            QVERIFY2(notice->text().contains(part), qPrintable(notice->text()));
+        QCOMPARE(notice->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QVERIFY(w.graph->series().points.empty());
+        // A readable year: the graph as usual, in black.
+        w.monthly->txtNen()->setText(QStringLiteral("2024"));
+        QTRY_COMPARE(pointLabels(w.graph->series()), (QStringList{"04", "06", "18"}));
+        QVERIFY(!notice->isVisible());
     }
 
     void periodsAndCumulativeMode() {
@@ -453,6 +492,17 @@ private slots:
             for (int y = 0; y < area.height(); y += 7)
                 for (int x = 0; x < area.width(); x += 7) colours.insert(area.pixel(x, y));
             QVERIFY2(colours.size() > 20, type);
+            // The loss of the 6th is drawn in red; the plot spans most of the width.
+            int red = 0, left = area.width(), right = 0;
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x) {
+                    const QColor c = area.pixelColor(x, y);
+                    if (c.red() > 150 && c.green() < 90 && c.blue() < 90) ++red;
+                    if (c.saturation() > 80 && c.value() < 240) left = std::min(left, x), right = std::max(right, x);
+                }
+            QVERIFY2(red > 200, qPrintable(QStringLiteral("%1: %2 red pixels").arg(type).arg(red)));
+            QVERIFY2(right - left > area.width() * 6 / 10,
+                     qPrintable(QStringLiteral("%1: plot %2..%3 of %4").arg(type).arg(left).arg(right).arg(area.width())));
         }
         QCOMPARE(w.graph->computeCount(), 1);
     }

@@ -231,6 +231,26 @@ private slots:
         QCOMPARE(monthly()->txtTuki()->text().toInt(), QDate::currentDate().month());
     }
 
+    void pageKeysStepMonthAndYear() {
+        main->show();
+        QApplication::setActiveWindow(main.get());
+        QVERIFY(QTest::qWaitForWindowActive(main.get()));
+        setYearMonth(QStringLiteral("2004"), QStringLiteral("12"));
+        auto* grid = monthly()->findChild<QTableView*>(QStringLiteral("mfgDat"));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_PageDown);
+        QCOMPARE(monthly()->windowTitle(), QStringLiteral("日間収支データ一覧  (2005年01月度)"));
+        QTest::keyClick(grid, Qt::Key_PageUp);
+        QTest::keyClick(grid, Qt::Key_PageUp);
+        QCOMPARE(monthly()->windowTitle(), QStringLiteral("日間収支データ一覧  (2004年11月度)"));
+        monthly()->txtTuki()->setFocus();  // also while typing in the month box
+        QTest::keyClick(monthly()->txtTuki(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(monthly()->windowTitle(), QStringLiteral("日間収支データ一覧  (2005年11月度)"));
+        QTest::keyClick(monthly()->txtTuki(), Qt::Key_PageUp, Qt::ControlModifier);
+        QTest::keyClick(monthly()->txtTuki(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(monthly()->windowTitle(), QStringLiteral("日間収支データ一覧  (2003年11月度)"));
+    }
+
     void inputCommandsReachTheMonthlyWindow() {
         QList<bool> edits;
         monthly()->setEntryOpener([&](const frmMonthly::EntryRequest& r) { edits << r.edit; });

@@ -11,13 +11,17 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
+#include "entry/entry_form.h"
 #include "monthly/monthly_window.h"
+#include "ui/eliding_delegate.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "storage/data_folders.h"
@@ -115,6 +119,14 @@ private slots:
         w->txtTuki()->clear();
         QTest::keyClicks(w->txtTuki(), "7");
         QCOMPARE(w->txtTuki()->text(), QStringLiteral("07"));
+        // Two-digit months typed digit by digit: "1" is padded to "01", the "2" makes 12.
+        w->txtNen()->setText(QStringLiteral("2004"));
+        for (const char* month : {"10", "11", "12"}) {
+            w->txtTuki()->clear();
+            QTest::keyClicks(w->txtTuki(), month);
+            QCOMPARE(w->txtTuki()->text(), QString::fromLatin1(month));
+        }
+        QCOMPARE(w->windowTitle(), QStringLiteral("日間収支データ一覧  (2004年12月度)"));
         w->txtTuki()->setText(QStringLiteral("1x"));
         QCOMPARE(w->txtTuki()->text(), QString());
 
@@ -265,19 +277,24 @@ private slots:
         QCOMPARE(columnTexts(grid, 6), (QStringList{"-3,500", "-2,000", "15,000"}));
     }
 
-    void rowClickOpensTheLastRecordOfItsDate() {
+    void rowClickOpensTheClickedRecord() {
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         std::vector<frmMonthly::EntryRequest> opened;
         w->setEntryOpener([&](const frmMonthly::EntryRequest& r) { opened.push_back(r); });
         auto* grid = w->findChild<QTableView*>("mfgDat");
 
-        clickCell(grid, 0, 3);  // the first of the two rows of 1 May
+        // Each of the two rows of 1 May opens its own record.
+        clickCell(grid, 0, 3);
         QCOMPARE(opened.size(), size_t(1));
         QVERIFY(opened[0].edit);
-        QCOMPARE(opened[0].recordIndex, 2);
-        QCOMPARE(opened[0].rowInMonth, 2);
+        QCOMPARE(opened[0].recordIndex, 1);
+        QCOMPARE(opened[0].rowInMonth, 1);
         QCOMPARE(w->currentRow(), 1);
+        clickCell(grid, 1, 3);
+        QCOMPARE(opened.back().recordIndex, 2);
+        QCOMPARE(opened.back().rowInMonth, 2);
+        opened.erase(opened.begin());
 
         clickCell(grid, 2, 0);
         QCOMPARE(opened.back().recordIndex, 3);
@@ -313,7 +330,7 @@ private slots:
             if (auto* upd = form->findChild<QAbstractButton*>("cmdUpd")) upd->click();
             form->reject();
         });
-        clickCell(grid, 0, 3);
+        clickCell(grid, 1, 3);
         QCOMPARE(title, QStringLiteral("日間収支データ編集"));
         QCOMPARE(ken, QStringLiteral("(2 / 3)"));
         QCOMPARE(syusi, QStringLiteral("-3,500"));
@@ -350,6 +367,75 @@ private slots:
         QCOMPARE(cell(grid, 3, 0).left(2), QStringLiteral("20"));
     }
 
+    void theEntryFormStepsThroughTheRowsInTheOrderShown() {
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        clickHeading(grid, 6);  // 15,000 / -2,000 / -3,500: records 1, 3, 2
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<frmDay_upd*>(QApplication::activeModalWidget());
+            if (!form) return;
+            auto* ken = form->findChild<QLabel*>("lblKen");
+            auto* scl1 = form->findChild<QScrollBar*>("scl1");
+            shown << ken->text() << QString::number(form->curIndex());
+            for (int v : {3, 1}) {
+                scl1->setValue(v);
+                shown << ken->text() << QString::number(form->curIndex());
+            }
+            form->reject();
+        });
+        clickCell(grid, 1, 0);
+        QCOMPARE(shown, (QStringList{"(2 / 3)", "3", "(3 / 3)", "2", "(1 / 3)", "1"}));
+    }
+
+    void cutTextsKeepTheirSignAndShowWholeAsATooltip() {
+        const std::string longHall = "駅前グランドパチンコパーラー本館新台入替記念ホール";
+        test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb",
+                       test::sjis(line("2004/07/01", "1", "-1,234,567", "-20.0", longHall) +
+                                  line("2004/07/02", "1", "800", "8.0")));
+        auto w = openWindow();
+        w->setYearMonth(QStringLiteral("2004"), QStringLiteral("07"));
+        auto* grid = w->findChild<QTableView*>("mfgDat");
+        QVERIFY(!grid->wordWrap());
+        auto* cells = qobject_cast<ElidingDelegate*>(grid->itemDelegate());
+        QVERIFY(cells);
+        auto shown = [&](int row, int column) { return cells->shownText(grid, grid->model()->index(row, column)); };
+        // Too long for their columns: cut with "…", the minus sign kept.
+        for (int column : {5, 6}) {
+            grid->setColumnWidth(column, 28);
+            QVERIFY2(shown(0, column).startsWith(u'-') && shown(0, column).endsWith(u'…'),
+                     qPrintable(shown(0, column)));
+        }
+        QVERIFY(shown(0, 2).endsWith(u'…'));
+        grid->setColumnWidth(0, 40);
+        QVERIFY2(shown(0, 0).startsWith(u'…') && shown(0, 0).endsWith(QStringLiteral("01")), qPrintable(shown(0, 0)));
+
+        // The whole text as a tooltip on a cut cell, none on a whole one.
+        auto tooltipAt = [&](int row, int column) {
+            const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+            QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(grid->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tooltipAt(0, 2), QString::fromStdString(longHall));
+        QCOMPARE(tooltipAt(0, 6), QStringLiteral("-1,234,567"));
+        grid->setColumnWidth(6, 120);
+        QCOMPARE(shown(1, 6), QStringLiteral("800"));  // fits: whole
+        tooltipAt(1, 6);
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        // The user box's list is not stretched by a long name.
+        fs::create_directories(tmp->path() / "Data" / fs::path(longHall + longHall + longHall));
+        w->Refresh();
+        w->cboUser()->showPopup();
+        QWidget* popup = w->cboUser()->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY2(popup->width() <= std::max(w->cboUser()->width(), twipsToPixelsX(5400)),
+                 qPrintable(QString::number(popup->width())));
+        w->cboUser()->hidePopup();
+    }
+
     void damagedYearFileIsReportedAndLeftAlone() {
         const fs::path file = tmp->path() / "Data" / "太郎" / "s2003.sdb";
         const std::string bytes = test::sjis(line("2003/05/01", "1", "100") + "\"2003/05/02\",\"2003\"\n");
@@ -365,10 +451,21 @@ private slots:
         auto* grid = w->findChild<QTableView*>("mfgDat");
         QCOMPARE(grid->model()->rowCount(), 1);
         QCOMPARE(w->yearRecordList().count(), 0);
-        // Another month of the same damaged year does not repeat the box; the window keeps working.
+        // In place of the empty summary, in red: which file and line, and that nothing was changed.
+        auto* notice = w->findChild<QLabel*>("lblLoadProblem");
+        QVERIFY(notice && notice->isVisible());
+        QVERIFY(!w->findChild<QWidget*>("fraInfo")->isVisible());
+        for (const QString& part : {QStringLiteral("s2003.sdb"), QStringLiteral("2行目"), QStringLiteral("何も変更")})
+            QVERIFY2(notice->text().contains(part), qPrintable(notice->text()));
+        QCOMPARE(notice->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(w->loadProblem(), notice->text());
+        // Another month of the same damaged year does not repeat the box but keeps the notice.
         w->txtTuki()->setText(QStringLiteral("06"));
         QCOMPARE(answerer.asked.size(), size_t(1));
+        QVERIFY(notice->isVisible());
         w->txtNen()->setText(QStringLiteral("2004"));
+        QVERIFY(!notice->isVisible());
+        QVERIFY(w->findChild<QWidget*>("fraInfo")->isVisible());
         QCOMPARE(cell(grid, 0, 0), QStringLiteral("2004/06/02"));
         QCOMPARE(test::fileBytes(file), bytes);
     }

@@ -200,6 +200,18 @@ private slots:
                                     QStringLiteral("cancel off")}));
         QVERIFY(fs::is_directory(home() / "Data" / fs::path("山田")));
         QCOMPARE(main.monthlyWindow()->cboUser()->currentText(), QStringLiteral("山田"));
+
+        // The flag holds for the run: a later add through 利用者登録 also closes
+        // the dialog and shows the new user.
+        onModal([](QWidget* modal) {
+            auto* dlg = qobject_cast<frmUser*>(modal);
+            if (!dlg) return;
+            dlg->txtUser()->setText(QStringLiteral("鈴木"));
+            dlg->cmdTou()->click();
+            if (dlg->isVisible()) dlg->reject();
+        });
+        main.mnuUser_Click();
+        QCOMPARE(main.monthlyWindow()->cboUser()->currentText(), QStringLiteral("鈴木"));
         main.close();
     }
 

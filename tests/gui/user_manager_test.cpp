@@ -77,6 +77,7 @@ private slots:
     }
 
     void firstRunAddClosesTheDialogWithAnEmptyFolder() {
+        ctx->setFirstRun(true);
         auto dlg = open();
         dlg->setFirstRun(true);
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"));
