@@ -281,6 +281,7 @@ int main(int argc, char** argv) {
             std::filesystem::remove(damaged);
             monthly->setYearMonth(sample.year, sample.month);
         }
+    }
 
     // The analysis window over every period, one picture per tab.
     installAnalysisWindow(ctx, main);

@@ -66,6 +66,23 @@ std::vector<std::string> versionsOf(const fs::path& folder, std::string_view fil
     return names;
 }
 
+// The stamp of a save's backups: the time now, or just after the newest stamp
+// already in `folder` when that is not older (two saves within one millisecond,
+// a clock set back). Every file of one save shares it, so the versions of
+// different saves never interleave and one save's files list together. The
+// caller holds the write lock, so no other writer makes a name meanwhile.
+std::string nextStamp(const fs::path& folder) {
+    std::string newest;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (auto split = splitBackupName(it->path().filename().string()); split && split->second > newest)
+            newest = split->second;
+    auto now = std::chrono::system_clock::now();
+    std::string stamp = stampNow(now);
+    for (int i = 0; stamp <= newest && i < 100000; ++i) stamp = stampNow(now += std::chrono::milliseconds(1));
+    return stamp;
+}
+
 }  // namespace
 
 fs::path backupFolder(const fs::path& programFolder, std::string_view user) {
@@ -96,15 +113,8 @@ void SaveBatch::replace(const fs::path& target, const std::optional<std::string>
             fs::create_directories(folder, ec);
             if (ec) throw FileError(folder, 0, "バックアップ用のフォルダーを作成できません: " + ec.message());
             const std::string file = target.filename().string();
-            // Under the lock no other writer makes a name; two versions within one
-            // millisecond take the next free one.
-            auto now = std::chrono::system_clock::now();
-            fs::path copy;
-            for (int i = 0; i < 1000; ++i, now += std::chrono::milliseconds(1)) {
-                copy = folder / (file + "." + stampNow(now));
-                if (!fs::exists(copy, ec)) break;
-            }
-            batch_.keepCopy(target, *current, copy);
+            if (stamp_.empty()) stamp_ = nextStamp(folder);
+            batch_.keepCopy(target, *current, folder / (file + "." + stamp_));
             backedUp_.emplace_back(folder, file);
         }
     }

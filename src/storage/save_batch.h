@@ -53,6 +53,7 @@ private:
     FileBatch batch_;
     int keep_;
     std::vector<std::pair<fs::path, std::string>> backedUp_;  // (backup folder, file name)
+    std::string stamp_;  // the one time stamp of this save's backups
 };
 
 // One kept version of a user file.
