@@ -25,16 +25,15 @@ DefaultPeriod defaultPeriodToday() {
     return defaultPeriod(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                       const DefaultPeriod& opening) {
-    auto bad = [&](const std::string& message) {
-        err << message << " (使い方: tamalog-cli " << kAnalysisCommandUsage << ")\n";
-        return 2;
+AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args, const DefaultPeriod& opening) {
+    AnalysisArguments parsed;
+    auto bad = [&](std::string message) {
+        parsed.error = std::move(message);
+        return parsed;
     };
     std::vector<std::string> positional;
-    SearchCriteria c;
+    SearchCriteria& c = parsed.criteria;
     std::optional<std::string> from, to;
-    int table = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--all-period") {
@@ -54,6 +53,7 @@ int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, 
         else if (a == "--type") c.type = value;
         else if (a == "--machine") c.machine = value;
         else if (a == "--table") {
+            int& table = parsed.table;
             auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), table);
             if (ec != std::errc() || end != value.data() + value.size() || table < 0 || table >= kAnalysisTabCount)
                 return bad("--table は 0 から 6 で指定して下さい: " + value);
@@ -62,12 +62,26 @@ int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, 
         }
     }
     if (positional.size() != 2) return bad("FOLDER と USER を指定して下さい");
-    const fs::path folder = positional[0];
+    parsed.folder = positional[0];
     c.user = positional[1];
-    if (std::error_code ec; !fs::is_directory(folder, ec)) return bad("フォルダーがありません: " + folder.string());
+    if (std::error_code ec; !fs::is_directory(parsed.folder, ec))
+        return bad("フォルダーがありません: " + parsed.folder.string());
     if (std::string problem = userNameProblem(c.user); !problem.empty()) return bad(problem);
     c.from = from.value_or(opening.from);
     c.to = to.value_or(opening.to);
+    return parsed;
+}
+
+int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                       const DefaultPeriod& opening) {
+    const AnalysisArguments parsed = parseAnalysisArguments(args, opening);
+    if (!parsed.error.empty()) {
+        err << parsed.error << " (使い方: tamalog-cli " << kAnalysisCommandUsage << ")\n";
+        return 2;
+    }
+    const fs::path& folder = parsed.folder;
+    const SearchCriteria& c = parsed.criteria;
+    const int table = parsed.table;
 
     auto matched = std::make_shared<const MatchedRecords>(Load_day(folder, c));
     for (const std::string& skipped : matched->skippedFiles) err << "読み飛ばしたファイル: " << skipped << "\n";

@@ -21,6 +21,18 @@ DefaultPeriod defaultPeriod(int year, int month, int day);
 // The same for today's local date.
 DefaultPeriod defaultPeriodToday();
 
+// A search as the command line gives it.
+struct AnalysisArguments {
+    fs::path folder;
+    SearchCriteria criteria;  // period bounds filled in from the opening default where not given
+    int table = 0;            // the tab 0..6
+    std::string error;        // non-empty: the one-line reason the arguments are wrong
+};
+// Reads FOLDER USER and the options below; shared by tamalog-cli analysis and
+// tamalog-cli export analysis.
+AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args,
+                                         const DefaultPeriod& opening = defaultPeriodToday());
+
 // Runs the command with the arguments after "analysis":
 //   FOLDER           the program folder (holds Data)
 //   USER             the user name (a folder under Data)

@@ -18,6 +18,7 @@
 #include "analysis/statistics.h"
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
+#include "ui/eliding_delegate.h"
 #include "ui/grid_look.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
@@ -262,7 +263,10 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     d->mfgDat1->setModel(d->model);
     for (QTableView* v : {static_cast<QTableView*>(d->mfgDat1), d->mfgDat1->fixedColumn()}) {
         styleGrid(v);
-        v->setWordWrap(false);  // a narrow column cuts a figure instead of breaking it at its point
+        v->setWordWrap(false);
+        // A text too long for its column is cut with "…" at its end (a figure keeps
+        // its sign) and shown whole as a tooltip, as in the monthly list.
+        v->setItemDelegate(new ElidingDelegate(v));
         connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this](int column) { mfgDat1_HeadingClick(column); });
     }

@@ -99,40 +99,15 @@ int runExportAnalysis(std::vector<std::string> args) {
     bool twice = false;
     const std::string out = takeOut(args, twice);
     if (out.empty() || twice || args.size() < 2) return usage();
-    SearchCriteria c;
-    c.user = args[1];
-    const std::string folder = args[0];
-    int table = 0;
-    bool fromGiven = false, toGiven = false;
-    const std::map<std::string, std::string*> texts = {{"--from", &c.from},     {"--to", &c.to},
-                                                       {"--hall", &c.hall},     {"--number", &c.number},
-                                                       {"--type", &c.type},     {"--machine", &c.machine}};
-    for (size_t i = 2; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--all-period") {
-            c.allPeriod = true;
-        } else if (auto it = texts.find(a); it != texts.end() && i + 1 < args.size()) {
-            *it->second = args[++i];
-            fromGiven = fromGiven || a == "--from";
-            toGiven = toGiven || a == "--to";
-        } else if (a == "--table" && i + 1 < args.size()) {
-            const std::string& v = args[++i];
-            if (v.size() != 1 || v[0] < '0' || v[0] > '6') {
-                std::cerr << "--table は 0..6 で指定して下さい: " << v << "\n";
-                return 2;
-            }
-            table = v[0] - '0';
-        } else {
-            std::cerr << "使えない引数です: " << a << "\n";
-            return 2;
-        }
+    const AnalysisArguments parsed = parseAnalysisArguments(args);
+    if (!parsed.error.empty()) {
+        std::cerr << parsed.error << "\n";
+        return 2;
     }
-    if (!usableFolderAndUser(folder, c.user)) return 2;
-    // A bound not given is the analysis window's opening one.
-    const DefaultPeriod opening = defaultPeriodToday();
-    if (!fromGiven) c.from = opening.from;
-    if (!toGiven) c.to = opening.to;
-    auto records = std::make_shared<const MatchedRecords>(Load_day(fs::path(folder), c));
+    const fs::path& folder = parsed.folder;
+    const SearchCriteria& c = parsed.criteria;
+    const int table = parsed.table;
+    auto records = std::make_shared<const MatchedRecords>(Load_day(folder, c));
     for (const std::string& skipped : records->skippedFiles) std::cerr << "注意: " << skipped << "\n";
     try {
         exportAnalysis(records, static_cast<AnalysisTab>(table), c, fs::path(out));

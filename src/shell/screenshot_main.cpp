@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(820)));
     }
     frmMain main(ctx, storePath);
-    installGraphWindow(ctx, main);
+    installCommands(ctx, main);
     if (!main.MDIForm_Load()) return 1;
     frmMonthly* monthly = main.monthlyWindow();
     monthly->txtNen()->setText(sample.year);
@@ -284,7 +284,6 @@ int main(int argc, char** argv) {
     }
 
     // The analysis window over every period, one picture per tab.
-    installAnalysisWindow(ctx, main);
     if (QAction* serch = main.menuItem(QStringLiteral("mnuSerch"))) serch->trigger();
     if (auto* db = main.findChild<frmDb*>()) {
         db->Check2()->click();
@@ -316,7 +315,7 @@ int main(int argc, char** argv) {
         AppContext freshCtx(freshFolder);
         QTemporaryDir freshStore;
         frmMain first(freshCtx, freshStore.filePath(QStringLiteral("user-store.ini")));
-        installGraphWindow(freshCtx, first);
+        installCommands(freshCtx, first);
         if (first.MDIForm_Load()) {
             settle(400);
             ok &= save(&first, out, QStringLiteral("frame_first_start.png"));

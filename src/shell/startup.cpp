@@ -91,16 +91,20 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main) {
     });
 }
 
+void installCommands(AppContext& ctx, frmMain& main) {
+    // The graph window draws from the monthly window's list; the load step opens
+    // it right after the monthly window, and the window reset reopens it.
+    installGraphWindow(ctx, main);
+    installDialogCommands(ctx, main);
+    installAnalysisWindow(ctx, main);
+    installExportCommand(ctx, main);
+}
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
     frmSplash splash;
     if (!splash.Form_Load(ctx)) return nullptr;
     auto main = std::make_unique<frmMain>(ctx, userStorePath);
-    // The graph window draws from the monthly window's list; the load step opens
-    // it right after the monthly window, and the window reset reopens it.
-    installGraphWindow(ctx, *main);
-    installDialogCommands(ctx, *main);
-    installAnalysisWindow(ctx, *main);
-    installExportCommand(ctx, *main);
+    installCommands(ctx, *main);
     if (!main->MDIForm_Load()) return nullptr;
     splash.close();
     return main;

@@ -36,6 +36,10 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main);
 // Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
 void installExportCommand(AppContext& ctx, frmMain& main);
 
+// Plugs every window and dialog into the frame's commands: the graph window, the
+// list editors, options, about and help, the analysis window and the export.
+void installCommands(AppContext& ctx, frmMain& main);
+
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
 }  // namespace tama::ui

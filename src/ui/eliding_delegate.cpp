@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QToolTip>
 
@@ -16,14 +17,34 @@ void ElidingDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
     option->features &= ~QStyleOptionViewItem::WrapText;
 }
 
-// The cut the view's style makes when it draws the text: the text rectangle
-// less the style's margin on either side.
+namespace {
+// The space left and right of a cell's text, in pixels: a grid's narrow columns
+// (a date in 1,100 twips) hold their whole text, as the heading row does.
+constexpr int kTextMargin = 2;
+
+QRect textRect(const QStyleOptionViewItem& option) { return option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0); }
+}  // namespace
+
 QString ElidingDelegate::shownText(const QStyleOptionViewItem& option) const {
-    const QWidget* widget = option.widget;
+    return option.fontMetrics.elidedText(option.text, option.textElideMode, textRect(option).width());
+}
+
+// The style draws the cell (background, selection, focus) without its text; the
+// text is drawn here with the narrow margin and cut as shownText says.
+void ElidingDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = shownText(opt);
+    opt.text.clear();
+    const QWidget* widget = opt.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
-    const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &option, widget);
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    return option.fontMetrics.elidedText(option.text, option.textElideMode, textRect.width() - 2 * margin);
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    const bool selected = opt.state & QStyle::State_Selected;
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(textRect(opt), static_cast<int>(opt.displayAlignment), text);
+    painter->restore();
 }
 
 QString ElidingDelegate::shownText(const QAbstractItemView* view, const QModelIndex& index) const {

@@ -21,6 +21,8 @@ public:
     // The text of `index` as the cell shows it in `view` (cut or whole).
     QString shownText(const QAbstractItemView* view, const QModelIndex& index) const;
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
 
