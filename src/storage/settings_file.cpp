@@ -136,7 +136,11 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
         while (pos < old->size()) {
             size_t nl = old->find('\n', pos);
             if (nl == std::string::npos) {
-                lines.push_back({old->substr(pos), ""});
+                // A last line without LF: a CR at its end is its ending, as readers take it.
+                std::string last = old->substr(pos);
+                const bool cr = last.back() == '\r';
+                if (cr) last.pop_back();
+                lines.push_back({std::move(last), cr ? "\r" : ""});
                 break;
             }
             const bool cr = nl > pos && (*old)[nl - 1] == '\r';
@@ -163,9 +167,11 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
             if (valueOfKey(lines[i].body, key)) keyLine = i;
         }
     }
-    // A last line without an ending gets one before a line is put after it.
+    // A last line without a whole ending (none, or a lone CR) gets CR LF before a
+    // line is put after it; otherwise the two would read as one line.
     auto endBefore = [&](size_t at) {
-        if (at > 0 && at <= lines.size() && lines[at - 1].ending.empty()) lines[at - 1].ending = "\r\n";
+        if (at > 0 && at <= lines.size() && (lines[at - 1].ending.empty() || lines[at - 1].ending == "\r"))
+            lines[at - 1].ending = "\r\n";
     };
     if (keyLine) {
         lines[*keyLine] = {newLine, "\r\n"};

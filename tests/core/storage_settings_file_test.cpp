@@ -127,6 +127,17 @@ TEST_F(SettingsFileTest, WriteKeepsOtherLinesEndingsByteForByte) {
     EXPECT_EQ(fileBytes(path), "[a]\nx=9\r\ny=2\n; note\r\r\n[b]\nz=3");
     EXPECT_TRUE(settings.write("b", "w", "4"));
     EXPECT_EQ(fileBytes(path), "[a]\nx=9\r\ny=2\n; note\r\r\n[b]\nz=3\r\nw=4\r\n");
+
+    // A last line ended by a lone CR keeps its value when a section is added after it
+    // (found by the settings fuzzer: "z=3\r" became "z=3\r\r\n", read back as "3\r").
+    putBytes(path, "[b]\nz=3\r");
+    EXPECT_TRUE(settings.write("b", "x", "1"));
+    EXPECT_EQ(fileBytes(path), "[b]\nz=3\r\nx=1\r\n");
+    putBytes(path, "[b]\nz=3\r");
+    EXPECT_TRUE(settings.write("c", "y", "2"));
+    EXPECT_EQ(fileBytes(path), "[b]\nz=3\r\n[c]\r\ny=2\r\n");
+    EXPECT_EQ(settings.read("b", "z"), "3");
+    EXPECT_EQ(settings.read("c", "y"), "2");
 }
 
 TEST_F(SettingsFileTest, WritesThatWouldBreakTheFileAreRefused) {
