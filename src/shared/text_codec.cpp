@@ -1,76 +1,111 @@
 #include "text_codec.h"
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <stdexcept>
+#include <cstdint>
 
 namespace tama {
+namespace cp932 {
+// Tables generated from the system's iconv when the program is built.
+extern const std::uint16_t kSingle[256];    // byte -> code point, kLead or kNone
+extern const std::uint16_t kLeadIndex[256];  // lead byte -> row of kPairs
+extern const std::uint16_t kPairs[];         // row * 256 + second byte -> code point or kNone
+extern const std::uint16_t kEncode[0x10000];  // code point -> one byte (< 0x100), a pair, or kNone
+}  // namespace cp932
+
 namespace {
 
-// One iconv descriptor per direction and thread; iconv descriptors carry
-// shift state, so each call resets it before use.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+constexpr std::uint16_t kNone = 0xFFFF, kLead = 0xFFFE;
+
+void appendUtf8(std::string& out, unsigned cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        const char b[2] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        out.append(b, 2);
+    } else {
+        const char b[3] = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                           static_cast<char>(0x80 | (cp & 0x3F))};
+        out.append(b, 3);
     }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    std::optional<std::string> run(std::string_view in) {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out;
-        out.resize(in.size() * 2 + 16);
-        char* src = const_cast<char*>(in.data());
-        size_t srcLeft = in.size();
-        char* dst = out.data();
-        size_t dstLeft = out.size();
-        while (srcLeft > 0) {
-            size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            if (r != static_cast<size_t>(-1)) {
-                // iconv may translate unrepresentable characters irreversibly;
-                // a non-zero count means the text would not survive a round trip.
-                if (r != 0) return std::nullopt;
-                break;
-            }
-            if (errno == E2BIG) {
-                size_t used = static_cast<size_t>(dst - out.data());
-                out.resize(out.size() * 2);
-                dst = out.data() + used;
-                dstLeft = out.size() - used;
-                continue;
-            }
-            return std::nullopt;  // EILSEQ or EINVAL: bad or cut-off input
-        }
-        out.resize(static_cast<size_t>(dst - out.data()));
-        return out;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
 }
 
 }  // namespace
 
+bool appendCp932AsUtf8(std::string_view bytes, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p != end) {
+        // Runs of ASCII, the bulk of every data file, are copied whole.
+        const auto* run = p;
+        while (p != end && *p < 0x80 && cp932::kSingle[*p] == *p) ++p;
+        if (p != run) out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
+        if (p == end) break;
+        const std::uint16_t single = cp932::kSingle[*p];
+        if (single == kNone) return false;
+        if (single != kLead) {
+            appendUtf8(out, single);
+            ++p;
+            continue;
+        }
+        if (end - p < 2) return false;  // a pair cut off by the end
+        const std::uint16_t cp = cp932::kPairs[cp932::kLeadIndex[p[0]] * 256u + p[1]];
+        if (cp == kNone) return false;
+        appendUtf8(out, cp);
+        p += 2;
+    }
+    return true;
+}
+
 std::optional<std::string> cp932ToUtf8(std::string_view bytes) {
-    if (isAscii(bytes)) return std::string(bytes);
-    thread_local Converter conv("UTF-8", "CP932");
-    return conv.run(bytes);
+    std::string out;
+    // Two bytes of CP932 become three of UTF-8; single-byte katakana, one to three.
+    out.reserve(bytes.size() + bytes.size() / 2 + 8);
+    if (!appendCp932AsUtf8(bytes, out)) return std::nullopt;
+    return out;
+}
+
+bool appendUtf8AsCp932(std::string_view text, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p != end) {
+        const auto* run = p;
+        while (p != end && *p < 0x80 && cp932::kEncode[*p] == *p) ++p;
+        if (p != run) out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
+        if (p == end) break;
+        unsigned cp;
+        if (*p < 0x80) {
+            cp = *p++;
+        } else {
+            // Well-formed UTF-8 of a character in the Basic Multilingual Plane:
+            // anything else (broken, overlong, surrogate, beyond U+FFFF) has no CP932 code.
+            if ((*p >> 5) == 6 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+                cp = ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+                if (cp < 0x80) return false;
+                p += 2;
+            } else if ((*p >> 4) == 14 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+                cp = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+                if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000)) return false;
+                p += 3;
+            } else {
+                return false;
+            }
+        }
+        const std::uint16_t code = cp932::kEncode[cp];
+        if (code == kNone) return false;
+        if (code < 0x100) {
+            out += static_cast<char>(code);
+        } else {
+            const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+            out.append(pair, 2);
+        }
+    }
+    return true;
 }
 
 std::optional<std::string> utf8ToCp932(std::string_view text) {
-    if (isAscii(text)) return std::string(text);
-    thread_local Converter conv("CP932", "UTF-8");
-    return conv.run(text);
+    std::string out;
+    out.reserve(text.size());
+    if (!appendUtf8AsCp932(text, out)) return std::nullopt;
+    return out;
 }
 
 std::size_t utf8Length(std::string_view text) {

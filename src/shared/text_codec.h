@@ -1,6 +1,8 @@
 #pragma once
 // Conversion between the UTF-8 text the program works with and the
-// Shift-JIS (code page 932) bytes of every data file.
+// Shift-JIS (code page 932) bytes of every data file. The conversion is the
+// system iconv's, character for character, through tables taken from it when
+// the program is built.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,9 +12,19 @@ namespace tama {
 // Decodes CP932 bytes to UTF-8. Returns nothing when the bytes are not valid CP932.
 std::optional<std::string> cp932ToUtf8(std::string_view bytes);
 
+// Decodes CP932 bytes to UTF-8 at the end of `out`, for callers that reuse one
+// buffer. Returns false when the bytes are not valid CP932; `out` then holds
+// part of the text.
+bool appendCp932AsUtf8(std::string_view bytes, std::string& out);
+
 // Encodes UTF-8 text as CP932. Returns nothing when the text is not valid UTF-8
 // or holds a character that CP932 cannot represent.
 std::optional<std::string> utf8ToCp932(std::string_view text);
+
+// Encodes UTF-8 text as CP932 at the end of `out`. Returns false when the text
+// is not valid UTF-8 or holds a character CP932 cannot represent; `out` then
+// holds part of the bytes.
+bool appendUtf8AsCp932(std::string_view text, std::string& out);
 
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);
