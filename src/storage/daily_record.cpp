@@ -53,9 +53,8 @@ std::optional<DailyRecord> parseRecordLine(std::string_view line, std::string* w
     return r;
 }
 
-std::string formatRecordLine(const DailyRecord& r) {
-    std::string out;
-    out.reserve(160);
+void formatRecordLineInto(const DailyRecord& r, std::string& out) {
+    out.clear();
     bool first = true;
     for (const std::string* f : r.fields()) {
         if (!first) out += ',';
@@ -64,6 +63,12 @@ std::string formatRecordLine(const DailyRecord& r) {
         out += *f;
         out += '"';
     }
+}
+
+std::string formatRecordLine(const DailyRecord& r) {
+    std::string out;
+    out.reserve(160);
+    formatRecordLineInto(r, out);
     return out;
 }
 

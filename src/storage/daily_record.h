@@ -58,5 +58,7 @@ bool parseRecordLineInto(std::string_view line, DailyRecord& out, std::string* w
 // The line of a record (UTF-8, without its line end): every field in double
 // quotes, separated by commas.
 std::string formatRecordLine(const DailyRecord& r);
+// The same line written into `out`, which is emptied first (for a reused buffer).
+void formatRecordLineInto(const DailyRecord& r, std::string& out);
 
 }  // namespace tama

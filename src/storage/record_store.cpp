@@ -123,35 +123,32 @@ std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* finge
 
 std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
     std::vector<DailyRecord> out;
-    // CP932 trail bytes are never CR, LF, '"' or ',', so the whole file can be
-    // decoded at once and split afterwards.
-    auto text = cp932ToUtf8(bytes);
-    if (!text)
-        throw FileError(path, firstUndecodableLine(bytes), "Shift-JIS として読めない文字があります");
-    out.reserve(text->size() / 150 + 1);
-    forEachLine(*text, [&](int no, std::string_view line) {
+    out.reserve(bytes.size() / 150 + 1);
+    // CP932 trail bytes are never CR or LF, so the lines are found in the bytes
+    // and each is decoded into one reused buffer.
+    std::string text;
+    forEachLine(bytes, [&](int no, std::string_view line) {
         if (isBlank(line)) return;
+        text.clear();
+        if (!appendCp932AsUtf8(line, text)) throw FileError(path, no, "Shift-JIS として読めない文字があります");
         std::string why;
-        if (!parseRecordLineInto(line, out.emplace_back(), &why)) throw FileError(path, no, why);
+        if (!parseRecordLineInto(text, out.emplace_back(), &why)) throw FileError(path, no, why);
     });
     return out;
 }
 
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {
-    std::string text;
-    text.reserve(records.size() * 170);
+    std::string bytes, line;
+    bytes.reserve(records.size() * 160);
     for (size_t i = 0; i < records.size(); ++i) {
+        const int no = static_cast<int>(i + 1);
         for (const std::string* f : records[i].fields())
-            if (!fieldWritable(*f))
-                throw FileError(path, static_cast<int>(i + 1), "項目に「\"」や改行は書けません");
-        text += formatRecordLine(records[i]);
-        text += "\r\n";
+            if (!fieldWritable(*f)) throw FileError(path, no, "項目に「\"」や改行は書けません");
+        formatRecordLineInto(records[i], line);
+        line += "\r\n";
+        if (!appendUtf8AsCp932(line, bytes)) throw FileError(path, no, "Shift-JIS で書けない文字があります");
     }
-    if (auto bytes = utf8ToCp932(text)) return *bytes;
-    for (size_t i = 0; i < records.size(); ++i)
-        if (!utf8ToCp932(formatRecordLine(records[i])))
-            throw FileError(path, static_cast<int>(i + 1), "Shift-JIS で書けない文字があります");
-    throw FileError(path, 0, "Shift-JIS で書けない文字があります");
+    return bytes;
 }
 
 RecordStore::RecordStore(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
@@ -189,10 +186,26 @@ std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records) {
     std::vector<std::int32_t> keys;
     keys.reserve(records.size());
     for (const auto& r : records) keys.push_back(dateSortKey(r));
-    std::vector<DailyRecord> sorted;
-    sorted.reserve(records.size());
-    for (auto p : orderByKey(std::move(keys))) sorted.push_back(std::move(records[static_cast<size_t>(p)]));
-    return sorted;
+    const std::vector<std::int32_t> order = orderByKey(std::move(keys));
+    // The records move to their places in the vector itself, one cycle of the
+    // order at a time: position j takes the record from order[j].
+    std::vector<bool> placed(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (placed[i] || static_cast<size_t>(order[i]) == i) continue;
+        DailyRecord first = std::move(records[i]);
+        size_t j = i;
+        for (;;) {
+            placed[j] = true;
+            const auto from = static_cast<size_t>(order[j]);
+            if (from == i) {
+                records[j] = std::move(first);
+                break;
+            }
+            records[j] = std::move(records[from]);
+            j = from;
+        }
+    }
+    return records;
 }
 
 std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index) {
