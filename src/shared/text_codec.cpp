@@ -1,6 +1,7 @@
 #include "text_codec.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace tama {
 namespace cp932 {
@@ -15,17 +16,26 @@ namespace {
 
 constexpr std::uint16_t kNone = 0xFFFF, kLead = 0xFFFE;
 
-void appendUtf8(std::string& out, unsigned cp) {
+// True when the eight bytes at p are all ASCII.
+bool isAscii8(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+// Writes the UTF-8 bytes of a character of the Basic Multilingual Plane.
+char* putUtf8(char* o, unsigned cp) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *o++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        const char b[2] = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-        out.append(b, 2);
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        const char b[3] = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                           static_cast<char>(0x80 | (cp & 0x3F))};
-        out.append(b, 3);
+        *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return o;
 }
 
 }  // namespace
@@ -33,24 +43,49 @@ void appendUtf8(std::string& out, unsigned cp) {
 bool appendCp932AsUtf8(std::string_view bytes, std::string& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
+    // A piece at a time, with room for the longest result (one byte of
+    // katakana becomes three of UTF-8), written through a pointer.
+    constexpr std::ptrdiff_t kPiece = 16384;
     while (p != end) {
-        // Runs of ASCII, the bulk of every data file, are copied whole.
-        const auto* run = p;
-        while (p != end && *p < 0x80 && cp932::kSingle[*p] == *p) ++p;
-        if (p != run) out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
-        if (p == end) break;
-        const std::uint16_t single = cp932::kSingle[*p];
-        if (single == kNone) return false;
-        if (single != kLead) {
-            appendUtf8(out, single);
-            ++p;
-            continue;
+        const auto* const pieceEnd = end - p > kPiece ? p + kPiece : end;
+        const size_t used = out.size();
+        // A pair may reach one byte past the piece; the extra room allows for it.
+        out.resize(used + static_cast<size_t>(pieceEnd - p) * 3 + 3);
+        char* o = out.data() + used;
+        bool ok = true;
+        while (p < pieceEnd) {
+            const unsigned c = *p;
+            if (c < 0x80) {
+                // ASCII, the bulk of every data file, is the same in both
+                // (the table generator checks it); eight bytes at a time.
+                *o++ = static_cast<char>(c);
+                ++p;
+                while (pieceEnd - p >= 8 && isAscii8(p)) {
+                    std::memcpy(o, p, 8);
+                    o += 8;
+                    p += 8;
+                }
+                continue;
+            }
+            const std::uint16_t single = cp932::kSingle[c];
+            if (single == kNone) {
+                ok = false;
+                break;
+            } else if (single != kLead) {
+                o = putUtf8(o, single);
+                ++p;
+            } else {
+                const std::uint16_t cp = end - p < 2 ? kNone : cp932::kPairs[cp932::kLeadIndex[c] * 256u + p[1]];
+                if (cp == kNone) {  // no such pair, or one cut off by the end
+                    ok = false;
+                    break;
+                }
+                o = putUtf8(o, cp);
+                p += 2;
+            }
         }
-        if (end - p < 2) return false;  // a pair cut off by the end
-        const std::uint16_t cp = cp932::kPairs[cp932::kLeadIndex[p[0]] * 256u + p[1]];
-        if (cp == kNone) return false;
-        appendUtf8(out, cp);
-        p += 2;
+        out.resize(static_cast<size_t>(o - out.data()));
+        if (!ok) return false;
     }
     return true;
 }
@@ -67,27 +102,25 @@ bool appendUtf8AsCp932(std::string_view text, std::string& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = p + text.size();
     while (p != end) {
+        // Runs of ASCII are copied whole.
         const auto* run = p;
-        while (p != end && *p < 0x80 && cp932::kEncode[*p] == *p) ++p;
+        while (end - p >= 8 && isAscii8(p)) p += 8;
+        while (p != end && *p < 0x80) ++p;
         if (p != run) out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
         if (p == end) break;
+        // Well-formed UTF-8 of a character in the Basic Multilingual Plane:
+        // anything else (broken, overlong, surrogate, beyond U+FFFF) has no CP932 code.
         unsigned cp;
-        if (*p < 0x80) {
-            cp = *p++;
+        if ((*p >> 5) == 6 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            cp = ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+            if (cp < 0x80) return false;
+            p += 2;
+        } else if ((*p >> 4) == 14 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            cp = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000)) return false;
+            p += 3;
         } else {
-            // Well-formed UTF-8 of a character in the Basic Multilingual Plane:
-            // anything else (broken, overlong, surrogate, beyond U+FFFF) has no CP932 code.
-            if ((*p >> 5) == 6 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-                cp = ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-                if (cp < 0x80) return false;
-                p += 2;
-            } else if ((*p >> 4) == 14 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-                cp = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-                if (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000)) return false;
-                p += 3;
-            } else {
-                return false;
-            }
+            return false;
         }
         const std::uint16_t code = cp932::kEncode[cp];
         if (code == kNone) return false;

@@ -1,5 +1,7 @@
 #include "daily_record.h"
 
+#include <cstring>
+
 namespace tama {
 
 std::array<std::string*, DailyRecord::kFieldCount> DailyRecord::fields() {
@@ -20,8 +22,10 @@ bool parseRecordLineInto(std::string_view line, DailyRecord& out, std::string* w
         if (why) *why = reason;
         return false;
     };
-    // One pass over the bytes: the fields are short, so scanning by hand is much
-    // cheaper than a library search per field.
+    // A CR inside a line is damage (a line end cut in half); the writer could
+    // not write such a field back, so it is refused here, where the line is known.
+    if (line.find('\r') != std::string_view::npos || line.find('\n') != std::string_view::npos)
+        return fail("行の途中に改行文字があります");
     const char* p = line.data();
     const char* const end = p + line.size();
     auto f = out.fields();
@@ -32,14 +36,8 @@ bool parseRecordLineInto(std::string_view line, DailyRecord& out, std::string* w
         }
         if (p == end || *p != '"') return fail("項目が \" で囲まれていません");
         const char* start = ++p;
-        while (p != end && *p != '"') {
-            // A CR inside a line is damage (a line end cut in half); the writer
-            // could not write such a field back, so it is refused here, where the
-            // line is known.
-            if (*p == '\r' || *p == '\n') return fail("行の途中に改行文字があります");
-            ++p;
-        }
-        if (p == end) return fail("項目の \" が閉じていません");
+        p = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
+        if (p == nullptr) return fail("項目の \" が閉じていません");
         f[i]->assign(start, static_cast<size_t>(p - start));
         ++p;
     }
@@ -54,14 +52,17 @@ std::optional<DailyRecord> parseRecordLine(std::string_view line, std::string* w
 }
 
 void formatRecordLineInto(const DailyRecord& r, std::string& out) {
-    out.clear();
-    bool first = true;
-    for (const std::string* f : r.fields()) {
-        if (!first) out += ',';
-        first = false;
-        out += '"';
-        out += *f;
-        out += '"';
+    const auto fields = r.fields();
+    size_t size = fields.size() * 3 - 1;  // two quotes per field, a comma between fields
+    for (const std::string* f : fields) size += f->size();
+    out.resize(size);
+    char* o = out.data();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) *o++ = ',';
+        *o++ = '"';
+        std::memcpy(o, fields[i]->data(), fields[i]->size());
+        o += fields[i]->size();
+        *o++ = '"';
     }
 }
 
