@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "shared/file_io.h"
@@ -119,8 +120,13 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
         return false;
     // A file that exists but cannot be read is left alone: rewriting it from
     // nothing would lose every other setting.
+    // Another program on the same folder (a second window, a script) may
+    // rewrite this file at the same time; the folder's write lock, held from
+    // this read to the rename, keeps one from undoing the other's change.
+    std::optional<FolderWriteLock> lock;
     std::optional<std::string> old;
     try {
+        lock.emplace(path_.has_parent_path() ? path_.parent_path() : fs::path("."));
         old = readFileBytes(path_);
     } catch (const FileError&) {
         return false;

@@ -2,6 +2,8 @@
 // values, the 1023-byte cut, defaults for empty values, and rewrites that keep
 // every other line as it was.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "storage/settings_file.h"
 #include "test_support.h"
@@ -168,6 +170,28 @@ TEST_F(SettingsFileTest, OptionSetRoundTrips) {
     writeOptionSet(settings, o);
     EXPECT_EQ(readOptionSet(settings), o);
     EXPECT_EQ(settings.read("option", "lblline.caption"), "3");
+}
+
+TEST_F(SettingsFileTest, TwoProgramsWritingAtOnceKeepEachOthersKeys) {
+    // Each rewrite reads the whole file and renames a new one over it; two
+    // programs doing that unlocked lose keys the other has just written.
+    constexpr int kKeys = 150;
+    auto writeKeys = [&](const char* section) {
+        SettingsFile own(path);
+        for (int i = 0; i < kKeys; ++i) own.write(section, "k" + std::to_string(i), std::to_string(i));
+    };
+    pid_t child = ::fork();
+    if (child == 0) {
+        writeKeys("child");
+        ::_exit(0);
+    }
+    writeKeys("parent");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    int missing = 0;
+    for (const char* section : {"child", "parent"})
+        for (int i = 0; i < kKeys; ++i) missing += settings.read(section, "k" + std::to_string(i)).empty();
+    EXPECT_EQ(missing, 0);
 }
 
 }  // namespace
