@@ -62,7 +62,6 @@ void MatchedRecords::Data_Input(DailyRecord&& r) {
     m.balance = std::move(r.Syusi);
     m.moneyIn = std::move(r.Tousi);
     m.moneyOut = std::move(r.Kaisyu);
-    m.dayFirst = std::move(r.DayFirst);
     const auto balance = parseNumber(m.balance);
     const auto time = parseNumber(m.playTime);
     m.balanceIsNumber = balance.has_value();
@@ -118,17 +117,24 @@ MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& c) 
     adviseHugePages(out.records.data(), out.records.capacity() * sizeof(MatchedRecord));
     for (const std::string& name : names) {
         const fs::path path = folder / name;
-        std::vector<DailyRecord> records;
+        // Each record is matched as it is read, without a list of the file's
+        // records in between.
+        const size_t before = out.records.size();
+        std::int64_t lines = 0;
         try {
-            records = readYearFile(path);
+            if (const auto bytes = readFileBytes(path))
+                forEachYearRecord(*bytes, path, [&](DailyRecord& r) {
+                    ++lines;
+                    if (matchesCriteria(r, c)) out.Data_Input(std::move(r));
+                });
         } catch (const std::exception& e) {
-            // The file is left out whole; the others are still searched.
+            // The file is left out whole, with what it had matched before the
+            // damage; the others are still searched.
+            out.records.resize(before);
             out.skippedFiles.push_back(e.what());
             continue;
         }
-        out.totalLines += static_cast<std::int64_t>(records.size());
-        for (DailyRecord& r : records)
-            if (matchesCriteria(r, c)) out.Data_Input(std::move(r));
+        out.totalLines += lines;
     }
     return out;
 }

@@ -51,7 +51,6 @@ struct MatchedRecord {
     std::string balance;   // Syusi
     std::string moneyIn;   // Tousi
     std::string moneyOut;  // Kaisyu
-    std::string dayFirst;  // DayFirst (kept; no table reads it)
 
     // Figures as the ordinary numeric conversion reads the texts (thousands
     // separators and sign allowed); 0 for a text that is not a number.

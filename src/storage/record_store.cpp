@@ -121,20 +121,37 @@ std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* finge
     return decodeYearFile(*bytes, path);
 }
 
-std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
-    std::vector<DailyRecord> out;
-    out.reserve(bytes.size() / 150 + 1);
-    // CP932 trail bytes are never CR or LF, so the lines are found in the bytes
-    // and each is decoded into one reused buffer.
-    std::string text;
+namespace {
+
+// The lines of a YearFile, each decoded into one reused buffer, parsed into
+// the record `into()` gives and handed to `done`.
+template <typename Into, typename Done>
+void parseYearFile(std::string_view bytes, const fs::path& path, Into&& into, Done&& done) {
+    // CP932 trail bytes are never CR or LF, so the lines are found in the bytes.
+    std::string text, why;
     forEachLine(bytes, [&](int no, std::string_view line) {
         if (isBlank(line)) return;
         text.clear();
         if (!appendCp932AsUtf8(line, text)) throw FileError(path, no, "Shift-JIS として読めない文字があります");
-        std::string why;
-        if (!parseRecordLineInto(text, out.emplace_back(), &why)) throw FileError(path, no, why);
+        DailyRecord& record = into();
+        if (!parseRecordLineInto(text, record, &why)) throw FileError(path, no, why);
+        done(record);
     });
+}
+
+}  // namespace
+
+std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
+    std::vector<DailyRecord> out;
+    out.reserve(bytes.size() / 150 + 1);
+    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); }, [](DailyRecord&) {});
     return out;
+}
+
+void forEachYearRecord(std::string_view bytes, const fs::path& path,
+                       const std::function<void(DailyRecord&)>& take) {
+    DailyRecord record;
+    parseYearFile(bytes, path, [&]() -> DailyRecord& { return record; }, take);
 }
 
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {

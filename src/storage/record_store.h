@@ -71,6 +71,12 @@ std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* finge
 // Same rules as readYearFile.
 std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path);
 
+// Hands each record of the bytes of a YearFile to `take`, in file order, in one
+// reused DailyRecord whose texts `take` may move out. Same rules as
+// readYearFile; a FileError may come after some records have been handed over.
+void forEachYearRecord(std::string_view bytes, const fs::path& path,
+                       const std::function<void(DailyRecord&)>& take);
+
 // The bytes of a YearFile holding these records (CP932, CR LF). Throws FileError
 // naming `path` and the record's line when a field cannot be written in CP932 or
 // holds a double quote, CR or LF (the line could not be read back).
