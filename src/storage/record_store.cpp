@@ -37,7 +37,16 @@ int firstUndecodableLine(std::string_view bytes) {
 }
 
 std::int32_t dateSortKey(const DailyRecord& r) {
-    return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
+    // Year, month and day of digits alone, up to nine in all (every date the
+    // form writes), read directly; anything else as the general reader does.
+    std::int32_t key = 0;
+    size_t count = 0;
+    for (const std::string* part : {&r.Nen, &r.Tuki, &r.Hi})
+        for (char c : *part) {
+            if (c < '0' || c > '9' || ++count > 9) return toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
+            key = key * 10 + (c - '0');
+        }
+    return key;
 }
 
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "shared/number_format.h"
 #include "storage/record_store.h"
 #include "test_support.h"
 
@@ -105,6 +106,29 @@ TEST_F(RecordStoreTest, SortLeavesAOneRecordFileUntouched) {
     putBytes(userDir / "s2003.sdb", bytes);
     store.SortYearFile(user, "2003");
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
+}
+
+// The date order of records, odd year, month and day texts included, is the
+// selection sort's over the number that leads their joined text.
+TEST(SortByKeyTest, SortedByDateMovesEachRecordWhereTheKeysSay) {
+    const std::vector<std::string> years = {"2003", "2004", "203", "20a3", "", "+2003", " 2003", "1234567890"};
+    const std::vector<std::string> days = {"01", "15", "31", "1", "", "x", "1.5"};
+    std::uint32_t seed = 7;
+    auto pick = [&](const std::vector<std::string>& v) { return v[((seed = seed * 1103515245u + 12345u) >> 16) % v.size()]; };
+    std::vector<DailyRecord> records(300);
+    std::vector<std::int32_t> keys;
+    for (size_t i = 0; i < records.size(); ++i) {
+        records[i].Nen = pick(years);
+        records[i].Tuki = pick(days);
+        records[i].Hi = pick(days);
+        records[i].Come = std::to_string(i);
+        keys.push_back(toInt32(leadingNumber(records[i].Nen + records[i].Tuki + records[i].Hi)));
+    }
+    const std::vector<std::int32_t> order = orderByKey(keys);
+    const std::vector<DailyRecord> sorted = sortedByDate(records);
+    ASSERT_EQ(sorted.size(), records.size());
+    for (size_t j = 0; j < sorted.size(); ++j)
+        ASSERT_EQ(sorted[j], records[static_cast<size_t>(order[j])]) << "place " << j;
 }
 
 TEST(SortByKeyTest, EqualKeysComeOutInSelectionSortOrderNotInputOrder) {
