@@ -53,30 +53,34 @@ std::string readableStamp(std::string_view s) {
            std::string(s.substr(9, 2)) + ":" + std::string(s.substr(11, 2)) + ":" + std::string(s.substr(13, 2));
 }
 
-// Backup names of one file in a backup folder, oldest first.
-std::vector<std::string> versionsOf(const fs::path& folder, std::string_view file) {
+// The names in a backup folder.
+std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        auto split = splitBackupName(name);
-        if (split && split->first == file) names.push_back(std::move(name));
-    }
-    std::sort(names.begin(), names.end());
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
     return names;
 }
 
+// The backup names of one file among a folder's names, oldest first.
+std::vector<std::string> versionsOf(const std::vector<std::string>& names, std::string_view file) {
+    std::vector<std::string> versions;
+    for (const std::string& name : names)
+        if (auto split = splitBackupName(name); split && split->first == file) versions.push_back(name);
+    std::sort(versions.begin(), versions.end());
+    return versions;
+}
+
 // The stamp of a save's backups: the time now, or just after the newest stamp
-// already in `folder` when that is not older (two saves within one millisecond,
-// a clock set back). Every file of one save shares it, so the versions of
-// different saves never interleave and one save's files list together. The
-// caller holds the write lock, so no other writer makes a name meanwhile.
-std::string nextStamp(const fs::path& folder) {
+// among a backup folder's names when that is not older (two saves within one
+// millisecond, a clock set back). Every file of one save shares it, so the
+// versions of different saves never interleave and one save's files list
+// together. The caller holds the write lock, so no other writer makes a name
+// meanwhile.
+std::string stampAfter(const std::vector<std::string>& names) {
     std::string newest;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (auto split = splitBackupName(it->path().filename().string()); split && split->second > newest)
-            newest = split->second;
+    for (const std::string& name : names)
+        if (auto split = splitBackupName(name); split && split->second > newest) newest = split->second;
     auto now = std::chrono::system_clock::now();
     std::string stamp = stampNow(now);
     for (int i = 0; stamp <= newest && i < 100000; ++i) stamp = stampNow(now += std::chrono::milliseconds(1));
@@ -113,8 +117,14 @@ void SaveBatch::replace(const fs::path& target, const std::optional<std::string>
             fs::create_directories(folder, ec);
             if (ec) throw FileError(folder, 0, "バックアップ用のフォルダーを作成できません: " + ec.message());
             const std::string file = target.filename().string();
-            if (stamp_.empty()) stamp_ = nextStamp(folder);
-            batch_.keepCopy(target, *current, folder / (file + "." + stamp_));
+            // Each backup folder is listed once a save: for the stamp here and
+            // for the pruning after the renames.
+            auto [listed, isNew] = listings_.try_emplace(folder);
+            if (isNew) listed->second = namesIn(folder);
+            if (stamp_.empty()) stamp_ = stampAfter(listed->second);
+            const std::string copy = file + "." + stamp_;
+            batch_.keepCopy(target, *current, folder / copy);
+            listed->second.push_back(copy);
             backedUp_.emplace_back(folder, file);
         }
     }
@@ -124,13 +134,14 @@ void SaveBatch::replace(const fs::path& target, const std::optional<std::string>
 void SaveBatch::commit() {
     batch_.commit();
     for (const auto& [folder, file] : backedUp_) {
-        auto names = versionsOf(folder, file);
+        auto names = versionsOf(listings_[folder], file);
         for (size_t i = 0; i + static_cast<size_t>(std::max(keep_, 0)) < names.size(); ++i) {
             std::error_code ec;
             fs::remove(folder / names[i], ec);
         }
     }
     backedUp_.clear();
+    listings_.clear();
 }
 
 std::vector<BackupVersion> listBackups(const fs::path& programFolder, std::string_view user) {

@@ -4,6 +4,7 @@
 // content is staged in a temporary file before any file is replaced, and the
 // previous content of each user file replaced is kept under Backup/<user>/.
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,7 @@ private:
     FileBatch batch_;
     int keep_;
     std::vector<std::pair<fs::path, std::string>> backedUp_;  // (backup folder, file name)
+    std::map<fs::path, std::vector<std::string>> listings_;   // names in each backup folder, this save's included
     std::string stamp_;  // the one time stamp of this save's backups
 };
 
