@@ -1,5 +1,6 @@
 #include "bench_support.h"
 
+#include <iconv.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +22,18 @@ struct OwnedSample : Sample {
     }
 };
 }  // namespace
+
+std::size_t iconvDecodedSize(std::string_view bytes) {
+    static iconv_t cd = iconv_open("UTF-8", "CP932");
+    static std::string out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(bytes.size() * 3 + 16);
+    char* src = const_cast<char*>(bytes.data());
+    size_t srcLeft = bytes.size(), dstLeft = out.size();
+    char* dst = out.data();
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != 0) return 0;
+    return out.size() - dstLeft;
+}
 
 const Sample& sample(int firstYear, int lastYear, int perYear) {
     static std::map<std::tuple<int, int, int>, std::unique_ptr<OwnedSample>> samples;

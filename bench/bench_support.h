@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tama::bench {
@@ -24,6 +25,11 @@ struct Sample {
     std::vector<fs::path> yearFiles;  // the user's YearFiles, in listing order
 };
 const Sample& sample(int firstYear, int lastYear, int perYear);
+
+// The system iconv's CP932 decode of `bytes` (the size of the UTF-8 text, or
+// 0 when iconv refuses them): the reference floor for reading, what the program
+// decoded with before it had its own tables.
+std::size_t iconvDecodedSize(std::string_view bytes);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:

@@ -1,11 +1,11 @@
 // The record store's reads and writes on a user with 50 years of 2,000 records
 // (made by `tamalog-cli generate`), each beside a floor measured in the same run:
-//   AllYears   readYearFile of the 50 YearFiles  / read + cp932ToUtf8 of the same files
-//   LoadYear   LoadYear of one 2,000-record year  / read + cp932ToUtf8 of that file
+//   AllYears   readYearFile of the 50 YearFiles  / read + iconv's decode of the same files
+//   LoadYear   LoadYear of one 2,000-record year  / read + iconv's decode of that file
 //   Insert     DayFirstFor, AppendRecord, SortYearFile, UpdateYearTotal on that year
 //              / one read + decode and one atomic write of the same file
 //   Scan       the start-up scan (DataFolderScan) with its progress callback
-//              / read + cp932ToUtf8 of the 50 files
+//              / read + iconv's decode of the 50 files
 #include "bench_support.h"
 
 #include "shared/file_io.h"
@@ -25,11 +25,7 @@ const std::string kYear = "2000";
 
 const tama::bench::Sample& sample() { return tama::bench::sample(kFirstYear, kLastYear, kPerYear); }
 
-std::size_t decodeOnly(const fs::path& file) {
-    auto bytes = readFileBytes(file);
-    auto text = cp932ToUtf8(*bytes);
-    return text->size();
-}
+std::size_t decodeOnly(const fs::path& file) { return tama::bench::iconvDecodedSize(*readFileBytes(file)); }
 
 void AllYears_floor(benchmark::State& state) {
     for (auto _ : state) {
