@@ -1,6 +1,7 @@
 #include "graph_window.h"
 
 #include <QBarCategoryAxis>
+#include <QFontMetricsF>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -357,7 +358,10 @@ void frmGluf::build() {
     d->view2D = new QChartView(d->chart);
     d->view2D->setRenderHint(QPainter::Antialiasing);
     d->view2D->setObjectName(QStringLiteral("chartView"));
-    connect(d->chart, &QChart::plotAreaChanged, this, [this] { placeValueLabels(); });
+    connect(d->chart, &QChart::plotAreaChanged, this, [this] {
+        fitCategoryLabels();
+        placeValueLabels();
+    });
 
     d->mscGluf1 = new QStackedWidget(this);
     d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
@@ -632,7 +636,32 @@ void frmGluf::draw2D() {
         }
     }
     d->mscGluf1->setCurrentWidget(d->page2D);
+    fitCategoryLabels();
     placeValueLabels();
+}
+
+// More category labels than the width holds side by side (the 31 days of a
+// month in a window of the default size) would each be cut to "…"; they stand
+// on end instead, in a font small enough for each to keep within its own
+// category (a label reaching past the plot's edge is not drawn at all).
+void frmGluf::fitCategoryLabels() {
+    const QStringList categories = d->axisX->categories();
+    const qreal room = d->chart->plotArea().width();
+    if (categories.isEmpty() || room <= 0) return;
+    QFont font = d->axisX->labelsFont();
+    font.setPointSize(kAxisLabelPointSize);
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (const QString& c : categories) widest = std::max(widest, metrics.horizontalAdvance(c));
+    const qreal perCategory = room / categories.size();
+    const bool standing = widest + 8 > perCategory;
+    if (standing)
+        while (font.pointSize() > 6 && QFontMetricsF(font).height() + 4 > perCategory)
+            font.setPointSize(font.pointSize() - 1);
+    if (d->axisX->labelsFont() != font) d->axisX->setLabelsFont(font);
+    if (d->axisX->labelsAngle() != (standing ? -90 : 0)) d->axisX->setLabelsAngle(standing ? -90 : 0);
+    // Standing labels are as wide as a line is high, which the room holds.
+    d->axisX->setTruncateLabels(!standing);
 }
 
 // Value labels sit just outside the end of each bar (above a gain, below a

@@ -115,6 +115,7 @@ private:
     void draw2D();
     void draw3D();
     void placeValueLabels();
+    void fitCategoryLabels();
     void chk2_Click();
     void applyColours();
     void restoreLayout();
