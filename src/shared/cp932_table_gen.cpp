@@ -76,8 +76,15 @@ int main(int argc, char** argv) {
         std::cerr << "usage: cp932_table_gen OUT.cpp\n";
         return 2;
     }
-    iconv_t decoder = iconv_open("UTF-8", "CP932");
-    iconv_t encoder = iconv_open("CP932", "UTF-8");
+    // Closed on every way out (the sanitizer build reports descriptors left open).
+    struct Descriptor {
+        iconv_t cd;
+        Descriptor(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+        ~Descriptor() {
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        }
+    } decoding("UTF-8", "CP932"), encoding("CP932", "UTF-8");
+    iconv_t decoder = decoding.cd, encoder = encoding.cd;
     if (decoder == reinterpret_cast<iconv_t>(-1) || encoder == reinterpret_cast<iconv_t>(-1)) {
         std::cerr << "cp932_table_gen: iconv has no CP932\n";
         return 1;
