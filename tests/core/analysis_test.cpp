@@ -141,6 +141,39 @@ TEST(AnalysisSearch, MissingUserOrDamagedFile) {
     EXPECT_NE(m.skippedFiles[0].find("2行目"), std::string::npos) << m.skippedFiles[0];
 }
 
+TEST(AnalysisSearch, ManyYearsComeInFileAndLineOrderWithDamagedOnesLeftOut) {
+    // The files are read ahead of the matching by helper threads; the matches
+    // must still come in name order and line order, and the damaged files
+    // must be the ones reported, in their order.
+    TempFolder t;
+    const fs::path user = t.makeUser("u");
+    std::vector<std::string> expected, damaged;
+    for (int year = 1970; year < 2010; ++year) {
+        const std::string y = std::to_string(year);
+        if (year % 7 == 3) {
+            test::putBytes(user / ("s" + y + ".sdb"), "\"" + y + "/01/01\",\"broken\"\r\n");
+            damaged.push_back("s" + y + ".sdb");
+            continue;
+        }
+        std::vector<DailyRecord> rs;
+        for (int day = 1 + year % 5; day <= 28; day += 3) {
+            rs.push_back(recordOn(y + (day < 10 ? "/03/0" : "/03/") + std::to_string(day)));
+            expected.push_back(rs.back().DateKey);
+        }
+        writeYear(t, "u", y, rs);
+    }
+    for (int round = 0; round < 5; ++round) {
+        const MatchedRecords m = Load_day(t.path(), everything("u"));
+        std::vector<std::string> dates;
+        for (const MatchedRecord& r : m.records) dates.push_back(r.date);
+        ASSERT_EQ(dates, expected) << "round " << round;
+        EXPECT_EQ(m.totalLines, static_cast<std::int64_t>(expected.size()));
+        ASSERT_EQ(m.skippedFiles.size(), damaged.size());
+        for (size_t i = 0; i < damaged.size(); ++i)
+            EXPECT_NE(m.skippedFiles[i].find(damaged[i]), std::string::npos) << m.skippedFiles[i];
+    }
+}
+
 TEST(DailyList, CellsColoursAndOrder) {
     std::vector<DailyRecord> rs = {visit("2003/05/01", "木", -3500, "3.5"), visit("2003/05/03", "土", 2000, "0.0"),
                                    visit("2003/05/02", "金", 15000)};
