@@ -1,6 +1,7 @@
 #include "search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <sys/mman.h>
@@ -17,6 +18,7 @@ namespace {
 // The weekday numbers of the statistics tables: 1 "月" .. 7 "日".
 int weekdayNumberOf(std::string_view youbi) {
     static constexpr std::string_view names[] = {"月", "火", "水", "木", "金", "土", "日"};
+    if (youbi.size() != 3) return 0;  // every name is three bytes of UTF-8
     for (int w = 0; w < 7; ++w)
         if (youbi == names[w]) return w + 1;
     return 0;
@@ -24,6 +26,12 @@ int weekdayNumberOf(std::string_view youbi) {
 
 // Bytes [from, from + 8) of `s` as a big-endian number, zero past its end.
 std::uint64_t bigEndianBytes(std::string_view s, size_t from) {
+    if (s.size() >= from + 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + from, 8);
+        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+        return word;
+    }
     std::uint64_t v = 0;
     for (size_t i = 0; i < 8; ++i) {
         const size_t k = from + i;
