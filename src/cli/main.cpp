@@ -2,8 +2,10 @@
 // same core functions the windows use.
 #include <clocale>
 #include <iostream>
+#include <string_view>
 
 #include "command_registry.h"
+#include "shared/version.h"
 
 namespace tama::cli {
 std::map<std::string, Command>& commands() {
@@ -14,6 +16,10 @@ std::map<std::string, Command>& commands() {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C.UTF-8");
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "tamalog-cli " << tama::kVersion << "\n";
+        return 0;
+    }
     auto& all = tama::cli::commands();
     if (argc < 2 || !all.count(argv[1])) {
         std::cerr << "使い方: tamalog-cli COMMAND ...\n";

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "shared/version.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 
@@ -28,7 +29,7 @@ frmAbout::frmAbout(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDial
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     title->setFont(big);
-    Label1_ = new QLabel(QStringLiteral("Version 1.00  for Windows"), this);
+    Label1_ = new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this);
     Label1_->setObjectName(QStringLiteral("Label1"));
     auto* description = new QLabel(QStringLiteral("パチンコ・パチスロの収支管理"), this);
     description->setObjectName(QStringLiteral("lblDescription"));

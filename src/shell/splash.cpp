@@ -12,6 +12,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
+#include "shared/version.h"
 #include "storage/data_folders.h"
 
 namespace tama::ui {
@@ -25,7 +26,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Framele
     picture_ = new QLabel(this);
     picture_->setObjectName(QStringLiteral("picture"));
     picture_->setPixmap(QPixmap(QStringLiteral(":/tamalog/splash.png")));
-    version_ = new QLabel(QStringLiteral("Version 1.00  for Windows"), this);
+    version_ = new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this);
     version_->setObjectName(QStringLiteral("lblVersion"));
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblMsg_ = new QLabel(QStringLiteral("処理状況メッセージ"), this);
