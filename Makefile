@@ -1,14 +1,14 @@
 # タマログ — the two everyday commands:
 #   make run    installs what is needed, builds and starts the program
 #   make test   installs what is needed, builds and runs every test
-# Others: make screenshots, make bench, make fuzz-long.
+# Others: make screenshots, make bench, make fuzz-long, make package.
 
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install
+.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install package
 
 deps:
 	@./scripts/install-deps
@@ -49,6 +49,12 @@ bench: deps
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Builds the Debian package $(BUILD)/tamalog_<version>_<arch>.deb from the
+# programs, the help collection and the packaging files alone.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target tamalog tamalog-cli tamalog_package_files
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) build-bench
