@@ -6,9 +6,11 @@
 # (~/.local/share/tamalog/tamalog), as after `make install`.
 
 # The date of the version set by project(): the manual pages, the changelog
-# and the AppStream release show it. Change both together.
+# and the AppStream release show it. When the version changes, change it too.
 set(TAMALOG_RELEASE_DATE 2026-12-09)
 
+# The project has no published address yet: the example.org addresses below
+# stand in until it has one (set them with -D when building a release).
 set(TAMALOG_MAINTAINER "Tamalog developers <tamalog@example.org>" CACHE STRING
     "Maintainer of the Debian package, \"Name <address>\"")
 set(TAMALOG_COPYRIGHT "2026 the Tamalog developers" CACHE STRING "Copyright line of the Debian copyright file")
@@ -58,7 +60,6 @@ install(FILES ${TAMA_PKG_OUT}/copyright ${TAMA_PKG_OUT}/changelog.gz DESTINATION
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tamalog)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Tamalog")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "balance book for pachinko and pachislot players")
