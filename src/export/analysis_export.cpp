@@ -81,7 +81,7 @@ HAlign alignFor(CellAlign a) {
     return HAlign::Right;
 }
 
-// The daily list's texts of MatchedRecords' record i (1-based), one per column.
+// The daily list's texts of one matched record, one per column.
 void dailyTexts(const MatchedRecord& r, std::vector<std::string>& t) {
     t[0] = r.date;
     t[1] = r.weekday;
