@@ -110,7 +110,7 @@ int runExportAnalysis(std::vector<std::string> args) {
     auto records = std::make_shared<const MatchedRecords>(Load_day(folder, c));
     for (const std::string& skipped : records->skippedFiles) std::cerr << "注意: " << skipped << "\n";
     try {
-        exportAnalysis(records, static_cast<AnalysisTab>(table), c, fs::path(out));
+        exportAnalysis(records, static_cast<AnalysisTab>(table), c, fs::path(out), {}, folder);
         std::cout << records->n() << " 件の「" << analysisSheetName(static_cast<AnalysisTab>(table)) << "」を " << out
                   << " に出力しました\n";
     } catch (const FileError& e) {

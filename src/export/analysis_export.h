@@ -1,9 +1,11 @@
 #pragma once
 // The analysis export: one table of the analysis window as a workbook. The
 // daily sheet lists MatchedRecords in read order (oldest first); the monthly,
-// yearly and weekday sheets write their group rows in group order, oldest
+// yearly and weekday sheets write one row per group in group order, oldest
 // first; the ranking sheets by hall and by machine are written best first, as
-// shown. Row 1 holds the search conditions, row 2 the headings.
+// shown. Row 1 holds the search conditions, row 2 the headings. Columns are
+// widened to their widest text, figures are right-aligned, and hours are
+// numbers that show their unit.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -32,7 +34,11 @@ xlsx::Sheet analysisSheet(std::shared_ptr<const MatchedRecords> records, Analysi
                           const SearchCriteria& criteria, const xlsx::ProgressFn& progress = {});
 
 // Builds and saves the workbook to `target`; progress runs over both halves.
+// With a program folder, its write lock is held while the file is written (the
+// start-up clean-up then leaves the hidden temporary alone) and its Temp
+// folder, when there is one, takes the writer's row file (see xlsx::saveWorkbook).
 void exportAnalysis(std::shared_ptr<const MatchedRecords> records, AnalysisTab tab, const SearchCriteria& criteria,
-                    const fs::path& target, const xlsx::ProgressFn& progress = {});
+                    const fs::path& target, const xlsx::ProgressFn& progress = {},
+                    const fs::path& programFolder = {});
 
 }  // namespace tama

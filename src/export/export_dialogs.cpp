@@ -75,6 +75,11 @@ fs::path pickedFile(QWidget* parent, std::string_view sheetName) {
     return fs::path(picked.toStdString());
 }
 
+// What the message line says after 保存...: the file's whole path.
+QString savedMessage(const fs::path& file) {
+    return QString::fromStdString(file.string()) + QStringLiteral(" に保存しました");
+}
+
 constexpr const char* kXlsxMime = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
 }  // namespace
@@ -380,7 +385,8 @@ bool frmPrint::exportTo(const fs::path& target) {
     } catch (const std::exception& e) {
         ok = false;
         QApplication::restoreOverrideCursor();
-        ErrorReport(this, kFileErrorNumber, qs(e.what()));
+        // A refused or unwritable file: the user's to mend, nothing for the author.
+        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     QApplication::restoreOverrideCursor();
@@ -408,10 +414,16 @@ void frmPrint::cmdOut_Click() {
 void frmPrint::cmdSave_Click() {
     const fs::path target = pickedFile(this, ss(monthly_.windowTitle()));
     if (target.empty()) return;
-    if (exportTo(target)) accept();
+    if (!exportTo(target)) return;
+    emit ctx_.statusMessage(savedMessage(target));
+    accept();
 }
 
 // ---------------------------------------------------------------- frmExcel
+
+// Without a spreadsheet application 保存... still writes the workbook, as the
+// month's dialog leaves it on beside its warning.
+const QString frmExcel::kSaveInstead = QStringLiteral("\n 「保存...」でファイルに保存することは出来ます｡");
 
 frmExcel::frmExcel(AnalysisExportSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
     setObjectName(QStringLiteral("frmExcel"));
@@ -460,12 +472,13 @@ bool frmExcel::writeWith(const fs::path& target) {
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
     auto records = source_.records ? source_.records : std::make_shared<const MatchedRecords>();
     const SearchCriteria criteria = source_.criteria;
+    const fs::path programFolder = source_.programFolder;
     hide();
-    frmWait wait([records, tab, criteria, target](const xlsx::ProgressFn& progress) {
-        exportAnalysis(records, tab, criteria, target, progress);
+    frmWait wait([records, tab, criteria, target, programFolder](const xlsx::ProgressFn& progress) {
+        exportAnalysis(records, tab, criteria, target, progress, programFolder);
     }, parentWidget());
     const frmWait::Outcome outcome = wait.run();
-    if (outcome == frmWait::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error());
+    if (outcome == frmWait::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error(), false);
     if (outcome != frmWait::Outcome::Done) {
         show();
         return false;
@@ -476,7 +489,8 @@ bool frmExcel::writeWith(const fs::path& target) {
 
 void frmExcel::cmdOk_Click() {
     if (!spreadsheetAppAvailable()) {
-        showMessage(this, {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡"),
+        showMessage(this, {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡") +
+                               kSaveInstead,
                            QStringLiteral("Excel 出力エラー"), Icon::Exclamation, Buttons::Ok});
         return;
     }
@@ -497,7 +511,9 @@ void frmExcel::cmdSave_Click() {
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
     const fs::path target = pickedFile(this, analysisSheetName(tab));
     if (target.empty()) return;
-    if (writeWith(target)) accept();
+    if (!writeWith(target)) return;
+    if (source_.statusMessage) source_.statusMessage(savedMessage(target));
+    accept();
 }
 
 void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
@@ -505,10 +521,11 @@ void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
     dialog.exec();
 }
 
-void installAnalysisExport(frmDb& window, const fs::path& programFolder) {
+void installAnalysisExport(frmDb& window, const fs::path& programFolder,
+                           std::function<void(const QString&)> statusMessage) {
     // Every search makes a new MatchedRecords; the selectors are taken when one appears.
-    auto last = std::make_shared<AnalysisExportSource>(
-        AnalysisExportSource{programFolder, window.matchedRecords(), window.criteria()});
+    auto last = std::make_shared<AnalysisExportSource>(AnalysisExportSource{
+        programFolder, window.matchedRecords(), window.criteria(), std::move(statusMessage)});
     QObject::connect(&window, &frmDb::tableShown, &window, [&window, last] {
         if (window.matchedRecords() == last->records) return;
         last->records = window.matchedRecords();

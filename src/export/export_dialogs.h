@@ -118,6 +118,8 @@ struct AnalysisExportSource {
     std::filesystem::path programFolder;
     std::shared_ptr<const MatchedRecords> records;
     SearchCriteria criteria;  // the selectors of the last search, user included
+    // Shows a text on the program's message line (after 保存...); may be empty.
+    std::function<void(const QString&)> statusMessage;
 };
 
 class frmExcel : public QDialog {
@@ -131,6 +133,9 @@ public:
     void cmdSave_Click();
 
     const std::filesystem::path& lastWorkbook() const { return lastWorkbook_; }
+
+    // The line added to the no-spreadsheet message: 保存... still works.
+    static const QString kSaveInstead;
 
 private:
     bool writeWith(const std::filesystem::path& target);
@@ -148,6 +153,8 @@ class frmDb;
 // records of the window's last search under the selectors that search used:
 // selectors changed since, without a new search, do not reach the condition
 // line, which would otherwise describe a search that was never made.
-void installAnalysisExport(frmDb& window, const std::filesystem::path& programFolder);
+// After 保存... `statusMessage` (when given) receives the text naming the saved file.
+void installAnalysisExport(frmDb& window, const std::filesystem::path& programFolder,
+                           std::function<void(const QString&)> statusMessage = {});
 
 }  // namespace tama::ui

@@ -33,6 +33,11 @@ constexpr std::array<std::string_view, 9> kSummaryTitles = {"日　　　数", "
                                                             "稼働時間",   "最大勝額",   "平均時間",
                                                             "平均時給",   "平均日給",   "月間収支"};
 
+// The number formats of the nine summary figures, in the labels' order.
+constexpr std::array<std::string_view, 9> kSummaryFormats = {
+    "0\" 日 \"",      "0\" 日 \"",      "0.000 　",         "0.0\" 時間 \"", "#,##0\" 円 \"",
+    "0.0\" 時間 \"", "#,##0\" 円 \"", "#,##0\" 円 \"", "#,##0\" 円 \""};
+
 }  // namespace
 
 fs::path workCsvPath(const fs::path& programFolder) { return findNoCase(programFolder, "Temp") / "work.csv"; }
@@ -114,7 +119,8 @@ xlsx::Sheet monthSheet(const std::vector<DailyRecord>& records, const MonthSumma
     columnFormat(0, StylePatch{.align = HAlign::Center, .numberFormat = "yyyy/mm/dd"});
     columnFormat(1, StylePatch{.align = HAlign::Center});
     columnFormat(4, StylePatch{.align = HAlign::Center});
-    columnFormat(5, StylePatch{.align = HAlign::Right, .numberFormat = "#,##0.0;#,##0.0"});
+    // Hours are numbers that show their unit ("7.5 h").
+    columnFormat(5, StylePatch{.align = HAlign::Right, .numberFormat = "0.0\" h\""});
     columnFormat(6, StylePatch{.numberFormat = "#,##0;[赤]-#,##0"});
 
     // Row L + 1 stays empty; the summary block starts at S = L + 2.
@@ -127,10 +133,17 @@ xlsx::Sheet monthSheet(const std::vector<DailyRecord>& records, const MonthSumma
     sheet.style({s + 1, 0, s + 9, 0}, StylePatch{.fill = kHeadingFill});
     sheet.style({s, 0, s + 9, 0}, StylePatch{.align = HAlign::Center});
     sheet.style({s, 1, s + 9, 1}, StylePatch{.align = HAlign::Right});
-    sheet.style(xlsx::cell(s + 3, 1), StylePatch{.numberFormat = "0.000 　"});
+    // Each figure is a number whose format shows the label's text: " 日 ",
+    // " 時間 " and " 円 " are part of the format, so the sheet can add them up.
+    for (int i = 1; i <= 9; ++i)
+        sheet.style(xlsx::cell(s + i, 1), StylePatch{.numberFormat = std::string(kSummaryFormats[static_cast<size_t>(i - 1)])});
     for (int i = 1; i <= 9; ++i) sheet.merge({s + i, 1, s + i, 2});
     sheet.style({s + 1, 0, s + 9, 2}, StylePatch{.border = true});
     advance();
+
+    // The laid-out widths stay, except where a figure would print as "###": the
+    // hours and balance columns widen to their widest figure.
+    sheet.fitColumns(1, {5, 6});
 
     xlsx::PageSetup& page = sheet.page();
     page.paper = 9;
@@ -153,10 +166,16 @@ xlsx::Sheet monthSheet(const std::vector<DailyRecord>& records, const MonthSumma
 
 int exportMonth(const fs::path& programFolder, const std::vector<DailyRecord>& records, const MonthSummary& summary,
                 const MonthSheetInput& input, const fs::path& target, const xlsx::ProgressFn& progress) {
+    // A target that is refused leaves work.csv as it was.
+    xlsx::checkWorkbookTarget(target);
+    // A writer in the program folder: work.csv, and a hidden temporary that the
+    // start-up clean-up must leave alone while it is being written.
+    FolderWriteLock lock(programFolder);
     const int n = writeWorkCsv(programFolder, records, input.month);
     xlsx::Sheet sheet = monthSheet(records, summary, input, progress);
     const long total = n + 10;
-    xlsx::saveWorkbook(sheet, target, [&](long, long) { return !progress || progress(total, total); });
+    xlsx::saveWorkbook(sheet, target, [&](long, long) { return !progress || progress(total, total); },
+                       xlsx::scratchFolderOf(programFolder));
     return n;
 }
 

@@ -6,11 +6,20 @@
 // spreadsheet, and the texts are stored the way a spreadsheet stores typed
 // input: a date "yyyy/mm/dd" becomes a date, a number text (sign, thousands
 // separators, decimal point, spaces around) becomes a number, anything else
-// stays text. Styles are set on ranges, later settings adding to earlier ones,
-// as the writers describe a sheet step by step.
+// stays text. A figure with a unit ("8.0 h", "55,000 円 ") becomes a number
+// when its cell's number format shows exactly that text for it (0.0" h"), so a
+// spreadsheet can add it up while the page shows what the window shows. Styles
+// are set on ranges, later settings adding to earlier ones, as the writers
+// describe a sheet step by step.
+//
+// A sheet too large to hold (the daily analysis list) takes its rows from a
+// function while the file is written; the file is written in the library's
+// constant-memory mode, row by row through a temporary file that is unlinked as
+// soon as it is made.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -79,6 +88,20 @@ struct CellValue {
 };
 // The typing rule above, for one text.
 CellValue typeOf(std::string_view text);
+// The same for a text in a cell with the number format `fileFormat` (file
+// form): a text that is not a number by itself is a number when the format
+// shows exactly that text for it.
+CellValue typeOf(std::string_view text, std::string_view fileFormat);
+
+// The text a number format (file form) shows for `value`, for the formats the
+// writers use: "0", "#", "," and "." placeholders, quoted or plain literals,
+// colours such as "[Red]", up to three sections (positive; negative; zero).
+// Nothing for a format outside that set.
+std::optional<std::string> formatNumber(double value, std::string_view fileFormat);
+
+// The width of a text in the character units of column widths: a full-width
+// character takes two, ASCII and half-width katakana one.
+double textWidth(std::string_view text);
 
 // A number format in the local form (colour names in Japanese, "[赤]") in the
 // form a workbook file holds ("[Red]").
@@ -90,7 +113,8 @@ public:
 
     const std::string& name() const { return name_; }
 
-    // The text of a cell; "" leaves the cell empty.
+    // The text of a cell; "" leaves the cell empty. A streamed row's text is
+    // made when read and stays valid until another streamed row is read.
     void setText(int row, int col, std::string text);
     const std::string& text(int row, int col) const;
 
@@ -98,18 +122,36 @@ public:
     void style(const Range& range, const StylePatch& patch);
     const Style& styleAt(int row, int col) const;
 
-    void merge(const Range& range) { merges_.push_back(range); }
+    // Merges the cells of a range within one row (rows are written one after the other).
+    void merge(const Range& range);
     const std::vector<Range>& merges() const { return merges_; }
 
     // Column width in characters.
     void setColumnWidth(int col, double characters);
     const std::vector<double>& columnWidths() const { return widths_; }  // 0: default width
 
+    // Widens the columns `cols` (all when empty) as the file is written so that
+    // the widest text of rows `fromRow` on fits with a margin, also in a
+    // spreadsheet whose substitute fonts run wider; a set width is never narrowed.
+    void fitColumns(int fromRow, std::vector<int> cols = {});
+    // The width a column needs to print `text` whole (without "###").
+    static double fittedWidth(std::string_view text);
+
+    // Rows made while the file is written, for sheets too large to hold: rows
+    // first .. first + count - 1 get the `cols` texts that `fill` puts into
+    // `texts` for them. Their cells are styled by column: a styling step covers
+    // all of these rows or none of them.
+    using RowFill = std::function<void(int row, std::vector<std::string>& texts)>;
+    void streamRows(int first, int count, int cols, RowFill fill);
+
+    const std::optional<int>& fitFrom() const { return fitFrom_; }
+    bool fits(int col) const;
+
     PageSetup& page() { return page_; }
     const PageSetup& page() const { return page_; }
 
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    int columnCount(int row) const { return static_cast<int>(rows_[static_cast<size_t>(row)].size()); }
+    int rowCount() const;
+    int columnCount(int row) const;
 
     // Reserves room for `rows` rows of `cols` cells (large sheets).
     void reserve(int rows, int cols);
@@ -122,8 +164,16 @@ private:
         std::string text;
         std::uint16_t style = 0;
     };
+    struct Stream {
+        int first = 0, count = 0, cols = 0;
+        RowFill fill;
+        std::vector<std::uint16_t> styles;  // per column
+        bool holds(int row) const { return count > 0 && row >= first && row < first + count; }
+    };
     Cell& at(int row, int col);
     std::uint16_t internStyle(const Style& s);
+    std::uint16_t patched(std::uint16_t id, const StylePatch& patch, const std::optional<std::string>& format,
+                          std::map<std::uint16_t, std::uint16_t>& mapped);
 
     std::string name_;
     std::vector<std::vector<Cell>> rows_;
@@ -132,6 +182,12 @@ private:
     std::vector<double> widths_;
     PageSetup page_;
     int reserveCols_ = 0;
+    Stream stream_;
+    std::optional<int> fitFrom_;
+    std::vector<int> fitCols_;
+    // The last streamed row read through text(), kept for the following reads.
+    mutable int cachedRow_ = -1;
+    mutable std::vector<std::string> cachedTexts_;
 };
 
 // Called while a workbook is written with the rows done and the rows in all;
@@ -144,11 +200,24 @@ public:
     Cancelled() : std::runtime_error("中止しました") {}
 };
 
+// Refuses a target that exists and is not a regular file (a link, a folder, a
+// FIFO, a device): throws tama::FileError naming it, and nothing is touched.
+void checkWorkbookTarget(const fs::path& target);
+
 // Writes the sheet as a workbook of one worksheet to `target`. The file appears
-// complete or not at all (written beside it under a temporary name, then
-// renamed). Throws tama::FileError when it cannot be written, Cancelled when
-// stopped.
-void saveWorkbook(const Sheet& sheet, const fs::path& target, const ProgressFn& progress = {});
+// complete or not at all: it is written beside the target under a hidden
+// temporary name that the start-up clean-up of leftover temporaries knows
+// (".<name>.tmp~XXXXXX"), then renamed. The library's row file lies in
+// `scratchFolder` (the program's Temp; the target's folder when empty) and is
+// unlinked as soon as it is made, so no path leaves it behind. Throws
+// tama::FileError when it cannot be written or the target is not a regular
+// file, Cancelled when stopped.
+void saveWorkbook(const Sheet& sheet, const fs::path& target, const ProgressFn& progress = {},
+                  const fs::path& scratchFolder = {});
+
+// The program folder's Temp, where the writer's row file goes: empty (the
+// target's folder then) when there is no such real folder.
+fs::path scratchFolderOf(const fs::path& programFolder);
 
 // A name for a new workbook named after its sheet in `folder`: "<name>.xlsx",
 // or "<name> (2).xlsx", "<name> (3).xlsx" ... when that is taken, so that a

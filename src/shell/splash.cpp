@@ -12,6 +12,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/file_io.h"
+#include "export/old_workbooks.h"
 #include "shared/version.h"
 #include "storage/data_folders.h"
 
@@ -86,6 +87,7 @@ bool frmSplash::Form_Load(AppContext& ctx) {
     try {
         created_ = ensureDataFolders(ctx.programFolder());
         removeLeftoverTemporaries(ctx.programFolder());
+        removeOldWorkbooksAtStart(ctx.programFolder());
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
         return false;

@@ -77,7 +77,8 @@ void installAnalysisWindow(AppContext& ctx, frmMain& main) {
             }
             auto* db = new frmDb(ctx, opening);
             // Excel 出力 writes the tab chosen in frmExcel from the window's last search.
-            installAnalysisExport(*db, ctx.programFolder());
+            installAnalysisExport(*db, ctx.programFolder(),
+                                  [&ctx](const QString& text) { emit ctx.statusMessage(text); });
             *window = db;
             QMdiSubWindow* sub = main.mdiArea()->addSubWindow(db);
             sub->setAttribute(Qt::WA_DeleteOnClose);

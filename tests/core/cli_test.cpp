@@ -322,6 +322,20 @@ TEST(CliExport, BadArgumentsExitTwoAndAnUnwritableFileExitsOneLeavingNothing) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(fs::exists(out));
     EXPECT_TRUE(fs::exists(tmp.path() / "Temp" / "work.csv"));
+
+    // A FIFO as the target: refused, exit 1; the FIFO stays and work.csv is not rewritten.
+    const fs::path fifo = tmp.path() / "pipe.xlsx";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    test::putBytes(tmp.path() / "Temp" / "work.csv", "old");
+    for (const char* kind : {"month", "analysis"}) {
+        r = std::string(kind) == "month"
+                ? runCli({"export", "month", dir, "USER", "2003", "5", "--out", fifo.string()})
+                : runCli({"export", "analysis", dir, "USER", "--all-period", "--out", fifo.string()});
+        EXPECT_EQ(r.code, 1) << kind;
+        EXPECT_NE(r.err.find("通常のファイルではありません"), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_EQ(test::fileBytes(tmp.path() / "Temp" / "work.csv"), "old");
+    }
 }
 
 // Two scripts adding to one user at the same time: every add that reported

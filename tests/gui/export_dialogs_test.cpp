@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -176,17 +178,43 @@ private slots:
         QCOMPARE(lblMsg3->text(), QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "));
         const fs::path picked = tmp->path() / "mine";
         setSaveFileChooser([&](QWidget*, const QString&) { return QString::fromStdString(picked.string()); });
+        QStringList status;
+        connect(ctx.get(), &AppContext::statusMessage, this, [&](const QString& t) { status << t; });
         QTest::mouseClick(dlg.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         QVERIFY(fs::exists(tmp->path() / "mine.xlsx"));
         QVERIFY(opened.empty());
         QCOMPARE(test::dumpWorkbook(tmp->path() / "mine.xlsx").sheet, std::string("日間収支データ一覧  (2004年05月度)"));
+        // The message line names the saved file.
+        QCOMPARE(status, QStringList{QString::fromStdString((tmp->path() / "mine.xlsx").string()) +
+                                     QStringLiteral(" に保存しました")});
+    }
+
+    // 保存... onto a FIFO: refused with a message, the FIFO and work.csv untouched.
+    void saveRefusesATargetThatIsNotARegularFile() {
+        const fs::path fifo = tmp->path() / "pipe.xlsx";
+        QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
+        test::putBytes(tmp->path() / "Temp" / "work.csv", "old");
+        frmPrint dlg(*ctx, *monthly);
+        QStringList status;
+        connect(ctx.get(), &AppContext::statusMessage, this, [&](const QString& t) { status << t; });
+        setSaveFileChooser([&](QWidget*, const QString&) { return QString::fromStdString(fifo.string()); });
+        dlg.cmdSave_Click();
+        QCOMPARE(answerer.asked.size(), size_t(1));
+        QVERIFY2(answerer.asked[0].text.contains(QStringLiteral("通常のファイルではありません")),
+                 qPrintable(answerer.asked[0].text));
+        QVERIFY(!answerer.asked[0].text.contains(QStringLiteral("作者まで連絡")));
+        QVERIFY(fs::is_fifo(fifo));
+        QCOMPARE(test::fileBytes(tmp->path() / "Temp" / "work.csv"), std::string("old"));
+        QVERIFY(status.isEmpty());
     }
 
     void analysisExportChoosesTheTableAndReportsAMissingApplication() {
         SearchCriteria c;
         c.user = "太郎";
         c.allPeriod = true;
-        AnalysisExportSource src{tmp->path(), std::make_shared<const MatchedRecords>(Load_day(tmp->path(), c)), c};
+        QStringList status;
+        AnalysisExportSource src{tmp->path(), std::make_shared<const MatchedRecords>(Load_day(tmp->path(), c)), c,
+                                 [&](const QString& t) { status << t; }};
         {
             frmExcel dlg(src);
             auto* cboOut = dlg.findChild<QComboBox*>("cboOut");
@@ -206,14 +234,19 @@ private slots:
         dlg.cmdOk_Click();
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].title, QStringLiteral("Excel 出力エラー"));
+        // The warning says that 保存... still writes the workbook.
         QCOMPARE(answerer.asked[0].text,
-                 QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡"));
+                 QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡\n"
+                                " 「保存...」でファイルに保存することは出来ます｡"));
         QCOMPARE(workbooksIn(tmp->path() / "Temp").size(), size_t(1));
         setSaveFileChooser([&](QWidget*, const QString&) {
             return QString::fromStdString((tmp->path() / "daily.xlsx").string());
         });
+        QVERIFY(status.isEmpty());
         dlg.cmdSave_Click();
         QCOMPARE(test::dumpWorkbook(tmp->path() / "daily.xlsx").sheet, std::string("日間収支データ一覧"));
+        QCOMPARE(status, QStringList{QString::fromStdString((tmp->path() / "daily.xlsx").string()) +
+                                     QStringLiteral(" に保存しました")});
     }
 
     // Both menu paths in the frame: ﾌｧｲﾙ → Excel 出力 and the analysis window's Excel 出力.

@@ -14,6 +14,7 @@
 #include <QSysInfo>
 #include <QTimer>
 #include <QtTest>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -105,6 +106,28 @@ private slots:
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 7 )..."));
         QCOMPARE(splash.recordCount(), std::int64_t(7));
         QVERIFY(answerer.asked.empty());
+    }
+
+    // Workbooks that 出力 left in Temp go after [Export] KeepDays days, with a
+    // killed export's hidden temporary; a younger one and other files stay.
+    void splashRemovesOldWorkbooksFromTemp() {
+        const fs::path temp = home() / "Temp";
+        auto put = [](const fs::path& p, int days) {
+            test::putBytes(p, "x");
+            fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(24) * days);
+        };
+        put(temp / "月間収支データ一覧.xlsx", 4);
+        put(temp / "年間収支データ一覧.xlsx", 2);
+        put(temp / "mine.xlsx", 40);
+        put(temp / ".日間収支データ一覧.xlsx.tmp~a1b2c3", 0);
+        test::putBytes(home() / "tmrec.ini", test::sjis("[Export]\nKeepDays=3\n"));
+        AppContext ctx(home());
+        frmSplash splash;
+        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(!fs::exists(temp / "月間収支データ一覧.xlsx"));
+        QVERIFY(fs::exists(temp / "年間収支データ一覧.xlsx"));
+        QVERIFY(fs::exists(temp / "mine.xlsx"));
+        QVERIFY(!fs::exists(temp / ".日間収支データ一覧.xlsx.tmp~a1b2c3"));
     }
 
     void aLargeScanCountsEveryRecordButRepaintsRarely() {
