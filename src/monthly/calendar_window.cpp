@@ -222,6 +222,7 @@ frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
     d->lblLoadProblem = new QLabel(this);
     d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
     d->lblLoadProblem->setWordWrap(true);
+    d->lblLoadProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     d->lblLoadProblem->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     d->lblLoadProblem->setAutoFillBackground(true);
     d->lblLoadProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
