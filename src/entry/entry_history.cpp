@@ -1,8 +1,6 @@
 #include "entry_history.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 
 #include "entry/calculations.h"
 #include "storage/master_lists.h"
@@ -32,14 +30,22 @@ EntryHistory loadEntryHistory(const RecordStore& store, std::string_view user, s
     }
     std::stable_sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
 
-    std::set<std::string> halls;
-    std::set<std::pair<std::string, std::string>> machines;
-    std::map<std::string, size_t> machinesPerType;
-    auto known = [&](std::string_view name) { return !name.empty() && name != kUnknownName; };
+    // Names already taken, per machine type; at most `limit` each, so a linear
+    // look-up is cheaper than building keys for every record read.
+    std::vector<std::pair<std::string, std::vector<std::string>>> machinesByType;
+    auto typeEntry = [&](const std::string& type) -> std::vector<std::string>& {
+        for (auto& [t, names] : machinesByType)
+            if (t == type) return names;
+        return machinesByType.emplace_back(type, std::vector<std::string>{}).second;
+    };
+    auto taken = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    auto known = [](std::string_view name) { return !name.empty() && name != kUnknownName; };
     auto enough = [&] {
-        if (!h.latest || h.recentHalls.size() < limit || machinesPerType.size() < kEntryTypeOrder.size()) return false;
-        return std::all_of(machinesPerType.begin(), machinesPerType.end(),
-                           [&](const auto& t) { return t.second >= limit; });
+        if (!h.latest || h.recentHalls.size() < limit || machinesByType.size() < kEntryTypeOrder.size()) return false;
+        return std::all_of(machinesByType.begin(), machinesByType.end(),
+                           [&](const auto& t) { return t.second.size() >= limit; });
     };
     for (const auto& [year, name] : files) {
         if (enough()) break;
@@ -51,18 +57,22 @@ EntryHistory loadEntryHistory(const RecordStore& store, std::string_view user, s
             continue;
         }
         // Newest first: by date descending, and within a date the later line first.
-        std::reverse(records.begin(), records.end());
-        std::stable_sort(records.begin(), records.end(),
-                         [](const DailyRecord& a, const DailyRecord& b) { return a.DateKey > b.DateKey; });
-        for (DailyRecord& r : records) {
-            if (known(r.Holl) && h.recentHalls.size() < limit && halls.insert(r.Holl).second)
+        std::vector<size_t> order(records.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = order.size() - 1 - i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return records[a].DateKey > records[b].DateKey; });
+        for (size_t i : order) {
+            const DailyRecord& r = records[i];
+            if (h.recentHalls.size() < limit && known(r.Holl) && !taken(h.recentHalls, r.Holl))
                 h.recentHalls.push_back(r.Holl);
-            if (known(r.Kisyu) && machinesPerType[r.K_type] < limit && machines.insert({r.K_type, r.Kisyu}).second) {
-                ++machinesPerType[r.K_type];
+            if (!known(r.Kisyu)) continue;
+            std::vector<std::string>& names = typeEntry(r.K_type);
+            if (names.size() < limit && !taken(names, r.Kisyu)) {
+                names.push_back(r.Kisyu);
                 h.recentMachines.emplace_back(r.K_type, r.Kisyu);
             }
         }
-        if (!h.latest && !records.empty()) h.latest = std::move(records.front());
+        if (!h.latest && !order.empty()) h.latest = std::move(records[order.front()]);
     }
     return h;
 }

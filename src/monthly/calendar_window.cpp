@@ -119,12 +119,17 @@ public:
         const QRect r = option.rect;
         p->fillRect(r, index.data(Qt::BackgroundRole).value<QBrush>());
         if (index.data(DayRole).toInt() > 0) {
+            // The chosen day's frame lies inside today's, so that both show on the same day.
+            if (option.state & QStyle::State_Selected) {
+                p->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+                p->drawRect(r.adjusted(4, 4, -5, -5));
+            }
             QFont font = option.font;
             const bool today = index.data(TodayRole).toBool();
             font.setBold(today);
             p->setFont(font);
             p->setPen(index.data(Qt::ForegroundRole).value<QBrush>().color());
-            const QRect inner = r.adjusted(4, 2, -4, -2);
+            const QRect inner = r.adjusted(7, 5, -7, -5);
             p->drawText(inner, Qt::AlignLeft | Qt::AlignTop, index.data(Qt::DisplayRole).toString());
             const QString balance = index.data(BalanceRole).toString();
             if (!balance.isEmpty()) {
@@ -136,10 +141,6 @@ public:
             if (today) {
                 p->setPen(QPen(kTodayMark, 2));
                 p->drawRect(r.adjusted(1, 1, -2, -2));
-            }
-            if (option.state & QStyle::State_Selected) {
-                p->setPen(QPen(option.palette.color(QPalette::Highlight), 3));
-                p->drawRect(r.adjusted(2, 2, -3, -3));
             }
         }
         p->restore();
