@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
     if (frmCalendar* calendar = main.calendarWindowIfOpen()) {
         for (int day = 1; day <= 31; ++day)
             if (const auto* cell = calendar->calendar().cellOf(day); cell && cell->visited()) {
+                calendar->grid()->setCurrentIndex(QModelIndex());  // a change, also when the 1st is current
                 calendar->grid()->setCurrentIndex(calendar->indexOfDay(day));
                 break;
             }
