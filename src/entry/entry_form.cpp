@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "entry/calculations.h"
+#include "entry/entry_history.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
 #include "entry/monthly_link.h"
@@ -118,6 +119,8 @@ struct frmDay_upd::Impl {
     // The stored record the boxes were filled from (edit mode), to make sure an
     // update or delete hits that record and no other.
     std::optional<DailyRecord> shown;
+    // The user's latest record and recently used names, read from his YearFiles.
+    EntryHistory history;
 
     QTabWidget* sst1 = nullptr;
     QGroupBox* Frame1 = nullptr;
@@ -128,7 +131,7 @@ struct frmDay_upd::Impl {
     QComboBox *cboYoubi, *cboHoll, *cboK_no, *cboK_type, *cboKisyu;
     QLabel *lblT_tim, *lbl1, *lbl01, *lblKen;
     QPlainTextEdit* txtCome;
-    QPushButton *cmdKeisan1, *cmdKeisan2, *cmdTou, *cmdUpd, *cmdDel, *cmdCancel;
+    QPushButton *cmdKeisan1, *cmdKeisan2, *cmdTou, *cmdUpd, *cmdDel, *cmdCancel, *cmdLast;
     QScrollBar* scl1;
 
     Impl(frmDay_upd* q_, AppContext& c, MonthlyLink& m) : q(q_), ctx(c), monthly(m) {}
@@ -143,6 +146,7 @@ struct frmDay_upd::Impl {
     void afterChange();
     void syncFromModel();
     void settleFigures();
+    void loadHistory();
     void Holl_Load();
     void Kisyu_Load();
     void fillFrom(const DailyRecord& record);
@@ -372,6 +376,8 @@ void frmDay_upd::Impl::buildLayout() {
     cmdUpd = button("cmdUpd", QStringLiteral("修正"), q);
     cmdDel = button("cmdDel", QStringLiteral("削除"), q);
     cmdCancel = button("cmdCancel", QStringLiteral("キャンセル"), q);
+    cmdLast = button("cmdLast", QStringLiteral("前回と同じ(&L)"), q);
+    cmdLast->setToolTip(QStringLiteral("ホール・機種・台番号・遊技時間を前回の日間収支データから入れます"));
     {
         auto* nav = new QVBoxLayout;
         nav->setSpacing(1);
@@ -381,6 +387,7 @@ void frmDay_upd::Impl::buildLayout() {
         row->addLayout(nav);
         row->addWidget(lblKen);
         row->addStretch(1);
+        row->addWidget(cmdLast);
         row->addWidget(cmdTou);
         row->addWidget(cmdUpd);
         row->addWidget(cmdDel);
@@ -523,6 +530,9 @@ void frmDay_upd::Impl::Holl_Load() {
     syncing = true;
     const QString keep = cboHoll->currentText();
     cboHoll->clear();
+    // The names used last come first, above a separator; the stored list follows as it is.
+    for (const auto& name : history.recentHalls) cboHoll->addItem(qs(name));
+    if (cboHoll->count() > 0) cboHoll->insertSeparator(cboHoll->count());
     try {
         for (const auto& name : ctx.lists().LoadHallNames(ss(monthly.currentUser()))) cboHoll->addItem(qs(name));
     } catch (const std::exception& e) {
@@ -538,6 +548,8 @@ void frmDay_upd::Impl::Kisyu_Load() {
     syncing = true;
     const QString keep = cboKisyu->currentText();
     cboKisyu->clear();
+    for (const auto& name : history.recentMachinesOf(model.text(Box::cboK_type), 10)) cboKisyu->addItem(qs(name));
+    if (cboKisyu->count() > 0) cboKisyu->insertSeparator(cboKisyu->count());
     try {
         for (const auto& name :
              ctx.lists().LoadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
@@ -556,9 +568,18 @@ void frmDay_upd::Impl::Form_Load() {
     model.loadStartValues({today.year(), today.month(), today.day()});
     LoadedType.reset();
     syncFromModel();
+    loadHistory();
     Holl_Load();
     Kisyu_Load();
     afterChange();
+}
+
+void frmDay_upd::Impl::loadHistory() {
+    try {
+        history = loadEntryHistory(ctx.store(), ss(monthly.currentUser()));
+    } catch (const std::exception&) {
+        history = {};  // only suggestions: the form works without them
+    }
 }
 
 // Fills the boxes from a stored record. Putting the stored machine number into
@@ -670,6 +691,7 @@ frmDay_upd::frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent)
     connect(d->cmdDel, &QPushButton::clicked, this, &frmDay_upd::cmdDel_Click);
     connect(d->cmdKeisan1, &QPushButton::clicked, this, &frmDay_upd::cmdKeisan1_Click);
     connect(d->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(d->cmdLast, &QPushButton::clicked, this, &frmDay_upd::cmdLast_Click);
     connect(d->scl1, &QScrollBar::valueChanged, this, [this](int v) { d->Navigation(v); });
     d->Form_Load();
 }
@@ -680,8 +702,16 @@ EntryModel& frmDay_upd::model() { return d->model; }
 
 int frmDay_upd::curIndex() const { return d->CurIndex; }
 
-void frmDay_upd::prepareNew() {
+void frmDay_upd::prepareNew(const QDate& date) {
     d->editMode = false;
+    if (date.isValid()) {
+        // The date the player chose (the calendar, the month shown): all start values again on that day.
+        d->model.loadStartValues({date.year(), date.month(), date.day()});
+        d->LoadedType.reset();
+        d->syncFromModel();
+        d->afterChange();
+    }
+    d->cmdLast->show();
     setWindowTitle(kCaptionNew);
     d->cmdDel->setEnabled(false);
     d->cmdUpd->setEnabled(false);
@@ -707,6 +737,7 @@ void frmDay_upd::prepareEdit(int recordIndex, int rowInMonth) {
     for (QWidget* w : std::initializer_list<QWidget*>{d->txtNen, d->txtTuki, d->txtHi, d->cboYoubi, d->UpDown5,
                                                       d->UpDown6, d->UpDown7, d->cmdTou})
         w->setEnabled(false);
+    d->cmdLast->hide();
     {
         const QSignalBlocker block(d->scl1);
         d->scl1->setEnabled(true);
@@ -724,6 +755,28 @@ void frmDay_upd::prepareEdit(int recordIndex, int rowInMonth) {
     d->scl1->show();
     d->lbl01->show();
     d->lblKen->show();
+}
+
+void frmDay_upd::cmdLast_Click() {
+    if (d->editMode) return;
+    d->loadHistory();
+    if (!d->history.latest) {
+        if (!d->history.problems.empty()) d->reportError(std::runtime_error(d->history.problems.front()));
+        else emit d->ctx.statusMessage(QStringLiteral("前回の日間収支データがありません。"));
+        return;
+    }
+    const DailyRecord& r = *d->history.latest;
+    // "（不明）" stands for a name left empty: the box stays empty, as it was then.
+    auto name = [](const std::string& text) { return text == kUnknownName ? std::string() : text; };
+    d->model.setText(Box::cboK_type, r.K_type);
+    d->model.type(Box::cboHoll, name(r.Holl));
+    d->model.type(Box::cboKisyu, name(r.Kisyu));
+    d->model.type(Box::cboK_no, r.K_no);  // "?" (no number) shows as an empty box
+    d->model.type(Box::txtZ1_1, r.Z1_1);
+    d->model.type(Box::txtZ1_2, r.Z1_2);
+    d->model.type(Box::txtZ2_1, r.Z2_1);
+    d->model.type(Box::txtZ2_2, r.Z2_2);
+    d->afterChange();
 }
 
 void frmDay_upd::cmdKeisan1_Click() {
@@ -759,6 +812,7 @@ void frmDay_upd::cmdTou_Click() {
         d->showRefusal(*result.refusal);
         return;
     }
+    d->loadHistory();
     d->Holl_Load();
     d->Kisyu_Load();
     // The monthly window reloads its year; its grid only when it shows the saved month.

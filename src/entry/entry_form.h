@@ -12,6 +12,7 @@
 //     frmDay_upd form(ctx, monthly, this);
 //     form.prepareNew();            // or form.prepareEdit(recordIndex, row)
 //     form.exec();
+#include <QDate>
 #include <QDialog>
 #include <QWidget>
 
@@ -58,8 +59,12 @@ public:
     frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent = nullptr);
     ~frmDay_upd() override;
 
-    // New mode: caption "日間収支データ入力", cmdDel/cmdUpd disabled, navigation hidden.
-    void prepareNew();
+    // New mode: caption "日間収支データ入力", cmdDel/cmdUpd disabled, navigation hidden;
+    // the date boxes show `date` (today when it is null) and cmdLast "前回と同じ(&L)" is shown.
+    void prepareNew(const QDate& date = {});
+    // cmdLast: hall, machine type, machine, number and play times from the user's
+    // latest record by date; the money boxes and the comment are left as they are.
+    void cmdLast_Click();
     // Edit mode for the record at `recordIndex` (1-based in the YearRecordList),
     // shown as row `rowInMonth` (1 = first row of the monthly grid, in the order
     // shown) of MonthCount.

@@ -74,6 +74,8 @@ std::optional<std::string> stepped(std::string_view text, int delta) {
 
 }  // namespace
 
+std::int64_t recordBalance(const DailyRecord& record) { return balanceOf(record); }
+
 CellAlign MonthRow::alignment(int column) const {
     if (column == 0 || column == 1 || column == 4) return CellAlign::Center;
     if (column < 0 || column >= kMonthColumns) return CellAlign::Left;

@@ -66,6 +66,10 @@ struct MonthSummary {
     const SummaryText& label(std::string_view name) const;
 };
 
+// A record's balance (Syusi) as the summary counts it: a whole number of yen,
+// thousands separators and sign allowed; 0 for a text that is not a number.
+std::int64_t recordBalance(const DailyRecord& record);
+
 // MonthFirst and MonthCount of a month text in a list of records.
 struct MonthPosition {
     int first = 0;  // 0 when the month has no records

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <map>
 
+#include "monthly/month_calendar.h"
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
@@ -652,7 +653,28 @@ void frmMonthly::PrtMfg() {
 
 // --- Entry form -------------------------------------------------------------------
 
-void frmMonthly::cmdDay_Click() { openEntry({false, 0, 0}); }
+void frmMonthly::cmdDay_Click() {
+    // A new record opens on the first day of the month shown when that is not the current month.
+    const QDate today = QDate::currentDate();
+    const CalendarDate date =
+        newEntryDate({today.year(), today.month(), today.day()}, ss(d->txtNen->text()), ss(d->txtTuki->text()));
+    openEntry({false, 0, 0, QDate(date.year, date.month, date.day)});
+}
+
+void frmMonthly::newEntryOn(const QDate& date) { openEntry({false, 0, 0, date}); }
+
+bool frmMonthly::selectDay(int day) {
+    const auto& rows = d->model->rows();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const int index = rows[r].recordIndex;
+        if (index < 1 || index > d->list.count() || recordDay(d->list.record(index)) != day) continue;
+        const QModelIndex cell = d->model->index(static_cast<int>(r), 0);
+        d->mfgDat->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        d->mfgDat->scrollTo(cell);
+        return true;
+    }
+    return false;
+}
 
 void frmMonthly::mfgDat_Click() {
     // The clicked row's own record, also when its date has several; the entry
@@ -660,7 +682,7 @@ void frmMonthly::mfgDat_Click() {
     const int r = currentRow();
     const int index = recordAtRow(r);
     if (index == 0) return;  // the empty row of an empty month: nothing to edit
-    openEntry({true, index, r});
+    openEntry({true, index, r, QDate()});
 }
 
 void frmMonthly::openEntry(const EntryRequest& request) {
@@ -671,7 +693,7 @@ void frmMonthly::openEntry(const EntryRequest& request) {
 #ifdef TAMA_HAVE_ENTRY_FORM
     frmDay_upd form(d->ctx, *this, this);
     if (request.edit) form.prepareEdit(request.recordIndex, request.rowInMonth);
-    else form.prepareNew();
+    else form.prepareNew(request.date);
     form.exec();
 #else
     ErrorReport(this, 0, QStringLiteral("日間収支データの入力画面がこの版には含まれていません。"), false);

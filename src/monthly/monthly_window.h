@@ -1,6 +1,7 @@
 #pragma once
 // frmMonthly: the monthly list of one user, year and month with its summary.
 // The main window opens it as an MDI child and drives its year/month boxes.
+#include <QDate>
 #include <QWidget>
 #include <functional>
 
@@ -25,6 +26,11 @@ public:
     void cmdDay_Click();
     // Opens the entry form for the grid's current row (menu mnuUpd).
     void mfgDat_Click();
+    // Opens the entry form for a new record on `date` (the calendar's double click).
+    void newEntryOn(const QDate& date);
+    // Makes the first row (in the order shown) of a day of the shown month the
+    // current row; false when the day has no row.
+    bool selectDay(int day);
     // Refills cboUser from the Data folder (the main window's Refresh).
     void Refresh();
     // Writes the window's layout keys to the settings file (Form_Unload); also run on close.
@@ -45,6 +51,7 @@ public:
         bool edit = false;
         int recordIndex = 0;
         int rowInMonth = 0;
+        QDate date;  // new mode: the date the record opens on; null for today
     };
     using EntryOpener = std::function<void(const EntryRequest&)>;
     // Replaces the opener (tests record the requests instead of showing the modal

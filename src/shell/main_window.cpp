@@ -24,12 +24,14 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTableView>
 #include <QToolBar>
 #include <array>
 #include <cmath>
 
 #include "masters/user_manager.h"
 #include "shell/background.h"
+#include "monthly/calendar_window.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
@@ -181,6 +183,9 @@ void frmMain::buildMenus() {
         statusBar()->setVisible(on);
         updateMenus();
     });
+    addSeparator(view, "mnuViewBar2");
+    connect(addItem(view, "mnuCalendar", QStringLiteral("カレンダー(&C)")), &QAction::triggered, this,
+            [this] { calendarWindow(); });
     // The options dialog opens from the frame: its item ends the View menu.
     addSeparator(view, "mnuViewBar1");
     addItem(view, "mnuOption", QStringLiteral("設定(&O)..."))->setEnabled(false);
@@ -295,6 +300,7 @@ void frmMain::buildToolBar() {
         {"前年", "前年", QStyle::SP_MediaSkipBackward},
         {"ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", QStyle::SP_FileDialogDetailedView},
         {"ｸﾞﾗﾌ", "ｸﾞﾗﾌ", QStyle::SP_FileDialogInfoView},
+        {"ｶﾚﾝﾀﾞｰ", "ｶﾚﾝﾀﾞｰ", QStyle::SP_FileDialogListView},
         {"分析", "分析", QStyle::SP_FileDialogContentsView},
     };
     for (const Button& b : buttons) {
@@ -459,6 +465,22 @@ frmMonthly* frmMain::monthlyWindow() {
     sub->show();
     updateMenus();
     return monthly;
+}
+
+frmCalendar* frmMain::calendarWindowIfOpen() const { return calendar_; }
+
+frmCalendar* frmMain::calendarWindow() {
+    if (!calendar_) {
+        calendar_ = new frmCalendar(ctx_, *monthlyWindow());
+        QMdiSubWindow* sub = mdi_->addSubWindow(calendar_);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    QMdiSubWindow* sub = subWindowOf(calendar_);
+    if (sub->isMinimized()) sub->showNormal();
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+    calendar_->grid()->setFocus();
+    return calendar_;
 }
 
 void frmMain::addGraphWindow(QWidget* graph) {
@@ -644,6 +666,8 @@ void frmMain::tbToolBar_ButtonClick(const QString& key) {
             if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
             g->setFocus();
         }
+    } else if (key == QStringLiteral("ｶﾚﾝﾀﾞｰ")) {
+        calendarWindow();
     } else if (key == QStringLiteral("分析")) {
         if (analysis_) analysis_();
     }

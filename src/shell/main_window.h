@@ -26,6 +26,7 @@ class QToolBar;
 namespace tama::ui {
 
 class AppContext;
+class frmCalendar;
 class frmMonthly;
 class TiledBackground;
 
@@ -81,6 +82,10 @@ public:
     frmMonthly* monthlyWindow();
     // The open monthly window or null.
     frmMonthly* monthlyWindowIfOpen() const;
+    // 表示 → カレンダー and the toolbar's "ｶﾚﾝﾀﾞｰ": opens the calendar beside the
+    // monthly window, or brings the open one forward (one instance).
+    frmCalendar* calendarWindow();
+    frmCalendar* calendarWindowIfOpen() const;
     QWidget* graphWindow() const { return graph_; }
     QMdiSubWindow* subWindowOf(QWidget* child) const;
 
@@ -130,6 +135,7 @@ private:
     QActionGroup* kindGroup_ = nullptr;
     QPointer<frmMonthly> monthly_;
     QPointer<QWidget> graph_;
+    QPointer<frmCalendar> calendar_;
     std::function<QWidget*()> graphFactory_;
     std::function<void()> analysis_;
     bool firstRun_ = false;

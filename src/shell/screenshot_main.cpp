@@ -32,6 +32,7 @@
 #include "options/options_dialog.h"
 #include "shell/about_box.h"
 #include "shell/help_viewer.h"
+#include "monthly/calendar_window.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
@@ -147,6 +148,24 @@ int main(int argc, char** argv) {
     settle(400);
     ok &= save(&main, out, QStringLiteral("frame.png"));
     if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly.png"));
+    // The calendar beside the monthly window (over the graph window's place), a
+    // visit day chosen: its first row is selected in the monthly list.
+    if (QAction* item = main.menuItem(QStringLiteral("mnuCalendar"))) item->trigger();
+    if (frmCalendar* calendar = main.calendarWindowIfOpen()) {
+        for (int day = 1; day <= 31; ++day)
+            if (const auto* cell = calendar->calendar().cellOf(day); cell && cell->visited()) {
+                calendar->grid()->setCurrentIndex(QModelIndex());  // a change, also when the 1st is current
+                calendar->grid()->setCurrentIndex(calendar->indexOfDay(day));
+                break;
+            }
+        settle(300);
+        ok &= save(&main, out, QStringLiteral("frame_calendar.png"));
+        if (QMdiSubWindow* sub = main.subWindowOf(calendar)) {
+            ok &= save(sub, out, QStringLiteral("calendar.png"));
+            sub->close();
+        }
+        settle(100);
+    }
 
     {
         frmDay_upd form(ctx, *monthly, &main);
@@ -278,6 +297,14 @@ int main(int argc, char** argv) {
             monthly->setYearMonth(QStringLiteral("1999"), QStringLiteral("05"));
             settle(400);
             ok &= save(&main, out, QStringLiteral("frame_damaged_year.png"));
+            // The calendar shows the same notice instead of an empty month.
+            if (frmCalendar* calendar = main.calendarWindow()) {
+                settle(200);
+                if (QMdiSubWindow* sub = main.subWindowOf(calendar)) {
+                    ok &= save(sub, out, QStringLiteral("calendar_damaged_year.png"));
+                    sub->close();
+                }
+            }
             std::filesystem::remove(damaged);
             monthly->setYearMonth(sample.year, sample.month);
         }

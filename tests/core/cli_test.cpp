@@ -441,3 +441,45 @@ TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
 
 }  // namespace
 }  // namespace tama
+
+namespace tama {
+namespace {
+
+TEST(CliCalendar, PrintsTheGridAndRefusesBadArgumentsAndDamagedYears) {
+    TempFolder tmp;
+    const fs::path taro = tmp.makeUser("太郎");
+    RecordStore store(tmp.path());
+    for (auto [date, syusi] : {std::pair{"2026/11/03", "-1,600"}, std::pair{"2026/11/10", "100,000"},
+                               std::pair{"2026/11/10", "-1,400"}, std::pair{"2026/11/29", "0"}}) {
+        DailyRecord r = test::recordOn(date);
+        r.Syusi = syusi;
+        store.AppendRecord("太郎", r);
+    }
+    CliRun r = runCli({"calendar", tmp.path().string(), "太郎", "2026", "11"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "2026年11月\n日\t月\t火\t水\t木\t金\t土\n"
+              "1\t2\t3:-1,600\t4\t5\t6\t7\n8\t9\t10:98,600\t11\t12\t13\t14\n15\t16\t17\t18\t19\t20\t21\n"
+              "22\t23\t24\t25\t26\t27\t28\n29:0\t30\t\t\t\t\t\n");
+
+    // Bad arguments: exit 2 and one line.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"calendar", tmp.path().string(), "太郎", "2026"},
+          {"calendar", tmp.path().string(), "太郎", "2026", "13"},
+          {"calendar", tmp.path().string(), "太郎", "26", "11"},
+          {"calendar", tmp.path().string(), "../x", "2026", "11"}}) {
+        r = runCli(args);
+        EXPECT_EQ(r.code, 2) << args[3];
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    // A year that cannot be read is named, never shown as an empty month.
+    putBytes(taro / "s2025.sdb", "\"2025/11/01\",\"2025\"\r\n");
+    r = runCli({"calendar", tmp.path().string(), "太郎", "2025", "11"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("s2025.sdb"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace tama

@@ -135,7 +135,8 @@ private slots:
                                                "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
         // The options dialog's item ends the View menu.
         QCOMPARE(items("mnuView"), (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *",
-                                               "mnuViewBar1", "mnuOption=設定(&O)..."}));
+                                               "mnuViewBar2", "mnuCalendar=カレンダー(&C)", "mnuViewBar1",
+                                               "mnuOption=設定(&O)..."}));
         QCOMPARE(items("mnuGraph"),
                  (QStringList{"mnuGlf1=棒ｸﾞﾗﾌ(&B) *", "mnuGlf2=折れ線ｸﾞﾗﾌ(&O)", "mnuGlf3=3D棒ｸﾞﾗﾌ(&C)",
                               "mnuGlf4=3D折れ線ｸﾞﾗﾌ(&E)", "bar1", "mnuGlf_d=日間ﾃﾞｰﾀ(&D) *", "mnuGlf_m=月間ﾃﾞｰﾀ(&M)",
@@ -162,7 +163,7 @@ private slots:
         QStringList buttons;
         for (QAction* a : main->tbToolBar()->actions()) buttons << a->text() + "/" + a->toolTip();
         QCOMPARE(buttons, (QStringList{"入力/日間ﾃﾞｰﾀ入力", "次年/次年", "次月/次月", "当月/当月", "前月/前月", "前年/前年",
-                                       "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "分析/分析"}));
+                                       "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "ｶﾚﾝﾀﾞｰ/ｶﾚﾝﾀﾞｰ", "分析/分析"}));
         QVERIFY(!main->toolButton(QStringLiteral("分析"))->isEnabled());
         QVERIFY(!main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
     }
