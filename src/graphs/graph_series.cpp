@@ -56,8 +56,10 @@ std::string monthLabel(int month) { return (month < 10 ? "0" : "") + std::to_str
 TitleOptions TitleOptions::from(const OptionSet& options) {
     TitleOptions t;
     t.chartTitle = flagValue(options.chkG1Value, false);
-    t.yAxisTitle = flagValue(options.chkG2Value, true);
-    t.xAxisTitle = flagValue(options.chkG3Value, true);
+    // The options dialog labels chkG2 "Ｘ軸（横軸）項目名を表示する" and chkG3
+    // "Ｙ軸（縦軸）項目名を表示する": each switches the axis its label names.
+    t.xAxisTitle = flagValue(options.chkG2Value, true);
+    t.yAxisTitle = flagValue(options.chkG3Value, true);
     return t;
 }
 

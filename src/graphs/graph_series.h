@@ -73,8 +73,8 @@ struct GraphFilter {
 // Which titles the balance graphs show (the weekday graphs ignore them).
 struct TitleOptions {
     bool chartTitle = false;  // chkG1: title inside the plot area
-    bool yAxisTitle = true;   // chkG2 (the options dialog labels it as the X axis)
-    bool xAxisTitle = true;   // chkG3 (the options dialog labels it as the Y axis)
+    bool xAxisTitle = true;   // chkG2: "Ｘ軸（横軸）項目名を表示する"
+    bool yAxisTitle = true;   // chkG3: "Ｙ軸（縦軸）項目名を表示する"
 
     static TitleOptions from(const OptionSet& options);
 };

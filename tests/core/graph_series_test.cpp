@@ -120,7 +120,8 @@ TEST(DayBalanceSeries, NothingMatchingGivesTheNoDataChartWithItsCaption) {
     EXPECT_EQ(dayBalanceSeries(list, "05", GraphFilter{}, false, all).caption, "日間収支グラフ （2004年05月度）");
 }
 
-TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
+TEST(TitleOptions, EachAxisSwitchShowsTheAxisItsLabelNames) {
+    // chkG2 is labelled for the X axis, chkG3 for the Y axis.
     OptionSet o;
     o.chkG1Value = "1";
     o.chkG2Value = "0";
@@ -129,8 +130,8 @@ TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
     auto s = monthBalanceSeries(list, GraphFilter{}, false, TitleOptions::from(o));
     EXPECT_EQ(s.chartTitle, "月間収支グラフ （2003年度）");
     EXPECT_EQ(s.caption, "月間収支グラフ （2003年度）");
-    EXPECT_EQ(s.xAxisTitle, "遊   技   月");
-    EXPECT_EQ(s.yAxisTitle, "");
+    EXPECT_EQ(s.xAxisTitle, "");
+    EXPECT_EQ(s.yAxisTitle, "収 支 額 ⌒円ー");
 
     o.chkG1Value = "0";
     o.chkG2Value = "1";
@@ -138,8 +139,8 @@ TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
     s = monthBalanceSeries(list, GraphFilter{}, false, TitleOptions::from(o));
     EXPECT_EQ(s.chartTitle, "");
     EXPECT_EQ(s.caption, "月間収支グラフ （2003年度）");
-    EXPECT_EQ(s.xAxisTitle, "");
-    EXPECT_EQ(s.yAxisTitle, "収 支 額 ⌒円ー");
+    EXPECT_EQ(s.xAxisTitle, "遊   技   月");
+    EXPECT_EQ(s.yAxisTitle, "");
 }
 
 // ---- month graph ----

@@ -23,6 +23,7 @@
 #include "../core/test_support.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
+#include "options/options_dialog.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/number_format.h"
@@ -413,16 +414,44 @@ private slots:
         Windows w = open();
         OptionSet o = ctx->options();
         o.chkG1Value = "1";
-        o.chkG2Value = "0";
         o.cmdGlufBackColor = "16711680";  // blue
         ctx->setOptions(o);
         QTRY_COMPARE(w.graph->drawCount(), 2);
         QChart* chart = w.graph->chart();
         QCOMPARE(chart->title(), QStringLiteral("日間収支グラフ （2024年05月度）"));
+        QCOMPARE(chart->axes(Qt::Vertical).value(0)->linePenColor(), QColor(0, 0, 255));
+
+        // Each axis box of the options dialog switches the axis its label names.
+        frmOption dialog(*ctx);
+        auto axisBox = [&](const QString& label) {
+            for (QCheckBox* c : dialog.findChildren<QCheckBox*>())
+                if (c->text() == label) return c;
+            return static_cast<QCheckBox*>(nullptr);
+        };
+        QCheckBox* xBox = axisBox(QStringLiteral("Ｘ軸（横軸）項目名を表示する"));
+        QCheckBox* yBox = axisBox(QStringLiteral("Ｙ軸（縦軸）項目名を表示する"));
+        QVERIFY(xBox && yBox);
+        auto* x = chart->axes(Qt::Horizontal).value(0);
         auto* y = chart->axes(Qt::Vertical).value(0);
-        QVERIFY(!y->isTitleVisible());
-        QVERIFY(chart->axes(Qt::Horizontal).value(0)->isTitleVisible());
-        QCOMPARE(y->linePenColor(), QColor(0, 0, 255));
+        const struct {
+            bool xOn, yOn;
+        } cases[] = {{false, true}, {true, false}, {false, false}, {true, true}};
+        for (const auto& c : cases) {
+            xBox->setChecked(c.xOn);
+            yBox->setChecked(c.yOn);
+            const int draws = w.graph->drawCount();
+            dialog.cmdUpd_Click();
+            QTRY_COMPARE(w.graph->drawCount(), draws + 1);
+            QCOMPARE(x->isTitleVisible(), c.xOn);
+            QCOMPARE(y->isTitleVisible(), c.yOn);
+            QCOMPARE(x->titleText(), c.xOn ? QStringLiteral("遊   技   日") : QString());
+        }
+        // The stored keys stay: the X box is "chkG2.Value", the Y box "chkG3.Value".
+        xBox->setChecked(false);
+        yBox->setChecked(true);
+        dialog.cmdUpd_Click();
+        QCOMPARE(ctx->options().chkG2Value, std::string("0"));
+        QCOMPARE(ctx->options().chkG3Value, std::string("1"));
     }
 
     void aDamagedYearFileIsReportedWithFileAndLine() {
