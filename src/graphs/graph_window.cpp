@@ -47,6 +47,7 @@
 #include "shared/number_format.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
+#include "ui/flow_layout.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -314,20 +315,24 @@ void frmGluf::build() {
     d->chk2 = new QCheckBox(QStringLiteral("ﾃﾞｰﾀ表示する"), this);
     d->chk2->setObjectName(QStringLiteral("chk2"));
 
-    auto* row1 = new QHBoxLayout(d->Frame1);
+    // The selectors wrap onto a second row in a narrow window rather than
+    // squeezing their captions; each label stays beside its box.
+    auto* row1 = new FlowLayout(d->Frame1, 12, 2);
     row1->setContentsMargins(6, 4, 6, 2);
-    row1->addWidget(label(1, "期間"));
-    row1->addWidget(d->cboKikan);
-    row1->addSpacing(8);
-    row1->addWidget(label(2, "ｸﾞﾗﾌ種別"));
-    row1->addWidget(d->cboGtype);
-    row1->addSpacing(8);
-    row1->addWidget(label(3, "項目"));
-    row1->addWidget(d->cboKou);
-    row1->addSpacing(8);
+    auto group = [this](QLabel* l, QComboBox* c) {
+        auto* g = new QWidget(d->Frame1);
+        auto* box = new QHBoxLayout(g);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(4);
+        box->addWidget(l);
+        box->addWidget(c);
+        return g;
+    };
+    row1->addWidget(group(label(1, "期間"), d->cboKikan));
+    row1->addWidget(group(label(2, "ｸﾞﾗﾌ種別"), d->cboGtype));
+    row1->addWidget(group(label(3, "項目"), d->cboKou));
     row1->addWidget(d->chk1);
     row1->addWidget(d->chk2);
-    row1->addStretch(1);
 
     auto* row2 = new QHBoxLayout(d->fraBtn);
     row2->setContentsMargins(6, 2, 6, 4);
