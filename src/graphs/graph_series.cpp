@@ -121,4 +121,18 @@ std::string plainValueText(double value) {
 
 std::string dataLabelText(double value) { return formatFixed(value, 0); }
 
+std::string verticalAxisTitle(std::string_view title) {
+    static constexpr std::string_view kOpen = "⌒", kClose = "ー";
+    const size_t open = title.find(kOpen);
+    if (open == std::string_view::npos) return std::string(title);
+    std::string out(title.substr(0, open));
+    out += "（";
+    std::string_view rest = title.substr(open + kOpen.size());
+    // The bracket closes at the last "ー" after the unit; a unit without one
+    // keeps its closing bracket anyway.
+    const size_t close = rest.rfind(kClose);
+    if (close == std::string_view::npos) return out + std::string(rest) + "）";
+    return out + std::string(rest.substr(0, close)) + "）" + std::string(rest.substr(close + kClose.size()));
+}
+
 }  // namespace tama

@@ -137,4 +137,10 @@ std::vector<std::string> categoryTexts(const std::vector<GraphPoint>& points);
 // The value label the chart shows on a point (format "0": rounded, no separators).
 std::string dataLabelText(double value);
 
+// A Y-axis title as the chart writes it along the vertical axis, where the text
+// runs upwards: the "⌒" and "ー" that stand for the brackets around the unit
+// would read turned there, so they become "（" and "）":
+// "収 支 額 ⌒円ー" -> "収 支 額 （円）". A title without "⌒" stays as it is.
+std::string verticalAxisTitle(std::string_view title);
+
 }  // namespace tama

@@ -120,6 +120,20 @@ TEST(DayBalanceSeries, NothingMatchingGivesTheNoDataChartWithItsCaption) {
     EXPECT_EQ(dayBalanceSeries(list, "05", GraphFilter{}, false, all).caption, "日間収支グラフ （2004年05月度）");
 }
 
+TEST(VerticalAxisTitle, TheUnitsBracketsReadTheRightWayAlongTheAxis) {
+    const struct {
+        std::string_view title, shown;
+    } cases[] = {
+        {"収 支 額 ⌒円ー", "収 支 額 （円）"},
+        {"収 支 額 ⌒万円ー", "収 支 額 （万円）"},
+        {"", ""},                            // a hidden title
+        {"遊   技   日", "遊   技   日"},    // no bracket: unchanged
+        {"ー ⌒円ー", "ー （円）"},           // only the "ー" after the unit closes
+        {"額 ⌒円", "額 （円）"},             // an unclosed unit is closed
+    };
+    for (const auto& c : cases) EXPECT_EQ(verticalAxisTitle(c.title), c.shown) << c.title;
+}
+
 TEST(TitleOptions, EachAxisSwitchShowsTheAxisItsLabelNames) {
     // chkG2 is labelled for the X axis, chkG3 for the Y axis.
     OptionSet o;

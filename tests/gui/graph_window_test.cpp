@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -151,7 +153,7 @@ private slots:
         QVERIFY(x && y);
         QCOMPARE(x->categories(), (QStringList{"04", "06", "18"}));
         QCOMPARE(x->titleText(), QStringLiteral("遊   技   日"));
-        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 ⌒円ー"));
+        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 （円）"));  // brackets turned for the upright axis
         QCOMPARE(x->labelsFont().pointSize(), 9);
         QCOMPARE(y->labelsFont().pointSize(), 9);
         QCOMPARE(x->linePenColor(), QColor(255, 0, 0));  // "cmdGluf.BackColor" default 255
@@ -454,6 +456,28 @@ private slots:
         QCOMPARE(ctx->options().chkG3Value, std::string("1"));
     }
 
+    void axisFiguresAreGroupedAndTheUnitReadsAlongTheAxis() {
+        Windows w = open();
+        QChart* chart = w.graph->chart();
+        // The figures the chart writes: axis labels among them.
+        auto texts = [&] {
+            QStringList out;
+            for (QGraphicsItem* item : chart->scene()->items()) {
+                if (auto* t = dynamic_cast<QGraphicsTextItem*>(item)) out << t->toPlainText();
+                if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item)) out << t->text();
+            }
+            return out;
+        };
+        // Points 11,500, -2,000 and 7,000: the value axis runs from -4,000 to 12,000.
+        QTRY_VERIFY2(texts().contains(QStringLiteral("12,000")), qPrintable(texts().join(QLatin1Char('|'))));
+        QVERIFY(texts().contains(QStringLiteral("-4,000")));
+        QVERIFY(!texts().contains(QStringLiteral("12000")));
+        auto* y = chart->axes(Qt::Vertical).value(0);
+        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 （円）"));
+        // The series keeps the title's own text.
+        QCOMPARE(QString::fromStdString(w.graph->series().yAxisTitle), QStringLiteral("収 支 額 ⌒円ー"));
+    }
+
     void aDamagedYearFileIsReportedWithFileAndLine() {
         test::putBytes(taro / "s2023.sdb", test::sjis("\"2023/12/30\",\"broken\n"));
         Windows w = open();
@@ -514,6 +538,24 @@ private slots:
             w.graph->cboGtype()->setCurrentText(QString::fromUtf8(type));
             QTRY_VERIFY(w.graph->showing3D());
             QCOMPARE(w.graph->valueLabels(), (QStringList{"11500", "-2000", "7000"}));
+            if (QString::fromUtf8(type) == QStringLiteral("3D棒ｸﾞﾗﾌ")) {
+                // Every day labelled on the free side of zero, the value at the end of
+                // its bar (above a win, below a loss), and the X-axis title shown.
+                const auto days = w.graph->barLabels3D(true);
+                QCOMPARE(days.size(), 3);
+                const double values[] = {11500, -2000, 7000};
+                const char* names[] = {"04", "06", "18"};
+                for (int i = 0; i < 3; ++i) {
+                    QCOMPARE(days[i].first, QString::fromLatin1(names[i]));
+                    QVERIFY(values[i] < 0 ? days[i].second > 0 : days[i].second < 0);
+                }
+                const auto ends = w.graph->barLabels3D(false);
+                QCOMPARE(ends.size(), 3);
+                for (int i = 0; i < 3; ++i)
+                    QVERIFY2(values[i] < 0 ? ends[i].second < values[i] : ends[i].second > values[i],
+                             qPrintable(QStringLiteral("%1 at %2").arg(ends[i].first).arg(ends[i].second)));
+                QCOMPARE(w.graph->xAxisTitle3D(), QStringLiteral("遊   技   日"));
+            }
             const QImage shot = w.graph->snapshot();
             // The 3D area is painted, not left black or empty.
             const QImage area = shot.copy(shot.rect().adjusted(0, shot.height() / 3, 0, 0));
