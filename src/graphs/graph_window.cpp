@@ -21,6 +21,7 @@
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -840,7 +841,7 @@ void frmGluf::draw3D() {
         l->setBorderEnabled(false);
         l->setFacingCamera(true);
         l->setPosition(at);
-        l->setScaling(QVector3D(0.6f, 0.6f, 0.6f));
+        l->setScaling(line ? QVector3D(0.6f, 0.6f, 0.6f) : QVector3D(0.8f, 0.8f, 0.8f));
         v.graph->addCustomItem(l);
     };
     const bool showLabels = d->chk2->isChecked() && !s.noData;
@@ -928,8 +929,8 @@ void frmGluf::draw3D() {
             }
             series->dataProxy()->resetArray(array, labels, QStringList{QString()});
         }
-        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 125.0f);
-        g->setAspectRatio(0.6);
+        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 132.0f);
+        g->setAspectRatio(0.75);
         g->columnAxis()->setLabels({QString()});
         g->columnAxis()->setTitleVisible(false);
         // The axis would write the day labels at the zero line, on the bars that
@@ -950,7 +951,7 @@ void frmGluf::draw3D() {
         if (showLabels && !s.points.empty()) {
             double lowest = 0, highest = 0;
             for (const auto& p : s.points) lowest = std::min(lowest, p.value), highest = std::max(highest, p.value);
-            const double room = (barsRange.hi - barsRange.lo) * 0.08;
+            const double room = (barsRange.hi - barsRange.lo) * 0.16;
             if (lowest < 0 && lowest - room < barsRange.lo) barsRange.lo -= step, barsRange.ticks += 1;
             if (highest > 0 && highest + room > barsRange.hi) barsRange.hi += step, barsRange.ticks += 1;
         }
@@ -964,16 +965,18 @@ void frmGluf::draw3D() {
             l->setBackgroundEnabled(false);
             l->setBorderEnabled(false);
             l->setFacingCamera(true);
-            l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? barLift : -barLift, static_cast<float>(i)));
+            // Below a win far enough for the bar's front face, seen from above, to leave it free.
+            l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? barLift : -2.2f * barLift, static_cast<float>(i)));
             l->setScaling(QVector3D(0.8f, 0.8f, 0.8f));
             v.graph->addCustomItem(l);
         }
         setupValueAxis(g->valueAxis(), barsRange);
         if (showLabels)
             for (size_t i = 0; i < s.points.size(); ++i) {
-                // At the end of each bar: above a win, below a loss.
+                // At the end of each bar: above a win; below a loss, far enough for
+                // the bar's front face, seen from above, to leave it free.
                 const float end = static_cast<float>(s.points[i].value);
-                valueLabel(s.points[i], QVector3D(0.0f, end >= 0 ? end + barLift : end - barLift, static_cast<float>(i)));
+                valueLabel(s.points[i], QVector3D(0.0f, end >= 0 ? end + barLift : end - 2.5f * barLift, static_cast<float>(i)));
             }
     }
     // The X-axis title under the plot, where the axis of the 3D bars has no room
@@ -1035,7 +1038,13 @@ QImage frmGluf::snapshot() {
     const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
     if (showing3D() && !v.container->isHidden()) {
         const qreal dpr = image.devicePixelRatio();
-        const QImage view = v.graph->renderToImage(4, v.container->size() * dpr);
+        // At a whole device pixel ratio the view draws itself into an image; at
+        // another (1.5) it would draw a part of itself only, so what it shows on
+        // the screen is taken instead.
+        const bool whole = std::abs(dpr - std::round(dpr)) < 0.01;
+        QImage view;
+        if (whole) view = v.graph->renderToImage(4, v.container->size() * dpr);
+        else if (QScreen* screen = v.graph->screen()) view = screen->grabWindow(v.graph->winId()).toImage();
         QPainter p(&image);
         p.drawImage(QRectF(v.container->mapTo(this, QPoint(0, 0)), QSizeF(v.container->size())), view);
     }
