@@ -18,6 +18,7 @@
 #include "analysis/statistics.h"
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
+#include "ui/column_fit.h"
 #include "ui/eliding_delegate.h"
 #include "ui/grid_look.h"
 #include "ui/messages.h"
@@ -409,10 +410,15 @@ void frmDb::Load_day() {
 void frmDb::Data_Serch() {
     const int tab = std::clamp(d->stb1->currentIndex(), 0, kAnalysisTabCount - 1);
     d->model->setTable(buildTable(d->matched, static_cast<AnalysisTab>(tab)));
-    const auto& columns = d->model->table().columns();
+    const AnalysisTable& table = d->model->table();
+    const auto& columns = table.columns();
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         const int twips = columns[static_cast<size_t>(c)].widthTwips;
-        const int px = twipsToPixelsX(twips);
+        int px = twipsToPixelsX(twips);
+        // The table's width is the least: a column of figures widens to its widest
+        // figure and the grid scrolls; a column of names cuts them with "…".
+        if (columns[static_cast<size_t>(c)].cellAlign != CellAlign::Left)
+            px = fittedColumnWidth(d->mfgDat1, c, px, table.rowCount(), [&](int r) { return table.text(r, c); });
         d->mfgDat1->setColumnWidth(c, px);
         if (c < kKeptColumns) {
             d->colTwips[static_cast<size_t>(c)] = twips;

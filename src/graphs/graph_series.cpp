@@ -56,8 +56,10 @@ std::string monthLabel(int month) { return (month < 10 ? "0" : "") + std::to_str
 TitleOptions TitleOptions::from(const OptionSet& options) {
     TitleOptions t;
     t.chartTitle = flagValue(options.chkG1Value, false);
-    t.yAxisTitle = flagValue(options.chkG2Value, true);
-    t.xAxisTitle = flagValue(options.chkG3Value, true);
+    // The options dialog labels chkG2 "Ｘ軸（横軸）項目名を表示する" and chkG3
+    // "Ｙ軸（縦軸）項目名を表示する": each switches the axis its label names.
+    t.xAxisTitle = flagValue(options.chkG2Value, true);
+    t.yAxisTitle = flagValue(options.chkG3Value, true);
     return t;
 }
 
@@ -118,5 +120,19 @@ std::string plainValueText(double value) {
 }
 
 std::string dataLabelText(double value) { return formatFixed(value, 0); }
+
+std::string verticalAxisTitle(std::string_view title) {
+    static constexpr std::string_view kOpen = "⌒", kClose = "ー";
+    const size_t open = title.find(kOpen);
+    if (open == std::string_view::npos) return std::string(title);
+    std::string out(title.substr(0, open));
+    out += "（";
+    std::string_view rest = title.substr(open + kOpen.size());
+    // The bracket closes at the last "ー" after the unit; a unit without one
+    // keeps its closing bracket anyway.
+    const size_t close = rest.rfind(kClose);
+    if (close == std::string_view::npos) return out + std::string(rest) + "）";
+    return out + std::string(rest.substr(0, close)) + "）" + std::string(rest.substr(close + kClose.size()));
+}
 
 }  // namespace tama

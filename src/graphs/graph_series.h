@@ -73,8 +73,8 @@ struct GraphFilter {
 // Which titles the balance graphs show (the weekday graphs ignore them).
 struct TitleOptions {
     bool chartTitle = false;  // chkG1: title inside the plot area
-    bool yAxisTitle = true;   // chkG2 (the options dialog labels it as the X axis)
-    bool xAxisTitle = true;   // chkG3 (the options dialog labels it as the Y axis)
+    bool xAxisTitle = true;   // chkG2: "Ｘ軸（横軸）項目名を表示する"
+    bool yAxisTitle = true;   // chkG3: "Ｙ軸（縦軸）項目名を表示する"
 
     static TitleOptions from(const OptionSet& options);
 };
@@ -136,5 +136,11 @@ std::vector<std::string> categoryTexts(const std::vector<GraphPoint>& points);
 
 // The value label the chart shows on a point (format "0": rounded, no separators).
 std::string dataLabelText(double value);
+
+// A Y-axis title as the chart writes it along the vertical axis, where the text
+// runs upwards: the "⌒" and "ー" that stand for the brackets around the unit
+// would read turned there, so they become "（" and "）":
+// "収 支 額 ⌒円ー" -> "収 支 額 （円）". A title without "⌒" stays as it is.
+std::string verticalAxisTitle(std::string_view title);
 
 }  // namespace tama

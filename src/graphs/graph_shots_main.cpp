@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QThread>
 #include <cstdio>
 #include <functional>
@@ -110,9 +112,15 @@ int main(int argc, char** argv) {
     frmMonthly monthly(ctx);
     monthly.cboUser()->setCurrentText(qs(user));
     monthly.setYearMonth(year, month);
-    frmGluf graph(ctx, monthly);
-    graph.resize(960, 620);
-    graph.show();
+    // The window as a child of a frame of a first start, at its default place:
+    // the right half of the frame's inner area, its height less 350 twips.
+    QMdiArea frame;
+    frame.resize(twipsToPixelsX(16500), twipsToPixelsY(9350));
+    frmGluf& graph = *new frmGluf(ctx, monthly);  // owned by the frame
+    QMdiSubWindow* sub = frame.addSubWindow(&graph);
+    frame.show();
+    sub->setGeometry(frame.width() / 2, 0, frame.width() - frame.width() / 2, twipsToPixelsY(9000));
+    sub->show();
     settle();
 
     if (!frmGluf::openGLAvailable())

@@ -14,12 +14,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QLocale>
 #include <QLineSeries>
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -47,6 +49,7 @@
 #include "shared/number_format.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
+#include "ui/flow_layout.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -130,8 +133,9 @@ private:
     QStringList labels_;
 };
 
-// Labels of a 3D value axis: whole numbers, so that a tick a rounding error
-// below zero reads "0", not "-0"; none at all for a chart without points.
+// Labels of a 3D value axis: whole numbers with thousands separators, so that a
+// tick a rounding error below zero reads "0", not "-0"; none at all for a chart
+// without points.
 class WholeNumberFormatter : public QValue3DAxisFormatter {
 public:
     explicit WholeNumberFormatter(bool blank = false) : blank_(blank) {}
@@ -143,7 +147,8 @@ protected:
         static_cast<WholeNumberFormatter&>(copy).blank_ = blank_;
     }
     QString stringForValue(qreal value, const QString&) const override {
-        return blank_ ? QStringLiteral(" ") : QString::number(std::llround(value));
+        // With thousands separators, as the 2D charts write them.
+        return blank_ ? QStringLiteral(" ") : qs(formatGrouped(static_cast<double>(std::llround(value))));
     }
 
 private:
@@ -154,6 +159,7 @@ private:
 struct View3D {
     QWidget* page = nullptr;
     QLabel* title = nullptr;
+    QLabel* xTitle = nullptr;  // the X-axis title under the 3D bars
     QWidget* container = nullptr;
     QAbstract3DGraph* graph = nullptr;  // owned by the container
 };
@@ -314,20 +320,24 @@ void frmGluf::build() {
     d->chk2 = new QCheckBox(QStringLiteral("ﾃﾞｰﾀ表示する"), this);
     d->chk2->setObjectName(QStringLiteral("chk2"));
 
-    auto* row1 = new QHBoxLayout(d->Frame1);
+    // The selectors wrap onto a second row in a narrow window rather than
+    // squeezing their captions; each label stays beside its box.
+    auto* row1 = new FlowLayout(d->Frame1, 12, 2);
     row1->setContentsMargins(6, 4, 6, 2);
-    row1->addWidget(label(1, "期間"));
-    row1->addWidget(d->cboKikan);
-    row1->addSpacing(8);
-    row1->addWidget(label(2, "ｸﾞﾗﾌ種別"));
-    row1->addWidget(d->cboGtype);
-    row1->addSpacing(8);
-    row1->addWidget(label(3, "項目"));
-    row1->addWidget(d->cboKou);
-    row1->addSpacing(8);
+    auto group = [this](QLabel* l, QComboBox* c) {
+        auto* g = new QWidget(d->Frame1);
+        auto* box = new QHBoxLayout(g);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(4);
+        box->addWidget(l);
+        box->addWidget(c);
+        return g;
+    };
+    row1->addWidget(group(label(1, "期間"), d->cboKikan));
+    row1->addWidget(group(label(2, "ｸﾞﾗﾌ種別"), d->cboGtype));
+    row1->addWidget(group(label(3, "項目"), d->cboKou));
     row1->addWidget(d->chk1);
     row1->addWidget(d->chk2);
-    row1->addStretch(1);
 
     auto* row2 = new QHBoxLayout(d->fraBtn);
     row2->setContentsMargins(6, 2, 6, 4);
@@ -345,6 +355,10 @@ void frmGluf::build() {
     d->axisX = new QBarCategoryAxis;
     d->axisY = new QValueAxis;
     d->axisY->setLabelFormat(QStringLiteral("%.0f"));
+    // Axis figures with thousands separators (-2,500,000): the chart writes its
+    // numbers in a locale that groups digits with ",".
+    d->chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    d->chart->setLocalizeNumbers(true);
     d->axisX->setGridLineVisible(false);
     for (QAbstractAxis* a : std::initializer_list<QAbstractAxis*>{d->axisX, d->axisY}) {
         QFont f = a->labelsFont();
@@ -594,7 +608,7 @@ void frmGluf::draw2D() {
     }
     axisX->setTitleText(qs(s.xAxisTitle));
     axisX->setTitleVisible(!s.xAxisTitle.empty());
-    axisY->setTitleText(qs(s.yAxisTitle));
+    axisY->setTitleText(qs(verticalAxisTitle(s.yAxisTitle)));
     axisY->setTitleVisible(!s.yAxisTitle.empty());
 
     if (d->type == ChartType::Line) {
@@ -789,11 +803,20 @@ void frmGluf::draw3D() {
         v.container = QWidget::createWindowContainer(v.graph, v.page);
         v.container->setObjectName(line ? QStringLiteral("line3D") : QStringLiteral("bars3D"));
         v.container->setMinimumSize(120, 80);
+        v.xTitle = new QLabel(v.page);
+        v.xTitle->setObjectName(QStringLiteral("xAxisTitle3D"));
+        v.xTitle->setAlignment(Qt::AlignCenter);
+        v.xTitle->setFont(uiFont(10));
+        v.xTitle->setAutoFillBackground(true);
+        v.xTitle->setPalette(p);
+        v.xTitle->setContentsMargins(0, 2, 0, 6);
+        v.xTitle->hide();
         auto* box = new QVBoxLayout(v.page);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(0);
         box->addWidget(v.title);
         box->addWidget(v.container, 1);
+        box->addWidget(v.xTitle);
         d->mscGluf1->addWidget(v.page);
     }
     v.graph->activeTheme()->setGridLineColor(grid);
@@ -818,7 +841,7 @@ void frmGluf::draw3D() {
         l->setBorderEnabled(false);
         l->setFacingCamera(true);
         l->setPosition(at);
-        l->setScaling(QVector3D(0.6f, 0.6f, 0.6f));
+        l->setScaling(line ? QVector3D(0.6f, 0.6f, 0.6f) : QVector3D(0.8f, 0.8f, 0.8f));
         v.graph->addCustomItem(l);
     };
     const bool showLabels = d->chk2->isChecked() && !s.noData;
@@ -828,7 +851,7 @@ void frmGluf::draw3D() {
         y->setSegmentCount(std::clamp(r.ticks - 1, 1, 11));
         // Without points the value axis has no scale to show.
         y->setFormatter(new WholeNumberFormatter(s.points.empty()));
-        y->setTitle(qs(s.yAxisTitle));
+        y->setTitle(qs(verticalAxisTitle(s.yAxisTitle)));
         y->setTitleVisible(!s.yAxisTitle.empty());
     };
 
@@ -906,47 +929,60 @@ void frmGluf::draw3D() {
             }
             series->dataProxy()->resetArray(array, labels, QStringList{QString()});
         }
-        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 125.0f);
-        g->setAspectRatio(0.6);
+        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 132.0f);
+        g->setAspectRatio(0.75);
         g->columnAxis()->setLabels({QString()});
         g->columnAxis()->setTitleVisible(false);
-        // The axis writes the day labels at the zero line, where they would lie
-        // on the bars that hang below it: with losses, each label is written
-        // on the free side of zero instead (above a loss, below a win).
+        // The axis would write the day labels at the zero line, on the bars that
+        // hang below it: each day label is written on the free side of zero
+        // instead (below a win, above a loss), and the axis itself writes none.
+        g->rowAxis()->setLabels(QStringList(labels.size(), QString()));
+        g->rowAxis()->setTitleVisible(false);
         const bool losses = std::any_of(s.points.begin(), s.points.end(), [](const GraphPoint& p) { return p.value < 0; });
-        g->rowAxis()->setLabels(losses ? QStringList(labels.size(), QString()) : labels);
-        if (losses)
-            for (size_t i = 0; i < s.points.size(); ++i) {
-                auto* l = new QCustom3DLabel;
-                l->setObjectName(QStringLiteral("dayLabel"));
-                l->setText(labels[static_cast<qsizetype>(i)]);
-                l->setFont(uiFont(20));
-                l->setTextColor(QColor(30, 30, 30));
-                l->setBackgroundEnabled(false);
-                l->setBorderEnabled(false);
-                l->setFacingCamera(true);
-                l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? lift : -lift, static_cast<float>(i)));
-                l->setScaling(QVector3D(0.6f, 0.6f, 0.6f));
-                v.graph->addCustomItem(l);
-            }
-        g->rowAxis()->setTitle(qs(s.xAxisTitle));
-        // The axis title lies where the day labels of the losses stand.
-        g->rowAxis()->setTitleVisible(!s.xAxisTitle.empty() && !losses);
-        // Only losses: one more step above zero gives their day labels room.
+        const bool wins = std::any_of(s.points.begin(), s.points.end(), [](const GraphPoint& p) { return p.value >= 0; });
         NiceRange barsRange = range;
-        if (losses && range.hi <= 0 && range.ticks > 1) {
-            barsRange.hi += (range.hi - range.lo) / (range.ticks - 1);
-            barsRange.ticks += 1;
+        const double step = range.ticks > 1 ? (range.hi - range.lo) / (range.ticks - 1) : 1.0;
+        // Only losses (or only wins): one more step on the free side of zero
+        // gives the day labels room.
+        if (losses && !wins && range.hi <= 0) barsRange.hi += step, barsRange.ticks += 1;
+        if (wins && !losses && range.lo >= 0 && !s.points.empty()) barsRange.lo -= step, barsRange.ticks += 1;
+        // A value label beyond the axis is not drawn: the axis reaches a step
+        // further where the longest bar leaves its label no room.
+        if (showLabels && !s.points.empty()) {
+            double lowest = 0, highest = 0;
+            for (const auto& p : s.points) lowest = std::min(lowest, p.value), highest = std::max(highest, p.value);
+            const double room = (barsRange.hi - barsRange.lo) * 0.16;
+            if (lowest < 0 && lowest - room < barsRange.lo) barsRange.lo -= step, barsRange.ticks += 1;
+            if (highest > 0 && highest + room > barsRange.hi) barsRange.hi += step, barsRange.ticks += 1;
+        }
+        const float barLift = static_cast<float>((barsRange.hi - barsRange.lo) * 0.05);
+        for (size_t i = 0; i < s.points.size(); ++i) {
+            auto* l = new QCustom3DLabel;
+            l->setObjectName(QStringLiteral("dayLabel"));
+            l->setText(labels[static_cast<qsizetype>(i)]);
+            l->setFont(uiFont(20));
+            l->setTextColor(QColor(30, 30, 30));
+            l->setBackgroundEnabled(false);
+            l->setBorderEnabled(false);
+            l->setFacingCamera(true);
+            // Below a win far enough for the bar's front face, seen from above, to leave it free.
+            l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? barLift : -2.2f * barLift, static_cast<float>(i)));
+            l->setScaling(QVector3D(0.8f, 0.8f, 0.8f));
+            v.graph->addCustomItem(l);
         }
         setupValueAxis(g->valueAxis(), barsRange);
         if (showLabels)
             for (size_t i = 0; i < s.points.size(); ++i) {
-                const float top = static_cast<float>(s.points[i].value);
-                // Above a win's bar; a loss's value stands above zero over its day
-                // label, where no bar hides it.
-                valueLabel(s.points[i], QVector3D(0.0f, top >= 0 ? top + lift : 2.2f * lift, static_cast<float>(i)));
+                // At the end of each bar: above a win; below a loss, far enough for
+                // the bar's front face, seen from above, to leave it free.
+                const float end = static_cast<float>(s.points[i].value);
+                valueLabel(s.points[i], QVector3D(0.0f, end >= 0 ? end + barLift : end - 2.5f * barLift, static_cast<float>(i)));
             }
     }
+    // The X-axis title under the plot, where the axis of the 3D bars has no room
+    // for it beside the day labels.
+    v.xTitle->setText(line ? QString() : qs(s.xAxisTitle));
+    v.xTitle->setVisible(!line && !s.xAxisTitle.empty() && !s.points.empty());
     d->mscGluf1->setCurrentWidget(v.page);
 }
 
@@ -983,12 +1019,32 @@ QStringList frmGluf::valueLabels() const {
     return out;
 }
 
+QList<QPair<QString, double>> frmGluf::barLabels3D(bool dayLabels) const {
+    QList<QPair<QString, double>> out;
+    if (!showing3D() || d->type != ChartType::Bar3D) return out;
+    for (QCustom3DItem* item : d->bars3D.graph->customItems())
+        if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && (l->objectName() == QStringLiteral("dayLabel")) == dayLabels)
+            out << qMakePair(l->text(), static_cast<double>(l->position().y()));
+    return out;
+}
+
+QString frmGluf::xAxisTitle3D() const {
+    if (!showing3D() || d->type != ChartType::Bar3D || d->bars3D.xTitle->isHidden()) return {};
+    return d->bars3D.xTitle->text();
+}
+
 QImage frmGluf::snapshot() {
     QImage image = grab().toImage();
     const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
     if (showing3D() && !v.container->isHidden()) {
         const qreal dpr = image.devicePixelRatio();
-        const QImage view = v.graph->renderToImage(4, v.container->size() * dpr);
+        // At a whole device pixel ratio the view draws itself into an image; at
+        // another (1.5) it would draw a part of itself only, so what it shows on
+        // the screen is taken instead.
+        const bool whole = std::abs(dpr - std::round(dpr)) < 0.01;
+        QImage view;
+        if (whole) view = v.graph->renderToImage(4, v.container->size() * dpr);
+        else if (QScreen* screen = v.graph->screen()) view = screen->grabWindow(v.graph->winId()).toImage();
         QPainter p(&image);
         p.drawImage(QRectF(v.container->mapTo(this, QPoint(0, 0)), QSizeF(v.container->size())), view);
     }

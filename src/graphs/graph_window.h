@@ -75,6 +75,11 @@ public:
     bool showing3D() const;
     // The value label texts shown now (empty when chk2 is off).
     QStringList valueLabels() const;
+    // The 3D bars' day labels (`dayLabels`) or value labels, each with the height
+    // on the value axis it is written at; empty unless the 3D bars are shown.
+    QList<QPair<QString, double>> barLabels3D(bool dayLabels) const;
+    // The X-axis title written under the 3D bars; empty when none is shown.
+    QString xAxisTitle3D() const;
 
     // Times the chart was drawn and times a series was computed since the window opened.
     int drawCount() const;

@@ -25,7 +25,9 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 #include <array>
 #include <cmath>
 
@@ -363,28 +365,91 @@ void frmMain::restoreFramePosition() {
         anyStored = anyStored || ok;
     }
     userStore_->endGroup();
-    QScreen* primary = QGuiApplication::primaryScreen();
-    if (!anyStored && primary) {
+    const QMargins margins = decorationMargins();
+    if (!anyStored) {
         // First start: the fallbacks above make a frame too small for its two
         // windows; open it large enough for both, within the screen, centred.
-        const QRect available = primary->availableGeometry();
-        QRect frame(QPoint(), QSize(std::min(twipsToPixelsX(kFirstStartWidth), available.width()),
-                                    std::min(twipsToPixelsY(kFirstStartHeight), available.height())));
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-        resize(frame.size());
+        const QRect available = screenAreaFor(QRect());
+        Placement first = fitInArea({available.topLeft(), QSize(twipsToPixelsX(kFirstStartWidth), twipsToPixelsY(kFirstStartHeight))},
+                                    margins, available);
+        QRect outer(QPoint(), first.inner.grownBy(margins));
+        outer.moveCenter(available.center());
+        first.outerTopLeft = outer.topLeft();
+        placeFrame(fitInArea(first, margins, available));
         return;
     }
-    QRect frame(twipsToPixelsX(twips[0]), twipsToPixelsY(twips[1]), std::max(1, twipsToPixelsX(twips[2])),
-                std::max(1, twipsToPixelsY(twips[3])));
-    // A position stored on a screen that is no longer there would put the frame
-    // out of reach: bring it back to the primary screen.
-    bool onScreen = false;
-    for (QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(frame)) onScreen = true;
-    if (!onScreen && primary) frame.moveTopLeft(primary->availableGeometry().topLeft());
-    move(frame.topLeft());
-    resize(frame.size());
+    // A stored position and size, from another screen or another scale, are
+    // brought within the screen's available area, title bar included: a position
+    // on a screen that is no longer there, or a size larger than the screen,
+    // would put the frame's edges and its status line out of reach.
+    const Placement stored{QPoint(twipsToPixelsX(twips[0]), twipsToPixelsY(twips[1])),
+                           QSize(std::max(1, twipsToPixelsX(twips[2])), std::max(1, twipsToPixelsY(twips[3])))};
+    placeFrame(fitInArea(stored, margins, screenAreaFor(QRect(stored.outerTopLeft, stored.inner.grownBy(margins)))));
+}
+
+QMargins frmMain::decorationMargins() const {
+    if (const QWindow* w = windowHandle(); w && isVisible()) {
+        const QMargins m = w->frameMargins();
+        if (!m.isNull()) return m;
+    }
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return {};
+    // Before the window manager has framed the window: a title bar a little
+    // higher than a line of text, and thin borders. The fit is made again with
+    // the real ones once they are known (fitFramedWindow).
+    constexpr int kBorder = 4;
+    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), fontMetrics().height() + 12);
+    return {kBorder, title + kBorder, kBorder, kBorder};
+}
+
+QRect frmMain::screenAreaFor(const QRect& outer) const {
+    QScreen* chosen = nullptr;
+    if (!outer.isNull()) {
+        for (QScreen* s : QGuiApplication::screens())
+            if (s->availableGeometry().contains(outer.center())) chosen = s;
+        if (!chosen)
+            for (QScreen* s : QGuiApplication::screens())
+                if (s->availableGeometry().intersects(outer)) chosen = s;
+    }
+    if (!chosen) chosen = QGuiApplication::primaryScreen();
+    return chosen ? chosen->availableGeometry() : QRect(QPoint(), QSize(640, 480));
+}
+
+void frmMain::placeFrame(const Placement& p) {
+    move(p.outerTopLeft);
+    resize(p.inner);
+}
+
+void frmMain::fitFramedWindow() {
+    if (frameFitted_ || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return;
+    const QWindow* w = windowHandle();
+    const QMargins margins = w ? w->frameMargins() : QMargins();
+    if (margins.isNull()) return;  // not framed (yet)
+    frameFitted_ = true;
+    const Placement now{frameGeometry().topLeft(), size()};
+    const Placement fitted = fitInArea(now, margins, screenAreaFor(frameGeometry()));
+    if (fitted == now) return;
+    placeFrame(fitted);
+    if (layout()) layout()->activate();
+    // The child windows were placed for the larger frame: they stay inside it.
+    const QSize room = mdi_->viewport()->size();
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (sub->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) continue;
+        const Placement child = fitInArea({sub->pos(), sub->size()}, {}, QRect(QPoint(), room));
+        if (child != Placement{sub->pos(), sub->size()}) sub->setGeometry(QRect(child.outerTopLeft, child.inner));
+    }
+    recordFrameInnerSize();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    fitFramedWindow();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    fitFramedWindow();
 }
 
 void frmMain::saveFramePosition() {
@@ -422,6 +487,11 @@ bool frmMain::MDIForm_Load() {
     restoreFramePosition();
     show();
     if (layout()) layout()->activate();
+    // The decorations are known once the window is framed: at once on some
+    // platforms; a window manager frames it a little later, and the move or
+    // resize that tells of it fits the frame again (or this timer does).
+    fitFramedWindow();
+    QTimer::singleShot(500, this, [this] { fitFramedWindow(); });
     recordFrameInnerSize();
 
     QFont font = statusBar()->font();

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+#include "ui/window_layout.h"
+
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -102,6 +104,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildMenus();
@@ -120,6 +124,16 @@ private:
     void recordFrameInnerSize();
     void placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph);
     void restoreFramePosition();
+    // The window manager's title bar and borders around the frame: the real ones
+    // once the frame is framed, an estimate before.
+    QMargins decorationMargins() const;
+    // The available area of the screen holding most of `outer` (the primary
+    // screen's for a null rectangle or a rectangle on no screen).
+    QRect screenAreaFor(const QRect& outer) const;
+    void placeFrame(const Placement& p);
+    // Fits the frame, its real decorations included, to its screen once they
+    // are known, and the child windows into the frame.
+    void fitFramedWindow();
     void saveFramePosition();
 
     AppContext& ctx_;
@@ -140,6 +154,7 @@ private:
     std::function<void()> analysis_;
     bool firstRun_ = false;
     bool loaded_ = false;
+    bool frameFitted_ = false;  // fitted with the window manager's real decorations
 };
 
 }  // namespace tama::ui

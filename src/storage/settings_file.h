@@ -47,8 +47,8 @@ struct OptionSet {
     std::string lblLineCaption = "1";             // that N
     std::string cmdDatBackColor = "16777205";     // that row colour
     std::string chkG1Value = "0";                 // chart title inside the plot
-    std::string chkG2Value = "1";                 // graphs show their Y-axis title
-    std::string chkG3Value = "1";                 // graphs show their X-axis title
+    std::string chkG2Value = "1";                 // graphs show their X-axis title
+    std::string chkG3Value = "1";                 // graphs show their Y-axis title
 
     bool operator==(const OptionSet&) const = default;
 };

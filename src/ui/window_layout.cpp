@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <algorithm>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWidget>
 #include <cmath>
@@ -24,6 +25,19 @@ std::optional<double> readSingle(const AppContext& ctx, const QString& section, 
 QString twipsText(double twips) { return qs(formatSingle(static_cast<float>(twips))); }
 
 }  // namespace
+
+Placement fitInArea(const Placement& wanted, const QMargins& margins, const QRect& area) {
+    const int extraW = margins.left() + margins.right(), extraH = margins.top() + margins.bottom();
+    Placement p = wanted;
+    p.inner.setWidth(std::max(1, std::min(p.inner.width(), area.width() - extraW)));
+    p.inner.setHeight(std::max(1, std::min(p.inner.height(), area.height() - extraH)));
+    const int outerW = p.inner.width() + extraW, outerH = p.inner.height() + extraH;
+    // Left and top win where the window is still larger than the area (a
+    // 1 x 1 inner size in an area smaller than the decorations).
+    p.outerTopLeft.setX(std::max(area.left(), std::min(p.outerTopLeft.x(), area.left() + area.width() - outerW)));
+    p.outerTopLeft.setY(std::max(area.top(), std::min(p.outerTopLeft.y(), area.top() + area.height() - outerH)));
+    return p;
+}
 
 void placeInTwips(QWidget* w, double left, double top, double width, double height) {
     w->setGeometry(twipsToPixelsX(left), twipsToPixelsY(top), std::max(0, twipsToPixelsX(width)),
@@ -59,6 +73,19 @@ void WindowLayout::restore(const QString& section, const QString& keyPrefix, con
         // No stored size and no frame size known: keep the size the window has.
         px.setSize(target->size());
         twips.setSize(QSizeF(pixelsToTwipsX(px.width()), pixelsToTwipsY(px.height())));
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(target); sub && sub->mdiArea()) {
+        // Inside the frame's visible area: a layout kept from a larger frame or
+        // screen would leave the window's edges (and its grid's last columns) out of reach.
+        const QSize room = sub->mdiArea()->viewport()->size();
+        if (!room.isEmpty()) {
+            const Placement fitted = fitInArea({px.topLeft(), px.size()}, {}, QRect(QPoint(), room));
+            if (fitted.inner != px.size()) twips.setSize(QSizeF(pixelsToTwipsX(fitted.inner.width()),
+                                                                 pixelsToTwipsY(fitted.inner.height())));
+            if (fitted.outerTopLeft != px.topLeft())
+                twips.moveTopLeft(QPointF(pixelsToTwipsX(fitted.outerTopLeft.x()), pixelsToTwipsY(fitted.outerTopLeft.y())));
+            px = QRect(fitted.outerTopLeft, fitted.inner);
+        }
     }
     target->setWindowState(Qt::WindowNoState);
     target->setGeometry(px);

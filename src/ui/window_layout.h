@@ -7,8 +7,11 @@
 // (for example "frmMonthly.Top" in section "monthly"). A window that reads and
 // writes in different letter case ("Gluf"/"frmGluf." read, "gluf"/"frmgluf."
 // written) passes each form to its own call; the settings file ignores case.
+#include <QMargins>
 #include <QObject>
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QRectF>
 #include <QString>
 
@@ -21,6 +24,20 @@ class AppContext;
 // Places a control inside its window at a position and size given in twips; a
 // negative size (a window too small for its controls) becomes 0.
 void placeInTwips(QWidget* w, double left, double top, double width, double height);
+
+// Where a window goes: the top-left corner of the window with its decorations
+// (title bar and borders), and the size of its inner area, in pixels.
+struct Placement {
+    QPoint outerTopLeft;
+    QSize inner;
+    bool operator==(const Placement&) const = default;
+};
+
+// `wanted` made to fit `area` with `margins` of decorations around the inner
+// area: the inner size shrinks until the decorated window is no larger than the
+// area (never below 1 x 1), then the window moves the least distance that puts
+// it wholly inside. A window that fits is left as it is.
+Placement fitInArea(const Placement& wanted, const QMargins& margins, const QRect& area);
 
 class WindowLayout : public QObject {
     Q_OBJECT
@@ -50,7 +67,9 @@ public:
     // key, or a value that is not a number, takes its default. A size that comes
     // out empty (no stored size and no frame size known) keeps the target's size.
     // The window state is applied after the normal geometry, so that a minimised
-    // or maximised window returns to the stored geometry.
+    // or maximised window returns to the stored geometry. A child window of a
+    // frame is kept inside the frame's visible area (a size stored on a larger
+    // screen shrinks to it).
     void restore(const QString& section, const QString& keyPrefix, const Defaults& defaults);
 
     // Writes the five keys (four without a state key) to `section`. A minimised or

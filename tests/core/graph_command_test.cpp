@@ -39,14 +39,14 @@ protected:
 };
 
 TEST_F(GraphCommand, PrintsCaptionTitlesAndPointsWithTheUsersTitleOptions) {
-    // chkG1 on (title in the plot), chkG2 off (no Y-axis title), chkG3 default on.
+    // chkG1 on (title in the plot), chkG2 off (no X-axis title), chkG3 default on.
     test::putBytes(tmp.path() / "tmrec.ini", test::sjis("[Option]\nchkG1.Value=1\nchkG2.Value=0\n"));
     ASSERT_EQ(run({tmp.path().string(), "太郎", "2004", "5", "日間ﾃﾞｰﾀ", "収支", "--cumulative"}), 0) << err.str();
     EXPECT_EQ(out.str(),
               "日間収支グラフ （2004年05月度）\n"
               "title\t日間収支グラフ （2004年05月度）\n"
-              "x\t遊   技   日\n"
-              "y\t\n"
+              "x\t\n"
+              "y\t収 支 額 ⌒円ー\n"
               "01\t7655\n"
               "03\t-12345\n");
 
@@ -62,8 +62,8 @@ TEST_F(GraphCommand, PrintsCaptionTitlesAndPointsWithTheUsersTitleOptions) {
     EXPECT_EQ(out.str(),
               "月間収支グラフ （2004年度）\n"
               "title\t月間収支グラフ （2004年度）\n"
-              "x\t遊   技   月\n"
-              "y\t\n"
+              "x\t\n"
+              "y\t収 支 額 ⌒円ー\n"
               "05\t-20000\n");
 }
 

@@ -120,7 +120,22 @@ TEST(DayBalanceSeries, NothingMatchingGivesTheNoDataChartWithItsCaption) {
     EXPECT_EQ(dayBalanceSeries(list, "05", GraphFilter{}, false, all).caption, "日間収支グラフ （2004年05月度）");
 }
 
-TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
+TEST(VerticalAxisTitle, TheUnitsBracketsReadTheRightWayAlongTheAxis) {
+    const struct {
+        std::string_view title, shown;
+    } cases[] = {
+        {"収 支 額 ⌒円ー", "収 支 額 （円）"},
+        {"収 支 額 ⌒万円ー", "収 支 額 （万円）"},
+        {"", ""},                            // a hidden title
+        {"遊   技   日", "遊   技   日"},    // no bracket: unchanged
+        {"ー ⌒円ー", "ー （円）"},           // only the "ー" after the unit closes
+        {"額 ⌒円", "額 （円）"},             // an unclosed unit is closed
+    };
+    for (const auto& c : cases) EXPECT_EQ(verticalAxisTitle(c.title), c.shown) << c.title;
+}
+
+TEST(TitleOptions, EachAxisSwitchShowsTheAxisItsLabelNames) {
+    // chkG2 is labelled for the X axis, chkG3 for the Y axis.
     OptionSet o;
     o.chkG1Value = "1";
     o.chkG2Value = "0";
@@ -129,8 +144,8 @@ TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
     auto s = monthBalanceSeries(list, GraphFilter{}, false, TitleOptions::from(o));
     EXPECT_EQ(s.chartTitle, "月間収支グラフ （2003年度）");
     EXPECT_EQ(s.caption, "月間収支グラフ （2003年度）");
-    EXPECT_EQ(s.xAxisTitle, "遊   技   月");
-    EXPECT_EQ(s.yAxisTitle, "");
+    EXPECT_EQ(s.xAxisTitle, "");
+    EXPECT_EQ(s.yAxisTitle, "収 支 額 ⌒円ー");
 
     o.chkG1Value = "0";
     o.chkG2Value = "1";
@@ -138,8 +153,8 @@ TEST(TitleOptions, Chkg2ShowsTheYAxisTitleAndChkg3TheXAxisTitle) {
     s = monthBalanceSeries(list, GraphFilter{}, false, TitleOptions::from(o));
     EXPECT_EQ(s.chartTitle, "");
     EXPECT_EQ(s.caption, "月間収支グラフ （2003年度）");
-    EXPECT_EQ(s.xAxisTitle, "");
-    EXPECT_EQ(s.yAxisTitle, "収 支 額 ⌒円ー");
+    EXPECT_EQ(s.xAxisTitle, "遊   技   月");
+    EXPECT_EQ(s.yAxisTitle, "");
 }
 
 // ---- month graph ----

@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -26,6 +27,7 @@
 #include "shell/startup.h"
 #include "storage/record_store.h"
 #include "ui/app_context.h"
+#include "ui/eliding_delegate.h"
 #include "ui/messages.h"
 #include "../core/test_support.h"
 
@@ -348,6 +350,58 @@ private slots:
         QCOMPARE(answerer.asked.size(), size_t(2));  // once per search
         QCOMPARE(db.lblDbno()->text(), u("該当データ件数  6 件  /  総データ件数  6 件"));
         QCOMPARE(ctx->readSetting(QStringLiteral("db"), QStringLiteral("frmdb.Top")), QString());  // nothing written
+    }
+
+    void everyFigureShowsWholeAndTheGridScrollsSideways() {
+        // Ten years of losing days: eight-digit sums and four-digit day counts,
+        // wider than the columns' given widths.
+        std::map<std::string, std::vector<DailyRecord>> years;
+        QDate day(1996, 1, 1);
+        for (int k = 0; k < 3650; k += 3, day = day.addDays(3)) {
+            DailyRecord r = test::recordOn(ss(day.toString(QStringLiteral("yyyy/MM/dd"))));
+            r.Youbi = "月";
+            r.Tousi = "99,000";
+            r.Kaisyu = "1,000";
+            r.Syusi = "-98,000";
+            r.Zikyu = "-12,250";
+            years[r.Nen].push_back(r);
+        }
+        for (const auto& [year, rs] : years) writeYear(taro, year, rs);
+        frmDb db(*ctx, opening());
+        db.show();
+        db.Check2()->click();
+        db.cmdKen()->click();
+        QTableView* grid = db.mfgDat1();
+        for (int tab = 0; tab < db.stb1()->count(); ++tab) {
+            db.stb1()->setCurrentIndex(tab);
+            auto* cells = qobject_cast<ElidingDelegate*>(grid->itemDelegate());
+            QVERIFY(cells);
+            const QAbstractItemModel* m = grid->model();
+            const QFontMetrics heading(grid->horizontalHeader()->font());
+            for (int c = 0; c < m->columnCount(); ++c) {
+                const QString h = m->headerData(c, Qt::Horizontal).toString();
+                QVERIFY2(heading.horizontalAdvance(h) <= grid->columnWidth(c),
+                         qPrintable(QStringLiteral("tab %1 heading %2").arg(tab).arg(h)));
+                // Names may be cut (their tooltip shows them); figures never.
+                if (db.currentTable().columns()[static_cast<size_t>(c)].cellAlign == CellAlign::Left) continue;
+                for (int r = 0; r < std::min(m->rowCount(), 400); ++r) {
+                    const QModelIndex i = m->index(r, c);
+                    QVERIFY2(cells->shownText(grid, i) == i.data().toString(),
+                             qPrintable(QStringLiteral("tab %1 column %2 row %3: %4 shown as %5")
+                                            .arg(tab).arg(h).arg(r).arg(i.data().toString(), cells->shownText(grid, i))));
+                }
+            }
+            // The given widths stay the least.
+            for (int c = 0; c < m->columnCount(); ++c)
+                QVERIFY(grid->columnWidth(c) >= twipsToPixelsX(db.currentTable().columns()[static_cast<size_t>(c)].widthTwips));
+        }
+        // The daily list is wider than the window: the last column, 収支金額, is
+        // reached by scrolling.
+        db.stb1()->setCurrentIndex(0);
+        QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
+        const QModelIndex balance = grid->model()->index(0, grid->model()->columnCount() - 1);
+        grid->scrollTo(balance);
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(balance)));
     }
 
     void layoutIsKeptAcrossARestartAndTooSmallSnapsBack() {

@@ -11,6 +11,7 @@
 // withModal below) and message boxes by a RecordingAnswerer, so nothing ever blocks.
 #include <QApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -372,11 +373,14 @@ private slots:
         QVERIFY(!fs::exists(home() / "tmrec.ini"));  // nothing written before a window closes
 
         // A first start opens the frame with room for both windows (1100 x 760
-        // pixels at 96 dpi), within the screen and centred on it; the monthly
-        // window in its default place.
+        // pixels at 96 dpi), within the screen with its decorations and centred
+        // on it; the monthly window in its default place.
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(main->size(), QSize(std::min(twipsToPixelsX(16500), screen.width()),
-                                     std::min(twipsToPixelsY(11400), screen.height())));
+        const QMargins decorations = main->windowHandle()->frameMargins();
+        QCOMPARE(main->size(),
+                 QSize(std::min(twipsToPixelsX(16500), screen.width() - decorations.left() - decorations.right()),
+                       std::min(twipsToPixelsY(11400), screen.height() - decorations.top() - decorations.bottom())));
+        QVERIFY(screen.contains(main->frameGeometry()));
         // (Centred as placed: the title bar added around it moves the centre a little.)
         QVERIFY(std::abs(main->frameGeometry().center().x() - screen.center().x()) <= 12);
         QVERIFY(std::abs(main->frameGeometry().center().y() - screen.center().y()) <= 12);

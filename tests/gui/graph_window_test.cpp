@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +25,7 @@
 #include "../core/test_support.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
+#include "options/options_dialog.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "shared/number_format.h"
@@ -150,7 +153,7 @@ private slots:
         QVERIFY(x && y);
         QCOMPARE(x->categories(), (QStringList{"04", "06", "18"}));
         QCOMPARE(x->titleText(), QStringLiteral("遊   技   日"));
-        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 ⌒円ー"));
+        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 （円）"));  // brackets turned for the upright axis
         QCOMPARE(x->labelsFont().pointSize(), 9);
         QCOMPARE(y->labelsFont().pointSize(), 9);
         QCOMPARE(x->linePenColor(), QColor(255, 0, 0));  // "cmdGluf.BackColor" default 255
@@ -413,16 +416,66 @@ private slots:
         Windows w = open();
         OptionSet o = ctx->options();
         o.chkG1Value = "1";
-        o.chkG2Value = "0";
         o.cmdGlufBackColor = "16711680";  // blue
         ctx->setOptions(o);
         QTRY_COMPARE(w.graph->drawCount(), 2);
         QChart* chart = w.graph->chart();
         QCOMPARE(chart->title(), QStringLiteral("日間収支グラフ （2024年05月度）"));
+        QCOMPARE(chart->axes(Qt::Vertical).value(0)->linePenColor(), QColor(0, 0, 255));
+
+        // Each axis box of the options dialog switches the axis its label names.
+        frmOption dialog(*ctx);
+        auto axisBox = [&](const QString& label) {
+            for (QCheckBox* c : dialog.findChildren<QCheckBox*>())
+                if (c->text() == label) return c;
+            return static_cast<QCheckBox*>(nullptr);
+        };
+        QCheckBox* xBox = axisBox(QStringLiteral("Ｘ軸（横軸）項目名を表示する"));
+        QCheckBox* yBox = axisBox(QStringLiteral("Ｙ軸（縦軸）項目名を表示する"));
+        QVERIFY(xBox && yBox);
+        auto* x = chart->axes(Qt::Horizontal).value(0);
         auto* y = chart->axes(Qt::Vertical).value(0);
-        QVERIFY(!y->isTitleVisible());
-        QVERIFY(chart->axes(Qt::Horizontal).value(0)->isTitleVisible());
-        QCOMPARE(y->linePenColor(), QColor(0, 0, 255));
+        const struct {
+            bool xOn, yOn;
+        } cases[] = {{false, true}, {true, false}, {false, false}, {true, true}};
+        for (const auto& c : cases) {
+            xBox->setChecked(c.xOn);
+            yBox->setChecked(c.yOn);
+            const int draws = w.graph->drawCount();
+            dialog.cmdUpd_Click();
+            QTRY_COMPARE(w.graph->drawCount(), draws + 1);
+            QCOMPARE(x->isTitleVisible(), c.xOn);
+            QCOMPARE(y->isTitleVisible(), c.yOn);
+            QCOMPARE(x->titleText(), c.xOn ? QStringLiteral("遊   技   日") : QString());
+        }
+        // The stored keys stay: the X box is "chkG2.Value", the Y box "chkG3.Value".
+        xBox->setChecked(false);
+        yBox->setChecked(true);
+        dialog.cmdUpd_Click();
+        QCOMPARE(ctx->options().chkG2Value, std::string("0"));
+        QCOMPARE(ctx->options().chkG3Value, std::string("1"));
+    }
+
+    void axisFiguresAreGroupedAndTheUnitReadsAlongTheAxis() {
+        Windows w = open();
+        QChart* chart = w.graph->chart();
+        // The figures the chart writes: axis labels among them.
+        auto texts = [&] {
+            QStringList out;
+            for (QGraphicsItem* item : chart->scene()->items()) {
+                if (auto* t = dynamic_cast<QGraphicsTextItem*>(item)) out << t->toPlainText();
+                if (auto* t = dynamic_cast<QGraphicsSimpleTextItem*>(item)) out << t->text();
+            }
+            return out;
+        };
+        // Points 11,500, -2,000 and 7,000: the value axis runs from -4,000 to 12,000.
+        QTRY_VERIFY2(texts().contains(QStringLiteral("12,000")), qPrintable(texts().join(QLatin1Char('|'))));
+        QVERIFY(texts().contains(QStringLiteral("-4,000")));
+        QVERIFY(!texts().contains(QStringLiteral("12000")));
+        auto* y = chart->axes(Qt::Vertical).value(0);
+        QCOMPARE(y->titleText(), QStringLiteral("収 支 額 （円）"));
+        // The series keeps the title's own text.
+        QCOMPARE(QString::fromStdString(w.graph->series().yAxisTitle), QStringLiteral("収 支 額 ⌒円ー"));
     }
 
     void aDamagedYearFileIsReportedWithFileAndLine() {
@@ -485,6 +538,24 @@ private slots:
             w.graph->cboGtype()->setCurrentText(QString::fromUtf8(type));
             QTRY_VERIFY(w.graph->showing3D());
             QCOMPARE(w.graph->valueLabels(), (QStringList{"11500", "-2000", "7000"}));
+            if (QString::fromUtf8(type) == QStringLiteral("3D棒ｸﾞﾗﾌ")) {
+                // Every day labelled on the free side of zero, the value at the end of
+                // its bar (above a win, below a loss), and the X-axis title shown.
+                const auto days = w.graph->barLabels3D(true);
+                QCOMPARE(days.size(), 3);
+                const double values[] = {11500, -2000, 7000};
+                const char* names[] = {"04", "06", "18"};
+                for (int i = 0; i < 3; ++i) {
+                    QCOMPARE(days[i].first, QString::fromLatin1(names[i]));
+                    QVERIFY(values[i] < 0 ? days[i].second > 0 : days[i].second < 0);
+                }
+                const auto ends = w.graph->barLabels3D(false);
+                QCOMPARE(ends.size(), 3);
+                for (int i = 0; i < 3; ++i)
+                    QVERIFY2(values[i] < 0 ? ends[i].second < values[i] : ends[i].second > values[i],
+                             qPrintable(QStringLiteral("%1 at %2").arg(ends[i].first).arg(ends[i].second)));
+                QCOMPARE(w.graph->xAxisTitle3D(), QStringLiteral("遊   技   日"));
+            }
             const QImage shot = w.graph->snapshot();
             // The 3D area is painted, not left black or empty.
             const QImage area = shot.copy(shot.rect().adjusted(0, shot.height() / 3, 0, 0));

@@ -28,6 +28,7 @@
 #include "shell/restore_dialog.h"
 #include "storage/record_store.h"
 #include "ui/messages.h"
+#include "ui/window_layout.h"
 #include "storage/settings_file.h"
 #include "../core/test_support.h"
 
@@ -393,6 +394,66 @@ private slots:
         QCOMPARE(store.value(QStringLiteral("Settings/MainLeft")).toString(), QStringLiteral("0"));
         // The children still wrote their layout.
         QVERIFY(!settingsValue("monthly", "frmMonthly.Top").isEmpty());
+    }
+
+    void fitInAreaKeepsTheDecoratedWindowInside() {
+        const QMargins wm(4, 26, 4, 4);  // a title bar and thin borders
+        const QRect desk(0, 0, 1600, 1000), small(0, 0, 1280, 720), panel(0, 30, 1280, 690);
+        const struct {
+            const char* name;
+            Placement wanted;
+            QMargins margins;
+            QRect area;
+            Placement fitted;
+        } cases[] = {
+            {"fits: unchanged", {{100, 50}, {900, 700}}, wm, desk, {{100, 50}, {900, 700}}},
+            {"stored at 1.5 times", {{0, 0}, {1950, 1350}}, wm, desk, {{0, 0}, {1592, 970}}},
+            {"first start on 1280x720", {{90, -20}, {1100, 760}}, wm, small, {{90, 0}, {1100, 690}}},
+            {"below a panel", {{0, 0}, {800, 600}}, wm, panel, {{0, 30}, {800, 600}}},
+            {"off the right and bottom", {{1500, 900}, {400, 300}}, wm, desk, {{1192, 670}, {400, 300}}},
+            {"off the left and top", {{-3000, -40}, {400, 300}}, {}, desk, {{0, 0}, {400, 300}}},
+            {"no decorations, too large", {{10, 10}, {2000, 2000}}, {}, small, {{0, 0}, {1280, 720}}},
+            {"area smaller than the decorations", {{5, 5}, {100, 100}}, wm, QRect(0, 0, 6, 20), {{0, 0}, {1, 1}}},
+        };
+        for (const auto& c : cases) {
+            const Placement got = fitInArea(c.wanted, c.margins, c.area);
+            QVERIFY2(got == c.fitted, qPrintable(QStringLiteral("%1: %2,%3 %4x%5").arg(QLatin1String(c.name))
+                                                     .arg(got.outerTopLeft.x()).arg(got.outerTopLeft.y())
+                                                     .arg(got.inner.width()).arg(got.inner.height())));
+        }
+    }
+
+    void aStoredFrameLargerThanTheScreenOpensWithinIt() {
+        main->close();
+        main.reset();
+        // A frame and a monthly window stored by a session at another scale or on
+        // a larger screen, partly off the screen.
+        {
+            QSettings store(storePath, QSettings::IniFormat);
+            store.beginGroup(QStringLiteral("Settings"));
+            store.setValue(QStringLiteral("MainLeft"), QString::number(pixelsToTwipsX(-200)));
+            store.setValue(QStringLiteral("MainTop"), QString::number(pixelsToTwipsY(100)));
+            store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1950)));
+            store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(1350)));
+        }
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Left"), QString::number(pixelsToTwipsX(300)));
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Width"), QString::number(pixelsToTwipsX(1900)));
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Height"), QString::number(pixelsToTwipsY(1300)));
+        main = std::make_unique<frmMain>(*ctx, storePath);
+        QVERIFY(main->MDIForm_Load());
+        const QRect screen = main->screen()->availableGeometry();
+        QVERIFY(screen.contains(main->frameGeometry()));
+        QVERIFY(main->statusBar()->isVisible());
+        QVERIFY(screen.contains(main->statusBar()->mapToGlobal(main->statusBar()->rect().bottomRight())));
+        QMdiSubWindow* sub = nullptr;
+        for (QMdiSubWindow* w : main->mdiArea()->subWindowList())
+            if (w->widget() == monthly()) sub = w;
+        QVERIFY(sub);
+        QVERIFY(QRect(QPoint(), main->mdiArea()->viewport()->size()).contains(sub->geometry()));
+        // What is kept is what was shown.
+        const int shownWidth = sub->width();
+        main->close();
+        QVERIFY(std::abs(settingsValue("monthly", "frmMonthly.Width").toDouble() - pixelsToTwipsX(shownWidth)) < 1);
     }
 
     void refreshRefillsTheUserBox() {
