@@ -65,21 +65,6 @@ std::optional<int> typedYear(std::string_view yearText) {
     return value;
 }
 
-bool isRealDate(int year, int month, int day) {
-    if (year < 1 || month < 1 || month > 12 || day < 1) return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    return day <= last;
-}
-
-int weekdayOf(int year, int month, int day) {
-    // Sakamoto's method on the proleptic Gregorian calendar; 0 = Sunday.
-    static constexpr int t[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3) year -= 1;
-    return (year + year / 4 - year / 100 + year / 400 + t[month - 1] + day) % 7;
-}
-
 std::optional<int> typedWeekday(std::string_view yearText, std::string_view month2, std::string_view day2) {
     auto year = typedYear(yearText);
     if (!year || month2.size() != 2 || day2.size() != 2 || !isDigitsOnly(month2) || !isDigitsOnly(day2))

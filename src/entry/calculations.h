@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "entry/entry_model.h"
+#include "shared/calendar.h"
 
 namespace tama::entry {
 
@@ -48,11 +49,9 @@ std::optional<std::string> twoDigitForWeekday(std::string_view text);
 // for an empty text, non-digits, five digits or more, or year 0.
 std::optional<int> typedYear(std::string_view yearText);
 
-// True when year/month/day is a real day of the (proleptic) Gregorian calendar.
-bool isRealDate(int year, int month, int day);
-
-// Weekday number 0 (Sunday) .. 6 (Saturday) of a real date.
-int weekdayOf(int year, int month, int day);
+// Real days and their weekdays (shared/calendar.h).
+using tama::isRealDate;
+using tama::weekdayOf;
 
 // The weekday (0 = "日" .. 6 = "土") of the date typed in the three date boxes,
 // with month and day already brought to two characters; nothing when the texts
