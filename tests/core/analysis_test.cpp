@@ -104,7 +104,19 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
         {"07 is not 7", with([](SearchCriteria& c) { c.number = "7"; }), {}},
         {"? never matches a number", with([](SearchCriteria& c) { c.number = "1"; }), {}},
         {"hall without trimming", with([](SearchCriteria& c) { c.hall = "駅前ホール "; }), {"2003/05/15"}},
-        {"empty hall text is a filter", with([](SearchCriteria& c) { c.hall = ""; }), {}},
+        {"empty boxes select all", with([](SearchCriteria& c) {
+             c.hall = "";
+             c.number = "";
+             c.type = "";
+             c.machine = "";
+         }),
+         {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
+        {"a period typed with one-digit month and day", with([](SearchCriteria& c) {
+             c.allPeriod = false;
+             c.from = *typedDate("2003/5/1");
+             c.to = *typedDate("2003/5/31");
+         }),
+         {"2003/05/01", "2003/05/31", "2003/05/15"}},
         {"type and number together", with([](SearchCriteria& c) {
              c.type = "ＣＲ機";
              c.number = "12";
@@ -121,8 +133,23 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
     }
     EXPECT_EQ(FilterKey(everything("u")), "0000");
     EXPECT_EQ(FilterKey(cases[5].c), "1000");
-    EXPECT_EQ(FilterKey(cases[7].c), "0110");
+    EXPECT_EQ(FilterKey(cases[8].c), "0110");
+    EXPECT_EQ(FilterKey(cases[6].c), "0000");
     EXPECT_EQ(countLabelText(6, 6), "該当データ件数  6 件  /  総データ件数  6 件");
+}
+
+TEST(AnalysisPeriod, TypedDatesAreReadAsTheDatesMeant) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"2003/5/1", "2003/05/01"},    {"2003/05/31", "2003/05/31"}, {"2003/10/5", "2003/10/05"},
+        {"２００３/５/１", "2003/05/01"}, {" 2003 / 5 / 1 ", "2003/05/01"}, {"2004/2/29", "2004/02/29"},
+        {"2003/2/29", std::nullopt},   {"2003/13/1", std::nullopt},  {"2003/5/", std::nullopt},
+        {"2003/0/1", std::nullopt},    {"2003/5/32", std::nullopt},  {"abc", std::nullopt},
+        {"03/5/1", std::nullopt},      {"2003/005/1", std::nullopt}, {"2003/5/1/1", std::nullopt},
+        {"2003-5-1", std::nullopt},    {"", std::nullopt},           {"2003/-5/1", std::nullopt},
+    };
+    for (const auto& [text, date] : cases) EXPECT_EQ(typedDate(text), date) << text;
+    EXPECT_EQ(typedDate("2003", "5", "1"), "2003/05/01");
+    EXPECT_EQ(typedDate("2003", "", "1"), std::nullopt);
 }
 
 TEST(AnalysisSearch, MissingUserOrDamagedFile) {
@@ -435,8 +462,15 @@ TEST(AnalysisCommand, PrintsTheLabelAndTheTableOrRefusesBadArguments) {
               "2003\t2\t1\t0.500\t16.0 h\t20,000\t19,900\t-100\t8.0 h\t10,000\t9,950\t-6\t-50\n");
     EXPECT_EQ(run({"--from", "2003/05/01", "--to", "2003/05/01", "--type", "スロット"}),
               "0\n該当データ件数  0 件  /  総データ件数  2 件\n" + header);
+    // A period typed without padding is the dates meant: 2003/5/1 is not after 2003/10/5 as a text would be.
+    EXPECT_EQ(run({"--from", "2003/1/1", "--to", "2003/5/1"}).substr(0, 30), "0\n該当データ件数  2 件");
+    EXPECT_EQ(run({"--from", "2003/5/2", "--to", "2003/１２/31"}).substr(0, 30), "0\n該当データ件数  0 件");
+    std::string notADate;
+    run({"--to", "2003/13/1"}, &notADate);
+    EXPECT_NE(notADate.find("--to: 期間の終了「2003/13/1」は日付ではありません。"), std::string::npos) << notADate;
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}}) {
+             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}, {"--from", "2003/13/1"},
+             {"--to", "2003/5/"}, {"--from", "abc"}, {"--to", "2003/02/29", "--all-period"}}) {
         std::string err;
         EXPECT_EQ(run(bad, &err), "2\n") << bad[0];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
