@@ -32,10 +32,36 @@ inline constexpr int kNumberBoxMaxChars = 9;
 // The maximum length of a box, 0 when it has none.
 int maxLengthOf(Box box);
 
-// The text a box keeps after its keystroke check: cut to the box's maximum
-// length; a minute "0" becomes "00", and a minute of three digits starting with
-// that added "0" loses it ("000" -> "00", "030" -> "30"); a digit box holding any
-// other character is emptied.
+using tama::plainDigits;
+
+// The boxes that take a number and refuse any other character at the key:
+// the money boxes (txtTousi, txtKaisyu) and the machine number (cboK_no).
+bool isNumberBox(Box box);
+
+// What a number box takes from a typed or pasted text: full-width digits
+// ("１５０００") become "0".."9" and digit-grouping commas ("," and "，") are
+// dropped; spaces at either end are kept (the value ignores them, and the
+// machine number's list items " 12 " carry them). `refused` names the first
+// other character, and `text` is then empty: the box keeps what it held.
+struct NumberInput {
+    std::string text;
+    std::string refused;
+};
+NumberInput numberInput(std::string_view typed);
+
+// The message for a character a number box refused, naming the box:
+// 「回収金額に「a」は入力できません。数字だけを入力して下さい。」.
+std::string numberRefusalMessage(Box box, std::string_view refused);
+
+// The caption a box carries on the form ("投資金額", "台番号", ...).
+std::string_view boxCaption(Box box);
+
+// The text a box keeps after its keystroke check. A number box takes
+// numberInput's text cut to its maximum length (a refused text is the caller's
+// to handle: it gives an empty text here). Other digit boxes take full-width
+// digits as plain ones; a minute "0" becomes "00", and a minute of three digits
+// starting with that added "0" loses it ("000" -> "00", "030" -> "30"); a digit
+// box holding any other character is emptied.
 std::string checkedText(Box box, std::string_view typed);
 
 // Month or day as the weekday rule reads it: a one-character text gets a

@@ -268,14 +268,31 @@ private slots:
         QCOMPARE(textColour("txtSyusi"), QColor(255, 0, 0));
         QCOMPARE(textColour("txtZikyu"), QColor(255, 0, 0));
 
-        // A letter empties the box; the balance waits until both boxes hold text again.
+        // A letter is refused at the key: the box keeps its digits, a beep and the
+        // message line say why, and the figures stay those of the box.
+        QSignalSpy said(ctx.get(), &AppContext::statusMessage);
         tousi->clear();
+        QCOMPARE(text("txtSyusi"), u("12,000"));  // an empty amount counts 0, as a save counts it
         QTest::keyClicks(tousi, u("12a"));
-        QCOMPARE(tousi->text(), QString());
-        QCOMPARE(text("txtSyusi"), u("11,988"));  // as it stood with "12"
-        retype(kaisyu, u("12500"));
+        QCOMPARE(tousi->text(), u("12"));
+        QVERIFY(!said.isEmpty());
+        QCOMPARE(said.last().at(0).toString(), u("投資金額に「a」は入力できません。数字だけを入力して下さい。"));
         QCOMPARE(text("txtSyusi"), u("11,988"));
+        // Full-width digits from an input method and grouping commas, typed or pasted.
+        retype(kaisyu, u("１２，５００"));
+        QCOMPARE(kaisyu->text(), u("12500"));
+        QCOMPARE(text("txtSyusi"), u("12,488"));
+        kaisyu->selectAll();
+        kaisyu->insert(u("30,000"));  // what a paste inserts
+        QCOMPARE(kaisyu->text(), u("30000"));
+        QCOMPARE(text("txtSyusi"), u("29,988"));
+        kaisyu->selectAll();
+        kaisyu->insert(u("3万"));
+        QCOMPARE(kaisyu->text(), u("30000"));  // refused whole: never silently emptied
+        QCOMPARE(said.last().at(0).toString(), u("回収金額に「万」は入力できません。数字だけを入力して下さい。"));
+        QCOMPARE(text("txtSyusi"), u("29,988"));
         retype(kaisyu, u("12000"));
+        tousi->clear();
         QTest::keyClicks(tousi, u("5000"));
         QCOMPARE(text("txtSyusi"), u("7,000"));
         QCOMPARE(text("txtZikyu"), u("1,000"));
@@ -392,11 +409,13 @@ private slots:
 
     // tamalog-cli add types like the form: the same typing gives the same bytes,
     // also where the form's opening recalculation and its recalculation after
-    // every key leave figures behind ("12a" empties the money box; an end hour
-    // that makes the play time zero keeps the rate computed before).
+    // every key leave figures behind (an emptied money box counts 0; an end hour
+    // that makes the play time zero keeps the rate computed before), and where
+    // money is typed full-width or with separators.
     void cliAddStoresWhatTheFormStoresForTheSameTyping() {
         const std::vector<std::vector<std::pair<const char*, const char*>>> typings = {
-            {{"txtTousi", "12a"}},
+            {{"txtTousi", ""}},
+            {{"txtTousi", "１５，０００"}, {"txtKaisyu", "30,000"}, {"cboK_no", "１２"}},
             {{"txtTousi", "20000"}, {"txtZ2_1", "10"}},
             {{"txtZ2_1", "9"}, {"txtKaisyu", "4000"}, {"cboHoll", "駅前〜本店"}},
         };
@@ -411,7 +430,7 @@ private slots:
             QStringList args = {QStringLiteral("add"), QString::fromStdString(folder->path().string() + "/cli"),
                                 QString::fromStdString(kUser), "txtNen=2003", "txtTuki=5", "txtHi=1"};
             for (const auto& [box, value] : typing) {
-                if (std::string_view(box) == "cboHoll")
+                if (std::string_view(box) == "cboHoll" || std::string_view(box) == "cboK_no")
                     typeText(child<QComboBox>(form.get(), box), u(value));
                 else
                     retype(child<QLineEdit>(form.get(), box), u(value));
@@ -541,13 +560,15 @@ private slots:
     }
 
     void savedFiguresAreThoseOfTheSavedAmounts() {
-        // New mode: the money box emptied by a letter counts 0 when saved.
+        // New mode: the money box emptied counts 0 when saved, and a letter typed
+        // into it afterwards changes nothing.
         open("2003", "05");
         form->prepareNew();
         typeDate("2003", "5", "1");
         auto* tousi = child<QLineEdit>(form.get(), "txtTousi");
         tousi->clear();
-        QTest::keyClicks(tousi, u("12a"));
+        QTest::keyClicks(tousi, u("a"));
+        QCOMPARE(text("txtSyusi"), u("30,000"));  // shown before the save as it will be saved
         click("cmdTou");
         QVERIFY(answers.asked.empty());
         auto saved = ctx->store().LoadYear(kUser, "2003");
@@ -710,10 +731,13 @@ private slots:
         auto* kno = child<QComboBox>(form.get(), "cboK_no");
         kno->setCurrentIndex(11);
         QCOMPARE(kno->currentText(), u(" 12 "));
-        // Typed, a space or a letter empties the box.
+        // Typed, a letter is refused (the box keeps its digits); full-width digits are taken.
         kno->lineEdit()->clear();
         QTest::keyClicks(kno, u("7x"));
-        QCOMPARE(kno->currentText(), QString());
+        QCOMPARE(kno->currentText(), u("7"));
+        typeText(kno, u("８"));
+        QCOMPARE(kno->currentText(), u("78"));
+        QCOMPARE(QString::fromStdString(form->model().text(Box::cboK_no)), u("78"));
         kno->setCurrentIndex(13);
         typeDate("2003", "5", "1");
         click("cmdTou");
