@@ -135,6 +135,9 @@ inline constexpr std::string_view kCommentTitle = "ｴﾗｰ発生";
 inline constexpr std::string_view kHalfHourOnly = "遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。";
 inline constexpr std::string_view kInputErrorTitle = "入力ｴﾗｰ発生";
 inline constexpr std::string_view kBadDate = "日付を正しく入力して下さい。（年は西暦4桁）";
+inline constexpr std::string_view kNoUser =
+    "利用者が登録されていません。ﾌｧｲﾙ → 利用者登録 で利用者名を登録してから入力して下さい。";
+inline constexpr std::string_view kCheckUser = "ﾌｧｲﾙ → 利用者登録 で利用者名を確かめて下さい。";
 inline constexpr int kCommentMaxChars = 50;
 
 // Why a box text cannot be written into a record file, or an empty text: a

@@ -454,6 +454,9 @@ frmMonthly* frmMain::monthlyWindow() {
     if (monthly_) return monthly_;
     auto* monthly = new frmMonthly(ctx_);
     monthly_ = monthly;
+    monthly->setUserRequest([this] {
+        openUserManager(false, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
+    });
     QMdiSubWindow* sub = mdi_->addSubWindow(monthly);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
@@ -586,9 +589,10 @@ void frmMain::mnuRestore_Click() {
     emit ctx_.recordsChanged();
 }
 
-void frmMain::openUserManager(bool firstRunMode) {
+void frmMain::openUserManager(bool firstRunMode, const QString& message) {
     frmUser dialog(ctx_, [this] { Refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
+    if (!message.isEmpty()) dialog.lblMsg()->setText(message);
     dialog.exec();
     if (ctx_.firstRun() && !dialog.addedUser().isEmpty()) {
         // In a first run, the user just added becomes the one the monthly window shows.

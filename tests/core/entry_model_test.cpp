@@ -573,7 +573,12 @@ TEST_F(EntrySaveSteps, RefusalsAndMissingFolderWriteNothing) {
 
     EntryModel fine = model("5", "1");
     fine.type(Box::cboHoll, "駅前ホール");
-    EXPECT_THROW(saveNewRecord(store, lists, "花子", fine), FileError);
+    // A user without a folder, or no user at all: refused, naming the user.
+    const SaveResult noFolder = saveNewRecord(store, lists, "花子", fine);
+    ASSERT_FALSE(noFolder.saved());
+    EXPECT_EQ(noFolder.refusal->title, "入力ｴﾗｰ発生");
+    EXPECT_EQ(noFolder.refusal->message.rfind("利用者「花子」のフォルダーがありません。", 0), 0u);
+    EXPECT_EQ(saveNewRecord(store, lists, "", fine).refusal->message, entry::kNoUser);
     EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "花子"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
 

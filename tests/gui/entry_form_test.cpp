@@ -489,7 +489,9 @@ private slots:
         QCOMPARE(saved.record(1).T_tim, std::string("7.5"));
     }
 
-    void aMissingUserFolderIsReportedWithTheFile() {
+    // A user folder gone (removed outside the program) is a refusal naming the
+    // user, not an error report asking to contact the author.
+    void aMissingUserFolderIsRefusedNamingTheUser() {
         fs::remove_all(folder->path() / "Data" / kUser);
         open("2003", "05");
         form->prepareNew();
@@ -497,9 +499,10 @@ private slots:
         typeDate("2003", "5", "1");
         click("cmdTou");
         QCOMPARE(int(answers.asked.size()), 1);
-        QCOMPARE(answers.asked[0].title, u("ｴﾗｰ発生"));
-        QVERIFY(answers.asked[0].text.contains(u("上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。")));
-        QVERIFY2(answers.asked[0].text.contains(QString::fromStdString(kUser)), qPrintable(answers.asked[0].text));
+        QCOMPARE(answers.asked[0].title, u("入力ｴﾗｰ発生"));
+        QVERIFY(!answers.asked[0].text.contains(u("作者")));
+        QVERIFY2(answers.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) + u("」のフォルダーがありません")),
+                 qPrintable(answers.asked[0].text));
         QVERIFY(!fs::exists(folder->path() / "Data" / kUser));
         QCOMPARE(lists.count(), 0);
     }
