@@ -203,6 +203,10 @@ QComboBox* combo(const char* name, QWidget* parent, bool editable) {
         // does not add the typed text to the list.
         c->setCompleter(nullptr);
         c->setInsertPolicy(QComboBox::NoInsert);
+        // The box's width does not follow its longest entry: a long hall or
+        // machine name in the list must not widen the form.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(8);
     }
     c->setMaxVisibleItems(15);
     // Long hall and machine names are cut in the list rather than stretching it

@@ -598,6 +598,34 @@ private slots:
         QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
     }
 
+    // A very long hall or machine name, listed or typed, leaves the form at its
+    // size; only the drop-down list may be wide.
+    void longNamesDoNotWidenTheForm() {
+        open("2003", "05");
+        form->prepareNew();
+        showActive();
+        const QSize plain = form->size();
+        form.reset();
+        const std::string longName = [] {
+            std::string s;
+            for (int k = 0; k < 65; ++k) s += "長";
+            return s;
+        }();
+        tama::test::putBytes(ctx->lists().userHallFile(kUser), tama::test::sjis("\"" + longName + "\",\"1\"\n"));
+        tama::test::putBytes(ctx->lists().userMachineFile(kUser),
+                             tama::test::sjis("\"ＣＲ機\",\"" + longName + "\"\n"));
+        open("2003", "05");
+        form->prepareNew();
+        showActive();
+        QCOMPARE(child<QComboBox>(form.get(), "cboHoll")->itemText(0), QString::fromStdString(longName));
+        QCOMPARE(child<QComboBox>(form.get(), "cboKisyu")->count(), 1);
+        QCOMPARE(form->size(), plain);
+        typeText(child<QComboBox>(form.get(), "cboHoll"), QString::fromStdString(longName));
+        typeText(child<QComboBox>(form.get(), "cboKisyu"), QString::fromStdString(longName));
+        QApplication::processEvents();
+        QCOMPARE(form->size(), plain);
+    }
+
     void theMessageLineSaysWhatWasDone() {
         open("2003", "05");
         form->prepareNew();
