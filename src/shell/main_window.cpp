@@ -582,6 +582,7 @@ void frmMain::mnuRestore_Click() {
     frmRestore dialog(ctx_, monthly->currentUser(), this);
     dialog.exec();
     if (!dialog.restored()) return;
+    setStatusMessage(dialog.restoredText());
     // The restored file shows at once: the list, the year's figures and the graphs.
     monthly->GetSyusi();
     monthly->PrtMfg();

@@ -197,9 +197,15 @@ private slots:
             QVERIFY(dialog->restoreRow(twoRecords));
             dialog->reject();
         });
+        main->setStatusMessage(QStringLiteral("2004/05/02 駅前ホール を削除しました。"));
         item("mnuRestore")->trigger();
         QCOMPARE(seen, (QStringList{"s2004.sdb/2", "s2004.sdb/1"}));
         QCOMPARE(grid->model()->rowCount(), 2);
+        // The message line says what was put back, not the stale delete.
+        const QString said = main->statusMessage();
+        QVERIFY2(said.startsWith(QStringLiteral("太郎 の s2004.sdb を ")) &&
+                     said.endsWith(QStringLiteral(" の版（2 件）に戻しました。")),
+                 qPrintable(said));
     }
 
     // 入力 with no user selected asks for one first: the user manager opens before
