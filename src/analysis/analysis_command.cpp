@@ -6,8 +6,10 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <tuple>
 
 #include "analysis/statistics.h"
+#include "shared/calendar.h"
 #include "storage/record_store.h"
 
 namespace tama {
@@ -67,6 +69,14 @@ AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args, c
     if (std::error_code ec; !fs::is_directory(parsed.folder, ec))
         return bad("フォルダーがありません: " + parsed.folder.string());
     if (std::string problem = userNameProblem(c.user); !problem.empty()) return bad(problem);
+    // A bound is read as the date it means ("2003/5/1" is 2003/05/01); a text
+    // that is no date is refused rather than compared as a text.
+    for (auto [given, bound, which] : {std::tuple{&from, &c.from, "開始"}, std::tuple{&to, &c.to, "終了"}}) {
+        if (!*given) continue;
+        const auto date = typedDate(**given);
+        if (!date) return bad((bound == &c.from ? "--from: " : "--to: ") + notADateMessage(which, **given));
+        **given = *date;
+    }
     c.from = from.value_or(opening.from);
     c.to = to.value_or(opening.to);
     return parsed;

@@ -36,9 +36,10 @@ AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args,
 // Runs the command with the arguments after "analysis":
 //   FOLDER           the program folder (holds Data)
 //   USER             the user name (a folder under Data)
-//   --from / --to    the start and end texts of the period as the six period
-//                    boxes compose them ("2003/05/01"); a missing one takes the
-//                    window's opening default
+//   --from / --to    the start and end of the period, Y/M/D read as the date
+//                    meant ("2003/5/1" is 2003/05/01; a text that is no date is
+//                    a wrong argument); a missing one takes the window's
+//                    opening default
 //   --all-period     "全ての期間" ticked: no period
 //   --hall, --number, --type, --machine   the selector texts; omitted or given
 //                    as the pseudo entry, the filter is off

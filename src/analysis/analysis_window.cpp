@@ -17,6 +17,7 @@
 
 #include "analysis/statistics.h"
 #include "options/row_colouring.h"
+#include "shared/calendar.h"
 #include "ui/app_context.h"
 #include "ui/column_fit.h"
 #include "ui/eliding_delegate.h"
@@ -234,6 +235,8 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
         QComboBox* c = combo(periodNames[i], true);
         // The year lists run as every year range of the program does.
         fillCombo(c, i % 3 == 0 ? numbered(1995, 2099, 4) : i % 3 == 1 ? numbered(1, 12, 2) : numbered(1, 31, 2));
+        // No completion from the list: a typed "1" stays 1 and is not made "10".
+        c->setCompleter(nullptr);
         d->period[static_cast<size_t>(i)] = c;
     }
     d->Check2 = new QCheckBox(QStringLiteral("全ての期間"), this);
@@ -375,8 +378,9 @@ SearchCriteria frmDb::criteria() const {
     SearchCriteria c;
     c.user = ss(d->cboUser->currentText());
     auto t = [this](int i) { return ss(d->period[static_cast<size_t>(i)]->currentText()); };
-    c.from = periodText(t(0), t(1), t(2));
-    c.to = periodText(t(3), t(4), t(5));
+    // A bound that is a date is that date ("2003", "5", "1" -> 2003/05/01).
+    c.from = typedDate(t(0), t(1), t(2)).value_or(periodText(t(0), t(1), t(2)));
+    c.to = typedDate(t(3), t(4), t(5)).value_or(periodText(t(3), t(4), t(5)));
     c.allPeriod = d->Check2->isChecked();
     c.hall = ss(d->cboHoll->currentText());
     c.number = ss(d->cboNo->currentText());
@@ -388,8 +392,34 @@ SearchCriteria frmDb::criteria() const {
 // ------------------------------------------------------------------ search
 
 void frmDb::cmdKen_Click() {
+    if (!readPeriod()) return;
     Load_day();
     Data_Serch();
+}
+
+bool frmDb::readPeriod() {
+    if (d->Check2->isChecked()) return true;  // the period is not applied
+    std::array<std::string, 2> dates;
+    for (size_t bound = 0; bound < 2; ++bound) {
+        auto box = [&](size_t k) { return d->period[bound * 3 + k]; };
+        const std::string y = ss(box(0)->currentText()), m = ss(box(1)->currentText()), dd = ss(box(2)->currentText());
+        const auto date = typedDate(y, m, dd);
+        if (!date) {
+            inputRefusal(this, qs(notADateMessage(bound == 0 ? "開始" : "終了", periodText(y, m, dd))),
+                         QStringLiteral("入力ｴﾗｰ発生"));
+            box(0)->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+        dates[bound] = *date;
+    }
+    // The boxes show the dates read, padded: "2003/05/01".
+    for (size_t bound = 0; bound < 2; ++bound) {
+        const QString date = qs(dates[bound]);
+        d->period[bound * 3]->setEditText(date.mid(0, 4));
+        d->period[bound * 3 + 1]->setEditText(date.mid(5, 2));
+        d->period[bound * 3 + 2]->setEditText(date.mid(8, 2));
+    }
+    return true;
 }
 
 void frmDb::Load_day() {

@@ -42,7 +42,9 @@ public:
     frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent = nullptr);
     ~frmDb() override;
 
-    // cmdKen: Load_day, then the table of the selected tab.
+    // cmdKen: reads the period (a bound that is no date is refused with a
+    // message, and nothing is searched), then Load_day and the table of the
+    // selected tab.
     void cmdKen_Click();
     // Reads and filters the user's records into MatchedRecords and sets lblDbno.
     void Load_day();
@@ -93,6 +95,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Reads the six period boxes as two dates and shows them padded; false (after
+    // a message) when one is no date. True at once when the period is not applied.
+    bool readPeriod();
     void Check2_Click();
     void stb1_Click(int tab);
     void typeChanged();

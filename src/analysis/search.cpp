@@ -83,20 +83,27 @@ void MatchedRecords::Data_Input(DailyRecord&& r) {
     m.dateOrderLow = bigEndianBytes(m.date, 8);
 }
 
+namespace {
+// A selector switches its filter on unless it shows its pseudo entry or
+// nothing: no record holds an empty name or number (they are stored as
+// "（不明）" and "?"), so an empty box selects all, as the pseudo entry does.
+bool filterOn(const std::string& text, std::string_view allEntry) { return !text.empty() && text != allEntry; }
+}  // namespace
+
 std::string FilterKey(const SearchCriteria& c) {
     std::string key = "0000";
-    if (c.hall != kAllHalls) key[0] = '1';
-    if (c.number != kAllNumbers) key[1] = '1';
-    if (c.type != kAllTypes) key[2] = '1';
-    if (c.machine != kAllMachines) key[3] = '1';
+    if (filterOn(c.hall, kAllHalls)) key[0] = '1';
+    if (filterOn(c.number, kAllNumbers)) key[1] = '1';
+    if (filterOn(c.type, kAllTypes)) key[2] = '1';
+    if (filterOn(c.machine, kAllMachines)) key[3] = '1';
     return key;
 }
 
 bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c) {
-    if (c.hall != kAllHalls && r.Holl != c.hall) return false;
-    if (c.number != kAllNumbers && r.K_no != c.number) return false;
-    if (c.type != kAllTypes && r.K_type != c.type) return false;
-    if (c.machine != kAllMachines && r.Kisyu != c.machine) return false;
+    if (filterOn(c.hall, kAllHalls) && r.Holl != c.hall) return false;
+    if (filterOn(c.number, kAllNumbers) && r.K_no != c.number) return false;
+    if (filterOn(c.type, kAllTypes) && r.K_type != c.type) return false;
+    if (filterOn(c.machine, kAllMachines) && r.Kisyu != c.machine) return false;
     if (!c.allPeriod && (r.DateKey < c.from || r.DateKey > c.to)) return false;
     return true;
 }
@@ -149,6 +156,11 @@ MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& c) 
 
 std::string countLabelText(std::int64_t matched, std::int64_t total) {
     return "該当データ件数  " + std::to_string(matched) + " 件  /  総データ件数  " + std::to_string(total) + " 件";
+}
+
+std::string notADateMessage(std::string_view which, std::string_view text) {
+    return "期間の" + std::string(which) + "「" + std::string(text) +
+           "」は日付ではありません。年（西暦4桁）・月・日を正しく入力して下さい。";
 }
 
 std::string periodText(std::string_view year, std::string_view month, std::string_view day) {

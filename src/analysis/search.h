@@ -27,8 +27,9 @@ inline constexpr std::array<std::string_view, 8> kTypeSelectorEntries = {
 // What one search asks for: the selector texts exactly as they stand.
 struct SearchCriteria {
     std::string user;
-    // Start text S and end text E of the period, "yyyy/mm/dd" as the six
-    // period boxes compose them (year + "/" + month + "/" + day).
+    // Start S and end E of the period as "yyyy/mm/dd" (typedDate of
+    // shared/calendar.h reads what the six period boxes hold); compared as texts
+    // with DateKey, which is date order for these.
     std::string from;
     std::string to;
     bool allPeriod = false;  // "全ての期間" ticked: the period is not applied
@@ -82,7 +83,8 @@ struct MatchedRecords {
 };
 
 // Four "0"/"1" characters for hall, number, type and machine: "1" where the
-// selector's text differs from its pseudo entry (an empty text too).
+// selector's text is neither its pseudo entry nor empty (an empty box selects
+// all: no record holds an empty name or number).
 std::string FilterKey(const SearchCriteria& c);
 
 // Whether a record passes every active filter and, unless allPeriod, lies
@@ -102,5 +104,9 @@ std::string countLabelText(std::int64_t matched, std::int64_t total);
 
 // "yyyy/mm/dd" of year, month and day texts as the six period boxes compose them.
 std::string periodText(std::string_view year, std::string_view month, std::string_view day);
+
+// The message for a period bound that is no date; `which` is "開始" or "終了":
+// 「期間の開始「2003/13/1」は日付ではありません。…」.
+std::string notADateMessage(std::string_view which, std::string_view text);
 
 }  // namespace tama

@@ -110,17 +110,32 @@ struct Grouping {
         return true;
     }
 
-    // Adds a record's balance to a cell, counting a new day when the date
-    // changes, and the win test after every record.
-    void addDay(Sums& s, const MatchedRecord& r, bool newDay) {
-        if (newDay) {
+    // The cell whose day is open and that day's running balance: a day counts
+    // once as won when its balance after its last record is above 0.
+    Sums* dayCell = nullptr;
+
+    // Decides the open day's win; called when a day ends and after the last record.
+    void closeDay() {
+        if (dayCell && dayBalance > 0) dayCell->wins += 1;
+        dayCell = nullptr;
+    }
+
+    // Starts a record: a new group or a date other than the last record's ends
+    // the open day. Call before a new group's cells are made (they may move).
+    void begin(std::string_view date, bool newGroup) {
+        if (newGroup || !lastDate || *lastDate != date) closeDay();
+    }
+
+    // Adds a record's balance to a cell; the first record of a day opens it there.
+    void addDay(Sums& s, const MatchedRecord& r) {
+        if (!dayCell) {
             s.days += 1;
+            dayCell = &s;
             dayBalance = r.balanceValue;
         } else {
             dayBalance += r.balanceValue;
         }
         addRounded(s.balance, r.balanceValue);
-        if (dayBalance > 0) s.wins += 1;
         addAmounts(s, r);
     }
 };
@@ -166,14 +181,13 @@ AnalysisTable periodTable(const MatchedRecords& m, AnalysisTab tab) {
     g.monthly = tab == AnalysisTab::Monthly;
     std::vector<Sums> sums;
     for (const MatchedRecord& r : m.records) {
-        if (g.enter(r.date)) {
-            sums.emplace_back();
-            g.addDay(sums.back(), r, true);
-        } else {
-            g.addDay(sums.back(), r, !g.lastDate || *g.lastDate != r.date);
-        }
+        const bool newGroup = g.enter(r.date);
+        g.begin(r.date, newGroup);
+        if (newGroup) sums.emplace_back();
+        g.addDay(sums.back(), r);
         g.lastDate = r.date;
     }
+    g.closeDay();
     const auto& cols = table.columns();
     auto al = [&](int c) { return cols[static_cast<size_t>(c)].cellAlign; };
     for (size_t i = 0; i < sums.size(); ++i) {
@@ -194,13 +208,14 @@ AnalysisTable weekdayTable(const MatchedRecords& m, AnalysisTab tab) {
     g.monthly = tab == AnalysisTab::MonthlyWeekday;
     std::vector<std::array<Sums, 7>> cells;  // any number of groups
     for (const MatchedRecord& r : m.records) {
-        if (g.enter(r.date)) cells.emplace_back();
-        if (r.weekdayNumber != 0) {
-            Sums& s = cells.back()[static_cast<size_t>(r.weekdayNumber - 1)];
-            g.addDay(s, r, !g.lastDate || *g.lastDate != r.date);
-        }
+        const bool newGroup = g.enter(r.date);
+        g.begin(r.date, newGroup);
+        if (newGroup) cells.emplace_back();
+        // A record without a known weekday is added nowhere; its date still ends the day before.
+        if (r.weekdayNumber != 0) g.addDay(cells.back()[static_cast<size_t>(r.weekdayNumber - 1)], r);
         g.lastDate = r.date;
     }
+    g.closeDay();
     const auto& cols = table.columns();
     auto al = [&](int c) { return cols[static_cast<size_t>(c)].cellAlign; };
     for (size_t i = 0; i < cells.size(); ++i) {

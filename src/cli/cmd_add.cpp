@@ -2,7 +2,9 @@
 // Saves one daily record exactly as the entry form's 登録 does: the form's start
 // values (today's date) and its opening recalculation, each given box typed key
 // by key in the order given with its keystroke checks and recalculations, then
-// the save checks and save steps.
+// the save checks and save steps. A money or machine number value takes
+// full-width digits and grouping commas as the form does; a character the form
+// refuses there ends the command with exit status 2 before anything is saved.
 #include <algorithm>
 #include <ctime>
 #include <iostream>
@@ -122,6 +124,11 @@ int runAdd(const std::vector<std::string>& args) {
         }
         for (size_t n = 1; n <= utf8Length(value); ++n) {
             model.type(box, utf8Prefix(value, n));
+            // A character the form refuses at the key is an error here: nothing is saved.
+            if (!model.refusal().empty()) {
+                std::cerr << boxName(box) << ": " << model.refusal() << "\n";
+                return 2;
+            }
             model.tick();
         }
     }

@@ -36,8 +36,72 @@ int maxLengthOf(Box box) {
     return box == Box::txtTousi || box == Box::txtKaisyu || box == Box::cboK_no ? kNumberBoxMaxChars : 0;
 }
 
+bool isNumberBox(Box box) { return box == Box::txtTousi || box == Box::txtKaisyu || box == Box::cboK_no; }
+
+namespace {
+constexpr std::string_view kFullWidthComma = "\xEF\xBC\x8C";  // "，"
+}  // namespace
+
+NumberInput numberInput(std::string_view typed) {
+    NumberInput in;
+    const size_t first = typed.find_first_not_of(' ');
+    const size_t last = typed.find_last_not_of(' ');
+    if (first == std::string_view::npos) {  // empty, or spaces only
+        in.text = typed;
+        return in;
+    }
+    in.text.reserve(typed.size());
+    in.text.append(typed.substr(0, first));
+    for (size_t i = first; i <= last;) {
+        const char c = typed[i];
+        if (c >= '0' && c <= '9') {
+            in.text += c;
+            ++i;
+        } else if (const std::string d = plainDigits(typed.substr(i, 3)); d.size() == 1 && d != typed.substr(i, 1)) {
+            in.text += d;  // a full-width digit (three bytes became one)
+            i += 3;
+        } else if (c == ',') {
+            ++i;
+        } else if (typed.substr(i).starts_with(kFullWidthComma)) {
+            i += kFullWidthComma.size();
+        } else {
+            // The refused character whole (a UTF-8 sequence is one character).
+            size_t end = i + 1;
+            while (end < typed.size() && (static_cast<unsigned char>(typed[end]) & 0xC0) == 0x80) ++end;
+            in.refused = typed.substr(i, end - i);
+            in.text.clear();
+            return in;
+        }
+    }
+    in.text.append(typed.substr(last + 1));
+    return in;
+}
+
+std::string numberRefusalMessage(Box box, std::string_view refused) {
+    const std::string shown = refused == " " ? "空白" : "「" + std::string(refused) + "」";
+    return std::string(boxCaption(box)) + "に" + shown + "は入力できません。数字だけを入力して下さい。";
+}
+
+std::string_view boxCaption(Box box) {
+    switch (box) {
+    case Box::txtNen: case Box::txtTuki: case Box::txtHi: case Box::cboYoubi: return "日付";
+    case Box::cboHoll: return "ホール名";
+    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
+    case Box::lblT_tim: return "遊技時間";
+    case Box::txtTousi: return "投資金額";
+    case Box::txtKaisyu: return "回収金額";
+    case Box::txtZikyu: return "時給";
+    case Box::txtSyusi: return "収支金額";
+    case Box::cboK_no: return "台番号";
+    case Box::cboK_type: return "機種タイプ";
+    case Box::cboKisyu: return "機種名";
+    case Box::txtCome: return "コメント";
+    }
+    return "";
+}
+
 std::string checkedText(Box box, std::string_view typed) {
-    std::string text(typed);
+    std::string text = isNumberBox(box) ? numberInput(typed).text : isDigitBox(box) ? plainDigits(typed) : std::string(typed);
     if (int max = maxLengthOf(box); max > 0 && utf8Length(text) > static_cast<size_t>(max))
         text = utf8Prefix(text, static_cast<size_t>(max));
     if (box == Box::txtZ1_2 || box == Box::txtZ2_2) {
@@ -46,7 +110,8 @@ std::string checkedText(Box box, std::string_view typed) {
         // or "30" digit by digit ends as those two digits, not "000" or "030".
         else if (text.size() == 3 && text[0] == '0' && isDigitsOnly(text)) text.erase(0, 1);
     }
-    if (isDigitBox(box) && !isDigitsOnly(text)) text.clear();
+    // (A number box's text was checked above: it may keep spaces at its ends.)
+    if (isDigitBox(box) && !isNumberBox(box) && !isDigitsOnly(text)) text.clear();
     return text;
 }
 
@@ -63,21 +128,6 @@ std::optional<int> typedYear(std::string_view yearText) {
     if (yearText.size() <= 2) return value < 30 ? 2000 + value : 1900 + value;
     if (value == 0) return std::nullopt;
     return value;
-}
-
-bool isRealDate(int year, int month, int day) {
-    if (year < 1 || month < 1 || month > 12 || day < 1) return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    return day <= last;
-}
-
-int weekdayOf(int year, int month, int day) {
-    // Sakamoto's method on the proleptic Gregorian calendar; 0 = Sunday.
-    static constexpr int t[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3) year -= 1;
-    return (year + year / 4 - year / 100 + year / 400 + t[month - 1] + day) % 7;
 }
 
 std::optional<int> typedWeekday(std::string_view yearText, std::string_view month2, std::string_view day2) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "entry/entry_model.h"
+#include "shared/calendar.h"
 
 namespace tama::entry {
 
@@ -31,10 +32,36 @@ inline constexpr int kNumberBoxMaxChars = 9;
 // The maximum length of a box, 0 when it has none.
 int maxLengthOf(Box box);
 
-// The text a box keeps after its keystroke check: cut to the box's maximum
-// length; a minute "0" becomes "00", and a minute of three digits starting with
-// that added "0" loses it ("000" -> "00", "030" -> "30"); a digit box holding any
-// other character is emptied.
+using tama::plainDigits;
+
+// The boxes that take a number and refuse any other character at the key:
+// the money boxes (txtTousi, txtKaisyu) and the machine number (cboK_no).
+bool isNumberBox(Box box);
+
+// What a number box takes from a typed or pasted text: full-width digits
+// ("１５０００") become "0".."9" and digit-grouping commas ("," and "，") are
+// dropped; spaces at either end are kept (the value ignores them, and the
+// machine number's list items " 12 " carry them). `refused` names the first
+// other character, and `text` is then empty: the box keeps what it held.
+struct NumberInput {
+    std::string text;
+    std::string refused;
+};
+NumberInput numberInput(std::string_view typed);
+
+// The message for a character a number box refused, naming the box:
+// 「回収金額に「a」は入力できません。数字だけを入力して下さい。」.
+std::string numberRefusalMessage(Box box, std::string_view refused);
+
+// The caption a box carries on the form ("投資金額", "台番号", ...).
+std::string_view boxCaption(Box box);
+
+// The text a box keeps after its keystroke check. A number box takes
+// numberInput's text cut to its maximum length (a refused text is the caller's
+// to handle: it gives an empty text here). Other digit boxes take full-width
+// digits as plain ones; a minute "0" becomes "00", and a minute of three digits
+// starting with that added "0" loses it ("000" -> "00", "030" -> "30"); a digit
+// box holding any other character is emptied.
 std::string checkedText(Box box, std::string_view typed);
 
 // Month or day as the weekday rule reads it: a one-character text gets a
@@ -48,11 +75,9 @@ std::optional<std::string> twoDigitForWeekday(std::string_view text);
 // for an empty text, non-digits, five digits or more, or year 0.
 std::optional<int> typedYear(std::string_view yearText);
 
-// True when year/month/day is a real day of the (proleptic) Gregorian calendar.
-bool isRealDate(int year, int month, int day);
-
-// Weekday number 0 (Sunday) .. 6 (Saturday) of a real date.
-int weekdayOf(int year, int month, int day);
+// Real days and their weekdays (shared/calendar.h).
+using tama::isRealDate;
+using tama::weekdayOf;
 
 // The weekday (0 = "日" .. 6 = "土") of the date typed in the three date boxes,
 // with month and day already brought to two characters; nothing when the texts
@@ -110,6 +135,9 @@ inline constexpr std::string_view kCommentTitle = "ｴﾗｰ発生";
 inline constexpr std::string_view kHalfHourOnly = "遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。";
 inline constexpr std::string_view kInputErrorTitle = "入力ｴﾗｰ発生";
 inline constexpr std::string_view kBadDate = "日付を正しく入力して下さい。（年は西暦4桁）";
+inline constexpr std::string_view kNoUser =
+    "利用者が登録されていません。ﾌｧｲﾙ → 利用者登録 で利用者名を登録してから入力して下さい。";
+inline constexpr std::string_view kCheckUser = "ﾌｧｲﾙ → 利用者登録 で利用者名を確かめて下さい。";
 inline constexpr int kCommentMaxChars = 50;
 
 // Why a box text cannot be written into a record file, or an empty text: a

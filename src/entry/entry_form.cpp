@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QValidator>
 #include <QVBoxLayout>
 #include <array>
 #include <exception>
@@ -100,6 +101,36 @@ QLabel* label(const QString& text, QWidget* parent, const char* name = nullptr) 
     return l;
 }
 
+// The money boxes' and the machine number's rule at the key: full-width digits
+// become plain ones and grouping commas are dropped as they are typed or pasted;
+// a text with any other character is refused, so the box keeps what it held
+// (QLineEdit::inputRejected then fires) and refused() names the character.
+class NumberBoxValidator : public QValidator {
+public:
+    NumberBoxValidator(Box box, QObject* parent) : QValidator(parent), box_(box) {}
+
+    State validate(QString& input, int& pos) const override {
+        const std::string typed = ss(input);
+        const entry::NumberInput in = entry::numberInput(typed);
+        if (!in.refused.empty()) {
+            refused_ = qs(in.refused);
+            return Invalid;
+        }
+        // The cursor stays after the same character: count what is kept before it.
+        const QString kept = qs(entry::checkedText(box_, typed));
+        const qsizetype before = qs(entry::numberInput(ss(input.left(pos))).text).size();
+        input = kept;
+        pos = static_cast<int>(std::min(before, kept.size()));
+        return Acceptable;
+    }
+
+    QString refused() const { return refused_; }
+
+private:
+    Box box_;
+    mutable QString refused_;
+};
+
 }  // namespace
 
 struct frmDay_upd::Impl {
@@ -176,6 +207,10 @@ QComboBox* combo(const char* name, QWidget* parent, bool editable) {
         // does not add the typed text to the list.
         c->setCompleter(nullptr);
         c->setInsertPolicy(QComboBox::NoInsert);
+        // The box's width does not follow its longest entry: a long hall or
+        // machine name in the list must not widen the form.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(8);
     }
     c->setMaxVisibleItems(15);
     // Long hall and machine names are cut in the list rather than stretching it
@@ -294,7 +329,6 @@ void frmDay_upd::Impl::buildLayout() {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     cboK_no = combo("cboK_no", Frame1, true);
     cboK_no->setFixedWidth(90);
-    cboK_no->lineEdit()->setMaxLength(entry::maxLengthOf(Box::cboK_no));
     {
         QStringList numbers;
         numbers.reserve(1500);
@@ -326,7 +360,6 @@ void frmDay_upd::Impl::buildLayout() {
     txtZikyu = lineEdit("txtZikyu", Frame2, 80);
     txtSyusi = lineEdit("txtSyusi", Frame2, 80);
     for (QLineEdit* e : {txtTousi, txtKaisyu, txtZikyu, txtSyusi}) e->setAlignment(Qt::AlignRight);
-    for (QLineEdit* e : {txtTousi, txtKaisyu}) e->setMaxLength(entry::maxLengthOf(Box::txtTousi));
     UpDown8 = upDown("UpDown8", txtTousi, 10000, 0, 500, 80000, Frame2);
     UpDown9 = upDown("UpDown9", txtKaisyu, 20000, 0, 500, 300000, Frame2);
     cmdKeisan1 = button("cmdKeisan1", QStringLiteral("..."), Frame2);
@@ -446,6 +479,19 @@ void frmDay_upd::Impl::bindBoxes() {
     // The machine number box checks only what is typed: a number picked from the
     // list (" 12 ", with its spaces) is taken as it is.
     connect(cboK_no->lineEdit(), &QLineEdit::textEdited, q, [this](const QString& t) { typed(Box::cboK_no, t); });
+    // Number boxes: converted or refused at the key; a refusal beeps and says why
+    // on the message line, and the box keeps its text (the validator cuts a long
+    // number to the box's length, so no maximum length cuts a paste before).
+    for (auto [edit, box] : {std::pair{txtTousi, Box::txtTousi}, std::pair{txtKaisyu, Box::txtKaisyu},
+                             std::pair{cboK_no->lineEdit(), Box::cboK_no}}) {
+        auto* validator = new NumberBoxValidator(box, edit);
+        edit->setValidator(validator);
+        const Box b = box;
+        connect(edit, &QLineEdit::inputRejected, q, [this, b, validator] {
+            QApplication::beep();
+            emit ctx.statusMessage(qs(entry::numberRefusalMessage(b, ss(validator->refused()))));
+        });
+    }
     auto pickNumber = [this](int index) {
         if (index >= 0) picked(Box::cboK_no, cboK_no->itemText(index));
     };
@@ -582,12 +628,12 @@ void frmDay_upd::Impl::loadHistory() {
     }
 }
 
-// Fills the boxes from a stored record. Putting the stored machine number into
-// its box runs the box's check as typing does, so "?" (no number) shows as an
-// empty box and is stored as "?" again by an update, not as 0.
+// Fills the boxes from a stored record. The stored machine number goes through
+// the box's rule for numbers, so "?" (no number), which the box does not take,
+// shows as an empty box and is stored as "?" again by an update, not as 0.
 void frmDay_upd::Impl::fillFrom(const DailyRecord& record) {
     model.fillFrom(record);
-    model.type(Box::cboK_no, record.K_no);
+    model.setText(Box::cboK_no, entry::numberInput(record.K_no).text);
 }
 
 // Shows record `value` of the month (scl1's value).
@@ -771,7 +817,7 @@ void frmDay_upd::cmdLast_Click() {
     d->model.setText(Box::cboK_type, r.K_type);
     d->model.type(Box::cboHoll, name(r.Holl));
     d->model.type(Box::cboKisyu, name(r.Kisyu));
-    d->model.type(Box::cboK_no, r.K_no);  // "?" (no number) shows as an empty box
+    d->model.setText(Box::cboK_no, entry::numberInput(r.K_no).text);  // "?" (no number) shows as an empty box
     d->model.type(Box::txtZ1_1, r.Z1_1);
     d->model.type(Box::txtZ1_2, r.Z1_2);
     d->model.type(Box::txtZ2_1, r.Z2_1);

@@ -18,25 +18,6 @@ constexpr std::array<std::string_view, kBoxCount> kBoxNames = {
 };
 static_assert(static_cast<int>(Box::txtCome) + 1 == kBoxCount);
 
-// The caption a box carries on the form, for naming it in a refusal.
-std::string_view boxCaption(Box box) {
-    switch (box) {
-    case Box::txtNen: case Box::txtTuki: case Box::txtHi: case Box::cboYoubi: return "日付";
-    case Box::cboHoll: return "ホール名";
-    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
-    case Box::lblT_tim: return "遊技時間";
-    case Box::txtTousi: return "投資金額";
-    case Box::txtKaisyu: return "回収金額";
-    case Box::txtZikyu: return "時給";
-    case Box::txtSyusi: return "収支金額";
-    case Box::cboK_no: return "台番号";
-    case Box::cboK_type: return "機種タイプ";
-    case Box::cboKisyu: return "機種名";
-    case Box::txtCome: return "コメント";
-    }
-    return "";
-}
-
 TextColour colourOfStored(std::string_view figure) {
     auto v = parseNumber(figure);
     return v && *v <= -1 ? TextColour::Red : TextColour::Black;
@@ -77,7 +58,19 @@ void EntryModel::loadStartValues(const CalendarDate& today) {
     recalcDone_ = false;
 }
 
-const std::string& EntryModel::type(Box b, std::string_view text) {
+const std::string& EntryModel::type(Box b, std::string_view typed) {
+    refusal_.clear();
+    if (entry::isNumberBox(b)) {
+        // A character other than a digit or a grouping comma is refused: the box
+        // keeps what it held, and nothing is recomputed.
+        if (const entry::NumberInput in = entry::numberInput(typed); !in.refused.empty()) {
+            refusal_ = entry::numberRefusalMessage(b, in.refused);
+            return box(b);
+        }
+    }
+    // Digits typed through an input method arrive full-width.
+    const std::string plain = entry::isDigitBox(b) ? entry::plainDigits(typed) : std::string();
+    const std::string_view text = entry::isDigitBox(b) ? std::string_view(plain) : typed;
     if (b == Box::txtNen || b == Box::txtTuki || b == Box::txtHi) {
         // The weekday follows the date as typed, before the digit check.
         box(b) = std::string(text);
@@ -119,8 +112,11 @@ void EntryModel::tick() {
     endTime_ = entry::decimalTimeText(text(Box::txtZ2_1), text(Box::txtZ2_2), endTime_);
     box(Box::lblT_tim) = entry::playTimeText(startTime_, endTime_);
 
-    if (text(Box::txtTousi).empty() || text(Box::txtKaisyu).empty() || recalcDone_) return;
-    computeFigures();
+    if (recalcDone_) return;
+    // Both amounts given, or an amount typed since the figures were computed: the
+    // balance and rate shown are then always those a save would store (an amount
+    // emptied counts 0 there, and here).
+    if (figuresStale_ || (!text(Box::txtTousi).empty() && !text(Box::txtKaisyu).empty())) computeFigures();
 }
 
 void EntryModel::settleFigures() {
@@ -192,7 +188,7 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
         std::string lower;
         for (char c : text(b)) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
         if (lower.find("inf") != std::string::npos || lower.find("nan") != std::string::npos)
-            return SaveRefusal{std::string(boxCaption(b)) + "の数値が大きすぎます。", std::string(entry::kInputErrorTitle),
+            return SaveRefusal{std::string(entry::boxCaption(b)) + "の数値が大きすぎます。", std::string(entry::kInputErrorTitle),
                                b == Box::lblT_tim ? Box::txtZ2_1 : Box::txtTousi};
     }
     // Texts that go into the file as they stand must fit its line layout and code page.
@@ -201,7 +197,7 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
         if (b == Box::txtTousi || b == Box::txtKaisyu || b == Box::cboK_no) continue;  // stored as numbers
         std::string problem = entry::unstorableTextProblem(texts_[i]);
         if (!problem.empty())
-            return SaveRefusal{std::string(boxCaption(b)) + "に" + problem, std::string(entry::kInputErrorTitle), b};
+            return SaveRefusal{std::string(entry::boxCaption(b)) + "に" + problem, std::string(entry::kInputErrorTitle), b};
     }
     return std::nullopt;
 }

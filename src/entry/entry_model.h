@@ -54,7 +54,12 @@ public:
     // a change of a time or money box clears RecalcDone. Returns the box's text after.
     // The weekday's year: four digits are that year itself, one or two digits
     // 00-29 -> 2000-2029 and 30-99 -> 1930-1999, three digits the year as typed.
+    // A money box or the machine number takes full-width digits as plain ones and
+    // drops grouping commas; a text with any other character is refused there:
+    // the box keeps its text and refusal() says why.
     const std::string& type(Box box, std::string_view text);
+    // Why the last type() was refused, naming the box; empty when it was taken.
+    const std::string& refusal() const { return refusal_; }
 
     // The text a box holds.
     const std::string& text(Box box) const;
@@ -70,8 +75,10 @@ public:
     bool recalcDone() const;
     void setRecalcDone(bool done);
 
-    // One timer tick: play time, then balance and hourly rate when both money boxes
-    // hold text and RecalcDone is false.
+    // One timer tick: play time, then balance and hourly rate when RecalcDone is
+    // false and either both money boxes hold text or an amount was typed since
+    // the figures were last computed (an empty amount counting 0), so that the
+    // figures shown are always those a save stores.
     void tick();
 
     // Before a save: when a time or money box was typed into since the boxes were
@@ -120,6 +127,7 @@ private:
     // Month and day as last brought to two characters for the weekday; a longer
     // text typed later leaves these in force.
     std::string month2_, day2_;
+    std::string refusal_;
 };
 
 }  // namespace tama

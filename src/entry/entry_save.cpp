@@ -2,8 +2,10 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "entry/calculations.h"
+#include "storage/record_store.h"
 #include "storage/save_batch.h"
 
 namespace tama {
@@ -54,6 +56,14 @@ void allOrNothing(SaveBatch& batch, F&& stage) {
 }  // namespace
 
 SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_view user, const EntryModel& model) {
+    // Without a user there is no folder to save into: the player is told what to do.
+    std::error_code ec;
+    if (user.empty())
+        return refused(SaveRefusal{std::string(entry::kNoUser), std::string(entry::kInputErrorTitle), Box::cboHoll});
+    if (!userNameProblem(user).empty() || !fs::is_directory(store.UserFolder(user), ec))
+        return refused(SaveRefusal{"利用者「" + std::string(user) + "」のフォルダーがありません。" +
+                                       std::string(entry::kCheckUser),
+                                   std::string(entry::kInputErrorTitle), Box::cboHoll});
     if (auto refusal = model.checkSave()) return refused(std::move(*refusal));
     if (auto refusal = checkNewRecordDate(model)) return refused(std::move(*refusal));
 

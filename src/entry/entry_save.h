@@ -32,7 +32,8 @@ struct SaveResult {
 // focus on the first wrong date box; nothing when the date is sound.
 std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model);
 
-// 登録: the save checks (EntryModel::checkSave, then the date check), then
+// 登録: a user whose folder exists (else a refusal, kNoUser without a name or
+// one naming the user whose folder is gone: nothing to save into), the save checks (EntryModel::checkSave, then the date check), then
 // DayFirstFor, AppendRecord, AddToHallList (cboHoll text), AddToMachineList
 // (cboK_type, cboKisyu texts), SortYearFile and UpdateYearTotal for the record's
 // year. The caller runs the model's tick beforehand (the form's timer does) and

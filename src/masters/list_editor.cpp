@@ -16,12 +16,6 @@
 
 namespace tama::ui {
 
-namespace {
-// The error number of a delete that would keep more lines than the editor holds
-// (the editors kept their lines in a fixed-size table).
-constexpr int kErrTooManyLines = 9;
-}  // namespace
-
 ListEditor::ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidget* parent)
     : QDialog(parent), ctx_(ctx), user_(std::move(user)), texts_(texts) {
     setObjectName(QString::fromLatin1(texts.objectName));
@@ -119,8 +113,6 @@ bool ListEditor::guarded(const std::function<void()>& operation) {
     try {
         operation();
         return true;
-    } catch (const ListLimitError& e) {
-        ErrorReport(this, kErrTooManyLines, qs(e.what()), false);
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
     }

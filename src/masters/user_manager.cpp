@@ -160,8 +160,8 @@ void frmUser::lst1_Click() {
     cmdUpd_->setEnabled(true);
 }
 
-bool frmUser::refuseName(const QString& name) {
-    std::string problem = userNameProblem(ss(name));
+bool frmUser::refuseName(const QString& name, bool isNew) {
+    std::string problem = isNew ? newUserNameProblem(ss(name)) : userNameProblem(ss(name));
     if (problem.empty()) return false;
     inputRefusal(this, qs(problem), kCaption);
     return true;
@@ -191,7 +191,7 @@ void frmUser::cmdTou_Click() {
         lblMsg_->setText(QStringLiteral("利用者名は、既に登録済みです。"));
         return;
     }
-    if (refuseName(name)) return;
+    if (refuseName(name, true)) return;
     const fs::path data = ctx_.store().dataFolder();
     if (dataEntry(data, ss(name))) {
         lblMsg_->setText(QStringLiteral("利用者名は、既に登録済みです。"));
@@ -231,7 +231,7 @@ void frmUser::cmdUpd_Click() {
     }
     const QString oldName = selected->text();
     const QString newName = qs(storedForm(ss(txtUser_->text())));
-    if (refuseName(newName)) return;
+    if (refuseName(newName, true)) return;
     if (!userNameProblem(ss(oldName)).empty()) {
         ErrorReport(this, kErrFileAccess, QStringLiteral("この名前のフォルダーは扱えません: %1").arg(oldName), false);
         QApplication::beep();
@@ -282,7 +282,7 @@ void frmUser::cmdUpd_Click() {
 
 void frmUser::cmdDel_Click() {
     const QString name = txtUser_->text();
-    if (refuseName(name)) return;
+    if (refuseName(name, false)) return;
     const bool yes = confirm(this,
                              QStringLiteral("利用者名を削除すると、関連する各種データも全て削除されます。") +
                                  QStringLiteral("\r\r") + QStringLiteral("この利用者名を削除していいですか？"),

@@ -65,8 +65,9 @@ protected:
 private:
     void placeBesideOwner();
     void changed();
-    // Shows the refusal for a name that cannot be a user folder; true when refused.
-    bool refuseName(const QString& name);
+    // Shows the refusal for a name that cannot be a user folder (a new name also
+    // when it is too long); true when refused.
+    bool refuseName(const QString& name, bool isNew);
     // Takes the program folder's write lock for a rename or delete; reports a timeout.
     bool takeWriteLock(std::optional<FolderWriteLock>& lock);
 

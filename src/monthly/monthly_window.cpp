@@ -266,6 +266,7 @@ struct frmMonthly::Impl {
     std::array<int, kMonthColumns> restoredColTwips{};
 
     EntryOpener opener;
+    std::function<void()> userRequest;
 
     // Another writer (tamalog-cli, a script) saving into the shown user's folder:
     // the folder is watched and the list reloaded when its YearFile changed.
@@ -448,6 +449,8 @@ int frmMonthly::recordAtRow(int row) const {
 }
 
 void frmMonthly::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
+
+void frmMonthly::setUserRequest(std::function<void()> request) { d->userRequest = std::move(request); }
 
 void frmMonthly::setYearMonth(const QString& year, const QString& month) {
     ++d->batch;
@@ -686,6 +689,14 @@ void frmMonthly::mfgDat_Click() {
 }
 
 void frmMonthly::openEntry(const EntryRequest& request) {
+    if (currentUser().isEmpty()) {
+        // A record belongs to a user: one is asked for first, so that nothing typed is lost.
+        if (d->userRequest) d->userRequest();
+        if (currentUser().isEmpty()) {
+            emit d->ctx.statusMessage(QStringLiteral("利用者名を登録してから、日間ﾃﾞｰﾀを入力して下さい。"));
+            return;
+        }
+    }
     if (d->opener) {
         d->opener(request);
         return;

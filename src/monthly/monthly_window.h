@@ -58,6 +58,11 @@ public:
     // form); an empty function restores the entry form.
     void setEntryOpener(EntryOpener opener);
 
+    // Asked before a new record is entered while no user is selected: the frame
+    // opens the user manager. The entry form opens only when a user is selected
+    // afterwards (there is nothing to save a record into before).
+    void setUserRequest(std::function<void()> request);
+
     // What the grid and the summary show now: rows in display order, the nine labels.
     const MonthSummary& monthSummary() const;
 

@@ -530,6 +530,9 @@ frmMonthly* frmMain::monthlyWindow() {
     if (monthly_) return monthly_;
     auto* monthly = new frmMonthly(ctx_);
     monthly_ = monthly;
+    monthly->setUserRequest([this] {
+        openUserManager(false, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
+    });
     QMdiSubWindow* sub = mdi_->addSubWindow(monthly);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
@@ -671,6 +674,7 @@ void frmMain::mnuRestore_Click() {
     frmRestore dialog(ctx_, monthly->currentUser(), this);
     dialog.exec();
     if (!dialog.restored()) return;
+    setStatusMessage(dialog.restoredText());
     // The restored file shows at once: the list, the year's figures and the graphs.
     monthly->GetSyusi();
     monthly->PrtMfg();
@@ -678,9 +682,10 @@ void frmMain::mnuRestore_Click() {
     emit ctx_.recordsChanged();
 }
 
-void frmMain::openUserManager(bool firstRunMode) {
+void frmMain::openUserManager(bool firstRunMode, const QString& message) {
     frmUser dialog(ctx_, [this] { Refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
+    if (!message.isEmpty()) dialog.lblMsg()->setText(message);
     dialog.exec();
     if (ctx_.firstRun() && !dialog.addedUser().isEmpty()) {
         // In a first run, the user just added becomes the one the monthly window shows.

@@ -78,7 +78,7 @@ public:
     void tbToolBar_ButtonClick(const QString& key);
     // Opens the user manager modally; in first-run mode the user added there
     // becomes the monthly window's user.
-    void openUserManager(bool firstRunMode);
+    void openUserManager(bool firstRunMode, const QString& message = {});
 
     // The monthly window, opened again when it was closed.
     frmMonthly* monthlyWindow();

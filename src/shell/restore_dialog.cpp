@@ -54,6 +54,7 @@ frmRestore::frmRestore(AppContext& ctx, const QString& user, QWidget* parent)
 
 void frmRestore::fill() {
     ids_.clear();
+    texts_.clear();
     lstVersions_->setRowCount(0);
     std::vector<BackupVersion> versions;
     try {
@@ -73,6 +74,10 @@ void frmRestore::fill() {
             lstVersions_->setItem(r, c, item);
         }
         ids_ << qs(v.id);
+        texts_ << user_ + QStringLiteral(" の ") + qs(v.file) + QStringLiteral(" を ") + stamp +
+                      QStringLiteral(" の版") +
+                      (v.lines < 0 ? QString() : QStringLiteral("（%1 件）").arg(v.lines)) +
+                      QStringLiteral("に戻しました。");
     }
     lstVersions_->resizeColumnsToContents();
     if (versions.empty() && lblMsg_->text().isEmpty()) lblMsg_->setText(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟはありません。"));
@@ -88,6 +93,7 @@ bool frmRestore::restoreRow(int row) {
         return false;
     }
     restored_ = true;
+    restoredText_ = texts_[row];
     fill();
     lblMsg_->setText(QStringLiteral("復元しました。"));
     return true;

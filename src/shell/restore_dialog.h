@@ -22,6 +22,9 @@ public:
     bool restoreRow(int row);
     // Whether any version was put back while the dialog was open.
     bool restored() const { return restored_; }
+    // What was put back last, for the frame's message line:
+    // 「太郎 の s2004.sdb を 2026/12/08 21:49:17 の版（2 件）に戻しました。」; empty when nothing was.
+    QString restoredText() const { return restoredText_; }
 
 private:
     void fill();
@@ -33,7 +36,9 @@ private:
     QPushButton* cmdRestore_;
     QLabel* lblMsg_;
     QStringList ids_;
+    QStringList texts_;  // restoredText of each row
     bool restored_ = false;
+    QString restoredText_;
 };
 
 }  // namespace tama::ui

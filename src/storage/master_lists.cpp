@@ -188,32 +188,26 @@ AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, 
 
 namespace {
 void deleteByName(const fs::path& programFolder, std::string_view user, const fs::path& path, bool nameIsSecond,
-                  std::string_view typed, size_t limit) {
+                  std::string_view typed) {
     const std::string name = storedForm(typed);
     SaveBatch batch(programFolder);
     const ListContent list = readList(path);
     // A list that does not exist yet has nothing to delete; it is not created here.
     if (!list.bytes) return;
     std::string bytes;
-    size_t kept = 0;
     for (const auto& l : list.lines)
-        if ((nameIsSecond ? l.second : l.first) != name) {
-            bytes += encodeLine(l.first, l.second, path);
-            ++kept;
-        }
-    if (kept > limit)
-        throw ListLimitError("一覧が " + std::to_string(limit) + " 件を超えているため削除できません");
+        if ((nameIsSecond ? l.second : l.first) != name) bytes += encodeLine(l.first, l.second, path);
     batch.replace(path, list.bytes, bytes, user);
     batch.commit();
 }
 }  // namespace
 
 void MasterLists::DeleteHall(std::string_view user, std::string_view name) {
-    deleteByName(programFolder_, user, userHallFile(user), false, name, kHallDeleteLimit);
+    deleteByName(programFolder_, user, userHallFile(user), false, name);
 }
 
 void MasterLists::DeleteMachine(std::string_view user, std::string_view name) {
-    deleteByName(programFolder_, user, userMachineFile(user), true, name, kMachineDeleteLimit);
+    deleteByName(programFolder_, user, userMachineFile(user), true, name);
 }
 
 }  // namespace tama

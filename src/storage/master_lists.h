@@ -55,10 +55,6 @@ struct MachineEntry {
 // What an editor add did.
 enum class AddResult { Added, EmptyName, Exists };
 
-// Hall lists hold at most this many lines after an editor delete, machine lists this many.
-inline constexpr size_t kHallDeleteLimit = 50;
-inline constexpr size_t kMachineDeleteLimit = 200;
-
 class MasterLists {
 public:
     explicit MasterLists(fs::path programFolder);
@@ -94,9 +90,8 @@ public:
     // already listed (a machine under any type).
     AddResult AddHall(std::string_view user, std::string_view name);
     AddResult AddMachine(std::string_view user, std::string_view type, std::string_view name);
-    // Remove every line with that name (a machine under every type). Throw
-    // ListLimitError when more lines than the limit would remain; nothing is written then.
-    // A missing list stays missing.
+    // Remove every line with that name (a machine under every type), from a list
+    // of any length. A missing list stays missing.
     //
     // Every writer throws FileError when a name holds a double quote, CR or LF
     // (the line could not be read back) or the file cannot be written.
@@ -105,11 +100,6 @@ public:
 
 private:
     fs::path programFolder_;
-};
-
-class ListLimitError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // Reads a two-field list file (missing file: none). Throws FileError naming the

@@ -71,6 +71,14 @@ std::string userNameProblem(std::string_view name) {
     return {};
 }
 
+std::string newUserNameProblem(std::string_view name) {
+    if (std::string problem = userNameProblem(name); !problem.empty()) return problem;
+    if (utf8ToCp932(name)->size() > kUserNameMaxBytes)
+        return "利用者名が長すぎます。全角" + std::to_string(kUserNameMaxBytes / 2) + "文字（半角" +
+               std::to_string(kUserNameMaxBytes) + "文字）以内にして下さい。";
+    return {};
+}
+
 std::string yearTextProblem(std::string_view year) {
     for (unsigned char c : year) {
         if (c < 0x20 || c == 0x7F) return "年に制御文字は使えません。";

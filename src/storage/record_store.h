@@ -47,6 +47,17 @@ struct YearTotal {
 // valid UTF-8 or cannot be written in CP932.
 std::string userNameProblem(std::string_view name);
 
+// A new user name (added or renamed to) is at most this many bytes in CP932:
+// 32 full-width or 64 half-width characters. Even as UTF-8 on disk (up to three
+// bytes for each CP932 byte) such a folder name stays far below the 255 bytes a
+// file system allows for one name.
+inline constexpr size_t kUserNameMaxBytes = 64;
+
+// userNameProblem, and for a name longer than kUserNameMaxBytes the message
+// "利用者名が長すぎます。全角32文字（半角64文字）以内にして下さい。". Only new
+// names are held to the length: a longer folder made elsewhere is still read.
+std::string newUserNameProblem(std::string_view name);
+
 // Sorts keys[1..n] ascending by selection sort and applies the same swaps to
 // companions. The spans are 0-based views of the 1-based arrays (keys[0] is key 1).
 // For i = 1..n the first smallest of keys i..n is swapped to i, so records of equal

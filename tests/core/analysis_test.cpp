@@ -6,6 +6,8 @@
 
 #include "analysis/analysis_command.h"
 #include "analysis/statistics.h"
+#include "monthly/month_summary.h"
+#include "shared/calendar.h"
 #include "shared/number_format.h"
 #include "storage/record_store.h"
 #include "test_support.h"
@@ -102,7 +104,19 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
         {"07 is not 7", with([](SearchCriteria& c) { c.number = "7"; }), {}},
         {"? never matches a number", with([](SearchCriteria& c) { c.number = "1"; }), {}},
         {"hall without trimming", with([](SearchCriteria& c) { c.hall = "駅前ホール "; }), {"2003/05/15"}},
-        {"empty hall text is a filter", with([](SearchCriteria& c) { c.hall = ""; }), {}},
+        {"empty boxes select all", with([](SearchCriteria& c) {
+             c.hall = "";
+             c.number = "";
+             c.type = "";
+             c.machine = "";
+         }),
+         {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
+        {"a period typed with one-digit month and day", with([](SearchCriteria& c) {
+             c.allPeriod = false;
+             c.from = *typedDate("2003/5/1");
+             c.to = *typedDate("2003/5/31");
+         }),
+         {"2003/05/01", "2003/05/31", "2003/05/15"}},
         {"type and number together", with([](SearchCriteria& c) {
              c.type = "ＣＲ機";
              c.number = "12";
@@ -119,8 +133,23 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
     }
     EXPECT_EQ(FilterKey(everything("u")), "0000");
     EXPECT_EQ(FilterKey(cases[5].c), "1000");
-    EXPECT_EQ(FilterKey(cases[7].c), "0110");
+    EXPECT_EQ(FilterKey(cases[8].c), "0110");
+    EXPECT_EQ(FilterKey(cases[6].c), "0000");
     EXPECT_EQ(countLabelText(6, 6), "該当データ件数  6 件  /  総データ件数  6 件");
+}
+
+TEST(AnalysisPeriod, TypedDatesAreReadAsTheDatesMeant) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"2003/5/1", "2003/05/01"},    {"2003/05/31", "2003/05/31"}, {"2003/10/5", "2003/10/05"},
+        {"２００３/５/１", "2003/05/01"}, {" 2003 / 5 / 1 ", "2003/05/01"}, {"2004/2/29", "2004/02/29"},
+        {"2003/2/29", std::nullopt},   {"2003/13/1", std::nullopt},  {"2003/5/", std::nullopt},
+        {"2003/0/1", std::nullopt},    {"2003/5/32", std::nullopt},  {"abc", std::nullopt},
+        {"03/5/1", std::nullopt},      {"2003/005/1", std::nullopt}, {"2003/5/1/1", std::nullopt},
+        {"2003-5-1", std::nullopt},    {"", std::nullopt},           {"2003/-5/1", std::nullopt},
+    };
+    for (const auto& [text, date] : cases) EXPECT_EQ(typedDate(text), date) << text;
+    EXPECT_EQ(typedDate("2003", "5", "1"), "2003/05/01");
+    EXPECT_EQ(typedDate("2003", "", "1"), std::nullopt);
 }
 
 TEST(AnalysisSearch, MissingUserOrDamagedFile) {
@@ -248,7 +277,7 @@ TEST(PeriodTables, MonthlyRowFromTheDayRuns) {
     // (equal keys keep their order).
     EXPECT_EQ(t.text(2, 0), "2003/05");
     EXPECT_EQ(t.text(2, 7), "-700");
-    EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "2", "3", "1.500", "32.0 h", "40,000", "39,500",
+    EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "2", "1", "0.500", "32.0 h", "40,000", "39,500",
                                                          "-500", "16.0 h", "20,000", "19,750", "-16", "-250"}));
     EXPECT_EQ(t.cell(1, 7).colour, kRgbRed);
     EXPECT_EQ(t.cell(1, 12).colour, kRgbRed);
@@ -261,6 +290,81 @@ TEST(PeriodTables, MonthlyRowFromTheDayRuns) {
         matchedOf({visit("2001/01/01", "月", 1), visit("2002/01/01", "火", 2), visit("2003/01/01", "水", 3)}),
         AnalysisTab::Yearly);
     EXPECT_EQ(columnTexts(years, 0), (std::vector<std::string>{"2003", "2002", "2001"}));
+}
+
+TEST(PeriodTables, ADayIsWonOnceByItsBalanceAfterItsLastRecord) {
+    // Each case: the balances of the records of one date, and whether that day is won.
+    const std::vector<std::pair<std::vector<double>, int>> days = {
+        {{5000, -1000}, 1},        // positive all along: still one win
+        {{-1000, 5000}, 1},        // ends positive
+        {{5000, -6000}, 0},        // positive on the way, ends negative
+        {{2000, -500, 1000}, 1},   // three records, one day
+        {{0}, 0},                  // even is no win
+        {{-1000, 1000}, 0},        // back to even
+    };
+    for (AnalysisTab tab : {AnalysisTab::Monthly, AnalysisTab::Yearly, AnalysisTab::MonthlyWeekday,
+                            AnalysisTab::YearlyWeekday}) {
+        std::vector<DailyRecord> rs;
+        int wins = 0;
+        for (size_t d = 0; d < days.size(); ++d) {
+            const std::string date = "2003/05/0" + std::to_string(d + 1);
+            for (double b : days[d].first) rs.push_back(visit(date, "日", b));
+            wins += days[d].second;
+        }
+        const AnalysisTable t = buildTable(matchedOf(rs), tab);
+        const bool weekday = tab == AnalysisTab::MonthlyWeekday || tab == AnalysisTab::YearlyWeekday;
+        const int row = weekday ? 6 : 0, first = weekday ? 2 : 1;  // the Sunday row holds every day
+        EXPECT_EQ(t.text(row, first), "6") << static_cast<int>(tab);
+        EXPECT_EQ(t.text(row, first + 1), std::to_string(wins)) << static_cast<int>(tab);
+        EXPECT_EQ(t.text(row, first + 2), formatFixed(wins / 6.0, 3)) << static_cast<int>(tab);
+    }
+
+    // A day that ends a group is decided there, also with the last record of all;
+    // the weekday tables count a day in the cell of its first record.
+    const auto m = matchedOf({visit("2003/05/31", "土", 100), visit("2003/06/01", "日", 100),
+                              visit("2003/06/01", "日", -300), visit("2003/06/02", "月", 50)});
+    const AnalysisTable months = buildTable(m, AnalysisTab::Monthly);
+    EXPECT_EQ(rowTexts(months, 0)[1] + "/" + rowTexts(months, 0)[2], "2/1");  // 2003/06
+    EXPECT_EQ(rowTexts(months, 1)[1] + "/" + rowTexts(months, 1)[2], "1/1");  // 2003/05
+    const AnalysisTable weeks = buildTable(m, AnalysisTab::MonthlyWeekday);
+    EXPECT_EQ(weeks.text(7 + 0, 2) + "/" + weeks.text(7 + 0, 3), "1/1");  // 2003/06 月
+    EXPECT_EQ(weeks.text(7 + 6, 2) + "/" + weeks.text(7 + 6, 3), "1/0");  // 2003/06 日
+}
+
+TEST(PeriodTables, WinsAgreeWithTheMonthlyWindowOnALongFileInDateOrder) {
+    // Two years of one to three visits a day on every other day, with a fixed
+    // pseudo-random sequence of balances: every month's days and wins as the
+    // monthly summary counts them, and never more wins than days.
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8) % 20001; };
+    std::vector<DailyRecord> rs;
+    for (int year = 2003; year <= 2004; ++year)
+        for (int month = 1; month <= 12; ++month)
+            for (int day = 1; day <= 28; day += 2) {
+                char date[16];
+                std::snprintf(date, sizeof date, "%04d/%02d/%02d", year, month, day);
+                const int visits = 1 + static_cast<int>(next() % 3);
+                for (int v = 0; v < visits; ++v) {
+                    DailyRecord r = visit(date, "月", static_cast<double>(next()) - 10000);
+                    r.DayFirst = v == 0 ? "1" : "2";
+                    rs.push_back(r);
+                }
+            }
+    const AnalysisTable t = buildTable(matchedOf(rs), AnalysisTab::Monthly);
+    ASSERT_EQ(t.rowCount(), 24);
+    int checked = 0;
+    for (int row = 0; row < t.rowCount(); ++row) {
+        const std::string key = t.text(row, 0);
+        std::vector<DailyRecord> year;
+        for (const DailyRecord& r : rs)
+            if (r.Nen == key.substr(0, 4)) year.push_back(r);
+        const MonthSummary s = summarizeMonth(year, key.substr(5, 2));
+        EXPECT_EQ(t.text(row, 1), std::to_string(s.days)) << key;
+        EXPECT_EQ(t.text(row, 2), std::to_string(s.wins)) << key;
+        EXPECT_LE(std::stoi(t.text(row, 2)), std::stoi(t.text(row, 1))) << key;
+        checked += s.wins > 0 && s.wins < s.days;
+    }
+    EXPECT_GT(checked, 12);  // the sequence gives mixed months, not all won or all lost
 }
 
 TEST(PeriodTables, SumsRoundTiesToEvenAfterEachAdditionAndDoNotWrap) {
@@ -358,8 +462,15 @@ TEST(AnalysisCommand, PrintsTheLabelAndTheTableOrRefusesBadArguments) {
               "2003\t2\t1\t0.500\t16.0 h\t20,000\t19,900\t-100\t8.0 h\t10,000\t9,950\t-6\t-50\n");
     EXPECT_EQ(run({"--from", "2003/05/01", "--to", "2003/05/01", "--type", "スロット"}),
               "0\n該当データ件数  0 件  /  総データ件数  2 件\n" + header);
+    // A period typed without padding is the dates meant: 2003/5/1 is not after 2003/10/5 as a text would be.
+    EXPECT_EQ(run({"--from", "2003/1/1", "--to", "2003/5/1"}).substr(0, 30), "0\n該当データ件数  2 件");
+    EXPECT_EQ(run({"--from", "2003/5/2", "--to", "2003/１２/31"}).substr(0, 30), "0\n該当データ件数  0 件");
+    std::string notADate;
+    run({"--to", "2003/13/1"}, &notADate);
+    EXPECT_NE(notADate.find("--to: 期間の終了「2003/13/1」は日付ではありません。"), std::string::npos) << notADate;
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}}) {
+             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}, {"--from", "2003/13/1"},
+             {"--to", "2003/5/"}, {"--from", "abc"}, {"--to", "2003/02/29", "--all-period"}}) {
         std::string err;
         EXPECT_EQ(run(bad, &err), "2\n") << bad[0];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -99,12 +100,12 @@ TEST(CliAdd, FreshUserGetsExactlyTheFormsRecord) {
 TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("太郎");
-    // Keys are typed one by one with the form's recalculation after each; "12a"
-    // empties the money box, which then counts 0 in the saved balance and rate;
+    // Keys are typed one by one with the form's recalculation after each; an
+    // emptied money box counts 0 in the saved balance and rate;
     // minute "0" becomes "00";
     // the date typed last sets the weekday whatever cboYoubi said before.
     CliRun r = runCli({"add", tmp.path().string(), "太郎", "cboYoubi=月", "txtNen=2031", "txtTuki=5", "txtHi=1",
-                    "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=12a", "cboHoll=駅前ホール",
+                    "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=", "cboHoll=駅前ホール",
                     "cboK_type=スロット", "cboKisyu=スロ・七揃い", "txtCome=初めての店"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(fileText(user / "s2031.sdb"),
@@ -122,6 +123,28 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.record(1).DayFirst == "2" ? list.record(1).Syusi : list.record(2).Syusi, "-15,000");
     EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",15000\n");
+}
+
+TEST(CliAdd, NumbersAreTakenAsTheFormTakesThemAndRefusalsSaveNothing) {
+    TempFolder tmp;
+    fs::path user = tmp.makeUser("太郎");
+    CliRun r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=1", "txtTousi=１５，０００",
+                       "txtKaisyu=30,000", "cboK_no=１２"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.record(1).Tousi + " " + list.record(1).Kaisyu + " " + list.record(1).Syusi + " " + list.record(1).K_no,
+              "15000 30000 15,000 12");
+
+    const std::string before = fileBytes(user / "s2031.sdb");
+    for (auto [arg, box, caption] : std::vector<std::array<std::string, 3>>{{"txtTousi=12a", "txtTousi", "投資金額"},
+                                                                           {"txtKaisyu=-500", "txtKaisyu", "回収金額"},
+                                                                           {"cboK_no=12番", "cboK_no", "台番号"}}) {
+        r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=2", arg});
+        EXPECT_EQ(r.code, 2) << arg;
+        EXPECT_NE(r.err.find(box + ": " + caption + "に"), std::string::npos) << r.err;
+        EXPECT_EQ(fileBytes(user / "s2031.sdb"), before) << arg;
+    }
 }
 
 TEST(CliAdd, MissingDataFoldersAreCreatedAsAtStartUp) {

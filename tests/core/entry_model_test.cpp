@@ -143,16 +143,32 @@ TEST(EntryBalance, ManualRateReadsTheBalanceBoxWithSeparators) {
     EXPECT_EQ(m.text(Box::txtZikyu), "-875");
 }
 
-TEST(EntryRecalc, OnlyWhenBothMoneyBoxesHoldTextAndSomethingChanged) {
+TEST(EntryRecalc, FiguresShownAreAlwaysThoseASaveStores) {
     EntryModel m = withTimes("10", "00", "18", "00");
     ASSERT_EQ(m.text(Box::txtSyusi), "15,000");
 
-    EXPECT_EQ(m.type(Box::txtTousi, "12a"), "");  // not digits: emptied
-    EXPECT_FALSE(m.recalcDone());
-    m.type(Box::txtKaisyu, "50000");
+    // A refused character leaves the box and the figures as they were.
+    EXPECT_EQ(m.type(Box::txtKaisyu, "12a"), "30000");
+    EXPECT_EQ(m.refusal(), "回収金額に「a」は入力できません。数字だけを入力して下さい。");
     m.tick();
-    EXPECT_EQ(m.text(Box::txtSyusi), "15,000");  // one money box empty: nothing recomputed
-    EXPECT_FALSE(m.recalcDone());
+    EXPECT_EQ(m.text(Box::txtSyusi), "15,000");
+    EXPECT_EQ(m.buildRecord().Syusi, "15,000");
+
+    // An amount emptied by the user counts 0 at once, as the save counts it.
+    EXPECT_EQ(m.type(Box::txtKaisyu, ""), "");
+    EXPECT_TRUE(m.refusal().empty());
+    m.tick();
+    EXPECT_EQ(m.text(Box::txtSyusi), "-15,000");
+    EXPECT_EQ(m.syusiColour(), TextColour::Red);
+    EXPECT_EQ(m.text(Box::txtSyusi), m.buildRecord().Syusi);
+    EXPECT_EQ(m.text(Box::txtZikyu), m.buildRecord().Zikyu);
+    // A pasted grouped amount is taken as its number.
+    m.type(Box::txtKaisyu, "30,000");
+    m.tick();
+    EXPECT_EQ(m.text(Box::txtSyusi), "15,000");
+    EXPECT_EQ(m.buildRecord().Kaisyu, "30000");
+
+    m.type(Box::txtKaisyu, "50000");
     m.type(Box::txtTousi, "10000");
     m.tick();
     EXPECT_EQ(m.text(Box::txtSyusi), "40,000");
@@ -188,20 +204,61 @@ TEST(EntryRecalc, OpenedRecordShowsStoredFiguresNavigationRecomputes) {
     EXPECT_EQ(m.zikyuColour(), TextColour::Black);
 }
 
-TEST(EntryKeystrokes, DigitsOnlyBoxesAreEmptiedByAnyOtherCharacter) {
+TEST(EntryKeystrokes, DateAndTimeBoxesAreEmptiedByAnyOtherCharacter) {
     EntryModel m = startedModel();
-    for (Box b : {Box::txtNen, Box::txtTuki, Box::txtHi, Box::txtZ1_1, Box::txtZ1_2, Box::txtZ2_1, Box::txtZ2_2,
-                  Box::txtTousi, Box::txtKaisyu, Box::cboK_no}) {
+    for (Box b : {Box::txtNen, Box::txtTuki, Box::txtHi, Box::txtZ1_1, Box::txtZ1_2, Box::txtZ2_1, Box::txtZ2_2}) {
         SCOPED_TRACE(std::string(boxName(b)));
         EXPECT_EQ(m.type(b, "12"), "12");
         EXPECT_EQ(m.type(b, " 12"), "");
         EXPECT_EQ(m.type(b, "-5"), "");
-        EXPECT_EQ(m.type(b, "１２"), "");  // full-width digits are not digits
+        EXPECT_EQ(m.type(b, "１２"), "12");  // digits from an input method
         EXPECT_EQ(m.type(b, ""), "");
     }
     // Free-text boxes keep what is typed.
     EXPECT_EQ(m.type(Box::cboHoll, "駅前 ホール1"), "駅前 ホール1");
     EXPECT_EQ(m.type(Box::txtCome, "-5"), "-5");
+}
+
+TEST(EntryKeystrokes, NumberBoxesTakeFullWidthDigitsAndSeparatorsAndRefuseTheRest) {
+    struct Case {
+        std::string typed, kept, refused;  // refused: the character the message names
+    } cases[] = {
+        {"１５０００", "15000", ""},
+        {"30,000", "30000", ""},
+        {"３０，０００", "30000", ""},
+        {"1,2", "12", ""},
+        {" 12 ", " 12 ", ""},  // a list item of the machine number, spaces and all
+        {"", "", ""},
+        {"12a", "", "a"},
+        {"-5", "", "-"},
+        {"1 2", "", " "},
+        {"1.5", "", "."},
+        {"1２万", "", "万"},
+        {"１２ー", "", "ー"},
+    };
+    for (Box b : {Box::txtTousi, Box::txtKaisyu, Box::cboK_no}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(boxName(b)) + " " + c.typed);
+            EntryModel m = startedModel();
+            m.type(b, "777");
+            const std::string& after = m.type(b, c.typed);
+            if (c.refused.empty()) {
+                EXPECT_EQ(after, c.kept);
+                EXPECT_EQ(m.refusal(), "");
+            } else {
+                EXPECT_EQ(after, "777");  // never silently emptied
+                EXPECT_NE(m.refusal().find(std::string(entry::boxCaption(b)) + "に"), std::string::npos);
+                EXPECT_NE(m.refusal().find(c.refused == " " ? "空白" : "「" + c.refused + "」"), std::string::npos);
+            }
+        }
+    }
+    // A refusal is forgotten at the next keystroke taken.
+    EntryModel m = startedModel();
+    m.type(Box::cboK_no, "x");
+    EXPECT_FALSE(m.refusal().empty());
+    m.type(Box::cboK_no, "１２");
+    EXPECT_TRUE(m.refusal().empty());
+    EXPECT_EQ(m.buildRecord().K_no, "12");
 }
 
 TEST(EntryKeystrokes, MinuteZeroBecomesDoubleZero) {
@@ -408,7 +465,7 @@ TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
         {Box::txtTousi, std::string(400, '9'), "999999999"},
         {Box::txtKaisyu, "12345678901234567890123", "123456789"},
         {Box::cboK_no, std::string(40, '7'), "777777777"},
-        {Box::txtTousi, "1234567890a", "123456789"},  // cut first, as a maximum length does, then checked
+        {Box::txtTousi, "1,234,567,890", "123456789"},  // separators dropped before the cut
     };
     for (const auto& c : cases) {
         EntryModel m = model("5", "1");
@@ -516,7 +573,12 @@ TEST_F(EntrySaveSteps, RefusalsAndMissingFolderWriteNothing) {
 
     EntryModel fine = model("5", "1");
     fine.type(Box::cboHoll, "駅前ホール");
-    EXPECT_THROW(saveNewRecord(store, lists, "花子", fine), FileError);
+    // A user without a folder, or no user at all: refused, naming the user.
+    const SaveResult noFolder = saveNewRecord(store, lists, "花子", fine);
+    ASSERT_FALSE(noFolder.saved());
+    EXPECT_EQ(noFolder.refusal->title, "入力ｴﾗｰ発生");
+    EXPECT_EQ(noFolder.refusal->message.rfind("利用者「花子」のフォルダーがありません。", 0), 0u);
+    EXPECT_EQ(saveNewRecord(store, lists, "", fine).refusal->message, entry::kNoUser);
     EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "花子"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
 

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -315,6 +316,72 @@ private slots:
         // Cell colours follow their rows: 2003/05 (-1,500 in total) is red wherever it goes.
         QCOMPARE(grid->model()->index(0, 7).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
         QCOMPARE(grid->model()->index(0, 7).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 255));
+    }
+
+    // The period is read as the dates meant and shown padded after 条件検索; a day
+    // box takes "1" as 1; a bound that is no date gets a message and no search.
+    void periodIsReadAsDatesAndNonDatesAreRefused() {
+        frmDb db(*ctx, opening());
+        db.show();
+        auto setPeriod = [&](const QStringList& six) {
+            for (int i = 0; i < 6; ++i) db.periodBox(i)->setEditText(six[i]);
+        };
+        auto shownPeriod = [&] {
+            QStringList out;
+            for (int i = 0; i < 6; ++i) out << db.periodBox(i)->currentText();
+            return out.join(QLatin1Char(' '));
+        };
+        QComboBox* day = db.periodBox(2);
+        day->lineEdit()->clear();
+        QTest::keyClicks(day->lineEdit(), QStringLiteral("1"));
+        QCOMPARE(day->currentText(), QStringLiteral("1"));  // not completed to "10"
+
+        setPeriod({u("2003"), u("5"), u("1"), u("2003"), u("5"), u("31")});
+        db.cmdKen()->click();
+        QCOMPARE(db.lblDbno()->text(), u("該当データ件数  3 件  /  総データ件数  6 件"));
+        QCOMPARE(shownPeriod(), u("2003 05 01 2003 05 31"));
+        // An end of 2003/1/5 ends before May, whatever the texts compare as.
+        setPeriod({u("2003"), u("1"), u("1"), u("２００３"), u("1"), u("5")});
+        db.cmdKen()->click();
+        QCOMPARE(db.lblDbno()->text(), u("該当データ件数  0 件  /  総データ件数  6 件"));
+        QCOMPARE(shownPeriod(), u("2003 01 01 2003 01 05"));
+
+        db.Check2()->click();  // every period: 6 records shown
+        db.cmdKen()->click();
+        db.Check2()->click();
+        const auto before = db.matchedRecords();
+        const QString label = db.lblDbno()->text();
+        struct Bad {
+            QStringList six;
+            const char* message;
+        };
+        const std::vector<Bad> bad = {
+            {{u("2003"), u("13"), u("1"), u("2003"), u("12"), u("31")}, "期間の開始「2003/13/1」は日付ではありません。"},
+            {{u("2003"), u("5"), u("1"), u("2003"), u("5"), u("")}, "期間の終了「2003/5/」は日付ではありません。"},
+            {{u("abc"), u("1"), u("1"), u("2003"), u("5"), u("1")}, "期間の開始「abc/1/1」は日付ではありません。"},
+        };
+        for (const Bad& b : bad) {
+            answerer.asked.clear();
+            setPeriod(b.six);
+            db.cmdKen()->click();
+            QCOMPARE(answerer.asked.size(), size_t{1});
+            QCOMPARE(answerer.asked[0].title, u("入力ｴﾗｰ発生"));
+            QVERIFY2(answerer.asked[0].text.startsWith(u(b.message)), qPrintable(answerer.asked[0].text));
+            QCOMPARE(db.matchedRecords(), before);  // no search ran
+            QCOMPARE(db.lblDbno()->text(), label);
+            QCOMPARE(db.periodBox(0)->currentText() + db.periodBox(1)->currentText(), b.six[0] + b.six[1]);  // left as typed
+        }
+    }
+
+    // An empty hall, number or machine box selects all, as its pseudo entry does.
+    void emptySelectorsSelectAll() {
+        frmDb db(*ctx, opening());
+        db.show();
+        db.Check2()->click();
+        db.cboNo()->setEditText(QString());
+        db.cboKisyu()->setEditText(QString());
+        db.cmdKen()->click();
+        QCOMPARE(db.lblDbno()->text(), u("該当データ件数  6 件  /  総データ件数  6 件"));
     }
 
     void typeBoxRefillsTheMachinesAndCheck2TogglesThePeriod() {

@@ -268,14 +268,31 @@ private slots:
         QCOMPARE(textColour("txtSyusi"), QColor(255, 0, 0));
         QCOMPARE(textColour("txtZikyu"), QColor(255, 0, 0));
 
-        // A letter empties the box; the balance waits until both boxes hold text again.
+        // A letter is refused at the key: the box keeps its digits, a beep and the
+        // message line say why, and the figures stay those of the box.
+        QSignalSpy said(ctx.get(), &AppContext::statusMessage);
         tousi->clear();
+        QCOMPARE(text("txtSyusi"), u("12,000"));  // an empty amount counts 0, as a save counts it
         QTest::keyClicks(tousi, u("12a"));
-        QCOMPARE(tousi->text(), QString());
-        QCOMPARE(text("txtSyusi"), u("11,988"));  // as it stood with "12"
-        retype(kaisyu, u("12500"));
+        QCOMPARE(tousi->text(), u("12"));
+        QVERIFY(!said.isEmpty());
+        QCOMPARE(said.last().at(0).toString(), u("投資金額に「a」は入力できません。数字だけを入力して下さい。"));
         QCOMPARE(text("txtSyusi"), u("11,988"));
+        // Full-width digits from an input method and grouping commas, typed or pasted.
+        retype(kaisyu, u("１２，５００"));
+        QCOMPARE(kaisyu->text(), u("12500"));
+        QCOMPARE(text("txtSyusi"), u("12,488"));
+        kaisyu->selectAll();
+        kaisyu->insert(u("30,000"));  // what a paste inserts
+        QCOMPARE(kaisyu->text(), u("30000"));
+        QCOMPARE(text("txtSyusi"), u("29,988"));
+        kaisyu->selectAll();
+        kaisyu->insert(u("3万"));
+        QCOMPARE(kaisyu->text(), u("30000"));  // refused whole: never silently emptied
+        QCOMPARE(said.last().at(0).toString(), u("回収金額に「万」は入力できません。数字だけを入力して下さい。"));
+        QCOMPARE(text("txtSyusi"), u("29,988"));
         retype(kaisyu, u("12000"));
+        tousi->clear();
         QTest::keyClicks(tousi, u("5000"));
         QCOMPARE(text("txtSyusi"), u("7,000"));
         QCOMPARE(text("txtZikyu"), u("1,000"));
@@ -392,11 +409,13 @@ private slots:
 
     // tamalog-cli add types like the form: the same typing gives the same bytes,
     // also where the form's opening recalculation and its recalculation after
-    // every key leave figures behind ("12a" empties the money box; an end hour
-    // that makes the play time zero keeps the rate computed before).
+    // every key leave figures behind (an emptied money box counts 0; an end hour
+    // that makes the play time zero keeps the rate computed before), and where
+    // money is typed full-width or with separators.
     void cliAddStoresWhatTheFormStoresForTheSameTyping() {
         const std::vector<std::vector<std::pair<const char*, const char*>>> typings = {
-            {{"txtTousi", "12a"}},
+            {{"txtTousi", ""}},
+            {{"txtTousi", "１５，０００"}, {"txtKaisyu", "30,000"}, {"cboK_no", "１２"}},
             {{"txtTousi", "20000"}, {"txtZ2_1", "10"}},
             {{"txtZ2_1", "9"}, {"txtKaisyu", "4000"}, {"cboHoll", "駅前〜本店"}},
         };
@@ -411,7 +430,7 @@ private slots:
             QStringList args = {QStringLiteral("add"), QString::fromStdString(folder->path().string() + "/cli"),
                                 QString::fromStdString(kUser), "txtNen=2003", "txtTuki=5", "txtHi=1"};
             for (const auto& [box, value] : typing) {
-                if (std::string_view(box) == "cboHoll")
+                if (std::string_view(box) == "cboHoll" || std::string_view(box) == "cboK_no")
                     typeText(child<QComboBox>(form.get(), box), u(value));
                 else
                     retype(child<QLineEdit>(form.get(), box), u(value));
@@ -470,7 +489,9 @@ private slots:
         QCOMPARE(saved.record(1).T_tim, std::string("7.5"));
     }
 
-    void aMissingUserFolderIsReportedWithTheFile() {
+    // A user folder gone (removed outside the program) is a refusal naming the
+    // user, not an error report asking to contact the author.
+    void aMissingUserFolderIsRefusedNamingTheUser() {
         fs::remove_all(folder->path() / "Data" / kUser);
         open("2003", "05");
         form->prepareNew();
@@ -478,9 +499,10 @@ private slots:
         typeDate("2003", "5", "1");
         click("cmdTou");
         QCOMPARE(int(answers.asked.size()), 1);
-        QCOMPARE(answers.asked[0].title, u("ｴﾗｰ発生"));
-        QVERIFY(answers.asked[0].text.contains(u("上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。")));
-        QVERIFY2(answers.asked[0].text.contains(QString::fromStdString(kUser)), qPrintable(answers.asked[0].text));
+        QCOMPARE(answers.asked[0].title, u("入力ｴﾗｰ発生"));
+        QVERIFY(!answers.asked[0].text.contains(u("作者")));
+        QVERIFY2(answers.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) + u("」のフォルダーがありません")),
+                 qPrintable(answers.asked[0].text));
         QVERIFY(!fs::exists(folder->path() / "Data" / kUser));
         QCOMPARE(lists.count(), 0);
     }
@@ -541,13 +563,15 @@ private slots:
     }
 
     void savedFiguresAreThoseOfTheSavedAmounts() {
-        // New mode: the money box emptied by a letter counts 0 when saved.
+        // New mode: the money box emptied counts 0 when saved, and a letter typed
+        // into it afterwards changes nothing.
         open("2003", "05");
         form->prepareNew();
         typeDate("2003", "5", "1");
         auto* tousi = child<QLineEdit>(form.get(), "txtTousi");
         tousi->clear();
-        QTest::keyClicks(tousi, u("12a"));
+        QTest::keyClicks(tousi, u("a"));
+        QCOMPARE(text("txtSyusi"), u("30,000"));  // shown before the save as it will be saved
         click("cmdTou");
         QVERIFY(answers.asked.empty());
         auto saved = ctx->store().LoadYear(kUser, "2003");
@@ -572,6 +596,34 @@ private slots:
         QCOMPARE(saved.record(1).Kaisyu, std::string());
         QCOMPARE(saved.record(1).Syusi, std::string("-15,000"));
         QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
+    }
+
+    // A very long hall or machine name, listed or typed, leaves the form at its
+    // size; only the drop-down list may be wide.
+    void longNamesDoNotWidenTheForm() {
+        open("2003", "05");
+        form->prepareNew();
+        showActive();
+        const QSize plain = form->size();
+        form.reset();
+        const std::string longName = [] {
+            std::string s;
+            for (int k = 0; k < 65; ++k) s += "長";
+            return s;
+        }();
+        tama::test::putBytes(ctx->lists().userHallFile(kUser), tama::test::sjis("\"" + longName + "\",\"1\"\n"));
+        tama::test::putBytes(ctx->lists().userMachineFile(kUser),
+                             tama::test::sjis("\"ＣＲ機\",\"" + longName + "\"\n"));
+        open("2003", "05");
+        form->prepareNew();
+        showActive();
+        QCOMPARE(child<QComboBox>(form.get(), "cboHoll")->itemText(0), QString::fromStdString(longName));
+        QCOMPARE(child<QComboBox>(form.get(), "cboKisyu")->count(), 1);
+        QCOMPARE(form->size(), plain);
+        typeText(child<QComboBox>(form.get(), "cboHoll"), QString::fromStdString(longName));
+        typeText(child<QComboBox>(form.get(), "cboKisyu"), QString::fromStdString(longName));
+        QApplication::processEvents();
+        QCOMPARE(form->size(), plain);
     }
 
     void theMessageLineSaysWhatWasDone() {
@@ -710,10 +762,13 @@ private slots:
         auto* kno = child<QComboBox>(form.get(), "cboK_no");
         kno->setCurrentIndex(11);
         QCOMPARE(kno->currentText(), u(" 12 "));
-        // Typed, a space or a letter empties the box.
+        // Typed, a letter is refused (the box keeps its digits); full-width digits are taken.
         kno->lineEdit()->clear();
         QTest::keyClicks(kno, u("7x"));
-        QCOMPARE(kno->currentText(), QString());
+        QCOMPARE(kno->currentText(), u("7"));
+        typeText(kno, u("８"));
+        QCOMPARE(kno->currentText(), u("78"));
+        QCOMPARE(QString::fromStdString(form->model().text(Box::cboK_no)), u("78"));
         kno->setCurrentIndex(13);
         typeDate("2003", "5", "1");
         click("cmdTou");

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +23,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "masters/user_manager.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
 #include "shell/main_window.h"
@@ -197,9 +199,60 @@ private slots:
             QVERIFY(dialog->restoreRow(twoRecords));
             dialog->reject();
         });
+        main->setStatusMessage(QStringLiteral("2004/05/02 駅前ホール を削除しました。"));
         item("mnuRestore")->trigger();
         QCOMPARE(seen, (QStringList{"s2004.sdb/2", "s2004.sdb/1"}));
         QCOMPARE(grid->model()->rowCount(), 2);
+        // The message line says what was put back, not the stale delete.
+        const QString said = main->statusMessage();
+        QVERIFY2(said.startsWith(QStringLiteral("太郎 の s2004.sdb を ")) &&
+                     said.endsWith(QStringLiteral(" の版（2 件）に戻しました。")),
+                 qPrintable(said));
+    }
+
+    // 入力 with no user selected asks for one first: the user manager opens before
+    // the entry form, and the form opens only once there is a user to save for.
+    void entryWithoutAUserAsksForOneFirst() {
+        fs::remove_all(tmp->path() / "Data" / "太郎");
+        main->Refresh();
+        QCOMPARE(monthly()->currentUser(), QString());
+        int formsOpened = 0;
+        monthly()->setEntryOpener([&](const frmMonthly::EntryRequest& r) {
+            QVERIFY(!r.edit);
+            ++formsOpened;
+        });
+        QString asked;
+        auto answerManager = [&](const QString& add) {
+            QTimer::singleShot(0, this, [&, add] {
+                auto* dialog = qobject_cast<frmUser*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                asked = dialog->lblMsg()->text();
+                if (!add.isEmpty()) {
+                    dialog->txtUser()->setText(add);
+                    dialog->cmdTou_Click();
+                }
+                dialog->reject();
+            });
+        };
+        // Closed without a user: no form, and the message line says why.
+        answerManager(QString());
+        click(QStringLiteral("入力"));
+        QCOMPARE(asked, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
+        QCOMPARE(formsOpened, 0);
+        QCOMPARE(main->statusMessage(), QStringLiteral("利用者名を登録してから、日間ﾃﾞｰﾀを入力して下さい。"));
+        // A user added there: the form opens for that user.
+        asked.clear();
+        answerManager(QStringLiteral("花子"));
+        item("mnuInp")->trigger();
+        QCOMPARE(asked, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
+        QCOMPARE(formsOpened, 1);
+        QCOMPARE(monthly()->currentUser(), QStringLiteral("花子"));
+        // With a user the form opens straight away.
+        asked.clear();
+        click(QStringLiteral("入力"));
+        QCOMPARE(formsOpened, 2);
+        QCOMPARE(asked, QString());
+        QVERIFY(answerer.asked.empty());
     }
 
     void yearAndMonthStepping() {

@@ -185,6 +185,12 @@ private slots:
         QTRY_VERIFY(viewer->engine()->contentModel()->rowCount() > 0);
         QVERIFY(viewer->page()->toPlainText().contains(QStringLiteral("タマログ")));
         QVERIFY(viewer->page()->source().toString().endsWith(QStringLiteral("index.html")));
+        // The entry form's page tells that the weekday follows the date.
+        QUrl entry = viewer->page()->source();
+        entry.setPath(entry.path().replace(QStringLiteral("index.html"), QStringLiteral("entry.html")));
+        viewer->page()->setSource(entry);
+        QTRY_VERIFY(viewer->page()->toPlainText().contains(QStringLiteral("曜日は日付を入力すると自動で入ります")));
+        viewer->page()->setSource(QUrl(entry.toString().replace(QStringLiteral("entry.html"), QStringLiteral("index.html"))));
         // The keyword search: the same window, on the index, every keyword listed.
         QCOMPARE(showHelp(nullptr, true), viewer);
         QCOMPARE(viewer->tabs()->currentIndex(), 1);

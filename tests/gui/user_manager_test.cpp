@@ -103,6 +103,39 @@ private slots:
         QVERIFY(answerer.asked.empty());
     }
 
+    // Names too long for a folder are refused up front, in Japanese, for an add and
+    // a rename; the limit is counted in CP932 bytes (two for a full-width character).
+    void overLongNamesAreRefusedBeforeAnyFolderIsMade() {
+        auto dlg = open();
+        const QString fits32 = QString(32, QChar(0x5c71));  // 32 x "山": 64 bytes
+        const QString mixed = QString(31, QChar(0x5c71)) + QStringLiteral("ab");  // 64 bytes
+        const QString tooLong = QString(32, QChar(0x5c71)) + QStringLiteral("a");  // 65 bytes
+        const QString ninety = QString(90, QLatin1Char('x'));
+        for (const QString& name : {tooLong, ninety}) {
+            dlg->txtUser()->setText(name);
+            dlg->cmdTou_Click();
+            QCOMPARE(answerer.asked.size(), size_t{1});
+            QCOMPARE(answerer.asked[0].text, QStringLiteral("利用者名が長すぎます。全角32文字（半角64文字）以内にして下さい。"));
+            QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
+            answerer.asked.clear();
+            QVERIFY(fs::is_empty(data()));
+        }
+        for (const QString& name : {fits32, mixed}) {
+            dlg->txtUser()->setText(name);
+            dlg->cmdTou_Click();
+            QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名を登録しました。"));
+        }
+        QVERIFY(answerer.asked.empty());
+        // A rename to a name too long: the same refusal, the folder keeps its name.
+        select(*dlg, mixed);
+        dlg->txtUser()->setText(ninety);
+        dlg->cmdUpd_Click();
+        QCOMPARE(answerer.asked.size(), size_t{1});
+        QVERIFY(answerer.asked[0].text.startsWith(QStringLiteral("利用者名が長すぎます。")));
+        QCOMPARE(listed(*dlg).size(), 2);
+        QVERIFY(listed(*dlg).contains(mixed));
+    }
+
     void addingAnExistingNameChangesNothing() {
         auto dlg = open();
         dlg->txtUser()->setText(QStringLiteral("山田"));
