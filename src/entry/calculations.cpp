@@ -2,6 +2,7 @@
 
 #include "shared/number_format.h"
 #include "shared/text_codec.h"
+#include "storage/record_store.h"
 
 namespace tama::entry {
 
@@ -65,13 +66,7 @@ std::optional<int> typedYear(std::string_view yearText) {
     return value;
 }
 
-bool isRealDate(int year, int month, int day) {
-    if (year < 1 || month < 1 || month > 12 || day < 1) return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    return day <= last;
-}
+bool isRealDate(int year, int month, int day) { return isCalendarDate(year, month, day); }
 
 int weekdayOf(int year, int month, int day) {
     // Sakamoto's method on the proleptic Gregorian calendar; 0 = Sunday.
