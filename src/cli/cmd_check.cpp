@@ -169,6 +169,12 @@ void Checker::run() {
     for (const auto& tmp : findTemporaries(root_))
         report(tmp, 0, "書き込みの途中で残った一時ファイルです（次の起動時に削除されます）");
 
+    // The settings file: one that is no regular file is ignored by the program.
+    try {
+        readFileBytes(findNoCase(root_, "tmrec.ini"));
+    } catch (const FileError& e) {
+        report(e.file(), 0, e.detail() + "（設定は既定値になります）");
+    }
     for (std::string_view name : {"Temp", "Backup"}) linkedFolder(findNoCase(root_, name));
     fs::path backup = findNoCase(root_, "Backup");
     if (fs::is_directory(fs::symlink_status(backup, ec)))

@@ -414,6 +414,7 @@ TEST(CliCheck, NamesLinksAPendingJournalAndEscapesNames) {
     fs::create_directory(tmp.path() / "Data" / "a\nb");
     fs::create_directory(tmp.path() / "Data" / "\xff\xfe");
     putBytes(tmp.path() / std::string(kSaveJournalName), "TAMALOG SAVE JOURNAL 1\nEND\n");
+    ASSERT_EQ(::mkfifo((tmp.path() / "tmrec.ini").c_str(), 0644), 0);
     CliRun r = runCli({"check", dir});
     EXPECT_EQ(r.code, 1);
     for (const char* expected : {
@@ -422,11 +423,12 @@ TEST(CliCheck, NamesLinksAPendingJournalAndEscapesNames) {
              "tamalog-save.journal: 途中で止まった保存があります",
              "Data/a\\nb: 利用者名として使えない名前です",
              "Data/\\xFF\\xFE: 利用者名として使えない名前です",
+             "tmrec.ini: 通常のファイルではありません（設定は既定値になります）",
          })
         EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
     // Every line is one problem or the summary.
     size_t lines = std::count(r.out.begin(), r.out.end(), '\n');
-    EXPECT_EQ(lines, 6u) << r.out;
+    EXPECT_EQ(lines, 7u) << r.out;
 
     // The next writer takes the journal up (an empty one: nothing to finish).
     ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
