@@ -402,6 +402,32 @@ protected:
 // Absurd typing never reaches a file as a text that is no finite number: the
 // number boxes keep their first nine characters, and a figure computed from an
 // absurd hour is refused.
+// Both sides of the entry form's limits: a minute of 00 or 30 saves, the minutes
+// beside them are refused with the half-hour message; a number box keeps nine
+// characters whole and cuts the tenth.
+TEST_F(EntrySaveSteps, HalfHourAndNineCharacterLimitsOnBothSides) {
+    for (Box box : {Box::txtZ1_2, Box::txtZ2_2})
+        for (const auto& [minute, saves] : {std::pair{"00", true}, std::pair{"30", true}, std::pair{"29", false},
+                                            std::pair{"31", false}, std::pair{"01", false}, std::pair{"59", false}}) {
+            SCOPED_TRACE(std::string(boxName(box)) + "=" + minute);
+            EntryModel m = model("5", "1");
+            m.type(box, minute);
+            m.tick();
+            auto refusal = m.checkSave();
+            EXPECT_EQ(!refusal, saves);
+            if (refusal) {
+                EXPECT_EQ(refusal->message, entry::kHalfHourOnly);
+                EXPECT_EQ(refusal->focus, box);
+            }
+        }
+    for (Box box : {Box::txtTousi, Box::txtKaisyu, Box::cboK_no}) {
+        EntryModel m = model("5", "1");
+        EXPECT_EQ(m.type(box, "12345678"), "12345678") << boxName(box);
+        EXPECT_EQ(m.type(box, "123456789"), "123456789") << boxName(box);
+        EXPECT_EQ(m.type(box, "1234567891"), "123456789") << boxName(box);
+    }
+}
+
 TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
     struct Case {
         Box box;
