@@ -91,10 +91,18 @@ public:
     long records() const { return records_; }
 
 private:
+    // The path as built under the program folder, links not followed: a problem
+    // with a link names the link, not what it points to.
     std::string rel(const fs::path& p) const {
+        auto r = p.lexically_relative(root_);
+        return (r.empty() ? p : r).generic_string();
+    }
+    // Reports `folder` when it is a link; true then (nothing below it is read).
+    bool linkedFolder(const fs::path& folder) {
         std::error_code ec;
-        auto r = fs::relative(p, root_, ec);
-        return (ec || r.empty() ? p : r).generic_string();
+        if (!fs::is_symlink(folder, ec)) return false;
+        report(folder, 0, "フォルダーではなくリンクです（データは実際のフォルダーにしか置けません）");
+        return true;
     }
     void report(const fs::path& file, int line, std::string what) {
         problems_.push_back({rel(file), line, std::move(what)});
@@ -153,16 +161,34 @@ std::optional<std::vector<std::pair<int, std::string>>> Checker::readLines(const
 
 void Checker::run() {
     // A writer killed between writing and renaming leaves its temporary file.
+    std::error_code ec;
+    // A save killed between its renames: the next writer finishes or undoes it.
+    const fs::path journal = root_ / std::string(kSaveJournalName);
+    if (fs::exists(fs::symlink_status(journal, ec)))
+        report(journal, 0, "途中で止まった保存があります（次に書き込むときに完了するか取り消されます）");
     for (const auto& tmp : findTemporaries(root_))
         report(tmp, 0, "書き込みの途中で残った一時ファイルです（次の起動時に削除されます）");
 
-    std::error_code ec;
+    // The settings file: one that is no regular file is ignored by the program.
+    try {
+        readFileBytes(findNoCase(root_, "tmrec.ini"));
+    } catch (const FileError& e) {
+        report(e.file(), 0, e.detail() + "（設定は既定値になります）");
+    }
+    for (std::string_view name : {"Temp", "Backup"}) linkedFolder(findNoCase(root_, name));
+    fs::path backup = findNoCase(root_, "Backup");
+    if (fs::is_directory(fs::symlink_status(backup, ec)))
+        for (fs::directory_iterator it(backup, ec), end; !ec && it != end; it.increment(ec)) linkedFolder(it->path());
+
     fs::path cbo = findNoCase(root_, "CboData");
-    if (fs::exists(cbo, ec) && !fs::is_directory(cbo, ec)) report(cbo, 0, "フォルダーではありません");
-    checkHallList(findNoCase(cbo, "holl.dat"));
-    checkMachineList(findNoCase(cbo, "Kisyu.dat"));
+    if (!linkedFolder(cbo)) {
+        if (fs::exists(cbo, ec) && !fs::is_directory(cbo, ec)) report(cbo, 0, "フォルダーではありません");
+        checkHallList(findNoCase(cbo, "holl.dat"));
+        checkMachineList(findNoCase(cbo, "Kisyu.dat"));
+    }
 
     fs::path data = findNoCase(root_, "Data");
+    if (linkedFolder(data)) return;
     if (!fs::is_directory(data, ec)) {
         report(data, 0, "Data フォルダーがありません");
         return;
@@ -170,8 +196,10 @@ void Checker::run() {
     std::vector<std::pair<std::string, fs::path>> users;
     fs::directory_iterator it(data, ec), end;
     if (ec) report(data, 0, "フォルダーを読めません: " + ec.message());
-    for (; !ec && it != end; it.increment(ec))
+    for (; !ec && it != end; it.increment(ec)) {
+        if (linkedFolder(it->path())) continue;
         if (it->is_directory(ec)) users.emplace_back(it->path().filename().string(), it->path());
+    }
     std::sort(users.begin(), users.end());
     // User names are folder names, looked up without regard to letter case.
     for (size_t i = 0; i < users.size(); ++i)
@@ -239,19 +267,8 @@ std::optional<std::int64_t> Checker::checkYearFile(const fs::path& file, const s
         }
         ++records_;
         const DailyRecord& r = *rec;
-        if (nameOk && r.Nen != year) report(file, no, "年 " + r.Nen + " の記録です（ファイルは " + year + " 年）");
-        if (r.DateKey != r.Nen + "/" + r.Tuki + "/" + r.Hi)
-            report(file, no, "日付 " + r.DateKey + " が年・月・日の項目と合っていません");
-        bool dateOk = r.Nen.size() == 4 && entry::isDigitsOnly(r.Nen) && r.Tuki.size() == 2 &&
-                      entry::isDigitsOnly(r.Tuki) && r.Hi.size() == 2 && entry::isDigitsOnly(r.Hi) &&
-                      entry::isRealDate(std::stoi(r.Nen), std::stoi(r.Tuki), std::stoi(r.Hi));
-        if (!dateOk) report(file, no, "日付 " + r.Nen + "/" + r.Tuki + "/" + r.Hi + " は暦にありません");
-        if (std::find(kWeekdayNames.begin(), kWeekdayNames.end(), r.Youbi) == kWeekdayNames.end())
-            report(file, no, "曜日「" + r.Youbi + "」は曜日名ではありません");
-        if (r.DayFirst != "1" && r.DayFirst != "2")
-            report(file, no, "DayFirst「" + r.DayFirst + "」は 1 でも 2 でもありません");
-        if (!r.Syusi.empty() && !parseNumber(r.Syusi))
-            report(file, no, "収支金額「" + r.Syusi + "」が数値ではありません");
+        for (auto& problem : recordProblems(r, nameOk ? std::string_view(year) : std::string_view()))
+            if (problem != "NUL 文字があります") report(file, no, std::move(problem));  // listed with the line
         std::int32_t key = toInt32(leadingNumber(r.Nen + r.Tuki + r.Hi));
         if (key < lastKey) report(file, no, "日付の順に並んでいません（前の行より前の日付です）");
         lastKey = std::max(lastKey, key);
@@ -350,6 +367,30 @@ void Checker::checkMachineList(const fs::path& file) {
     }
 }
 
+// The text with control characters and bytes that are not UTF-8 written as
+// \n, \r, \t and \xHH.
+std::string printable(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (len > 1 && i + len <= text.size() && isValidUtf8(text.substr(i, len))) {
+            out.append(text.substr(i, len));
+            i += len;
+            continue;
+        }
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7F || c >= 0x80) out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        else out += static_cast<char>(c);
+        ++i;
+    }
+    return out;
+}
+
 int runCheck(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::cerr << "使い方: tamalog-cli " << kUsage << "\n";
@@ -363,10 +404,12 @@ int runCheck(const std::vector<std::string>& args) {
     }
     Checker checker(root);
     checker.run();
+    // One problem a line: a name holding a line end or bytes that are not UTF-8
+    // (a folder named by another program) is printed escaped.
     for (const auto& p : checker.problems()) {
-        std::cout << p.file;
+        std::cout << printable(p.file);
         if (p.line > 0) std::cout << ":" << p.line;
-        std::cout << ": " << p.what << "\n";
+        std::cout << ": " << printable(p.what) << "\n";
     }
     std::string counts = "利用者 " + std::to_string(checker.users()) + " 人、年ファイル " +
                          std::to_string(checker.yearFiles()) + " 個、記録 " + std::to_string(checker.records()) + " 件";

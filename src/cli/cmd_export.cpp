@@ -117,7 +117,8 @@ int runExportAnalysis(std::vector<std::string> args) {
         std::cerr << "エラー: " << e.what() << "\n";
         return 1;
     }
-    return 0;
+    // A YearFile that could not be read is missing from the workbook: not a success.
+    return records->skippedFiles.empty() ? 0 : 1;
 }
 
 int runExport(const std::vector<std::string>& args) {

@@ -39,22 +39,6 @@ std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model) {
     return std::nullopt;
 }
 
-namespace {
-
-// Runs the staging steps of one command and commits them. A failure before the
-// files are renamed into place has changed nothing: the message says so.
-template <typename F>
-void allOrNothing(SaveBatch& batch, F&& stage) {
-    try {
-        stage();
-    } catch (const FileError& e) {
-        throw FileError(e.file(), e.line(), e.detail() + "（何も保存されていません）");
-    }
-    batch.commit();
-}
-
-}  // namespace
-
 SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_view user, const EntryModel& model) {
     // Without a user there is no folder to save into: the player is told what to do.
     std::error_code ec;
@@ -75,7 +59,7 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     // renamed into place: a damaged or unwritable file stops the save with no
     // file changed.
     SaveBatch batch(store.programFolder());
-    allOrNothing(batch, [&] {
+    commitAllOrNothing(batch, [&] {
         auto records = store.stageInsert(batch, user, rec);
         lists.AddToHallList(batch, user, model.text(Box::cboHoll));
         lists.AddToMachineList(batch, user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
@@ -101,7 +85,7 @@ SaveResult updateRecord(RecordStore& store, YearRecordList& list, int curIndex, 
     SaveResult result;
     std::string bytes;
     SaveBatch batch(store.programFolder());
-    allOrNothing(batch, [&] {
+    commitAllOrNothing(batch, [&] {
         bytes = store.stageYearRewrite(batch, list, records);
         result.yearTotal = store.stageYearTotal(batch, list.user, list.year, records);
     });
@@ -117,7 +101,7 @@ std::int64_t deleteRecord(RecordStore& store, YearRecordList& list, int index) {
     std::int64_t total = 0;
     std::string bytes;
     SaveBatch batch(store.programFolder());
-    allOrNothing(batch, [&] {
+    commitAllOrNothing(batch, [&] {
         bytes = store.stageYearRewrite(batch, list, kept);
         total = store.stageYearTotal(batch, list.user, list.year, kept);
     });

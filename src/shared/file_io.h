@@ -3,6 +3,8 @@
 // reads, and atomic rewrites (a temporary file in the same folder renamed over
 // the old one, so a failed write leaves the old file whole).
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -46,6 +48,10 @@ std::optional<std::string> readFileBytes(const fs::path& path);
 // without write permission for its owner counts as read-only and is refused.
 void writeFileAtomic(const fs::path& path, std::string_view bytes);
 
+// The name of the journal a save writes in the program folder before its first
+// rename and removes after its last (see FileBatch::commit).
+inline constexpr std::string_view kSaveJournalName = "tamalog-save.journal";
+
 // Several files replaced together. stage() writes each new content to a
 // temporary file of its own (a unique name created exclusively in the target's
 // folder, so a planted link or file is never written through) and flushes it;
@@ -69,8 +75,17 @@ public:
     // link where the file system allows, else a copy of `bytes`, which are that
     // content); removed again when the batch is dropped without commit().
     void keepCopy(const fs::path& existing, std::string_view bytes, const fs::path& copy);
-    // Renames every staged file into place, in staging order.
-    void commit();
+    // Renames every staged file into place, in staging order, then syncs each
+    // folder it touched. With a journal folder given (the program folder), the
+    // save is atomic across its files even when the process is killed: a
+    // journal naming every temporary, its target and the target's previous
+    // content is written and synced there before the first rename and removed
+    // after the last; the next holder of the write lock finishes or undoes it
+    // (recoverInterruptedSave). A rename or sync that fails puts back what was
+    // already renamed: the FileError's message then ends 「（何も保存されていません）」.
+    void commit(const fs::path& journalFolder = {});
+    // Drops everything staged (as the destructor does) and leaves the batch empty.
+    void discard();
     bool empty() const { return items_.empty(); }
     // The targets staged so far, in order.
     std::vector<fs::path> targets() const;
@@ -80,9 +95,42 @@ private:
         fs::path target;
         fs::path temp;
         bool exclusive = false;
+        std::uint64_t inode = 0;  // of the temporary, which the target takes by the rename
+        fs::path undo;            // a link to the target's previous content, made at commit
+        bool hadTarget = false;   // the target existed when staged
     };
+    void rollBack(size_t renamed, const fs::path& journal);
     std::vector<Item> items_;
 };
+
+// The text the message of a failed save ends with when no file was changed.
+inline constexpr std::string_view kNothingSaved = "（何も保存されていません）";
+
+// What recoverInterruptedSave did with a journal left by a killed save.
+enum class Recovery { None, Finished, RolledBack };
+
+// Finishes the save whose journal lies in `folder` when every file it names is
+// either in place or still waiting as its temporary, else puts back every target
+// it had already replaced; then removes the journal. Call it only while holding
+// the folder's write lock (FolderWriteLock does so when it takes the lock).
+// Throws FileError when the journal cannot be read or the files cannot be put
+// right; the journal then stays for the next try.
+Recovery recoverInterruptedSave(const fs::path& folder);
+
+// Test seam of the file layer: every sync of a temporary file or folder and
+// every rename the writers make is first handed to the hook, which returns 0 to
+// let it happen or an errno to make it fail as the system would. Tests record
+// the calls, or end the process at one of them to play a crash. An empty hook
+// (the default) lets every call through.
+enum class FileOp { SyncFile, SyncFolder, Rename };
+using FileOpHook = std::function<int(FileOp op, const fs::path& path, const fs::path& to)>;
+void setFileOpHook(FileOpHook hook);
+
+// Throws FileError naming the first folder from `base` (exclusive) down to
+// `folder` (inclusive) that is a symbolic link: data lies only in real folders,
+// so that two program folders never share one through a link and no writer or
+// cleanup reaches outside the program folder. `base` itself may be a link.
+void refuseLinkedFolders(const fs::path& base, const fs::path& folder);
 
 // Whether a file name is one of the temporary names the writers use
 // ("<name>.tmp~" and six more characters).

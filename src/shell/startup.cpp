@@ -40,7 +40,13 @@ std::filesystem::path resolveProgramFolder() {
         dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         QDir().mkpath(dir);
     }
-    return std::filesystem::path(QDir::cleanPath(dir).toStdString());
+    // Resolved once here: the program folder may be reached through a link, but
+    // every path below it is then built from the real folder, where the data
+    // folders must be real folders themselves.
+    std::filesystem::path folder(QDir::cleanPath(dir).toStdString());
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    return ec ? folder : real;
 }
 
 void installGraphWindow(AppContext& ctx, frmMain& main) {

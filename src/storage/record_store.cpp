@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "save_batch.h"
+#include "shared/calendar.h"
 #include "shared/number_format.h"
 #include "shared/text_codec.h"
 
@@ -131,6 +132,34 @@ std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys) {
     return pos;
 }
 
+namespace {
+bool digitsOfLength(std::string_view s, size_t n) {
+    return s.size() == n && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+}  // namespace
+
+std::vector<std::string> recordProblems(const DailyRecord& r, std::string_view fileYear) {
+    std::vector<std::string> out;
+    if (!fileYear.empty() && r.Nen != fileYear)
+        out.push_back("年 " + r.Nen + " の記録です（ファイルは " + std::string(fileYear) + " 年）");
+    if (r.DateKey != r.Nen + "/" + r.Tuki + "/" + r.Hi)
+        out.push_back("日付 " + r.DateKey + " が年・月・日の項目と合っていません");
+    const bool dateOk = digitsOfLength(r.Nen, 4) && digitsOfLength(r.Tuki, 2) && digitsOfLength(r.Hi, 2) &&
+                        isRealDate(std::stoi(r.Nen), std::stoi(r.Tuki), std::stoi(r.Hi));
+    if (!dateOk) out.push_back("日付 " + r.Nen + "/" + r.Tuki + "/" + r.Hi + " は暦にありません");
+    if (std::find(kWeekdayNames.begin(), kWeekdayNames.end(), r.Youbi) == kWeekdayNames.end())
+        out.push_back("曜日「" + r.Youbi + "」は曜日名ではありません");
+    if (r.DayFirst != "1" && r.DayFirst != "2")
+        out.push_back("DayFirst「" + r.DayFirst + "」は 1 でも 2 でもありません");
+    if (!r.Syusi.empty() && !parseNumber(r.Syusi)) out.push_back("収支金額「" + r.Syusi + "」が数値ではありません");
+    for (const std::string* f : r.fields())
+        if (f->find('\0') != std::string::npos) {
+            out.push_back("NUL 文字があります");
+            break;
+        }
+    return out;
+}
+
 std::vector<DailyRecord> readYearFile(const fs::path& path, std::uint64_t* fingerprint) {
     auto bytes = readFileBytes(path);
     if (fingerprint) *fingerprint = bytes ? fingerprintOf(*bytes) : 0;
@@ -152,7 +181,7 @@ void parseYearFile(std::string_view bytes, const fs::path& path, Into&& into, Do
         if (!appendCp932AsUtf8(line, text)) throw FileError(path, no, "Shift-JIS として読めない文字があります");
         DailyRecord& record = into();
         if (!parseRecordLineInto(text, record, &why)) throw FileError(path, no, why);
-        done(record);
+        done(record, no);
     });
 }
 
@@ -161,14 +190,24 @@ void parseYearFile(std::string_view bytes, const fs::path& path, Into&& into, Do
 std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
     std::vector<DailyRecord> out;
     out.reserve(bytes.size() / 150 + 1);
-    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); }, [](DailyRecord&) {});
+    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); }, [](DailyRecord&, int) {});
+    return out;
+}
+
+std::vector<DailyRecord> decodeSoundYearFile(std::string_view bytes, const fs::path& path, std::string_view fileYear) {
+    std::vector<DailyRecord> out;
+    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); },
+                  [&](DailyRecord& r, int no) {
+                      auto problems = recordProblems(r, fileYear);
+                      if (!problems.empty()) throw FileError(path, no, problems.front());
+                  });
     return out;
 }
 
 void forEachYearRecord(std::string_view bytes, const fs::path& path,
                        const std::function<void(DailyRecord&)>& take) {
     DailyRecord record;
-    parseYearFile(bytes, path, [&]() -> DailyRecord& { return record; }, take);
+    parseYearFile(bytes, path, [&]() -> DailyRecord& { return record; }, [&](DailyRecord& r, int) { take(r); });
 }
 
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {
@@ -281,7 +320,7 @@ YearFileContent RecordStore::readYearContent(std::string_view user, std::string_
     YearFileContent c;
     c.path = YearFilePath(user, year);
     c.bytes = readFileBytes(c.path);
-    if (c.bytes) c.records = decodeYearFile(*c.bytes, c.path);
+    if (c.bytes) c.records = decodeSoundYearFile(*c.bytes, c.path, year);
     return c;
 }
 
@@ -415,7 +454,9 @@ std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user
     for (const auto& l : lines) text += "\"" + l.year + "\"," + std::to_string(l.total) + "\r\n";
     auto bytes = utf8ToCp932(text);
     if (!bytes) throw FileError(path, 0, "Shift-JIS で書けない文字があります");
-    batch.replace(path, current, *bytes, user);
+    // Year.txt follows from the YearFiles, so no version of it is kept: a restored
+    // YearFile brings its total along instead.
+    batch.replace(path, current, *bytes);
     return sum;
 }
 
@@ -432,8 +473,10 @@ std::vector<std::string> RecordStore::yearFileNames(std::string_view user) const
     std::error_code ec;
     for (fs::directory_iterator it(UserFolder(user), ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
-        if (name.size() > 4 && equalsNoCase(std::string_view(name).substr(name.size() - 4), ".sdb") &&
-            it->is_regular_file(ec))
+        // Every entry under a YearFile's name, not only regular files: a folder,
+        // FIFO or device there is reported by the reader instead of reading as no
+        // records.
+        if (name.size() > 4 && equalsNoCase(std::string_view(name).substr(name.size() - 4), ".sdb"))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());

@@ -73,6 +73,14 @@ std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys);
 // file name and is written in quotes into Year.txt).
 std::string yearTextProblem(std::string_view year);
 
+// What is wrong with a record as read from a YearFile of `fileYear` (empty: the
+// year is not checked): its year differs from the file's, DateKey disagrees with
+// Nen/Tuki/Hi, the date is not in the calendar, Youbi is no weekday name,
+// DayFirst is neither "1" nor "2", Syusi is not a number, or a field holds a NUL
+// byte. Empty when the record is sound. The texts are the problems as
+// `tamalog-cli check` lists them.
+std::vector<std::string> recordProblems(const DailyRecord& r, std::string_view fileYear);
+
 // Reads the records of one YearFile (missing file: none). Blank lines are skipped.
 // Throws FileError naming the file and line for a line that is not 24 quoted
 // fields or bytes that are not CP932.
@@ -87,6 +95,10 @@ std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& 
 // readYearFile; a FileError may come after some records have been handed over.
 void forEachYearRecord(std::string_view bytes, const fs::path& path,
                        const std::function<void(DailyRecord&)>& take);
+
+// decodeYearFile, refusing (FileError naming the file and line) a record with a
+// problem that recordProblems finds for the year `fileYear`.
+std::vector<DailyRecord> decodeSoundYearFile(std::string_view bytes, const fs::path& path, std::string_view fileYear);
 
 // The bytes of a YearFile holding these records (CP932, CR LF). Throws FileError
 // naming `path` and the record's line when a field cannot be written in CP932 or
@@ -166,7 +178,9 @@ public:
     // The steps of the save commands staged into one SaveBatch: nothing is written
     // before the batch commits, and each file is read once.
     //
-    // The YearFile of a year as it is now. Throws FileError when the user folder is missing.
+    // The YearFile of a year as it is now. Throws FileError when the user folder is
+    // missing, and, naming the file and line, when a record has a problem that
+    // recordProblems finds: a writer never rewrites a damaged file.
     YearFileContent readYearContent(std::string_view user, std::string_view year) const;
     // DayFirstFor, AppendRecord and SortYearFile in one: fills record.DayFirst and
     // stages the YearFile with the record; returns its records after the insert.

@@ -1,5 +1,7 @@
 #include "app_context.h"
 
+#include "shared/file_io.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPalette>
@@ -23,7 +25,12 @@ void AppContext::setOptions(const OptionSet& options, bool notify) {
     if (notify) emit optionsChanged();
 }
 
-void AppContext::loadOptions() { options_ = readOptionSet(settings_); }
+void AppContext::loadOptions() {
+    options_ = readOptionSet(settings_);
+    // A settings file that is no regular file (a folder, FIFO or link under the
+    // name) leaves the defaults; the reader says why, as for other data files.
+    readFileBytes(settings_.path());
+}
 
 void AppContext::setFrameInnerSize(int widthTwips, int heightTwips) {
     frameWidth_ = widthTwips;

@@ -434,6 +434,53 @@ TEST(CliCheck, NamesFoldersFifosLeftoversAndNulBytes) {
     EXPECT_NE(add.err.find("s2003.sdb: 通常のファイルではありません"), std::string::npos) << add.err;
 }
 
+// Links name themselves, a killed save's journal is reported, odd folder names
+// stay on one line, and a YearFile that is no regular file fails the readers.
+TEST(CliCheck, NamesLinksAPendingJournalAndEscapesNames) {
+    TempFolder tmp;
+    TempFolder elsewhere;
+    fs::path user = tmp.makeUser("USER");
+    std::string dir = tmp.path().string();
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"}).code, 0);
+    EXPECT_EQ(runCli({"check", dir}).code, 0);
+
+    fs::create_directories(elsewhere.path() / "t");
+    fs::remove_all(tmp.path() / "Temp");
+    fs::create_directory_symlink(elsewhere.path() / "t", tmp.path() / "Temp");
+    fs::create_directory_symlink(user, tmp.path() / "Data" / "LINKED");
+    fs::create_directory(tmp.path() / "Data" / "a\nb");
+    fs::create_directory(tmp.path() / "Data" / "\xff\xfe");
+    putBytes(tmp.path() / std::string(kSaveJournalName), "TAMALOG SAVE JOURNAL 1\nEND\n");
+    ASSERT_EQ(::mkfifo((tmp.path() / "tmrec.ini").c_str(), 0644), 0);
+    CliRun r = runCli({"check", dir});
+    EXPECT_EQ(r.code, 1);
+    for (const char* expected : {
+             "Temp: フォルダーではなくリンクです",
+             "Data/LINKED: フォルダーではなくリンクです",
+             "tamalog-save.journal: 途中で止まった保存があります",
+             "Data/a\\nb: 利用者名として使えない名前です",
+             "Data/\\xFF\\xFE: 利用者名として使えない名前です",
+             "tmrec.ini: 通常のファイルではありません（設定は既定値になります）",
+         })
+        EXPECT_NE(r.out.find(expected), std::string::npos) << "missing: " << expected << "\n" << r.out;
+    // Every line is one problem or the summary.
+    size_t lines = std::count(r.out.begin(), r.out.end(), '\n');
+    EXPECT_EQ(lines, 7u) << r.out;
+
+    // The next writer takes the journal up (an empty one: nothing to finish).
+    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
+    EXPECT_FALSE(fs::exists(tmp.path() / std::string(kSaveJournalName)));
+
+    fs::remove(user / "s2003.sdb");
+    ASSERT_EQ(::mkfifo((user / "s2003.sdb").c_str(), 0644), 0);
+    CliRun analysis = runCli({"analysis", dir, "USER"});
+    EXPECT_EQ(analysis.code, 1);
+    EXPECT_NE(analysis.err.find("s2003.sdb"), std::string::npos) << analysis.err;
+    CliRun exported = runCli({"export", "analysis", dir, "USER", "--out", (elsewhere.path() / "a.xlsx").string()});
+    EXPECT_EQ(exported.code, 1);
+    EXPECT_NE(exported.err.find("s2003.sdb"), std::string::npos) << exported.err;
+}
+
 TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("USER");

@@ -2,6 +2,8 @@
 // and save steps, driven through EntryModel as the form and the CLI drive it.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "entry/calculations.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
@@ -457,6 +459,32 @@ protected:
 // Absurd typing never reaches a file as a text that is no finite number: the
 // number boxes keep their first nine characters, and a figure computed from an
 // absurd hour is refused.
+// Both sides of the entry form's limits: a minute of 00 or 30 saves, the minutes
+// beside them are refused with the half-hour message; a number box keeps nine
+// characters whole and cuts the tenth.
+TEST_F(EntrySaveSteps, HalfHourAndNineCharacterLimitsOnBothSides) {
+    for (Box box : {Box::txtZ1_2, Box::txtZ2_2})
+        for (const auto& [minute, saves] : {std::pair{"00", true}, std::pair{"30", true}, std::pair{"29", false},
+                                            std::pair{"31", false}, std::pair{"01", false}, std::pair{"59", false}}) {
+            SCOPED_TRACE(std::string(boxName(box)) + "=" + minute);
+            EntryModel m = model("5", "1");
+            m.type(box, minute);
+            m.tick();
+            auto refusal = m.checkSave();
+            EXPECT_EQ(!refusal, saves);
+            if (refusal) {
+                EXPECT_EQ(refusal->message, entry::kHalfHourOnly);
+                EXPECT_EQ(refusal->focus, box);
+            }
+        }
+    for (Box box : {Box::txtTousi, Box::txtKaisyu, Box::cboK_no}) {
+        EntryModel m = model("5", "1");
+        EXPECT_EQ(m.type(box, "12345678"), "12345678") << boxName(box);
+        EXPECT_EQ(m.type(box, "123456789"), "123456789") << boxName(box);
+        EXPECT_EQ(m.type(box, "1234567891"), "123456789") << boxName(box);
+    }
+}
+
 TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
     struct Case {
         Box box;
@@ -503,6 +531,32 @@ TEST_F(EntrySaveSteps, FirstSaveWritesTheExactLineAndTotal) {
     EXPECT_FALSE(fs::exists(userFolder / "holl.dat"));
     EXPECT_FALSE(fs::exists(userFolder / "kisyu.dat"));
     EXPECT_FALSE(fs::exists(tmp.path() / "CboData" / "holl.dat"));
+}
+
+// DayFirst compares the whole date within the year's file: the same day of
+// another month, or the same month and day in another year's file, starts a day.
+TEST_F(EntrySaveSteps, DayFirstMarksOnlyTheSameDateOfTheSameYear) {
+    const struct {
+        const char *year, *month, *day, *dayFirst;
+    } saves[] = {
+        {"2003", "5", "10", "1"}, {"2003", "6", "10", "1"}, {"2004", "5", "10", "1"}, {"2003", "6", "10", "2"},
+        {"2004", "5", "10", "2"}, {"2003", "5", "11", "1"}, {"2003", "10", "5", "1"}, {"2003", "5", "10", "2"},
+    };
+    for (const auto& s : saves) {
+        SCOPED_TRACE(std::string(s.year) + "/" + s.month + "/" + s.day);
+        EntryModel m = model(s.month, s.day);
+        m.type(Box::txtNen, s.year);
+        m.tick();
+        SaveResult r = save(m);
+        ASSERT_TRUE(r.saved());
+        EXPECT_EQ(r.record.DayFirst, s.dayFirst);
+    }
+    // As stored: each date has exactly one record marked "1".
+    for (const char* year : {"2003", "2004"}) {
+        std::map<std::string, int> firsts;
+        for (const auto& r : store.LoadYear("太郎", year).records) firsts[r.DateKey] += r.DayFirst == "1";
+        for (const auto& [date, n] : firsts) EXPECT_EQ(n, 1) << date;
+    }
 }
 
 TEST_F(EntrySaveSteps, SameDateSortingListsAndTotals) {

@@ -189,6 +189,27 @@ TEST(MonthBalanceSeries, CumulativeSwitchesToManYenAboveAnyRunningSumOf899999) {
     EXPECT_EQ(edge.unit, GraphUnit::Yen);
 }
 
+// The switch to 万円 on both sides of 900,000 yen, for every graph that has it:
+// the month graph's running sum, the weekday sums and the year graph's points.
+TEST(ManYenSwitch, StaysInYenAt899999AndSwitchesAt900000) {
+    TempFolder tmp;
+    RecordStore store(tmp.path());
+    tmp.makeUser("太郎");
+    for (const auto& [figure, unit] : {std::pair{"899,999", GraphUnit::Yen}, std::pair{"900,000", GraphUnit::ManYen}}) {
+        SCOPED_TRACE(figure);
+        // 400,000 then the rest in a later month: only the running sum reaches the figure.
+        const std::string rest = figure == std::string("899,999") ? "499,999" : "500,000";
+        auto months = listOf("2003", {rec("2003/01/02", "木", "400,000"), rec("2003/02/02", "日", rest)});
+        EXPECT_EQ(monthBalanceSeries(months, GraphFilter{}, true, kDefaultTitles).unit, unit);
+        EXPECT_EQ(monthBalanceSeries(months, GraphFilter{}, false, kDefaultTitles).unit, GraphUnit::Yen);
+        auto days = listOf("2004", {rec("2004/05/06", "木", figure)});
+        EXPECT_EQ(weekdaySeries(GraphPeriod::Day, days, "05", store, GraphFilter{}).unit, unit);
+        test::putBytes(tmp.path() / "Data" / "太郎" / "Year.txt",
+                 "\"2003\"," + std::string(figure == std::string("899,999") ? "899999" : "900000") + "\r\n");
+        EXPECT_EQ(yearBalanceSeries(store, "太郎", GraphFilter{}, false, kDefaultTitles).unit, unit);
+    }
+}
+
 TEST(MonthBalanceSeries, ManYenRunningSumsRoundHalvesToEven) {
     // 25,000 -> 2.5 -> 2; then 2 + 87.5 = 89.5 -> 90; then 90 + 0.5 = 90.5 -> 90.
     auto list = listOf("2003", {rec("2003/01/02", "木", "25,000"), rec("2003/02/02", "日", "875,000"),

@@ -157,6 +157,38 @@ TEST_F(AllOrNothingSave, ATotalBeyond64BitsStopsTheSave) {
     EXPECT_EQ(allFiles(tmp.path()), before);
 }
 
+// The year total on both sides of the 64-bit limit. Sums run in doubles, whose
+// neighbours there are 2^63 - 1024 and 2^63 (2^63 + 2048 below -2^63): the
+// last figure inside is written in full, the first outside stops the save.
+TEST_F(AllOrNothingSave, TheYearTotalOnBothSidesOfThe64BitLimit) {
+    const struct {
+        const char* balance;
+        bool fits;
+    } cases[] = {
+        {"9,223,372,036,854,774,784", true},     // 2^63 - 1024
+        {"9,223,372,036,854,775,808", false},    // 2^63
+        {"-9,223,372,036,854,775,808", true},    // -2^63
+        {"-9,223,372,036,854,777,856", false},   // -2^63 - 2048
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.balance);
+        DailyRecord big = recordOn("2003/05/20");
+        big.Syusi = c.balance;
+        putBytes(user / "s2003.sdb", encodeYearFile({big}, "x"));
+        std::string digits;
+        for (char ch : std::string_view(c.balance))
+            if (ch != ',') digits += ch;
+        if (c.fits) {
+            EXPECT_EQ(store.UpdateYearTotal("太郎", "2003"), std::stoll(digits));
+            EXPECT_EQ(fileBytes(user / "Year.txt"), "\"2003\"," + digits + "\r\n");
+        } else {
+            const auto before = allFiles(tmp.path());
+            EXPECT_THROW(store.UpdateYearTotal("太郎", "2003"), FileError);
+            EXPECT_EQ(allFiles(tmp.path()), before);
+        }
+    }
+}
+
 TEST_F(AllOrNothingSave, GivesTheSameBytesAsTheSingleSteps) {
     TempFolder other;
     other.makeUser("太郎");
