@@ -20,6 +20,7 @@
 #include <cmath>
 #include <map>
 
+#include "options/monthly_budget.h"
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
@@ -239,6 +240,8 @@ struct frmMonthly::Impl {
     QGroupBox* fraInfo = nullptr;
     QLabel* lblLoadProblem = nullptr;  // in place of the summary while the year cannot be read
     std::array<QLabel*, kSummaryLabels> labels{};
+    QLabel* budgetCaption = nullptr;  // "予算残り", shown while a monthly budget is set
+    QLabel* lblYosan = nullptr;
 
     YearRecordList list;        // YearRecordList
     MonthPosition position;     // MonthFirst, MonthCount
@@ -346,6 +349,9 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         grid->addWidget(value, row, col + 1);
         grid->setColumnStretch(col + 1, 1);
     }
+
+    buildBudgetLine();
+    connect(&ctx, &AppContext::budgetChanged, this, [this] { showBudget(); });
 
     d->diskCheck.setSingleShot(true);
     d->diskCheck.setInterval(150);  // a save renames several files: look once they are all in place
@@ -632,6 +638,7 @@ void frmMonthly::showList() {
     d->lblLoadProblem->setText(d->loadProblem);
     d->lblLoadProblem->setVisible(!d->loadProblem.isEmpty());
     d->fraInfo->setVisible(d->loadProblem.isEmpty());
+    showBudget();
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
         QLabel* l = d->labels[k];
@@ -642,6 +649,42 @@ void frmMonthly::showList() {
             l->setPalette(p);
         }
     }
+}
+
+// "予算残り" beside the month balance, on the summary's last row: the budget
+// plus the month's balance, red below 0. Hidden while no budget is set.
+void frmMonthly::buildBudgetLine() {
+    auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
+    d->budgetCaption = new QLabel(QStringLiteral("予算残り"), d->fraInfo);
+    d->budgetCaption->setObjectName(QStringLiteral("Label_Yosan"));
+    d->lblYosan = new QLabel(d->fraInfo);
+    d->lblYosan->setObjectName(QStringLiteral("lblYosan"));
+    d->lblYosan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    d->lblYosan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    d->lblYosan->setAutoFillBackground(true);
+    QPalette p = d->lblYosan->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    d->lblYosan->setPalette(p);
+    grid->addWidget(d->budgetCaption, 2, 6, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(d->lblYosan, 2, 7);
+    showBudget();
+}
+
+void frmMonthly::showBudget() {
+    const auto budget = d->ctx.monthlyBudget();
+    auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
+    d->budgetCaption->setVisible(budget.has_value());
+    d->lblYosan->setVisible(budget.has_value());
+    grid->setColumnStretch(7, budget ? 1 : 0);
+    if (!budget) {
+        d->lblYosan->clear();
+        return;
+    }
+    const BudgetLine line = budgetLine(*budget, d->summary.balance);
+    d->lblYosan->setText(qs(line.text));
+    QPalette p = d->lblYosan->palette();
+    p.setColor(QPalette::WindowText, toQColor(line.colour));
+    d->lblYosan->setPalette(p);
 }
 
 void frmMonthly::PrtMfg() {

@@ -94,6 +94,8 @@ private:
     void restoreLayout();
     void watchUserFolder();
     void diskChanged();
+    void buildBudgetLine();
+    void showBudget();
 
     struct Impl;
     Impl* d;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "options/monthly_budget.h"
 #include "shared/number_format.h"
 #include "storage/data_folders.h"
 
@@ -23,7 +24,16 @@ void AppContext::setOptions(const OptionSet& options, bool notify) {
     if (notify) emit optionsChanged();
 }
 
-void AppContext::loadOptions() { options_ = readOptionSet(settings_); }
+void AppContext::loadOptions() {
+    options_ = readOptionSet(settings_);
+    budget_ = readMonthlyBudget(settings_);
+}
+
+void AppContext::setMonthlyBudget(std::optional<std::int64_t> yen) {
+    if (yen == budget_) return;
+    budget_ = yen;
+    emit budgetChanged();
+}
 
 void AppContext::setFrameInnerSize(int widthTwips, int heightTwips) {
     frameWidth_ = widthTwips;
