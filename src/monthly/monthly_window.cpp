@@ -687,6 +687,21 @@ void frmMonthly::showBudget() {
     d->lblYosan->setPalette(p);
 }
 
+bool frmMonthly::showDay(const QString& year, const QString& month, const QString& day) {
+    setYearMonth(year, month);
+    const auto& rows = d->model->rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int index = rows[i].recordIndex;
+        if (index < 1 || index > d->list.count() || qs(d->list.record(index).Hi) != day) continue;
+        const QModelIndex cell = d->model->index(static_cast<int>(i), 0);
+        d->mfgDat->setCurrentIndex(cell);
+        d->mfgDat->selectRow(static_cast<int>(i));
+        d->mfgDat->scrollTo(cell);
+        return true;
+    }
+    return false;
+}
+
 void frmMonthly::PrtMfg() {
     fillList();
     showList();
