@@ -1033,9 +1033,13 @@ QString frmGluf::pointTip(int index) const {
 }
 
 // A pointing hand and the point's figure over a point that opens something.
+// The figure is the chart's tooltip while the pointer is on the point, so that
+// the view's own tooltip handling (when the pointer rests) shows it too
+// instead of hiding it; it is also shown at once.
 void frmGluf::pointHovered(int index, bool on) {
     QWidget* view = d->view2D->viewport();
     const QString tip = on ? pointTip(index) : QString();
+    d->chart->setToolTip(tip);
     if (tip.isEmpty()) {
         view->unsetCursor();
         QToolTip::hideText();

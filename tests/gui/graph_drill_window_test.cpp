@@ -232,8 +232,11 @@ private slots:
         emit bars->hovered(true, 1, bars->barSets().first());
         QCOMPARE(viewport->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(graph()->pointTip(1), u("2024年05月　16,500 円"));
+        // The chart carries it while the pointer is there: resting shows it again.
+        QCOMPARE(graph()->chart()->toolTip(), u("2024年05月　16,500 円"));
         emit bars->hovered(false, 1, bars->barSets().first());
         QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(graph()->chart()->toolTip(), QString());
         QCOMPARE(graph()->pointTip(0), u("2024年03月　20,000 円"));
 
         choosePeriod("日間ﾃﾞｰﾀ");
