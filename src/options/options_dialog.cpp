@@ -15,6 +15,7 @@
 
 #include "options/monthly_budget.h"
 #include "options/row_colouring.h"
+#include "shared/number_format.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
 
@@ -53,7 +54,7 @@ frmOption::frmOption(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     paintBackground(this, ctx_.overallColour());
     paintBackground(stb1_, ctx_.overallColour());
     loadControls(ctx_.options());
-    txtYosan_->setText(qs(budgetStoredText(ctx_.monthlyBudget())));
+    if (const auto budget = ctx_.monthlyBudget()) txtYosan_->setText(qs(formatGrouped(static_cast<double>(*budget))));
 }
 
 // Page "予算": the most the player means to lose in a month. Not a display

@@ -110,7 +110,7 @@ private slots:
 
         // Emptied again: off, and the key says so.
         frmOption dlg(next);
-        QCOMPARE(dlg.txtYosan()->text(), u("50000"));
+        QCOMPARE(dlg.txtYosan()->text(), u("50,000"));
         retype(dlg.txtYosan(), u("0"));
         QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("cmdOk")), Qt::LeftButton);
         QCOMPARE(next.monthlyBudget(), std::nullopt);
