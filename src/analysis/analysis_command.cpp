@@ -54,6 +54,7 @@ AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args, c
         else if (a == "--number") c.number = value;
         else if (a == "--type") c.type = value;
         else if (a == "--machine") c.machine = value;
+        else if (a == "--comment") c.comment = value;
         else if (a == "--table") {
             int& table = parsed.table;
             auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), table);

@@ -10,7 +10,7 @@ namespace tama {
 
 inline constexpr const char* kAnalysisCommandUsage =
     "analysis FOLDER USER [--from Y/M/D] [--to Y/M/D] [--all-period] [--hall TEXT] [--number TEXT] "
-    "[--type TEXT] [--machine TEXT] [--table N]";
+    "[--type TEXT] [--machine TEXT] [--comment TEXT] [--table N]";
 
 // The period the analysis window opens with for a date: from year/01/01 to
 // year/mm/dd of that date (month and day as two digits).
@@ -43,6 +43,7 @@ AnalysisArguments parseAnalysisArguments(const std::vector<std::string>& args,
 //   --all-period     "全ての期間" ticked: no period
 //   --hall, --number, --type, --machine   the selector texts; omitted or given
 //                    as the pseudo entry, the filter is off
+//   --comment TEXT   only records whose comment contains TEXT (omitted or empty: all)
 //   --table N        the tab 0..6 (default 0)
 // Writes the count label, then the table's heading row and rows, cells joined by
 // TAB. Returns 0; 1 (after the output) when a damaged YearFile was left out, each

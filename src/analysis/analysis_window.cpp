@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
@@ -186,7 +187,8 @@ struct frmDb::Impl {
 
     AppContext& ctx;
     QLabel *Label6 = nullptr, *Label2 = nullptr, *Label7 = nullptr, *Label11 = nullptr, *Label9 = nullptr,
-           *Label8 = nullptr, *lblDbno = nullptr;
+           *Label8 = nullptr, *Label12 = nullptr, *lblDbno = nullptr;
+    QLineEdit* txtCome = nullptr;
     QComboBox *cboUser = nullptr, *cboHoll = nullptr, *cboNo = nullptr, *cboK_type = nullptr, *cboKisyu = nullptr;
     std::array<QComboBox*, 6> period{};  // cboNen1, cboTuki1, cboHi1, cboNen2, cboTuki2, cboHi2
     QCheckBox* Check2 = nullptr;
@@ -249,6 +251,10 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     d->cboK_type = combo("cboK_type", false);
     d->Label8 = label("Label8", QStringLiteral("機種名"));
     d->cboKisyu = combo("cboKisyu", true);
+    d->Label12 = label("Label12", QStringLiteral("ｺﾒﾝﾄ"));
+    d->txtCome = new QLineEdit(this);
+    d->txtCome->setObjectName(QStringLiteral("txtCome"));
+    d->txtCome->setToolTip(QStringLiteral("コメントにこの文字を含むデータを検索します（空欄はすべて）"));
     d->cmdKen = new QPushButton(QStringLiteral("条件検索"), this);
     d->cmdKen->setObjectName(QStringLiteral("cmdKen"));
     d->cmdExcel = new QPushButton(QStringLiteral("Excel 出力"), this);
@@ -286,6 +292,7 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     d->lblDbno = label("lblDbno", QString());
 
     connect(d->cmdKen, &QPushButton::clicked, this, [this] { cmdKen_Click(); });
+    connect(d->txtCome, &QLineEdit::returnPressed, this, [this] { cmdKen_Click(); });
     connect(d->cmdExcel, &QPushButton::clicked, this, [this] {
         if (d->excel) d->excel();
     });
@@ -355,6 +362,7 @@ QComboBox* frmDb::cboHoll() const { return d->cboHoll; }
 QComboBox* frmDb::cboNo() const { return d->cboNo; }
 QComboBox* frmDb::cboK_type() const { return d->cboK_type; }
 QComboBox* frmDb::cboKisyu() const { return d->cboKisyu; }
+QLineEdit* frmDb::txtCome() const { return d->txtCome; }
 QComboBox* frmDb::periodBox(int i) const { return d->period.at(static_cast<size_t>(i)); }
 QCheckBox* frmDb::Check2() const { return d->Check2; }
 QTabWidget* frmDb::stb1() const { return d->stb1; }
@@ -386,6 +394,7 @@ SearchCriteria frmDb::criteria() const {
     c.number = ss(d->cboNo->currentText());
     c.type = ss(d->cboK_type->currentText());
     c.machine = ss(d->cboKisyu->currentText());
+    c.comment = ss(d->txtCome->text());
     return c;
 }
 
@@ -533,6 +542,9 @@ void frmDb::placeControls() {
     place(d->cboK_type, 1080, 1380, 1800, 360);
     place(d->Label8, 3100, 1440, 700, 300);
     place(d->cboKisyu, 3820, 1380, 3600, 360);
+    // The comment box in the room left of the buttons, within the least width.
+    place(d->Label12, 7560, 1440, 560, 300);
+    place(d->txtCome, 8120, 1380, 1600, 360);
     const double buttonLeft = W - 1320;
     place(d->cmdKen, buttonLeft, 360, 1095, 400);
     place(d->cmdExcel, buttonLeft, 1080, 1095, 400);

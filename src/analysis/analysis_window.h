@@ -17,6 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTableView;
@@ -75,6 +76,8 @@ public:
     QComboBox* cboNo() const;
     QComboBox* cboK_type() const;
     QComboBox* cboKisyu() const;
+    // "ｺﾒﾝﾄ": text the records' comments must contain (empty: all).
+    QLineEdit* txtCome() const;
     // 0..5: cboNen1, cboTuki1, cboHi1, cboNen2, cboTuki2, cboHi2.
     QComboBox* periodBox(int i) const;
     QCheckBox* Check2() const;

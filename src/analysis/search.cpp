@@ -9,6 +9,7 @@
 
 #include "shared/file_io.h"
 #include "shared/number_format.h"
+#include "shared/text_codec.h"
 #include "storage/record_store.h"
 
 namespace tama {
@@ -105,10 +106,14 @@ bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c) {
     if (filterOn(c.type, kAllTypes) && r.K_type != c.type) return false;
     if (filterOn(c.machine, kAllMachines) && r.Kisyu != c.machine) return false;
     if (!c.allPeriod && (r.DateKey < c.from || r.DateKey > c.to)) return false;
+    if (!c.comment.empty() && r.Come.find(c.comment) == std::string::npos) return false;
     return true;
 }
 
-MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& c) {
+MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& criteria) {
+    // The comment is compared as the files hold it, converted once per search.
+    SearchCriteria c = criteria;
+    c.comment = storedForm(criteria.comment);
     MatchedRecords out;
     if (!userNameProblem(c.user).empty()) return out;
     const RecordStore store{programFolder};

@@ -37,6 +37,9 @@ struct SearchCriteria {
     std::string number{kAllNumbers};
     std::string type{kAllTypes};
     std::string machine{kAllMachines};
+    // Text the record's comment (Come) must contain; empty: any comment. It is
+    // compared in the form the files store it (storedForm: "〜" finds "～").
+    std::string comment;
 };
 
 // One matched record: the eleven fields the tables read, as stored, and the
@@ -89,7 +92,8 @@ std::string FilterKey(const SearchCriteria& c);
 
 // Whether a record passes every active filter and, unless allPeriod, lies
 // within from <= DateKey <= to (text comparison, both bounds included). Every
-// comparison is exact: no trimming, no numeric reading ("07" is not "7").
+// comparison is exact: no trimming, no numeric reading ("07" is not "7"). The
+// comment is looked for as given: Load_day brings it to its stored form first.
 bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c);
 
 // Load_day: reads every YearFile of the user (Data/<user>/*.sdb in name order)

@@ -14,6 +14,7 @@
 #include "command_registry.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
+#include "options/monthly_budget.h"
 #include "shared/text_codec.h"
 #include "storage/data_folders.h"
 #include "storage/master_lists.h"
@@ -142,6 +143,11 @@ int runAdd(const std::vector<std::string>& args) {
     std::cout << store.YearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record)
               << "\n"
               << result.record.Nen << "年の収支合計: " << result.yearTotal << "\n";
+    // The monthly budget's notice, as the form shows it; the record is saved.
+    const SettingsFile settings(settingsFilePath(folder));
+    if (auto notice = budgetExceededNotice(readMonthlyBudget(settings), result.monthBalanceBefore,
+                                           result.monthBalanceAfter))
+        std::cout << *notice << "\n";
     return 0;
 }
 

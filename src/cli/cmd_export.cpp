@@ -41,7 +41,8 @@ std::string takeOut(std::vector<std::string>& args, bool& twice) {
 
 constexpr const char* kUsage =
     "export month FOLDER USER YEAR MONTH --out FILE.xlsx | export analysis FOLDER USER [--from Y/M/D] [--to Y/M/D] "
-    "[--all-period] [--hall TEXT] [--number TEXT] [--type TEXT] [--machine TEXT] [--table N] --out FILE.xlsx";
+    "[--all-period] [--hall TEXT] [--number TEXT] [--type TEXT] [--machine TEXT] [--comment TEXT] [--table N] "
+    "--out FILE.xlsx";
 
 // A program folder that exists and a user name that can name a folder; a message otherwise.
 bool usableFolderAndUser(const std::string& folder, const std::string& user) {

@@ -23,6 +23,7 @@
 #include "entry/entry_history.h"
 #include "entry/entry_model.h"
 #include "entry/entry_save.h"
+#include "options/monthly_budget.h"
 #include "entry/monthly_link.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
@@ -185,6 +186,7 @@ struct frmDay_upd::Impl {
     void setNavigation(int value);
     void reloadMonthly(bool grid);
     void showRefusal(const SaveRefusal& refusal);
+    void budgetNotice(const SaveResult& result);
     void reportError(const std::exception& e);
     void rememberShown();
     bool stillShown();
@@ -719,6 +721,12 @@ void frmDay_upd::Impl::recoverAfterError() {
     setNavigation(scl1->value());
 }
 
+// A save that took its month past the monthly budget: one notice; the record is saved.
+void frmDay_upd::Impl::budgetNotice(const SaveResult& result) {
+    if (auto text = budgetExceededNotice(ctx.monthlyBudget(), result.monthBalanceBefore, result.monthBalanceAfter))
+        showMessage(q, {qs(*text), QStringLiteral("予算"), Icon::Exclamation, Buttons::Ok});
+}
+
 void frmDay_upd::Impl::reportError(const std::exception& e) {
     ErrorReport(q, kFileErrorNumber, qs(e.what()));
 }
@@ -869,6 +877,7 @@ void frmDay_upd::cmdTou_Click() {
     // The boxes keep their values for the next entry: the message line says this one is saved.
     emit d->ctx.statusMessage(qs(entry::recordDoneMessage(rec, "登録")));
     d->txtNen->setFocus(Qt::OtherFocusReason);
+    d->budgetNotice(result);
 }
 
 void frmDay_upd::cmdUpd_Click() {
@@ -892,6 +901,7 @@ void frmDay_upd::cmdUpd_Click() {
     d->rememberShown();
     emit d->ctx.recordsChanged();
     emit d->ctx.statusMessage(qs(entry::recordDoneMessage(result.record, "修正")));
+    d->budgetNotice(result);
 }
 
 void frmDay_upd::cmdDel_Click() {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "entry/calculations.h"
+#include "shared/number_format.h"
 #include "storage/record_store.h"
 #include "storage/save_batch.h"
 
@@ -25,6 +26,16 @@ SaveRefusal badDate(Box focus) {
 int twoDigitValue(const std::string& s) { return (s[0] - '0') * 10 + (s[1] - '0'); }
 
 }  // namespace
+
+std::int64_t monthBalance(const std::vector<DailyRecord>& records, std::string_view month) {
+    std::int64_t total = 0;
+    for (const DailyRecord& r : records) {
+        if (r.Tuki != month) continue;
+        const std::int64_t v = wholeInt64(numberOrZero(r.Syusi)).value_or(0);
+        if (__builtin_add_overflow(total, v, &total)) total = v > 0 ? INT64_MAX : INT64_MIN;
+    }
+    return total;
+}
 
 std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model) {
     const std::string& nen = model.text(Box::txtNen);
@@ -64,6 +75,9 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
         lists.AddToHallList(batch, user, model.text(Box::cboHoll));
         lists.AddToMachineList(batch, user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
         result.yearTotal = store.stageYearTotal(batch, user, rec.Nen, records);
+        // The month without the new record is the month before the save.
+        result.monthBalanceAfter = monthBalance(records, rec.Tuki);
+        result.monthBalanceBefore = result.monthBalanceAfter - monthBalance({rec}, rec.Tuki);
     });
     return result;
 }
@@ -89,6 +103,8 @@ SaveResult updateRecord(RecordStore& store, YearRecordList& list, int curIndex, 
         bytes = store.stageYearRewrite(batch, list, records);
         result.yearTotal = store.stageYearTotal(batch, list.user, list.year, records);
     });
+    result.monthBalanceBefore = monthBalance(list.records, target.Tuki);
+    result.monthBalanceAfter = monthBalance(records, target.Tuki);
     // The list changes only once the files hold the change.
     result.record = target;
     list.records = std::move(records);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "entry/entry_model.h"
 #include "storage/daily_record.h"
@@ -22,6 +23,10 @@ struct SaveResult {
     std::optional<SaveRefusal> refusal;  // a check failed: nothing was written
     DailyRecord record;                  // the record as written (DayFirst filled in)
     std::int64_t yearTotal = 0;          // the year's total now in Year.txt, yen
+    // The balance of the saved record's month before and after the save, yen
+    // (the monthly budget's notice compares them).
+    std::int64_t monthBalanceBefore = 0;
+    std::int64_t monthBalanceAfter = 0;
 
     bool saved() const { return !refusal; }
 };
@@ -31,6 +36,11 @@ struct SaveResult {
 // month. Refusal "日付を正しく入力して下さい。（年は西暦4桁）", title "入力ｴﾗｰ発生",
 // focus on the first wrong date box; nothing when the date is sound.
 std::optional<SaveRefusal> checkNewRecordDate(const EntryModel& model);
+
+// The balance of the records of one month (Tuki equal to `month`), yen, summed
+// as the monthly summary sums it: each Syusi read as a whole number (a text
+// that is not a number counts 0), sums stopping at the 64-bit limit.
+std::int64_t monthBalance(const std::vector<DailyRecord>& records, std::string_view month);
 
 // 登録: a user whose folder exists (else a refusal, kNoUser without a name or
 // one naming the user whose folder is gone: nothing to save into), the save checks (EntryModel::checkSave, then the date check), then

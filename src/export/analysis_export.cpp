@@ -130,7 +130,7 @@ std::string conditionLine(const SearchCriteria& c) {
     return "分析条件 [ 期間：" + (c.allPeriod ? std::string("全期間") : c.from + "～" + c.to) +
            "　ﾎｰﾙ名：" + orShort(c.hall, kAllHalls, "全ﾎｰﾙ") + "　台番号：" + orShort(c.number, kAllNumbers, "全番号") +
            "　機種ﾀｲﾌﾟ：" + orShort(c.type, kAllTypes, "全ﾀｲﾌﾟ") + "　機種名：" +
-           orShort(c.machine, kAllMachines, "全機種") + " ]";
+           orShort(c.machine, kAllMachines, "全機種") + (c.comment.empty() ? "" : "　ｺﾒﾝﾄ：" + c.comment) + " ]";
 }
 
 xlsx::Sheet analysisSheet(std::shared_ptr<const MatchedRecords> records, AnalysisTab tab,

@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 // The sheet name (also the page header) of a tab's workbook: "日間収支データ一覧" ...
 std::string_view analysisSheetName(AnalysisTab tab);
 
-// The condition line of row 1: "分析条件 [ 期間：2003/01/01～2003/12/31　ﾎｰﾙ名：全ﾎｰﾙ ... ]".
+// The condition line of row 1: "分析条件 [ 期間：2003/01/01～2003/12/31　ﾎｰﾙ名：全ﾎｰﾙ ... ]";
+// a comment searched for is named last ("　ｺﾒﾝﾄ：爆発 ]").
 // The period is the search's start and end texts, or "全期間" when the period
 // is not applied; a selector on its pseudo entry shows its short form.
 std::string conditionLine(const SearchCriteria& criteria);

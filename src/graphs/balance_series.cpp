@@ -103,6 +103,7 @@ GraphSeries monthBalanceSeries(const YearRecordList& list, const GraphFilter& fi
             // Recomputed from the month totals, each step rounded, so the labels
             // add up the way the month totals do.
             s.unit = GraphUnit::ManYen;
+            for (const auto& p : points) s.yen.push_back(p.value);
             double c = 0;
             for (size_t k = 0; k < points.size(); ++k) {
                 c = k == 0 ? toManYen(monthTotals[0]) : roundHalfEven(monthTotals[k] / 10000.0 + c);
@@ -143,9 +144,15 @@ GraphSeries yearBalanceSeries(const RecordStore& store, std::string_view user, c
     for (const auto& p : points) large = large || p.value >= 900000;
     if (large) {
         s.unit = GraphUnit::ManYen;
-        for (auto& p : points) p.value = toManYen(p.value);
+        for (auto& p : points) {
+            s.yen.push_back(p.value);
+            p.value = toManYen(p.value);
+        }
     }
-    if (cumulative) makeCumulative(points);
+    if (cumulative) {
+        makeCumulative(points);
+        for (size_t k = 1; k < s.yen.size(); ++k) s.yen[k] += s.yen[k - 1];
+    }
     s.points = std::move(points);
     applyTitles(s, allYearsTitle("年間収支グラフ", files), kYearAxisTitle, titles);
     return s;

@@ -98,6 +98,9 @@ struct GraphSeries {
     GraphUnit unit = GraphUnit::Yen;
     bool noData = false;     // the chart "該当するデータはありません": no rows, no axis titles
     std::vector<GraphPoint> points;
+    // A balance graph drawn in 万円: each point's figure in whole yen (what its
+    // tooltip names); empty when the points are in yen.
+    std::vector<double> yen;
 };
 
 // One YearFile of a user: its path and the year its name carries.

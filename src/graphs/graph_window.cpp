@@ -22,6 +22,10 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolButton>
+#include <QToolTip>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -43,6 +47,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphs/graph_drill.h"
 #include "graphs/graph_request.h"
 #include "monthly/monthly_window.h"
 #include "shared/file_io.h"
@@ -204,6 +209,11 @@ struct frmGluf::Impl {
     int draws = 0;
     int computes = 0;
 
+    DrawnGraph drawn;          // what the series shown was computed for (clicks read it)
+    QStringList backPeriods;   // the period boxes the clicks came from, last on top
+    bool drilling = false;     // the period box is being set by a click or by 戻る
+    QToolButton* cmdBack = nullptr;
+
     WindowLayout* layout;  // position, size and state; a child of the window
     bool linkGone = false;  // the monthly window drawn from has been deleted
     bool loadProblem = false;  // the chart says why the monthly window's year could not be read
@@ -225,6 +235,7 @@ struct frmGluf::Impl {
 frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGluf(ctx, static_cast<MonthlyLink&>(monthly), parent) {
     connect(&monthly, &frmMonthly::reloaded, this, &frmGluf::monthlyReloaded);
     connect(&monthly, &frmMonthly::userChanged, this, &frmGluf::monthlyUserChanged);
+    connect(this, &frmGluf::yearMonthRequested, &monthly, &frmMonthly::setYearMonth);
     // The list drawn is the monthly window's: once that window is gone (the user
     // closed it) nothing is read from it again, and this window closes too. The
     // close waits for the event loop, so that it never runs inside the teardown
@@ -279,6 +290,7 @@ frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(
         applyColours();
         dataChanged();
     });
+    buildDrill();
     requestStep();
 }
 
@@ -529,6 +541,8 @@ void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
         d->series.chartTitle = ss(problem);
     }
     setWindowTitle(qs(d->series.caption));
+    d->drawn = {period, item, cumulative && item == GraphItem::Balance, ss(d->link.selectedYear()),
+                ss(d->link.selectedMonth())};
 }
 
 void frmGluf::Prt_Glufu() {
@@ -636,6 +650,7 @@ void frmGluf::draw2D() {
         d->series2D = bars;
     }
     chart->addSeries(d->series2D);
+    watchPointClicks2D();
     d->series2D->attachAxis(axisX);
     d->series2D->attachAxis(axisY);
 
@@ -792,6 +807,7 @@ void frmGluf::draw3D() {
             v.graph = g;
         }
         setupTheme(v.graph);
+        watchPointClicks3D(v.graph);
         // Labels turn towards the camera, so that they stay readable from above.
         const QList<QAbstract3DAxis*> axes =
             line ? QList<QAbstract3DAxis*>{static_cast<Q3DSurface*>(v.graph)->axisX(), static_cast<Q3DSurface*>(v.graph)->axisY()}
@@ -984,6 +1000,135 @@ void frmGluf::draw3D() {
     v.xTitle->setText(line ? QString() : qs(s.xAxisTitle));
     v.xTitle->setVisible(!line && !s.xAxisTitle.empty() && !s.points.empty());
     d->mscGluf1->setCurrentWidget(v.page);
+}
+
+// ---------------------------------------------------------------- clicking into a graph
+
+void frmGluf::buildDrill() {
+    d->cmdBack = new QToolButton(d->fraBtn);
+    d->cmdBack->setObjectName(QStringLiteral("cmdBack"));
+    d->cmdBack->setText(QStringLiteral("戻る"));
+    d->cmdBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    d->cmdBack->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    d->cmdBack->setAutoRaise(true);
+    d->cmdBack->setToolTip(QStringLiteral("前のグラフに戻る (Backspace)"));
+    if (auto* row = qobject_cast<QHBoxLayout*>(d->fraBtn->layout())) {
+        row->addSpacing(8);
+        row->addWidget(d->cmdBack);
+    }
+    connect(d->cmdBack, &QToolButton::clicked, this, [this] { goBack(); });
+    // Backspace anywhere in the window; a text box that takes Backspace keeps it.
+    auto* back = new QShortcut(QKeySequence(Qt::Key_Backspace), this);
+    back->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(back, &QShortcut::activated, this, [this] { goBack(); });
+    // A period or item chosen by hand starts afresh: there is no way back.
+    for (QComboBox* c : {d->cboKikan, d->cboKou})
+        connect(c, &QComboBox::currentTextChanged, this, [this] {
+            if (d->drilling) return;
+            d->backPeriods.clear();
+            updateBack();
+        });
+    updateBack();
+}
+
+void frmGluf::updateBack() { d->cmdBack->setEnabled(canGoBack()); }
+
+bool frmGluf::canGoBack() const { return !d->backPeriods.isEmpty(); }
+
+void frmGluf::pointClicked(int index) {
+    if (d->linkGone || index < 0) return;
+    DrillTarget t = drillTarget(d->drawn, d->series, static_cast<size_t>(index));
+    if (t.kind == DrillTarget::Kind::None) return;
+    // A year opens on the month the monthly window shows now.
+    if (t.kind == DrillTarget::Kind::MonthGraph) t.month = ss(d->link.selectedMonth());
+    if (t.kind == DrillTarget::Kind::MonthlyDay) {
+        emit dayOpened(qs(t.year), qs(t.month), qs(t.day));
+        return;
+    }
+    d->backPeriods.push_back(d->cboKikan->currentText());
+    d->drilling = true;
+    if (qs(t.year) != d->link.selectedYear() || qs(t.month) != d->link.selectedMonth())
+        emit yearMonthRequested(qs(t.year), qs(t.month));
+    d->cboKikan->setCurrentText(
+        qs(periodText(t.kind == DrillTarget::Kind::MonthGraph ? GraphPeriod::Month : GraphPeriod::Day)));
+    d->drilling = false;
+    updateBack();
+}
+
+bool frmGluf::goBack() {
+    if (d->backPeriods.isEmpty()) return false;
+    d->drilling = true;
+    d->cboKikan->setCurrentText(d->backPeriods.takeLast());
+    d->drilling = false;
+    updateBack();
+    return true;
+}
+
+QString frmGluf::pointTip(int index) const {
+    return index < 0 ? QString() : qs(pointTipText(d->drawn, d->series, static_cast<size_t>(index)));
+}
+
+// A pointing hand and the point's figure over a point that opens something.
+// The figure is the chart's tooltip while the pointer is on the point, so that
+// the view's own tooltip handling (when the pointer rests) shows it too
+// instead of hiding it; it is also shown at once.
+void frmGluf::pointHovered(int index, bool on) {
+    QWidget* view = d->view2D->viewport();
+    const QString tip = on ? pointTip(index) : QString();
+    d->chart->setToolTip(tip);
+    if (tip.isEmpty()) {
+        view->unsetCursor();
+        QToolTip::hideText();
+        return;
+    }
+    view->setCursor(Qt::PointingHandCursor);
+    QToolTip::showText(QCursor::pos(), tip, view);
+}
+
+// The clicks run after the chart's own mouse handling: a click may redraw the
+// chart, which deletes the series that reported it.
+void frmGluf::watchPointClicks2D() {
+    auto later = [this](int index) {
+        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
+    };
+    if (auto* bars = qobject_cast<QBarSeries*>(d->series2D)) {
+        connect(bars, &QBarSeries::clicked, this, [later](int index, QBarSet*) { later(index); });
+        connect(bars, &QBarSeries::hovered, this, [this](bool on, int index, QBarSet*) { pointHovered(index, on); });
+    } else if (auto* line = qobject_cast<QLineSeries*>(d->series2D)) {
+        const auto nearest = [](const QPointF& p) { return static_cast<int>(std::lround(p.x())); };
+        connect(line, &QLineSeries::clicked, this, [later, nearest](const QPointF& p) { later(nearest(p)); });
+        connect(line, &QLineSeries::hovered, this,
+                [this, nearest](const QPointF& p, bool on) { pointHovered(nearest(p), on); });
+    }
+}
+
+// In 3D a click selects a bar (a row of the bars, a column of the ribbon), and
+// the selection opens what the point opens.
+void frmGluf::watchPointClicks3D(QObject* graph) {
+    auto later = [this](int index) {
+        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
+    };
+    // The selection is let go once handled, so that the same bar can be chosen again.
+    if (auto* bars = qobject_cast<Q3DBars*>(graph)) {
+        bars->setSelectionMode(QAbstract3DGraph::SelectionItem);
+        for (QBar3DSeries* s : bars->seriesList())
+            connect(s, &QBar3DSeries::selectedBarChanged, this, [later, s](const QPoint& at) {
+                if (at == QBar3DSeries::invalidSelectionPosition()) return;
+                later(at.x());
+                QMetaObject::invokeMethod(
+                    s, [s] { s->setSelectedBar(QBar3DSeries::invalidSelectionPosition()); }, Qt::QueuedConnection);
+            });
+    } else if (auto* surface = qobject_cast<Q3DSurface*>(graph)) {
+        surface->setSelectionMode(QAbstract3DGraph::SelectionItem);
+        for (QSurface3DSeries* s : surface->seriesList())
+            connect(s, &QSurface3DSeries::selectedPointChanged, this, [this, later, s](const QPoint& at) {
+                if (at == QSurface3DSeries::invalidSelectionPosition()) return;
+                // One point is drawn as two columns around its place.
+                later(d->series.points.size() == 1 ? 0 : at.y());
+                QMetaObject::invokeMethod(
+                    s, [s] { s->setSelectedPoint(QSurface3DSeries::invalidSelectionPosition()); }, Qt::QueuedConnection);
+            });
+    }
 }
 
 // ---------------------------------------------------------------- accessors

@@ -95,6 +95,19 @@ public:
     void monthlyReloaded();
     void monthlyUserChanged(const QString& user);
 
+    // Clicking into the balance graphs: a click on point `index` (0 = first) of
+    // the year graph shows that year's month graph, of the month graph that
+    // month's day graph, of the day graph emits dayOpened. 2D clicks and 3D
+    // selections run this; the weekday graphs open nothing.
+    void pointClicked(int index);
+    // The tooltip of point `index` (its date or month and exact figure); empty
+    // for a point that opens nothing.
+    QString pointTip(int index) const;
+    // "戻る" (Backspace, cmdBack): back to the graph the last click came from;
+    // false when no click led here. Choosing a period or item by hand forgets the way back.
+    bool goBack();
+    bool canGoBack() const;
+
 signals:
     // After every drawing of the chart.
     void drawn();
@@ -104,6 +117,13 @@ signals:
     void itemChanged(const QString& text);
     void cumulativeChanged(bool on);
     void dataLabelsChanged(bool on);
+    // A click into another year or month: the monthly window should show it (the
+    // month and day graphs draw its list). The constructor that takes the monthly
+    // window connects this itself.
+    void yearMonthRequested(const QString& year, const QString& month);
+    // A day of the day graph was clicked: the monthly window comes forward at
+    // year/month with the first row of `day` (a Hi text, "04") selected.
+    void dayOpened(const QString& year, const QString& month, const QString& day);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -124,6 +144,11 @@ private:
     void chk2_Click();
     void applyColours();
     void restoreLayout();
+    void buildDrill();
+    void watchPointClicks2D();
+    void watchPointClicks3D(QObject* graph);
+    void pointHovered(int index, bool on);
+    void updateBack();
 
     struct Impl;
     Impl* d;

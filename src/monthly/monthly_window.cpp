@@ -21,6 +21,7 @@
 #include <map>
 
 #include "monthly/month_calendar.h"
+#include "options/monthly_budget.h"
 #include "options/row_colouring.h"
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
@@ -240,6 +241,8 @@ struct frmMonthly::Impl {
     QGroupBox* fraInfo = nullptr;
     QLabel* lblLoadProblem = nullptr;  // in place of the summary while the year cannot be read
     std::array<QLabel*, kSummaryLabels> labels{};
+    QLabel* budgetCaption = nullptr;  // "予算残り", shown while a monthly budget is set
+    QLabel* lblYosan = nullptr;
 
     YearRecordList list;        // YearRecordList
     MonthPosition position;     // MonthFirst, MonthCount
@@ -348,6 +351,9 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         grid->addWidget(value, row, col + 1);
         grid->setColumnStretch(col + 1, 1);
     }
+
+    buildBudgetLine();
+    connect(&ctx, &AppContext::budgetChanged, this, [this] { showBudget(); });
 
     d->diskCheck.setSingleShot(true);
     d->diskCheck.setInterval(150);  // a save renames several files: look once they are all in place
@@ -636,6 +642,7 @@ void frmMonthly::showList() {
     d->lblLoadProblem->setText(d->loadProblem);
     d->lblLoadProblem->setVisible(!d->loadProblem.isEmpty());
     d->fraInfo->setVisible(d->loadProblem.isEmpty());
+    showBudget();
     for (int i = 0; i < kSummaryLabels; ++i) {
         const size_t k = static_cast<size_t>(i);
         QLabel* l = d->labels[k];
@@ -646,6 +653,57 @@ void frmMonthly::showList() {
             l->setPalette(p);
         }
     }
+}
+
+// "予算残り" beside the month balance, on the summary's last row: the budget
+// plus the month's balance, red below 0. Hidden while no budget is set.
+void frmMonthly::buildBudgetLine() {
+    auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
+    d->budgetCaption = new QLabel(QStringLiteral("予算残り"), d->fraInfo);
+    d->budgetCaption->setObjectName(QStringLiteral("Label_Yosan"));
+    d->lblYosan = new QLabel(d->fraInfo);
+    d->lblYosan->setObjectName(QStringLiteral("lblYosan"));
+    d->lblYosan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    d->lblYosan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    d->lblYosan->setAutoFillBackground(true);
+    QPalette p = d->lblYosan->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    d->lblYosan->setPalette(p);
+    grid->addWidget(d->budgetCaption, 2, 6, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(d->lblYosan, 2, 7);
+    showBudget();
+}
+
+void frmMonthly::showBudget() {
+    const auto budget = d->ctx.monthlyBudget();
+    auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
+    d->budgetCaption->setVisible(budget.has_value());
+    d->lblYosan->setVisible(budget.has_value());
+    grid->setColumnStretch(7, budget ? 1 : 0);
+    if (!budget) {
+        d->lblYosan->clear();
+        return;
+    }
+    const BudgetLine line = budgetLine(*budget, d->summary.balance);
+    d->lblYosan->setText(qs(line.text));
+    QPalette p = d->lblYosan->palette();
+    p.setColor(QPalette::WindowText, toQColor(line.colour));
+    d->lblYosan->setPalette(p);
+}
+
+bool frmMonthly::showDay(const QString& year, const QString& month, const QString& day) {
+    setYearMonth(year, month);
+    const auto& rows = d->model->rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int index = rows[i].recordIndex;
+        if (index < 1 || index > d->list.count() || qs(d->list.record(index).Hi) != day) continue;
+        const QModelIndex cell = d->model->index(static_cast<int>(i), 0);
+        d->mfgDat->setCurrentIndex(cell);
+        d->mfgDat->selectRow(static_cast<int>(i));
+        d->mfgDat->scrollTo(cell);
+        return true;
+    }
+    return false;
 }
 
 void frmMonthly::PrtMfg() {

@@ -66,6 +66,11 @@ public:
     // What the grid and the summary show now: rows in display order, the nine labels.
     const MonthSummary& monthSummary() const;
 
+    // Brings the month of year/month up and makes the first row of day `day`
+    // (the records' Hi text, "04") the current and selected row; false when the
+    // month holds no record of that day (the month is shown all the same).
+    bool showDay(const QString& year, const QString& month, const QString& day);
+
     // MonthlyLink
     QString currentUser() const override;
     QString selectedYear() const override;
@@ -106,6 +111,8 @@ private:
     void restoreLayout();
     void watchUserFolder();
     void diskChanged();
+    void buildBudgetLine();
+    void showBudget();
 
     struct Impl;
     Impl* d;

@@ -6,14 +6,18 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "options/monthly_budget.h"
 #include "options/row_colouring.h"
+#include "shared/number_format.h"
 #include "ui/app_context.h"
+#include "ui/messages.h"
 
 namespace tama::ui {
 
@@ -50,6 +54,50 @@ frmOption::frmOption(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     paintBackground(this, ctx_.overallColour());
     paintBackground(stb1_, ctx_.overallColour());
     loadControls(ctx_.options());
+    if (const auto budget = ctx_.monthlyBudget()) txtYosan_->setText(qs(formatGrouped(static_cast<double>(*budget))));
+}
+
+// Page "予算": the most the player means to lose in a month. Not a display
+// option: Defaults leave it as it is.
+void frmOption::buildBudgetPage() {
+    auto* page = new QWidget;
+    auto* frame = new QGroupBox(QStringLiteral("予算"), page);
+    frame->setObjectName(QStringLiteral("Frame4"));
+    auto* caption = new QLabel(QStringLiteral("月間予算（負け額の上限）"), frame);
+    caption->setObjectName(QStringLiteral("Label5"));
+    txtYosan_ = new QLineEdit(frame);
+    txtYosan_->setObjectName(QStringLiteral("txtYosan"));
+    txtYosan_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtYosan_->setMaxLength(16);
+    txtYosan_->setFixedWidth(110);
+    caption->setBuddy(txtYosan_);
+    auto* note = new QLabel(QStringLiteral("空欄または 0 で予算を使いません。\n"
+                                           "設定すると月間収支情報に予算残りを表示し、\n"
+                                           "予算を超えた登録でお知らせします。"),
+                            frame);
+    auto* g = new QGridLayout(frame);
+    g->addWidget(caption, 0, 0);
+    g->addWidget(txtYosan_, 0, 1);
+    g->addWidget(new QLabel(QStringLiteral("円"), frame), 0, 2);
+    g->addWidget(note, 1, 0, 1, 4);
+    g->setColumnStretch(3, 1);
+    auto* v = new QVBoxLayout(page);
+    v->addWidget(frame);
+    v->addStretch(1);
+    stb1_->addTab(page, QStringLiteral("予算"));
+}
+
+bool frmOption::budgetFromControls(std::optional<std::int64_t>& yen) {
+    const BudgetText b = readBudgetText(ss(txtYosan_->text()));
+    if (!b.valid) {
+        stb1_->setCurrentWidget(txtYosan_->parentWidget()->parentWidget());
+        inputRefusal(this, QStringLiteral("月間予算は 0 以上の整数（円）で入力して下さい。"), QStringLiteral("設定"));
+        txtYosan_->setFocus(Qt::OtherFocusReason);
+        txtYosan_->selectAll();
+        return false;
+    }
+    yen = b.yen;
+    return true;
 }
 
 void frmOption::build() {
@@ -142,6 +190,7 @@ void frmOption::build() {
     v2->addWidget(Frame2_);
     v2->addStretch(1);
     stb1_->addTab(page2, QStringLiteral("グラフ"));
+    buildBudgetPage();
 
     for (QPushButton* s : {cmdAll_, cmdGluf_, cmdDat_}) {
         s->setFixedSize(64, 22);
@@ -247,14 +296,23 @@ void frmOption::cmdDefult_Click() {
 }
 
 void frmOption::cmdUpd_Click() {
+    std::optional<std::int64_t> budget;
+    if (!budgetFromControls(budget)) return;
     ctx_.setOptions(fromControls());
+    ctx_.setMonthlyBudget(budget);
     applyColours();
 }
 
 void frmOption::cmdOk_Click() {
+    std::optional<std::int64_t> budget;
+    if (!budgetFromControls(budget)) return;  // the dialog stays open on the box
     const OptionSet o = fromControls();
     writeOptionSet(ctx_.settings(), o);
+    // The budget key is written when it changes: a file without it reads as "off".
+    const std::string text = budgetStoredText(budget);
+    if (ctx_.settings().read(kBudgetSection, kBudgetKey) != text) ctx_.settings().write(kBudgetSection, kBudgetKey, text);
     ctx_.setOptions(o);
+    ctx_.setMonthlyBudget(budget);
     accept();
 }
 

@@ -17,6 +17,7 @@
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -56,6 +57,8 @@ public:
     QCheckBox* chkG1() const { return chkG1_; }
     QCheckBox* chkG2() const { return chkG2_; }
     QCheckBox* chkG3() const { return chkG3_; }
+    // Page "予算": the monthly budget in yen (empty or 0: off).
+    QLineEdit* txtYosan() const { return txtYosan_; }
 
 private:
     struct Swatch {
@@ -68,6 +71,9 @@ private:
     void chooseColour(Swatch& s, std::string OptionSet::*field, std::uint32_t fallback);
     void stepLines(int by);
     void applyColours();
+    void buildBudgetPage();
+    // The budget box read; false (after a refusal naming the box) when it holds no valid budget.
+    bool budgetFromControls(std::optional<std::int64_t>& yen);
 
     AppContext& ctx_;
     ColourChooser chooser_;
@@ -88,6 +94,7 @@ private:
     QCheckBox* chkG1_;
     QCheckBox* chkG2_;
     QCheckBox* chkG3_;
+    QLineEdit* txtYosan_ = nullptr;
     QPushButton* cmdOk_;
     QPushButton* cmdDefult_;
     QPushButton* cmdUpd_;

@@ -45,6 +45,12 @@
 #include "analysis/analysis_window.h"
 #include "entry/entry_form.h"
 #include "graphs/graph_series.h"
+#include "graphs/graph_window.h"
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLineEdit>
 #include "shell/startup.h"
 
 namespace {
@@ -85,6 +91,70 @@ bool pickSample(const tama::RecordStore& store, Sample& s) {
         return true;
     }
     return false;
+}
+
+// A picture of `w` with the open tooltip drawn where it stands (a tooltip is a
+// window of its own, which a grab of `w` leaves out).
+QPixmap withTooltip(QWidget* w) {
+    QPixmap shot = w->grab();
+    if (QToolTip::isVisible())
+        for (QWidget* tip : QApplication::topLevelWidgets())
+            if (tip->inherits("QTipLabel") && tip->isVisible()) {
+                QPainter p(&shot);
+                p.drawPixmap(w->mapFromGlobal(tip->pos()), tip->grab());
+            }
+    return shot;
+}
+
+// Clicking into the graphs: the year graph, the month graph of its last year
+// (with the pointing hand's tooltip over a month), the day graph of that
+// month, and the monthly window brought forward at a clicked day.
+bool drillShots(frmMain& main, const QDir& out) {
+    auto* graph = qobject_cast<frmGluf*>(main.graphWindow());
+    if (!graph) return false;
+    bool ok = true;
+    QMdiSubWindow* sub = main.subWindowOf(graph);
+    main.mdiArea()->setActiveSubWindow(sub);
+    graph->cboKikan()->setCurrentText(QStringLiteral("年間ﾃﾞｰﾀ"));
+    settle(300);
+    const int years = static_cast<int>(graph->series().points.size());
+    if (years == 0) return false;
+    graph->pointClicked(years - 1);
+    settle(300);
+    // The tooltip of the month with the largest figure, shown over its bar.
+    auto* bars = qobject_cast<QBarSeries*>(graph->chart()->series().value(0));
+    auto* view = graph->findChild<QChartView*>(QStringLiteral("chartView"));
+    const auto& points = graph->series().points;
+    int month = 0;
+    for (int i = 1; i < static_cast<int>(points.size()); ++i)
+        if (points[static_cast<size_t>(i)].value > points[static_cast<size_t>(month)].value) month = i;
+    if (bars && view && !bars->barSets().isEmpty()) {
+        const QPointF at = graph->chart()->mapToPosition(QPointF(month, points[static_cast<size_t>(month)].value / 2), bars);
+        QCursor::setPos(view->viewport()->mapToGlobal(view->mapFromScene(at)));
+        emit bars->hovered(true, month, bars->barSets().first());
+        settle(300);
+    }
+    const QPixmap monthShot = withTooltip(sub);
+    ok &= monthShot.save(out.filePath(QStringLiteral("graph_drill_month.png")));
+    std::printf("%s\n", qPrintable(out.filePath(QStringLiteral("graph_drill_month.png"))));
+    if (bars && !bars->barSets().isEmpty()) emit bars->hovered(false, month, bars->barSets().first());
+    QToolTip::hideText();
+    graph->pointClicked(month);
+    settle(300);
+    ok &= save(sub, out, QStringLiteral("graph_drill_day.png"));
+    // The day graph's best day: the monthly window comes forward with its first row selected.
+    const auto& days = graph->series().points;
+    int best = 0;
+    for (int i = 1; i < static_cast<int>(days.size()); ++i)
+        if (days[static_cast<size_t>(i)].value > days[static_cast<size_t>(best)].value) best = i;
+    graph->pointClicked(best);
+    settle(300);
+    ok &= save(&main, out, QStringLiteral("frame_drill_monthly.png"));
+    graph->goBack();
+    graph->goBack();
+    graph->cboKikan()->setCurrentText(QStringLiteral("日間ﾃﾞｰﾀ"));
+    settle(200);
+    return ok;
 }
 
 }  // namespace
@@ -166,6 +236,24 @@ int main(int argc, char** argv) {
         }
         settle(100);
     }
+    // A monthly budget 5,000 yen short of a losing month (10,000 yen for a winning
+    // one): "予算残り" beside the month's balance, red when below 0.
+    {
+        const std::int64_t balance = monthly->monthSummary().balance;
+        ctx.setMonthlyBudget(balance < -6000 ? -balance - 5000 : 10000);
+        settle(100);
+        if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly_budget.png"));
+        frmOption options(ctx, &main);
+        if (auto* tabs = options.findChild<QTabWidget*>(QStringLiteral("stb1"))) tabs->setCurrentIndex(tabs->count() - 1);
+        options.show();
+        ok &= save(&options, out, QStringLiteral("options_budget.png"));
+        options.close();
+        ctx.setMonthlyBudget(std::nullopt);
+    }
+    ok &= drillShots(main, out);
+    monthly->setYearMonth(sample.year, sample.month);
+    main.mnuDefult_Click();
+    settle(200);
 
     {
         frmDay_upd form(ctx, *monthly, &main);
@@ -322,6 +410,12 @@ int main(int argc, char** argv) {
         }
         db->stb1()->setCurrentIndex(0);
         ok &= save(&main, out, QStringLiteral("frame_analysis.png"));
+        // The records whose comment holds "連".
+        db->txtCome()->setText(QStringLiteral("連"));
+        db->cmdKen()->click();
+        ok &= save(sub ? sub : db, out, QStringLiteral("analysis_comment.png"));
+        db->txtCome()->clear();
+        db->cmdKen()->click();
         frmExcel choice({ctx.programFolder(), db->matchedRecords(), db->criteria()}, &main);
         choice.show();
         ok &= save(&choice, out, QStringLiteral("export_analysis.png"));

@@ -50,7 +50,20 @@ std::filesystem::path resolveProgramFolder() {
 }
 
 void installGraphWindow(AppContext& ctx, frmMain& main) {
-    main.setGraphWindowFactory([&ctx, &main]() -> QWidget* { return new frmGluf(ctx, *main.monthlyWindow()); });
+    main.setGraphWindowFactory([&ctx, &main]() -> QWidget* {
+        auto* graph = new frmGluf(ctx, *main.monthlyWindow());
+        // A day clicked on the day graph: the monthly window comes forward at it.
+        QObject::connect(graph, &frmGluf::dayOpened, &main,
+                         [&main](const QString& year, const QString& month, const QString& day) {
+                             frmMonthly* monthly = main.monthlyWindow();
+                             monthly->showDay(year, month, day);
+                             if (QMdiSubWindow* sub = main.subWindowOf(monthly)) {
+                                 if (sub->isMinimized()) sub->showNormal();
+                                 main.mdiArea()->setActiveSubWindow(sub);
+                             }
+                         });
+        return graph;
+    });
 }
 
 void installExportCommand(AppContext& ctx, frmMain& main) {

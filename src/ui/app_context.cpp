@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "options/monthly_budget.h"
 #include "shared/number_format.h"
 #include "storage/data_folders.h"
 
@@ -27,9 +28,16 @@ void AppContext::setOptions(const OptionSet& options, bool notify) {
 
 void AppContext::loadOptions() {
     options_ = readOptionSet(settings_);
+    budget_ = readMonthlyBudget(settings_);
     // A settings file that is no regular file (a folder, FIFO or link under the
     // name) leaves the defaults; the reader says why, as for other data files.
     readFileBytes(settings_.path());
+}
+
+void AppContext::setMonthlyBudget(std::optional<std::int64_t> yen) {
+    if (yen == budget_) return;
+    budget_ = yen;
+    emit budgetChanged();
 }
 
 void AppContext::setFrameInnerSize(int widthTwips, int heightTwips) {

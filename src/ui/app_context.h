@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QColor>
 #include <QString>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,8 +33,14 @@ public:
     // Open windows follow through optionsChanged unless `notify` is false (the
     // options dialog's Defaults change the options without recolouring).
     void setOptions(const OptionSet& options, bool notify = true);
-    // Reads the options from the settings file (start-up).
+    // Reads the options (and the monthly budget) from the settings file (start-up).
     void loadOptions();
+
+    // The monthly budget of this run in yen (the most the player means to lose in
+    // a month); nothing when off. Read with the options, replaced by the options
+    // dialog; a change is announced by budgetChanged.
+    std::optional<std::int64_t> monthlyBudget() const { return budget_; }
+    void setMonthlyBudget(std::optional<std::int64_t> yen);
 
     // The frame's inner width and height in twips, recorded when the main window
     // opens and by the window reset; defaults for the child windows' layout.
@@ -66,6 +73,8 @@ signals:
     void usersChanged();
     // The options dialog replaced the options.
     void optionsChanged();
+    // The options dialog set another monthly budget.
+    void budgetChanged();
     // A hall or machine list changed (entry form save, list editors).
     void listsChanged();
     // A text for the program's message line (status panel 1 of the main window).
@@ -77,6 +86,7 @@ private:
     MasterLists lists_;
     SettingsFile settings_;
     OptionSet options_;
+    std::optional<std::int64_t> budget_;
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     bool firstRun_ = false;
