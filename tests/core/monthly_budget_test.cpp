@@ -94,10 +94,14 @@ TEST(MonthlyBudget, SavesReportTheMonthBalanceAroundThemselves) {
     };
     const fs::path path = store.UserFolder("太郎") / "s2024.sdb";
     const std::vector<DailyRecord> records = {visit("2024/04/30", "-90,000"), visit("2024/05/01", "-30,000"),
-                                              visit("2024/05/02", "1,500"), visit("2024/05/03", "not a number")};
+                                              visit("2024/05/02", "1,500")};
+    // A balance that is no number counts 0, as in the summary. Such a file is
+    // refused by every writer, so it is summed here only, not saved into.
+    std::vector<DailyRecord> damaged = records;
+    damaged.push_back(visit("2024/05/03", "not a number"));
+    EXPECT_EQ(monthBalance(damaged, "05"), -28500);
+    EXPECT_EQ(monthBalance(damaged, "05"), summarizeMonth(damaged, "05").balance);
     test::putBytes(path, encodeYearFile(records, path));
-    EXPECT_EQ(monthBalance(records, "05"), -28500);
-    EXPECT_EQ(monthBalance(records, "05"), summarizeMonth(records, "05").balance);
 
     // A new loss of 15,000 in May (15,000 in, nothing out).
     EntryModel model;
