@@ -530,8 +530,9 @@ void frmDb::placeControls() {
     place(d->Label6, 120, 180, 960, 300);
     place(d->cboUser, 1080, 120, 2400, 360);
     place(d->Label2, 120, 600, 960, 300);
-    const double periodLeft[6] = {1080, 1960, 2680, 3700, 4580, 5300};
-    const double periodWidth[6] = {840, 680, 680, 840, 680, 680};
+    // The year boxes hold a four-digit year whole at any scale.
+    const double periodLeft[6] = {1080, 2000, 2720, 3700, 4620, 5340};
+    const double periodWidth[6] = {880, 680, 680, 880, 680, 680};
     for (size_t i = 0; i < 6; ++i) place(d->period[i], periodLeft[i], 540, periodWidth[i], 360);
     place(d->Check2, 6160, 560, 1800, 320);
     place(d->Label7, 120, 1020, 960, 300);
