@@ -244,11 +244,23 @@ fs::path RecordStore::yearTotalPath(std::string_view user) const {
     return findNoCase(UserFolder(user), "Year.txt");
 }
 
+std::optional<std::int64_t> yearBalanceTotal(const std::vector<DailyRecord>& records) {
+    double total = 0;
+    for (const auto& r : records) total = roundHalfEven(total + numberOrZero(r.Syusi));
+    return wholeInt64(total);
+}
+
 YearRecordList RecordStore::LoadYear(std::string_view user, std::string_view year) const {
     YearRecordList list;
     list.user = user;
     list.year = year;
-    list.records = readYearFile(YearFilePath(user, year), &list.loadedFingerprint);
+    const fs::path path = YearFilePath(user, year);
+    list.records = readYearFile(path, &list.loadedFingerprint);
+    // Balances whose sum leaves the 64-bit range (only a hand-edited file holds
+    // such figures) would show as a clamped or rounded figure in every sum the
+    // month, its graphs and the calendar draw: the file is reported instead, as
+    // the check reports it.
+    if (!yearBalanceTotal(list.records)) throw FileError(path, 0, "収支の合計が大きすぎます");
     return list;
 }
 
@@ -425,11 +437,9 @@ std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const 
 
 std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user, std::string_view year,
                                          const std::vector<DailyRecord>& records) {
-    double total = 0;
-    for (const auto& r : records) total = roundHalfEven(total + numberOrZero(r.Syusi));
     // A sum beyond 64 bits (only a damaged YearFile holds such figures) is never
     // written clamped: the save stops instead.
-    const auto whole = wholeInt64(total);
+    const auto whole = yearBalanceTotal(records);
     if (!whole) throw FileError(YearFilePath(user, year), 0, "収支の合計が大きすぎます");
     const std::int64_t sum = *whole;
 

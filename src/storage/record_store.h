@@ -73,6 +73,11 @@ std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys);
 // file name and is written in quotes into Year.txt).
 std::string yearTextProblem(std::string_view year);
 
+// The year's balance total in yen, as Year.txt holds it: the records' 収支金額
+// summed (a text that is no number counts 0), or nothing when the sum leaves
+// the 64-bit range.
+std::optional<std::int64_t> yearBalanceTotal(const std::vector<DailyRecord>& records);
+
 // What is wrong with a record as read from a YearFile of `fileYear` (empty: the
 // year is not checked): its year differs from the file's, DateKey disagrees with
 // Nen/Tuki/Hi, the date is not in the calendar, Youbi is no weekday name,
