@@ -220,20 +220,7 @@ frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
     d->grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     d->grid->installEventFilter(this);
 
-    d->lblLoadProblem = new QLabel(this);
-    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
-    d->lblLoadProblem->setWordWrap(true);
-    d->lblLoadProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    d->lblLoadProblem->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    d->lblLoadProblem->setAutoFillBackground(true);
-    d->lblLoadProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    {
-        QPalette p = d->lblLoadProblem->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        d->lblLoadProblem->setPalette(p);
-    }
-    d->lblLoadProblem->hide();
+    d->lblLoadProblem = newLoadProblemLabel(this, Qt::AlignLeft | Qt::AlignTop);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);

@@ -359,20 +359,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     d->diskCheck.setInterval(150);  // a save renames several files: look once they are all in place
     connect(&d->watcher, &QFileSystemWatcher::directoryChanged, this, [this] { d->diskCheck.start(); });
     connect(&d->diskCheck, &QTimer::timeout, this, [this] { diskChanged(); });
-    d->lblLoadProblem = new QLabel(this);
-    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
-    d->lblLoadProblem->setWordWrap(true);
-    d->lblLoadProblem->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    d->lblLoadProblem->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    d->lblLoadProblem->setAutoFillBackground(true);
-    d->lblLoadProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    {
-        QPalette p = d->lblLoadProblem->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        d->lblLoadProblem->setPalette(p);
-    }
-    d->lblLoadProblem->hide();
+    d->lblLoadProblem = newLoadProblemLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
 
     connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
     connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });

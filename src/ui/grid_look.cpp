@@ -1,5 +1,7 @@
 #include "grid_look.h"
 
+#include <QLabel>
+
 #include <QHeaderView>
 #include <QTableView>
 
@@ -32,6 +34,22 @@ void setChildWindowLook(QWidget* window, const AppContext& ctx) {
     QPalette pal = window->palette();
     pal.setColor(QPalette::Window, ctx.overallColour());
     window->setPalette(pal);
+}
+
+QLabel* newLoadProblemLabel(QWidget* parent, Qt::Alignment alignment) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("lblLoadProblem"));
+    label->setWordWrap(true);
+    label->setAlignment(alignment);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAutoFillBackground(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(p);
+    label->hide();
+    return label;
 }
 
 }  // namespace tama::ui

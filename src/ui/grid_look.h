@@ -7,6 +7,9 @@
 
 #include "shared/table_style.h"
 
+#include <Qt>
+
+class QLabel;
 class QTableView;
 class QWidget;
 
@@ -23,5 +26,10 @@ void styleGrid(QTableView* grid);
 
 // 9 point text and the overall colour ("全体色") as the window's background.
 void setChildWindowLook(QWidget* window, const AppContext& ctx);
+
+// The notice a window shows in place of its contents when the shown year's
+// file cannot be read (objectName lblLoadProblem): red selectable text on
+// white in a sunken panel, hidden until there is something to say.
+QLabel* newLoadProblemLabel(QWidget* parent, Qt::Alignment alignment);
 
 }  // namespace tama::ui
