@@ -750,7 +750,7 @@ frmDay_upd::frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent)
     d->Form_Load();
 }
 
-frmDay_upd::~frmDay_upd() { delete d; }
+frmDay_upd::~frmDay_upd() = default;
 
 EntryModel& frmDay_upd::model() { return d->model; }
 

@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QWidget>
+#include <memory>
 
 class QLineEdit;
 class QToolButton;
@@ -87,7 +88,7 @@ protected:
 
 private:
     struct Impl;
-    Impl* d;
+    std::unique_ptr<Impl> d;
 };
 
 }  // namespace tama::ui

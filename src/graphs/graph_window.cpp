@@ -294,7 +294,7 @@ frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(
     requestStep();
 }
 
-frmGluf::~frmGluf() { delete d; }
+frmGluf::~frmGluf() = default;
 
 void frmGluf::build() {
     auto label = [this](int k, const char* text) {

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 #include "graphs/graph_series.h"
 #include "graphs/redraw_control.h"
@@ -151,7 +152,7 @@ private:
     void updateBack();
 
     struct Impl;
-    Impl* d;
+    std::unique_ptr<Impl> d;
 };
 
 }  // namespace tama::ui

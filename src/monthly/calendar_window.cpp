@@ -262,7 +262,7 @@ frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
     refresh();
 }
 
-frmCalendar::~frmCalendar() { delete d; }
+frmCalendar::~frmCalendar() = default;
 
 const MonthCalendar& frmCalendar::calendar() const { return d->model->calendar(); }
 QTableView* frmCalendar::grid() const { return d->grid; }

@@ -9,6 +9,7 @@
 // for a new record on that date.
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "monthly/month_calendar.h"
 
@@ -48,7 +49,7 @@ private:
     void dayActivated(const QModelIndex& index, bool open);
 
     struct Impl;
-    Impl* d;
+    std::unique_ptr<Impl> d;
 };
 
 }  // namespace tama::ui

@@ -414,7 +414,7 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     endBatch();
 }
 
-frmMonthly::~frmMonthly() { delete d; }
+frmMonthly::~frmMonthly() = default;
 
 QComboBox* frmMonthly::cboUser() const { return d->cboUser; }
 QLineEdit* frmMonthly::txtNen() const { return d->txtNen; }

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "entry/monthly_link.h"
 #include "monthly/month_summary.h"
@@ -115,7 +116,7 @@ private:
     void showBudget();
 
     struct Impl;
-    Impl* d;
+    std::unique_ptr<Impl> d;
 };
 
 }  // namespace tama::ui
