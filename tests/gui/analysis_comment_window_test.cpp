@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 #include "analysis/analysis_window.h"
 #include "export/analysis_export.h"
 #include "storage/record_store.h"
@@ -20,7 +20,7 @@ using namespace tama::ui;
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using test::u;
 
 DailyRecord rec(const std::string& date, const char* hall, const char* come) {
     DailyRecord r = test::recordOn(date);
@@ -42,12 +42,9 @@ QStringList dates(const frmDb& db) {
 
 }  // namespace
 
-class AnalysisCommentWindowTest : public QObject {
+class AnalysisCommentWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
 
     AnalysisOpening opening() const {
         AnalysisOpening o;
@@ -61,21 +58,17 @@ class AnalysisCommentWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         const fs::path path = taro / "s2003.sdb";
         test::putBytes(path, encodeYearFile({rec("2003/05/01", "駅前ホール", "朝一から爆発"),
                                              rec("2003/05/02", "港ホール", "爆発～のち沈没"),
                                              rec("2003/05/03", "港ホール", "")},
                                             path));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
     }
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void theBoxStandsOnTheMachineRowWithinTheLeastSize() {

@@ -30,14 +30,14 @@
 #include "ui/app_context.h"
 #include "ui/eliding_delegate.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using test::u;
 
 DailyRecord rec(const std::string& date, const char* youbi, const char* syusi, const char* hall, const char* type,
                 const char* machine, const char* number = "12") {
@@ -92,12 +92,9 @@ QStringList items(QComboBox* box) {
 
 }  // namespace
 
-class AnalysisWindowTest : public QObject {
+class AnalysisWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     fs::path taro;
 
     AnalysisOpening opening() const {
@@ -114,7 +111,7 @@ class AnalysisWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         taro = tmp->makeUser("太郎");
         tmp->makeUser("花子");
         writeYear(taro, "2003", {rec("2003/05/01", "木", "2,000", "駅前ホール", "ＣＲ機", "海物語"),
@@ -125,26 +122,15 @@ private slots:
                                  rec("2004/02/21", "土", "-100", "駅前ホール", "ＣＲ機", "海物語")});
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"海物語\"\n\"スロット\",\"北斗\"\n"
                                                       "\"スロット\",\"吉宗\"\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        ctx->setFrameInnerSize(16000, 11000);
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext(16000, 11000);
     }
 
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void opensFromTheMenuAndTheToolbarAsOneChildOfTheFrame() {
-        const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        {
-            QSettings s(store, QSettings::IniFormat);
-            s.beginGroup(QStringLiteral("Settings"));
-            s.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1100)));
-            s.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(760)));
-        }
+        const QString store = test::writeFrameStore(tmp->path(), 1100, 760, false);
         auto main = std::make_unique<frmMain>(*ctx, store);
         installGraphWindow(*ctx, *main);
         installAnalysisWindow(*ctx, *main);

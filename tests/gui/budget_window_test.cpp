@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 #include "entry/entry_form.h"
 #include "monthly/monthly_window.h"
 #include "options/options_dialog.h"
@@ -24,7 +24,7 @@ using namespace tama::ui;
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using test::u;
 
 DailyRecord visit(const std::string& date, const char* syusi) {
     DailyRecord r = test::recordOn(date);
@@ -40,12 +40,9 @@ void retype(QLineEdit* e, const QString& text) {
 
 }  // namespace
 
-class BudgetWindowTest : public QObject {
+class BudgetWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
 
     fs::path ini() const { return tmp->path() / "tmrec.ini"; }
 
@@ -61,20 +58,16 @@ class BudgetWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         const fs::path year = taro / "s2024.sdb";
         test::putBytes(year, encodeYearFile({visit("2024/04/30", "-90,000"), visit("2024/05/01", "-16,000"),
                                              visit("2024/05/02", "-16,000")},
                                             year));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
     }
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void theOptionsPageStoresTheBudgetAndRefusesWhatIsNoAmount() {

@@ -15,7 +15,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
 #include "entry/entry_form.h"
 #include "monthly/calendar_window.h"
 #include "monthly/monthly_window.h"
@@ -39,12 +39,7 @@ std::string line(const std::string& date, const std::string& dayFirst, const std
     return out + "\n";
 }
 
-template <typename T>
-T* child(QObject* parent, const char* name) {
-    T* w = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("no child %s", name);
-    return w;
-}
+using test::child;
 
 QStringList items(QComboBox* box) {
     QStringList out;
@@ -57,13 +52,9 @@ QStringList items(QComboBox* box) {
 
 }  // namespace
 
-class CalendarWindowTest : public QObject {
+class CalendarWindowTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<frmMain> main;
-    RecordingAnswerer answerer;
     std::vector<frmMonthly::EntryRequest> requests;
     QString storePath;
 
@@ -82,7 +73,7 @@ class CalendarWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         fs::path taro = tmp->makeUser("太郎");
         test::putBytes(taro / "s2004.sdb",
                        test::sjis(line("2004/05/01", "1", "15,000") + line("2004/05/01", "2", "-3,500", "ホールB") +
@@ -90,22 +81,12 @@ private slots:
                                   line("2004/05/29", "1", "0") + line("2004/06/02", "1", "900")));
         test::putBytes(taro / "holl.dat", test::sjis("\"駅前\",\"1\"\n\"ホールB\",\"1\"\n"));
         test::putBytes(taro / "kisyu.dat", test::sjis("\"スロット\",\"吉宗\"\n\"ＣＲ機\",\"海物語\"\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
         requests.clear();
-        storePath = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        QSettings store(storePath, QSettings::IniFormat);
-        store.beginGroup(QStringLiteral("Settings"));
-        store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1100)));
-        store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(700)));
+        storePath = test::writeFrameStore(tmp->path(), 1100, 700, false);
     }
     void cleanup() {
-        if (main) main->close();
-        main.reset();
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void oneInstanceThatFollowsTheMonthlyWindowBothWays() {

@@ -39,14 +39,14 @@
 #include "ui/messages.h"
 #include "shell/startup.h"
 #include "storage/settings_file.h"
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::u;
 
 #define RETURN_IF_FAILED()                          \
     do {                                            \
@@ -101,23 +101,9 @@ void withoutModal(const std::function<void()>& run) {
     QVERIFY2(seen.isEmpty(), qPrintable(QStringLiteral("an unexpected modal window: ") + seen));
 }
 
-template <typename T>
-T* child(QWidget* parent, const char* name) {
-    T* w = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("no control %s", name);
-    return w;
-}
+using test::child;
 
-// Types text key by key; characters beyond ASCII arrive as key events that carry
-// their text, as an input method delivers them.
-void typeText(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
+using test::typeText;
 
 // Replaces what a box holds the way a user does: select all, then type.
 void retype(QWidget* w, const QString& text) {
@@ -211,13 +197,9 @@ std::string recordLine(const QDate& date, const Visit& v, const char* dayFirst) 
 
 }  // namespace
 
-class EndToEndTest : public QObject {
+class EndToEndTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<frmMain> main;
-    RecordingAnswerer answerer;
     QString storePath;  // the per-user store of the frame's position
     bool broken = false;
 
@@ -324,9 +306,8 @@ class EndToEndTest : public QObject {
 
 private slots:
     void initTestCase() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         storePath = QString::fromStdString((home() / "user-store.ini").string());
-        answerer.install();
         const QDate today = QDate::currentDate();
         thisMonth = QDate(today.year(), today.month(), 1);
         dayA = QDate(today.year(), today.month(), first.day);
@@ -339,11 +320,7 @@ private slots:
         if (QTest::currentTestFailed()) broken = true;
     }
     void cleanupTestCase() {
-        if (main) main->close();
-        main.reset();
-        ctx.reset();
-        setAnswerer({});
-        tmp.reset();
+        finish();
     }
 
     // Start-up makes the six folders and sends the new user into the user manager.

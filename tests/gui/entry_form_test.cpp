@@ -14,7 +14,7 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 #include "entry/entry_form.h"
 #include "entry/entry_model.h"
 #include "entry/monthly_link.h"
@@ -79,25 +79,11 @@ DailyRecord makeRecord(const std::string& date, const std::string& youbi, const 
     return r;
 }
 
-template <typename T>
-T* child(QWidget* form, const char* name) {
-    T* w = form->findChild<T*>(QString::fromLatin1(name));
-    if (!w) qFatal("no control %s", name);
-    return w;
-}
+using test::child;
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::u;
 
-// Types text key by key; characters beyond Latin-1 arrive as key events that
-// carry their text, as an input method delivers them.
-void typeText(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
+using test::typeText;
 
 // Replaces a text box's content the way a user does: select all, type.
 void retype(QLineEdit* e, const QString& text) {
@@ -110,18 +96,15 @@ void retype(QLineEdit* e, const QString& text) {
 
 }  // namespace
 
-class EntryFormTest : public QObject {
+class EntryFormTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempFolder> folder;
-    std::unique_ptr<AppContext> ctx;
     std::unique_ptr<FakeMonthly> monthly;
     std::unique_ptr<frmDay_upd> form;
-    RecordingAnswerer answers;
 
     fs::path yearFile(const char* year = "2003") const {
-        return folder->path() / "Data" / kUser / (std::string("s") + year + ".sdb");
+        return tmp->path() / "Data" / kUser / (std::string("s") + year + ".sdb");
     }
     void writeYear(const std::vector<DailyRecord>& records, const char* year = "2003") {
         tama::test::putBytes(yearFile(year), encodeYearFile(records, yearFile(year)));
@@ -156,18 +139,14 @@ private:
 
 private slots:
     void init() {
-        folder = std::make_unique<TempFolder>();
-        folder->makeUser(kUser);
-        ctx = std::make_unique<AppContext>(folder->path());
-        answers = RecordingAnswerer{};
-        answers.install();
+        startFolder();
+        tmp->makeUser(kUser);
+        openContext();
     }
     void cleanup() {
         form.reset();
         monthly.reset();
-        ctx.reset();
-        folder.reset();
-        setAnswerer({});
+        finish();
     }
 
     void newModeShowsEveryControlWithItsStartValues() {
@@ -251,7 +230,7 @@ private slots:
         QCOMPARE(child<QPushButton>(form.get(), "cmdUpd")->text(), u("修正"));
         QCOMPARE(child<QPushButton>(form.get(), "cmdDel")->text(), u("削除"));
         QCOMPARE(child<QPushButton>(form.get(), "cmdCancel")->text(), u("キャンセル"));
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
     }
 
     void figuresFollowTheTyping() {
@@ -355,7 +334,7 @@ private slots:
         typeDate("2003", "5", "1");
         QTest::keyClicks(child<QComboBox>(form.get(), "cboK_no"), u("12"));
         click("cmdTou");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         const std::string first =
             "\"2003/05/01\",\"2003\",\"05\",\"01\",\"木\",\"（不明）\",\"10\",\"00\",\"18\",\"00\",\"8.0\",\"15000\","
             "\"30000\",\"1,875\",\"15,000\",\"12\",\"ＣＲ機\",\"（不明）\",\"\",\"1\",\"\",\"\",\"\",\"\"\n";
@@ -364,7 +343,7 @@ private slots:
         QVERIFY(!fs::exists(ctx->lists().userHallFile(kUser)));
         QVERIFY(!fs::exists(ctx->lists().commonHallFile()));
         QVERIFY(!fs::exists(ctx->lists().userMachineFile(kUser)));
-        QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",15000\n"));
         QCOMPARE(records.count(), 1);
         QCOMPARE(lists.count(), 1);
@@ -379,7 +358,7 @@ private slots:
         typeText(child<QComboBox>(form.get(), "cboKisyu"), u("機種Ａ"));
         retype(child<QLineEdit>(form.get(), "txtKaisyu"), u("5000"));
         click("cmdTou");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         const auto saved = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(saved.count(), 2);
         QCOMPARE(saved.record(2).DayFirst, std::string("2"));
@@ -392,7 +371,7 @@ private slots:
         // The boxes' lists now offer the new names.
         QCOMPARE(child<QComboBox>(form.get(), "cboHoll")->findText(u("駅前ホール")), 0);
         QCOMPARE(child<QComboBox>(form.get(), "cboKisyu")->findText(u("機種Ａ")), 0);
-        QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",5000\n"));
 
         // A record of another month reloads the year but not the month's grid.
@@ -402,7 +381,7 @@ private slots:
         click("cmdTou");
         QCOMPARE(monthly->prtMfgCalls, grids);
         QVERIFY(monthly->getSyusiCalls > loads);
-        QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",-5000\n"));
         QCOMPARE(records.count(), 3);
     }
@@ -427,7 +406,7 @@ private slots:
             form->prepareNew();
             showActive();
             typeDate("2003", "5", "1");
-            QStringList args = {QStringLiteral("add"), QString::fromStdString(folder->path().string() + "/cli"),
+            QStringList args = {QStringLiteral("add"), QString::fromStdString(tmp->path().string() + "/cli"),
                                 QString::fromStdString(kUser), "txtNen=2003", "txtTuki=5", "txtHi=1"};
             for (const auto& [box, value] : typing) {
                 if (std::string_view(box) == "cboHoll" || std::string_view(box) == "cboK_no")
@@ -437,17 +416,17 @@ private slots:
                 args << u(box) + "=" + u(value);
             }
             click("cmdTou");
-            QVERIFY(answers.asked.empty());
+            QVERIFY(answerer.asked.empty());
             TempFolder other;
-            fs::rename(other.path(), folder->path() / "cli");  // a second program folder
-            fs::create_directories(folder->path() / "cli" / "Data" / kUser);
+            fs::rename(other.path(), tmp->path() / "cli");  // a second program folder
+            fs::create_directories(tmp->path() / "cli" / "Data" / kUser);
             QProcess run;
             run.start(QString::fromStdString(cli.string()), args);
             QVERIFY(run.waitForFinished(10000));
             QCOMPARE(run.exitCode(), 0);
-            QCOMPARE(QString::fromStdString(tama::test::fileText(folder->path() / "cli" / "Data" / kUser / "s2003.sdb")),
+            QCOMPARE(QString::fromStdString(tama::test::fileText(tmp->path() / "cli" / "Data" / kUser / "s2003.sdb")),
                      QString::fromStdString(tama::test::fileText(yearFile())));
-            fs::rename(folder->path() / "cli", other.path());
+            fs::rename(tmp->path() / "cli", other.path());
             cleanup();
         }
         init();
@@ -461,10 +440,10 @@ private slots:
         auto* come = child<QPlainTextEdit>(form.get(), "txtCome");
         typeText(come, QString(51, QChar(0x3042)));  // 51 × "あ"
         click("cmdTou");
-        QCOMPARE(int(answers.asked.size()), 1);
-        QCOMPARE(answers.asked[0].text, u("コメントの文字数を50文字以内にして下さい。"));
-        QCOMPARE(answers.asked[0].title, u("ｴﾗｰ発生"));
-        QCOMPARE(answers.asked[0].icon, Icon::Exclamation);
+        QCOMPARE(int(answerer.asked.size()), 1);
+        QCOMPARE(answerer.asked[0].text, u("コメントの文字数を50文字以内にして下さい。"));
+        QCOMPARE(answerer.asked[0].title, u("ｴﾗｰ発生"));
+        QCOMPARE(answerer.asked[0].icon, Icon::Exclamation);
         QVERIFY(come->hasFocus());
         QVERIFY(!fs::exists(yearFile()));
 
@@ -474,15 +453,15 @@ private slots:
         retype(z12, u("15"));
         child<QPushButton>(form.get(), "cmdCancel")->setFocus();
         click("cmdTou");
-        QCOMPARE(int(answers.asked.size()), 2);
-        QCOMPARE(answers.asked[1].text, u("遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。"));
-        QCOMPARE(answers.asked[1].title, u("入力ｴﾗｰ発生"));
+        QCOMPARE(int(answerer.asked.size()), 2);
+        QCOMPARE(answerer.asked[1].text, u("遊技時間の指定は、30分単位（00分又は30分）で入力して下さい。"));
+        QCOMPARE(answerer.asked[1].title, u("入力ｴﾗｰ発生"));
         QVERIFY(z12->hasFocus());
         QVERIFY(!fs::exists(yearFile()));
 
         retype(z12, u("30"));
         click("cmdTou");
-        QCOMPARE(int(answers.asked.size()), 2);
+        QCOMPARE(int(answerer.asked.size()), 2);
         const auto saved = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(saved.count(), 1);
         QCOMPARE(QString::fromStdString(saved.record(1).Come), QString(50, QChar(0x3042)));
@@ -492,18 +471,18 @@ private slots:
     // A user folder gone (removed outside the program) is a refusal naming the
     // user, not an error report asking to contact the author.
     void aMissingUserFolderIsRefusedNamingTheUser() {
-        fs::remove_all(folder->path() / "Data" / kUser);
+        fs::remove_all(tmp->path() / "Data" / kUser);
         open("2003", "05");
         form->prepareNew();
         QSignalSpy lists(ctx.get(), &AppContext::listsChanged);
         typeDate("2003", "5", "1");
         click("cmdTou");
-        QCOMPARE(int(answers.asked.size()), 1);
-        QCOMPARE(answers.asked[0].title, u("入力ｴﾗｰ発生"));
-        QVERIFY(!answers.asked[0].text.contains(u("作者")));
-        QVERIFY2(answers.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) + u("」のフォルダーがありません")),
-                 qPrintable(answers.asked[0].text));
-        QVERIFY(!fs::exists(folder->path() / "Data" / kUser));
+        QCOMPARE(int(answerer.asked.size()), 1);
+        QCOMPARE(answerer.asked[0].title, u("入力ｴﾗｰ発生"));
+        QVERIFY(!answerer.asked[0].text.contains(u("作者")));
+        QVERIFY2(answerer.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) + u("」のフォルダーがありません")),
+                 qPrintable(answerer.asked[0].text));
+        QVERIFY(!fs::exists(tmp->path() / "Data" / kUser));
         QCOMPARE(lists.count(), 0);
     }
 
@@ -547,7 +526,7 @@ private slots:
         QCOMPARE(text("txtSyusi"), u("-5,000"));
         child<QPlainTextEdit>(form.get(), "txtCome")->setPlainText(u("直した"));
         click("cmdUpd");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         const auto saved = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(saved.count(), 4);
         QCOMPARE(saved.record(3).Syusi, std::string("-5,000"));
@@ -557,7 +536,7 @@ private slots:
         QCOMPARE(saved.record(2).Come, std::string("一"));
         QCOMPARE(saved.record(4).Come, std::string("三"));
         QCOMPARE(records.count(), 1);
-        QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",14000\n"));
         QVERIFY(monthly->prtMfgCalls >= 2);
     }
@@ -573,7 +552,7 @@ private slots:
         QTest::keyClicks(tousi, u("a"));
         QCOMPARE(text("txtSyusi"), u("30,000"));  // shown before the save as it will be saved
         click("cmdTou");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         auto saved = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(saved.count(), 1);
         QCOMPARE(saved.record(1).Tousi, std::string());
@@ -591,7 +570,7 @@ private slots:
         QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Syusi, std::string("99,999"));
         retype(child<QLineEdit>(form.get(), "txtKaisyu"), QString());
         click("cmdUpd");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         saved = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(saved.record(1).Kaisyu, std::string());
         QCOMPARE(saved.record(1).Syusi, std::string("-15,000"));
@@ -654,7 +633,7 @@ private slots:
         form->prepareEdit(1, 1);
         QCOMPARE(text("cboK_no"), QString());
         click("cmdUpd");
-        QVERIFY(answers.asked.empty());
+        QVERIFY(answerer.asked.empty());
         QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1), r);
     }
 
@@ -666,18 +645,18 @@ private slots:
         QSignalSpy records(ctx.get(), &AppContext::recordsChanged);
 
         // "No" leaves everything as it was.
-        answers.answers = {Answer::No};
+        answerer.answers = {Answer::No};
         click("cmdDel");
-        QCOMPARE(int(answers.asked.size()), 1);
-        QCOMPARE(answers.asked[0].text, u("この日間収支データを削除していいですか？"));
-        QCOMPARE(answers.asked[0].title, u("日間収支データの削除"));
-        QCOMPARE(answers.asked[0].buttons, Buttons::YesNo);
-        QCOMPARE(answers.asked[0].icon, Icon::Exclamation);
+        QCOMPARE(int(answerer.asked.size()), 1);
+        QCOMPARE(answerer.asked[0].text, u("この日間収支データを削除していいですか？"));
+        QCOMPARE(answerer.asked[0].title, u("日間収支データの削除"));
+        QCOMPARE(answerer.asked[0].buttons, Buttons::YesNo);
+        QCOMPARE(answerer.asked[0].icon, Icon::Exclamation);
         QCOMPARE(ctx->store().LoadYear(kUser, "2003").count(), 2);
         QCOMPARE(records.count(), 0);
 
         click("cmdDel");  // answered Yes
-        QCOMPARE(int(answers.asked.size()), 2);
+        QCOMPARE(int(answerer.asked.size()), 2);
         const auto left = ctx->store().LoadYear(kUser, "2003");
         QCOMPARE(left.count(), 1);
         QCOMPARE(left.record(1).DateKey, std::string("2003/04/30"));
@@ -687,7 +666,7 @@ private slots:
         QVERIFY(!child<QWidget>(form.get(), "cmdUpd")->isEnabled());
         QCOMPARE(form->curIndex(), 0);
         QCOMPARE(records.count(), 1);
-        QCOMPARE(tama::test::fileBytes(folder->path() / "Data" / kUser / "Year.txt"),
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
                  tama::test::sjis("\"2003\",15000\n"));
     }
 
@@ -718,10 +697,10 @@ private slots:
         const std::string outside = tama::test::fileBytes(yearFile());
         QSignalSpy records(ctx.get(), &AppContext::recordsChanged);
         click("cmdDel");
-        QCOMPARE(int(answers.asked.size()), 2);  // the question, then the error
-        QCOMPARE(answers.asked[1].title, u("ｴﾗｰ発生"));
-        QVERIFY2(answers.asked[1].text.contains(u("s2003.sdb")), qPrintable(answers.asked[1].text));
-        QVERIFY(answers.asked[1].text.contains(u("上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。")));
+        QCOMPARE(int(answerer.asked.size()), 2);  // the question, then the error
+        QCOMPARE(answerer.asked[1].title, u("ｴﾗｰ発生"));
+        QVERIFY2(answerer.asked[1].text.contains(u("s2003.sdb")), qPrintable(answerer.asked[1].text));
+        QVERIFY(answerer.asked[1].text.contains(u("上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。")));
         QCOMPARE(tama::test::fileBytes(yearFile()), outside);
         // The form now shows the list as the file holds it.
         QCOMPARE(text("lblKen"), u("(2 / 3)"));
@@ -732,8 +711,8 @@ private slots:
         writeYear({makeRecord("2003/05/03", "土", "3,000", "1", "三")});
         retype(child<QLineEdit>(form.get(), "txtKaisyu"), u("100"));
         click("cmdUpd");
-        QCOMPARE(int(answers.asked.size()), 3);
-        QCOMPARE(answers.asked[2].title, u("ｴﾗｰ発生"));
+        QCOMPARE(int(answerer.asked.size()), 3);
+        QCOMPARE(answerer.asked[2].title, u("ｴﾗｰ発生"));
         QCOMPARE(ctx->store().LoadYear(kUser, "2003").count(), 1);
         QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Kaisyu, std::string("30000"));
         QCOMPARE(text("lblKen"), u("(1 / 1)"));

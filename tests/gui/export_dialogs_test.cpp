@@ -27,7 +27,7 @@
 #include "shell/startup.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -56,19 +56,16 @@ std::vector<fs::path> workbooksIn(const fs::path& folder) {
 
 }  // namespace
 
-class ExportDialogsTest : public QObject {
+class ExportDialogsTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
     std::unique_ptr<frmMonthly> monthly;
-    RecordingAnswerer answerer;
     std::vector<fs::path> opened;
     bool appPresent = true;
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         tmp->makeUser("太郎");
         tmp->makeUser("花子");
         DailyRecord a = test::recordOn("2004/03/01");
@@ -80,13 +77,10 @@ private slots:
         std::string text;
         for (const DailyRecord* r : {&a, &b, &c}) text += formatRecordLine(*r) + "\n";
         test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb", test::sjis(text));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        ctx->setFrameInnerSize(12000, 9000);
+        openContext(12000, 9000);
         monthly = std::make_unique<frmMonthly>(*ctx);
         monthly->cboUser()->setCurrentIndex(monthly->cboUser()->findText(QStringLiteral("太郎")));
         monthly->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
-        answerer = RecordingAnswerer{};
-        answerer.install();
         opened.clear();
         appPresent = true;
         setSpreadsheetProbe([this] { return appPresent; });
@@ -94,13 +88,11 @@ private slots:
     }
 
     void cleanup() {
-        setAnswerer({});
         setSpreadsheetProbe({});
         setWorkbookOpener({});
         setSaveFileChooser({});
         monthly.reset();
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void printDialogDrivesTheMonthlyWindow() {

@@ -15,7 +15,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
+#include "../support/graph_points.h"
 #include "entry/entry_form.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
@@ -29,7 +30,7 @@ using namespace tama::ui;
 
 namespace {
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::u;
 
 // A record line of the year file (UTF-8; test::sjis makes it CP932 with CR LF).
 std::string recordLine(const QDate& date, const std::string& dayFirst, const std::string& syusi) {
@@ -59,21 +60,13 @@ void retype(QWidget* w, const QString& text) {
     }
 }
 
-QStringList pointLabels(const GraphSeries& s) {
-    QStringList out;
-    for (const auto& p : s.points) out << QString::fromStdString(p.label);
-    return out;
-}
+using test::pointLabels;
 
 }  // namespace
 
-class FrameGraphTest : public QObject {
+class FrameGraphTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<frmMain> main;
-    RecordingAnswerer answerer;
     QDate month;  // the records lie in the month the frame opens on
 
     QAction* item(const char* name) const { return main->menuItem(QString::fromLatin1(name)); }
@@ -105,7 +98,7 @@ class FrameGraphTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         const QDate today = QDate::currentDate();
         month = QDate(today.year(), today.month(), 1);
@@ -114,18 +107,8 @@ private slots:
         test::putBytes(taro / "Year.txt", test::sjis("\"" + std::to_string(month.year()) + "\",11500\n"));
         test::putBytes(taro / "holl.dat", test::sjis("\"駅前ホール\",\"1\"\n"));
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"海物語\"\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
-        const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        {
-            QSettings s(store, QSettings::IniFormat);
-            s.beginGroup(QStringLiteral("Settings"));
-            s.setValue(QStringLiteral("MainLeft"), QStringLiteral("0"));
-            s.setValue(QStringLiteral("MainTop"), QStringLiteral("0"));
-            s.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1000)));
-            s.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(700)));
-        }
+        openContext();
+        const QString store = test::writeFrameStore(tmp->path(), 1000, 700);
         main = std::make_unique<frmMain>(*ctx, store);
         installGraphWindow(*ctx, *main);
         QVERIFY(main->MDIForm_Load());
@@ -134,11 +117,7 @@ private slots:
     }
 
     void cleanup() {
-        if (main) main->close();
-        main.reset();
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void opensWithTheListLeftAndTheDayGraphRightAndTheResetPutsThemBack() {

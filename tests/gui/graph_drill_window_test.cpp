@@ -23,7 +23,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
+#include "../support/graph_points.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 #include "shell/main_window.h"
@@ -36,7 +37,7 @@ using namespace tama::ui;
 
 namespace {
 
-QString u(const char* s) { return QString::fromUtf8(s); }
+using test::u;
 
 std::string line(const std::string& date, const std::string& youbi, const std::string& dayFirst,
                  const std::string& syusi) {
@@ -48,27 +49,14 @@ std::string line(const std::string& date, const std::string& youbi, const std::s
     return out + "\n";
 }
 
-QStringList pointLabels(const GraphSeries& s) {
-    QStringList out;
-    for (const auto& p : s.points) out << QString::fromStdString(p.label);
-    return out;
-}
-
-QList<double> pointValues(const GraphSeries& s) {
-    QList<double> out;
-    for (const auto& p : s.points) out << p.value;
-    return out;
-}
+using test::pointLabels;
+using test::pointValues;
 
 }  // namespace
 
-class GraphDrillWindowTest : public QObject {
+class GraphDrillWindowTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<frmMain> main;
-    RecordingAnswerer answerer;
 
     frmGluf* graph() const { return qobject_cast<frmGluf*>(main->graphWindow()); }
     frmMonthly* monthly() const { return main->monthlyWindowIfOpen(); }
@@ -102,7 +90,7 @@ class GraphDrillWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         test::putBytes(taro / "s2024.sdb",
                        test::sjis(line("2024/03/09", "土", "1", "20,000") + line("2024/05/04", "土", "1", "15,000") +
@@ -110,18 +98,8 @@ private slots:
                                   line("2024/05/18", "土", "1", "7,000")));
         test::putBytes(taro / "s2023.sdb", test::sjis(line("2023/12/30", "土", "1", "1,000")));
         test::putBytes(taro / "Year.txt", test::sjis("\"2023\",1000\n\"2024\",36500\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
-        const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        {
-            QSettings s(store, QSettings::IniFormat);
-            s.beginGroup(QStringLiteral("Settings"));
-            s.setValue(QStringLiteral("MainLeft"), QStringLiteral("0"));
-            s.setValue(QStringLiteral("MainTop"), QStringLiteral("0"));
-            s.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1200)));
-            s.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(800)));
-        }
+        openContext();
+        const QString store = test::writeFrameStore(tmp->path(), 1200, 800);
         main = std::make_unique<frmMain>(*ctx, store);
         installGraphWindow(*ctx, *main);
         QVERIFY(main->MDIForm_Load());
@@ -131,11 +109,7 @@ private slots:
     }
 
     void cleanup() {
-        if (main) main->close();
-        main.reset();
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void eachStepDownAndTheWayBack() {

@@ -22,7 +22,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
+#include "../support/graph_points.h"
 #include "graphs/graph_window.h"
 #include "monthly/monthly_window.h"
 #include "options/options_dialog.h"
@@ -46,29 +47,17 @@ std::string line(const std::string& date, const std::string& youbi, const std::s
     return out + "\n";
 }
 
-QStringList pointLabels(const GraphSeries& s) {
-    QStringList out;
-    for (const auto& p : s.points) out << QString::fromStdString(p.label);
-    return out;
-}
-
-QList<double> pointValues(const GraphSeries& s) {
-    QList<double> out;
-    for (const auto& p : s.points) out << p.value;
-    return out;
-}
+using test::pointLabels;
+using test::pointValues;
 
 // Lets every queued step run and a little time pass: an idle window must not draw.
 void settle() { QTest::qWait(60); }
 
 }  // namespace
 
-class GraphWindowTest : public QObject {
+class GraphWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     fs::path taro;
 
     struct Windows {
@@ -99,7 +88,7 @@ class GraphWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         taro = tmp->makeUser("太郎");
         test::putBytes(taro / "s2024.sdb",
                        test::sjis(line("2024/03/09", "土", "1", "20,000", "駅前ホール") +
@@ -113,16 +102,11 @@ private slots:
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"海物語\"\n\"スロット\",\"北斗\"\n"));
         tmp->makeUser("花子");
         test::putBytes(tmp->path() / "Data" / "花子" / "holl.dat", test::sjis("\"北口会館\",\"1\"\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        ctx->setFrameInnerSize(12000, 9000);
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext(12000, 9000);
     }
 
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void opensOnTheDayGraphWithItsControls() {

@@ -13,7 +13,7 @@
 #include "masters/list_editor.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -26,12 +26,9 @@ QStringList listed(const ListEditor& dlg) {
 }
 }  // namespace
 
-class ListEditorTest : public QObject {
+class ListEditorTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     fs::path user;
 
     fs::path holl() const { return user / "holl.dat"; }
@@ -43,16 +40,12 @@ class ListEditorTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         user = tmp->makeUser("太郎");
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
     }
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void hallAddDuplicateAndDelete() {

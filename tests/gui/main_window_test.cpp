@@ -32,7 +32,7 @@
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 #include "storage/settings_file.h"
-#include "../core/test_support.h"
+#include "../support/frame_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -64,13 +64,9 @@ QWidget* makeGraphStandIn() {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<frmMain> main;
-    RecordingAnswerer answerer;
     QString storePath;
 
     QAction* item(const char* name) const { return main->menuItem(QString::fromLatin1(name)); }
@@ -86,29 +82,15 @@ class MainWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         tmp->makeUser("太郎");
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
-        storePath = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        {
-            QSettings store(storePath, QSettings::IniFormat);
-            store.beginGroup(QStringLiteral("Settings"));
-            store.setValue(QStringLiteral("MainLeft"), QStringLiteral("0"));
-            store.setValue(QStringLiteral("MainTop"), QStringLiteral("0"));
-            store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(900)));
-            store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(700)));
-        }
+        openContext();
+        storePath = test::writeFrameStore(tmp->path(), 900, 700);
         main = std::make_unique<frmMain>(*ctx, storePath);
         QVERIFY(main->MDIForm_Load());
     }
     void cleanup() {
-        if (main) main->close();
-        main.reset();
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void menuTreeCaptionsAndInitialChecks() {

@@ -28,7 +28,7 @@
 #include "storage/record_store.h"
 #include "storage/save_batch.h"
 #include "storage/settings_file.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -68,12 +68,9 @@ void clickCell(QTableView* grid, int row, int column) {
 
 }  // namespace
 
-class MonthlyWindowTest : public QObject {
+class MonthlyWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
 
     std::unique_ptr<frmMonthly> openWindow() {
         auto w = std::make_unique<frmMonthly>(*ctx);
@@ -84,23 +81,18 @@ class MonthlyWindowTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         fs::path taro = tmp->makeUser("太郎");
         fs::path hanako = tmp->makeUser("花子");
         test::putBytes(taro / "s2004.sdb",
                        test::sjis(line("2004/05/01", "1", "15,000", "7.5") + line("2004/05/01", "2", "-3,500", "2.0") +
                                   line("2004/05/03", "1", "-2,000", "4.5", "ホールB") + line("2004/06/02", "1", "900")));
         test::putBytes(hanako / "s2004.sdb", test::sjis(line("2004/05/10", "1", "500")));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        ctx->setFrameInnerSize(12000, 9000);
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext(12000, 9000);
     }
 
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void controlsCarryTheirNames() {

@@ -20,38 +20,30 @@
 #include "storage/data_folders.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
 
-class OptionsDialogTest : public QObject {
+class OptionsDialogTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
 
     fs::path ini() const { return settingsFilePath(tmp->path()); }
     void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         fs::path taro = tmp->makeUser("太郎");
         std::string year;
         for (const char* d : {"2004/05/01", "2004/05/02", "2004/05/03", "2004/05/04", "2004/05/05"})
             year += formatRecordLine(test::recordOn(d)) + "\n";
         test::putBytes(taro / "s2004.sdb", test::sjis(year));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        ctx->setFrameInnerSize(12000, 9000);
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext(12000, 9000);
     }
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     // Colours and counts that are not numbers: the dialog shows the defaults.

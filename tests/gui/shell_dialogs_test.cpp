@@ -31,7 +31,7 @@
 #include "storage/data_folders.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -45,12 +45,9 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-class ShellDialogsTest : public QObject {
+class ShellDialogsTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     QTemporaryDir storeDir;
 
     // The help built beside the program in the build folder.
@@ -66,19 +63,15 @@ class ShellDialogsTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         tmp->makeUser("太郎");
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
         setHelpFolder(builtHelp());
     }
     void cleanup() {
-        setAnswerer({});
         setHelpFolder({});
         for (QWidget* w : QApplication::topLevelWidgets()) w->close();
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void tilingRule_data() {

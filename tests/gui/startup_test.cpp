@@ -25,7 +25,7 @@
 #include "ui/messages.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -68,11 +68,9 @@ void onModal(std::function<void(QWidget*)> handle) {
 
 }  // namespace
 
-class StartupTest : public QObject {
+class StartupTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    RecordingAnswerer answerer;
     QString storePath;
 
     fs::path home() const { return tmp->path(); }
@@ -83,14 +81,11 @@ class StartupTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        startFolder();
         storePath = QString::fromStdString((home() / "user-store.ini").string());
     }
     void cleanup() {
-        setAnswerer({});
-        tmp.reset();
+        finish();
     }
 
     void splashCountsEveryRecordOfTheLastUser() {

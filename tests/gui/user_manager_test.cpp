@@ -12,7 +12,7 @@
 #include "masters/user_manager.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 
 using namespace tama;
 using namespace tama::ui;
@@ -35,12 +35,9 @@ fs::path u8(const char* s) { return fs::path(s); }
 
 }  // namespace
 
-class UserManagerTest : public QObject {
+class UserManagerTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     int refreshes = 0;
 
     std::unique_ptr<frmUser> open() {
@@ -52,18 +49,14 @@ class UserManagerTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         tmp->makeUser("dummy");
         fs::remove(data() / "dummy");
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
         refreshes = 0;
     }
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void emptyDataDisablesEveryButtonButAdd() {

@@ -19,7 +19,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "../core/test_support.h"
+#include "../support/gui_fixture.h"
 #include "analysis/analysis_window.h"
 #include "caption_check.h"
 #include "entry/entry_form.h"
@@ -52,12 +52,9 @@ QString report(const QStringList& cut) { return cut.join(QLatin1Char('\n')); }
 
 }  // namespace
 
-class WindowCaptionsTest : public QObject {
+class WindowCaptionsTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempFolder> tmp;
-    std::unique_ptr<AppContext> ctx;
-    RecordingAnswerer answerer;
     QTemporaryDir storeDir;
 
     void verifyWhole(QWidget* window) {
@@ -68,7 +65,7 @@ class WindowCaptionsTest : public QObject {
 
 private slots:
     void init() {
-        tmp = std::make_unique<test::TempFolder>();
+        startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         std::vector<DailyRecord> rs;
         for (int d = 1; d <= 28; d += 3) {
@@ -84,15 +81,11 @@ private slots:
         writeYear(taro, "2024", rs);
         test::putBytes(taro / "holl.dat", test::sjis("\"パーラー日の出\"\n"));
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"ＣＲ大江戸絵巻\"\n"));
-        ctx = std::make_unique<AppContext>(tmp->path());
-        answerer = RecordingAnswerer{};
-        answerer.install();
+        openContext();
     }
 
     void cleanup() {
-        setAnswerer({});
-        ctx.reset();
-        tmp.reset();
+        finish();
     }
 
     void theFrameAndItsWindowsAtTheirDefaultSize() {
