@@ -1,7 +1,6 @@
 #include "export_dialogs.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -17,8 +16,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <atomic>
-#include <thread>
 
 #include "analysis/analysis_window.h"
 #include "entry/entry_form.h"
@@ -113,15 +110,7 @@ fs::path workbookFolder(const fs::path& programFolder) {
 
 // ---------------------------------------------------------------- frmWait
 
-struct frmWait::Worker {
-    std::thread thread;
-    std::atomic<long> done{0}, total{1};
-    std::atomic<bool> stop{false}, finished{false};
-    Outcome outcome = Outcome::Done;
-    std::string error;
-};
-
-frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), job_(std::move(job)) {
+frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), work_(std::move(job)) {
     setObjectName(QStringLiteral("frmWait"));
     setWindowTitle(QStringLiteral("Excel 出力処理中．．．"));
     setModal(true);
@@ -161,70 +150,40 @@ frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), job_(std::move(job
     setMinimumWidth(380);
 
     connect(cmdCancel, &QPushButton::clicked, this, &frmWait::cmdCancel_Click);
+    // The writer starts once the window is up: run() starts this timer and exec()s.
     tim2_ = new QTimer(this);
     tim2_->setObjectName(QStringLiteral("tim2"));
     tim2_->setSingleShot(true);
     tim2_->setInterval(0);
-    connect(tim2_, &QTimer::timeout, this, &frmWait::tim2_Timer);
-    poll_ = new QTimer(this);
-    poll_->setInterval(50);
-    connect(poll_, &QTimer::timeout, this, &frmWait::poll);
+    connect(tim2_, &QTimer::timeout, this, &frmWait::startWriter);
+    connect(&job_, &ExportJob::progressed, this, [this](long done, long total) {
+        prb1_->setValue(static_cast<int>(1000 * done / std::max(total, 1L)));
+    });
+    connect(&job_, &ExportJob::finished, this, &frmWait::writerEnded);
 }
 
-frmWait::~frmWait() {
-    if (worker_ && worker_->thread.joinable()) {
-        worker_->stop = true;
-        worker_->thread.join();
-    }
-}
+frmWait::~frmWait() = default;
 
 frmWait::Outcome frmWait::run() {
     tim2_->start();
     exec();
-    return outcome_;
+    // A window closed before its writer ran has written nothing.
+    return ended_ ? job_.outcome() : Outcome::Stopped;
 }
 
-void frmWait::tim2_Timer() {
-    worker_ = std::make_unique<Worker>();
-    Worker* w = worker_.get();
-    w->thread = std::thread([w, job = job_] {
-        try {
-            job([w](long done, long total) {
-                w->done = done;
-                w->total = std::max(total, 1L);
-                return !w->stop.load();
-            });
-        } catch (const xlsx::Cancelled&) {
-            w->outcome = Outcome::Stopped;
-        } catch (const std::exception& e) {
-            w->outcome = Outcome::Failed;
-            w->error = e.what();
-        }
-        w->finished = true;
-    });
-    poll_->start();
+void frmWait::startWriter() { job_.start(work_); }
+
+void frmWait::writerEnded() {
+    ended_ = true;
+    done(job_.outcome() == Outcome::Done ? QDialog::Accepted : QDialog::Rejected);
 }
 
-void frmWait::poll() {
-    Worker* w = worker_.get();
-    prb1_->setValue(static_cast<int>(1000 * w->done.load() / w->total.load()));
-    if (!w->finished) return;
-    poll_->stop();
-    w->thread.join();
-    outcome_ = w->outcome;
-    error_ = qs(w->error);
-    done(outcome_ == Outcome::Done ? QDialog::Accepted : QDialog::Rejected);
-}
+void frmWait::cmdCancel_Click() { job_.stop(); }
 
-void frmWait::cmdCancel_Click() {
-    if (worker_) worker_->stop = true;
-}
-
-void frmWait::closeEvent(QCloseEvent* event) {
+void frmWait::reject() {
     // The writer is stopped first; the window closes when it has cleaned up.
-    cmdCancel_Click();
-    if (worker_ && !worker_->finished) event->ignore();
-    else QDialog::closeEvent(event);
+    if (job_.isRunning()) job_.stop();
+    else QDialog::reject();
 }
 
 // ---------------------------------------------------------------- frmPrint
@@ -370,23 +329,29 @@ bool frmPrint::exportTo(const fs::path& target) {
     prb1_->show();
     lblMsg1_->show();
     lblMsg1_->setText(QStringLiteral("出力処理中ですので、しばらくお待ち下さい..."));
+    // The writer gets its own copies: nothing the window does meanwhile reaches the file.
     const std::string month = ss(monthly_.selectedMonth());
     const MonthSheetInput input{ss(monthly_.windowTitle()), ss(cboUser_->currentText()), month};
-    bool ok = true;
-    try {
-        exportMonth(ctx_.programFolder(), monthly_.yearRecordList().records, monthly_.monthSummary(), input, target,
-                    [this](long done, long total) {
-                        prb1_->setMaximum(static_cast<int>(total));
-                        prb1_->setValue(static_cast<int>(done));
-                        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                        return true;
-                    });
+    ExportJob job;
+    connect(&job, &ExportJob::progressed, this, [this](long done, long total) {
+        prb1_->setMaximum(static_cast<int>(total));
+        prb1_->setValue(static_cast<int>(done));
+    });
+    // While the writer runs the dialog repaints and shows progress but takes no
+    // clicks or keys, as a modal step of its own.
+    const ExportJob::Outcome outcome = job.runAndWait(
+        [programFolder = ctx_.programFolder(), records = monthly_.yearRecordList().records,
+         summary = monthly_.monthSummary(), input, target](const xlsx::ProgressFn& progress) {
+            exportMonth(programFolder, records, summary, input, target, progress);
+        },
+        QEventLoop::ExcludeUserInputEvents);
+    const bool ok = outcome == ExportJob::Outcome::Done;
+    if (ok) {
         lastWorkbook_ = target;
-    } catch (const std::exception& e) {
-        ok = false;
+    } else {
         QApplication::restoreOverrideCursor();
         // A refused or unwritable file: the user's to mend, nothing for the author.
-        ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
+        ErrorReport(this, kFileErrorNumber, job.error(), false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     QApplication::restoreOverrideCursor();

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "analysis/search.h"
+#include "export/export_job.h"
 #include "export/workbook.h"
 
 class QComboBox;
@@ -41,38 +42,35 @@ std::filesystem::path workbookFolder(const std::filesystem::path& programFolder)
 
 // ---- frmWait
 
-// Runs one workbook writer on a worker thread while the window shows its
-// progress; "中止" (or the close box) stops it and no file is left.
+// Runs one workbook writer as an ExportJob while the window shows its
+// progress; "中止" (or the close box, or Esc) stops it and no file is left.
+// The window stays open until the writer has ended, then closes itself.
 class frmWait : public QDialog {
     Q_OBJECT
 public:
-    using Job = std::function<void(const xlsx::ProgressFn&)>;
-    enum class Outcome { Done, Stopped, Failed };
+    using Job = ExportJob::Work;
+    using Outcome = ExportJob::Outcome;
 
     frmWait(Job job, QWidget* parent = nullptr);
     ~frmWait() override;
 
     // Shows the window modally, runs the job and returns how it ended.
     Outcome run();
-    const QString& error() const { return error_; }
+    const QString& error() const { return job_.error(); }
 
     void cmdCancel_Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    // While the writer runs: stops it, and the window closes when it has ended.
+    void reject() override;
 
 private:
-    void tim2_Timer();
-    void poll();
+    void startWriter();
+    void writerEnded();
 
-    struct Worker;
-    std::unique_ptr<Worker> worker_;
-    Job job_;
+    Job work_;
+    ExportJob job_;
+    bool ended_ = false;  // the writer ran and ended
     QProgressBar* prb1_;
     QTimer* tim2_;
-    QTimer* poll_;
-    Outcome outcome_ = Outcome::Done;
-    QString error_;
 };
 
 // ---- frmPrint

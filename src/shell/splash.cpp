@@ -1,11 +1,12 @@
 #include "splash.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -52,11 +53,34 @@ QString frmSplash::scanText(std::int64_t counter) {
 void frmSplash::keyPressEvent(QKeyEvent* event) {
     event->accept();
     close();
+    if (waitingForPaint_) waitingForPaint_->quit();
 }
 
-void frmSplash::setMessage(const QString& text) { lblMsg_->setText(text); }
+void frmSplash::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    painted_ = true;
+    if (waitingForPaint_) waitingForPaint_->quit();
+}
 
-void frmSplash::letEventsRun() { QCoreApplication::processEvents(); }
+void frmSplash::waitUntilPainted() {
+    // The window system shows a new window some time after show(); until it
+    // has, nothing can be drawn into it. Start-up waits for that first paint
+    // (at most a second, for a platform that never shows it), so that every
+    // later message can be drawn at once with repaint() while start-up works.
+    if (painted_ || isHidden()) return;
+    QEventLoop loop;
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    waitingForPaint_ = &loop;
+    loop.exec();
+    waitingForPaint_ = nullptr;
+}
+
+void frmSplash::setMessage(const QString& text) {
+    lblMsg_->setText(text);
+    // Start-up works on this thread without returning to the event loop:
+    // the line is drawn now, not when the loop would have drawn it.
+    lblMsg_->repaint();
+}
 
 void frmSplash::scanProgress(std::int64_t counter) {
     counter_ = counter;
@@ -66,7 +90,6 @@ void frmSplash::scanProgress(std::int64_t counter) {
     if (lastShownAt_ >= 0 && now - lastShownAt_ < frameMs_) return;
     lastShownAt_ = now;
     setMessage(scanText(counter));
-    letEventsRun();
 }
 
 bool frmSplash::Form_Load(AppContext& ctx) {
@@ -78,10 +101,9 @@ bool frmSplash::Form_Load(AppContext& ctx) {
     raise();
     activateWindow();
     sinceShown_.start();
-    letEventsRun();
+    waitUntilPainted();
 
     setMessage(QStringLiteral("画面設定初期化..."));
-    letEventsRun();
     setMessage(QStringLiteral("フォルダー設定確認..."));
 
     try {
@@ -92,7 +114,6 @@ bool frmSplash::Form_Load(AppContext& ctx) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), true);
         return false;
     }
-    letEventsRun();
 
     // The settings file path was fixed when the context was made (program
     // folder / tmrec.ini). A settings file that cannot be read leaves the defaults.
@@ -119,7 +140,6 @@ bool frmSplash::Form_Load(AppContext& ctx) {
             ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
         }
         if (counter_ > 0) setMessage(scanText(counter_));
-        letEventsRun();
     }
     return true;
 }

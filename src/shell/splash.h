@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QEventLoop;
 class QLabel;
 
 namespace tama::ui {
@@ -38,10 +39,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Shows `text` on lblMsg and draws it at once.
     void setMessage(const QString& text);
-    void letEventsRun();
+    // Returns once the window system has shown the window and it has been painted.
+    void waitUntilPainted();
     void scanProgress(std::int64_t counter);
 
     QLabel* picture_;
@@ -52,6 +56,8 @@ private:
     QElapsedTimer sinceShown_;
     qint64 lastShownAt_ = -1;
     qint64 frameMs_ = 16;
+    bool painted_ = false;
+    QEventLoop* waitingForPaint_ = nullptr;  // set while waitUntilPainted() waits
 };
 
 }  // namespace tama::ui

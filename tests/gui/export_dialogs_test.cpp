@@ -1,6 +1,7 @@
 // The export dialogs: frmPrint driving the monthly window and writing the same
 // workbook tamalog-cli export writes, the missing-application path and
-// "保存...", frmExcel's table choice and message, frmWait's 中止.
+// "保存...", frmExcel's table choice and message, frmWait's 中止, and the
+// ExportJob both dialogs run their writer with.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
@@ -296,6 +298,70 @@ private slots:
         QTimer::singleShot(200, &wait, [&] { QTest::mouseClick(wait.findChild<QPushButton*>("cmdCancel"), Qt::LeftButton); });
         QCOMPARE(wait.run(), frmWait::Outcome::Stopped);
         QVERIFY(calls > 0);
+    }
+
+    // Esc and the close box stop the writer like 中止, and the window stays up
+    // until the writer has cleaned up: run() never returns under a running writer.
+    void theWaitWindowClosesOnlyAfterItsWriterEnded() {
+        for (const bool byCloseBox : {false, true}) {
+            std::atomic<bool> writerEnded{false};
+            bool stillOpen = false;
+            frmWait wait([&](const xlsx::ProgressFn& progress) {
+                for (long i = 0; progress(1 + i % 99, 100); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the clean-up takes a while
+                writerEnded = true;
+                throw xlsx::Cancelled();
+            });
+            QTimer::singleShot(200, &wait, [&] {
+                if (byCloseBox) wait.close();
+                else QTest::keyClick(&wait, Qt::Key_Escape);
+                stillOpen = wait.isVisible();
+            });
+            QCOMPARE(wait.run(), frmWait::Outcome::Stopped);
+            QVERIFY(stillOpen);
+            QVERIFY(writerEnded);
+            QVERIFY(wait.findChild<QProgressBar*>("prb1")->value() > 0);  // progress came by signal
+        }
+    }
+
+    // The job's reports arrive on the window thread, the newest last and before
+    // finished(); a writer that throws ends Failed with its text; a job destroyed
+    // while its writer runs stops the writer and waits for it.
+    void exportJobReportsOnTheWindowThreadAndOutlivesItsWriter() {
+        ExportJob job;
+        std::vector<std::pair<long, long>> seen;
+        bool offThread = false, afterFinished = false, finished = false;
+        connect(&job, &ExportJob::progressed, this, [&](long done, long total) {
+            offThread |= QThread::currentThread() != thread();
+            afterFinished |= finished;
+            seen.emplace_back(done, total);
+        });
+        connect(&job, &ExportJob::finished, this, [&] { finished = true; });
+        QCOMPARE(job.runAndWait([](const xlsx::ProgressFn& progress) {
+            for (long i = 1; i <= 20000; ++i) progress(i, 20000);
+        }, QEventLoop::AllEvents), ExportJob::Outcome::Done);
+        QVERIFY(finished && !job.isRunning());
+        QVERIFY(!seen.empty() && !offThread && !afterFinished);
+        QCOMPARE(seen.back(), (std::pair<long, long>{20000, 20000}));
+        QVERIFY(job.error().isEmpty());
+
+        QCOMPARE(job.runAndWait([](const xlsx::ProgressFn&) { throw std::runtime_error("書き込めません"); },
+                                QEventLoop::AllEvents),
+                 ExportJob::Outcome::Failed);
+        QCOMPARE(job.error(), QStringLiteral("書き込めません"));
+
+        std::atomic<bool> stopped{false};
+        {
+            ExportJob running;
+            running.start([&](const xlsx::ProgressFn& progress) {
+                while (progress(0, 1)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                stopped = true;
+                throw xlsx::Cancelled();
+            });
+            QVERIFY(running.isRunning());
+        }
+        QVERIFY(stopped);
     }
 };
 
