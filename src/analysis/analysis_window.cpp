@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -22,6 +21,7 @@
 #include "ui/app_context.h"
 #include "ui/column_fit.h"
 #include "ui/eliding_delegate.h"
+#include "ui/fixed_column_view.h"
 #include "ui/grid_look.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
@@ -114,59 +114,6 @@ public:
 private:
     AnalysisTable table_;
     RowColouring colouring_;
-};
-
-// A grid whose first column stays in place while the others scroll sideways:
-// a second view over the same model showing column 0 only lies over it.
-class FixedColumnTableView : public QTableView {
-public:
-    explicit FixedColumnTableView(QWidget* parent) : QTableView(parent), fixed_(new QTableView(this)) {}
-
-    QTableView* fixedColumn() const { return fixed_; }
-
-    void setModel(QAbstractItemModel* model) override {
-        QTableView::setModel(model);
-        fixed_->setModel(model);
-        fixed_->setSelectionModel(selectionModel());
-        fixed_->setFocusPolicy(Qt::NoFocus);
-        fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        fixed_->setFrameShape(QFrame::NoFrame);
-        viewport()->stackUnder(fixed_);
-        connect(model, &QAbstractItemModel::modelReset, this, &FixedColumnTableView::syncFixed);
-        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-            if (logical == 0) {
-                fixed_->setColumnWidth(0, size);
-                placeFixed();
-            }
-        });
-        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, fixed_->verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        connect(fixed_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        syncFixed();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QTableView::resizeEvent(event);
-        placeFixed();
-    }
-
-private:
-    void syncFixed() {
-        for (int c = 1; c < model()->columnCount(); ++c) fixed_->setColumnHidden(c, true);
-        fixed_->setColumnHidden(0, false);
-        fixed_->setColumnWidth(0, columnWidth(0));
-        fixed_->setVisible(model()->columnCount() > 0);
-        placeFixed();
-    }
-    void placeFixed() {
-        fixed_->setGeometry(frameWidth(), frameWidth(), columnWidth(0),
-                            viewport()->height() + horizontalHeader()->height());
-    }
-
-    QTableView* fixed_;
 };
 
 void fillCombo(QComboBox* box, const QStringList& entries) {
