@@ -1,6 +1,5 @@
 #include "monthly_window.h"
 
-#include <QAbstractTableModel>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QApplication>
@@ -17,7 +16,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "monthly/month_calendar.h"
 #include "options/monthly_budget.h"
@@ -26,6 +24,7 @@
 #include "ui/combo_popup.h"
 #include "ui/eliding_delegate.h"
 #include "ui/grid_look.h"
+#include "ui/grid_model.h"
 #include "ui/messages.h"
 #include "ui/spin_button.h"
 #include "ui/window_layout.h"
@@ -48,10 +47,11 @@ const QString kSection = QStringLiteral("monthly");
 // The widest a drop-down list grows, in twips (360 pixels at 96 dpi).
 constexpr double kPopupMaxWidth = 5400;
 
-// The grid's rows over the core result: texts, colours, alignment, headings.
-class MonthModel : public QAbstractTableModel {
+// The grid's rows over the core result: each row's texts, colours and
+// alignments as grid cells, the row colouring banded by the filling order.
+class MonthModel : public GridModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using GridModel::GridModel;
 
     void setRows(std::vector<MonthRow> rows) {
         beginResetModel();
@@ -59,83 +59,41 @@ public:
         endResetModel();
     }
     const std::vector<MonthRow>& rows() const { return rows_; }
-    // The display options' row colouring (every N rows, alternate colour).
-    void setColouring(const RowColouring& colouring) {
-        colouring_ = colouring;
-        if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kMonthColumns - 1), {Qt::BackgroundRole});
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kMonthColumns; }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount() || index.column() >= kMonthColumns) return {};
-        const MonthRow& row = rows_[static_cast<size_t>(index.row())];
-        const int c = index.column();
-        switch (role) {
-            case Qt::DisplayRole: return qs(row.cells[static_cast<size_t>(c)]);
-            case Qt::ForegroundRole: return QBrush(toQColor(row.textColour(c)));
-            case Qt::BackgroundRole:
-                return QBrush(rowTinted(colouring_, row.fillRow) ? colourFromStored(colouring_.colour)
-                                                                 : toQColor(kRgbWhite));
-            case Qt::TextAlignmentRole: {
-                Qt::Alignment h = Qt::AlignLeft;
-                if (row.alignment(c) == CellAlign::Center) h = Qt::AlignHCenter;
-                if (row.alignment(c) == CellAlign::Right) h = Qt::AlignRight;
-                return QVariant::fromValue(h | Qt::AlignVCenter);
-            }
-            default: return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || section < 0 || section >= kMonthColumns) return {};
-        switch (role) {
-            case Qt::DisplayRole: return qs(kMonthHeadings[static_cast<size_t>(section)]);
-            case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
-            case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
-            default: return {};
-        }
-    }
 
     void sort(int column, Qt::SortOrder order) override {
         const bool text = column == 0;
         const SortMode mode = order == Qt::AscendingOrder
                                   ? (text ? SortMode::TextAscending : SortMode::GenericAscending)
                                   : (text ? SortMode::TextDescending : SortMode::GenericDescending);
-        reorder([&](std::vector<MonthRow>& rows) { sortRows(rows, column, mode); });
+        reorder([&] { sortRows(rows_, column, mode); });
     }
 
     // A heading click with the window's shared direction flag.
     void headingClick(int column, int& headerSortDescending) {
-        reorder([&](std::vector<MonthRow>& rows) { sortOnHeadingClick(rows, column, headerSortDescending); });
+        reorder([&] { sortOnHeadingClick(rows_, column, headerSortDescending); });
+    }
+
+protected:
+    int gridRowCount() const override { return static_cast<int>(rows_.size()); }
+    int gridColumnCount() const override { return kMonthColumns; }
+    TableCell gridCell(int row, int column) const override {
+        const MonthRow& r = rows_[static_cast<size_t>(row)];
+        // Every row is white unless the row colouring tints it by its filling order.
+        return TableCell{r.cells[static_cast<size_t>(column)], r.textColour(column), kRgbWhite, r.alignment(column),
+                         r.fillRow};
+    }
+    TableColumn gridColumn(int column) const override {
+        return TableColumn{std::string(kMonthHeadings[static_cast<size_t>(column)]), 0, CellAlign::Center,
+                           CellAlign::General};
     }
 
 private:
-    // Reorders the rows and moves the persistent indexes (the current cell) with them.
-    template <typename F>
-    void reorder(F&& f) {
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-        std::vector<int> before;
-        before.reserve(rows_.size());
-        for (const auto& r : rows_) before.push_back(r.fillRow);
-        f(rows_);
-        std::map<int, int> newRowOf;  // fillRow is unique within one filling
-        for (size_t i = 0; i < rows_.size(); ++i) newRowOf[rows_[i].fillRow] = static_cast<int>(i);
-        const QModelIndexList from = persistentIndexList();
-        QModelIndexList to;
-        for (const QModelIndex& idx : from) {
-            auto it = newRowOf.find(before[static_cast<size_t>(idx.row())]);
-            to.append(it == newRowOf.end() ? QModelIndex() : index(it->second, idx.column()));
-        }
-        changePersistentIndexList(from, to);
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The current cell moves with its row; fillRow is unique within one filling.
+    void reorder(const std::function<void()>& sort) {
+        reorderRows(sort, [this](int row) { return rows_[static_cast<size_t>(row)].fillRow; });
     }
 
     std::vector<MonthRow> rows_;
-    RowColouring colouring_;
 };
 
 const QString kKeyPrefix = QStringLiteral("frmMonthly.");
