@@ -8,11 +8,6 @@
 
 namespace tama {
 
-CellAlign resolvedAlign(const TableCell& cell) {
-    if (cell.align != CellAlign::General) return cell.align;
-    return parseNumber(cell.text) ? CellAlign::Right : CellAlign::Left;
-}
-
 AnalysisTable::AnalysisTable(AnalysisTab tab, std::vector<TableColumn> columns)
     : tab_(tab), columns_(std::move(columns)) {}
 

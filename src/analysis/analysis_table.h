@@ -26,29 +26,6 @@ inline constexpr int kAnalysisTabCount = 7;
 inline constexpr std::array<std::string_view, kAnalysisTabCount> kAnalysisTabCaptions = {
     "日間収支", "月間収支", "年間収支", "月間曜日別収支", "年間曜日別収支", "ホール別収支", "機種別収支"};
 
-struct TableColumn {
-    std::string heading;
-    int widthTwips = 0;
-    CellAlign headingAlign = CellAlign::Center;  // General where the grid's default applies
-    CellAlign cellAlign = CellAlign::General;
-};
-
-struct TableCell {
-    std::string text;
-    Rgb colour = kRgbBlack;       // text colour
-    Rgb background = kRgbWhite;   // column 0 (the fixed column) has the heading background
-    CellAlign align = CellAlign::General;
-    // The 1-based row or group position whose parity gave `background` (even:
-    // shaded); 0 for a cell that is never shaded (the fixed column). The window
-    // shades by it again when the display options ask for other row colouring.
-    int band = 0;
-    bool operator==(const TableCell&) const = default;
-};
-
-// Left or right for a General cell (right when the text reads as a number); other
-// alignments are returned as they are.
-CellAlign resolvedAlign(const TableCell& cell);
-
 class AnalysisTable {
 public:
     AnalysisTable() = default;

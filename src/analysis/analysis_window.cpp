@@ -1,6 +1,5 @@
 #include "analysis_window.h"
 
-#include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -9,7 +8,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -22,7 +20,9 @@
 #include "ui/app_context.h"
 #include "ui/column_fit.h"
 #include "ui/eliding_delegate.h"
+#include "ui/fixed_column_view.h"
 #include "ui/grid_look.h"
+#include "ui/grid_model.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
 
@@ -41,21 +41,10 @@ constexpr int kKeptColumns = 11;
 constexpr std::array<int, kKeptColumns> kDefaultColumnTwips = {1100, 460, 1600, 2000, 460, 460,
                                                                1200, 2000, 460, 460, 1200};
 
-Qt::Alignment toQt(CellAlign a, const QString& text) {
-    switch (a) {
-        case CellAlign::Left: return Qt::AlignLeft;
-        case CellAlign::Center: return Qt::AlignHCenter;
-        case CellAlign::Right: return Qt::AlignRight;
-        case CellAlign::General: break;
-    }
-    return resolvedAlign(TableCell{ss(text), {}, {}, CellAlign::General}) == CellAlign::Right ? Qt::AlignRight
-                                                                                               : Qt::AlignLeft;
-}
-
-// The grid's rows over the core table: texts, colours, alignments, headings.
-class AnalysisModel : public QAbstractTableModel {
+// The grid's rows over the core table: its cells and headings as they are.
+class AnalysisModel : public GridModel {
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using GridModel::GridModel;
 
     void setTable(AnalysisTable table) {
         beginResetModel();
@@ -63,11 +52,6 @@ public:
         endResetModel();
     }
     const AnalysisTable& table() const { return table_; }
-    // The display options' row colouring (every N rows or groups, alternate colour).
-    void setColouring(const RowColouring& colouring) {
-        colouring_ = colouring;
-        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
-    }
 
     // A heading click sorts with the window's shared direction flag.
     void headingClick(int column, int& flag) {
@@ -76,97 +60,14 @@ public:
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : table_.rowCount(); }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : table_.columnCount();
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
-        switch (role) {
-            case Qt::DisplayRole: return qs(table_.text(index.row(), index.column()));
-            case Qt::ForegroundRole: return QBrush(toQColor(table_.cell(index.row(), index.column()).colour));
-            case Qt::BackgroundRole: {
-                const TableCell c = table_.cell(index.row(), index.column());
-                if (c.band == 0) return QBrush(toQColor(c.background));
-                return QBrush(rowTinted(colouring_, c.band) ? colourFromStored(colouring_.colour) : toQColor(kRgbWhite));
-            }
-            case Qt::TextAlignmentRole: {
-                const TableCell c = table_.cell(index.row(), index.column());
-                return QVariant::fromValue(toQt(c.align, qs(c.text)) | Qt::AlignVCenter);
-            }
-            default: return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-        const TableColumn& col = table_.columns()[static_cast<size_t>(section)];
-        switch (role) {
-            case Qt::DisplayRole: return qs(col.heading);
-            case Qt::TextAlignmentRole:
-                return QVariant::fromValue(toQt(col.headingAlign, qs(col.heading)) | Qt::AlignVCenter);
-            case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
-            default: return {};
-        }
-    }
+protected:
+    int gridRowCount() const override { return table_.rowCount(); }
+    int gridColumnCount() const override { return table_.columnCount(); }
+    TableCell gridCell(int row, int column) const override { return table_.cell(row, column); }
+    TableColumn gridColumn(int column) const override { return table_.columns()[static_cast<size_t>(column)]; }
 
 private:
     AnalysisTable table_;
-    RowColouring colouring_;
-};
-
-// A grid whose first column stays in place while the others scroll sideways:
-// a second view over the same model showing column 0 only lies over it.
-class FixedColumnTableView : public QTableView {
-public:
-    explicit FixedColumnTableView(QWidget* parent) : QTableView(parent), fixed_(new QTableView(this)) {}
-
-    QTableView* fixedColumn() const { return fixed_; }
-
-    void setModel(QAbstractItemModel* model) override {
-        QTableView::setModel(model);
-        fixed_->setModel(model);
-        fixed_->setSelectionModel(selectionModel());
-        fixed_->setFocusPolicy(Qt::NoFocus);
-        fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        fixed_->setFrameShape(QFrame::NoFrame);
-        viewport()->stackUnder(fixed_);
-        connect(model, &QAbstractItemModel::modelReset, this, &FixedColumnTableView::syncFixed);
-        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
-            if (logical == 0) {
-                fixed_->setColumnWidth(0, size);
-                placeFixed();
-            }
-        });
-        connect(verticalScrollBar(), &QAbstractSlider::valueChanged, fixed_->verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        connect(fixed_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
-                &QAbstractSlider::setValue);
-        syncFixed();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QTableView::resizeEvent(event);
-        placeFixed();
-    }
-
-private:
-    void syncFixed() {
-        for (int c = 1; c < model()->columnCount(); ++c) fixed_->setColumnHidden(c, true);
-        fixed_->setColumnHidden(0, false);
-        fixed_->setColumnWidth(0, columnWidth(0));
-        fixed_->setVisible(model()->columnCount() > 0);
-        placeFixed();
-    }
-    void placeFixed() {
-        fixed_->setGeometry(frameWidth(), frameWidth(), columnWidth(0),
-                            viewport()->height() + horizontalHeader()->height());
-    }
-
-    QTableView* fixed_;
 };
 
 void fillCombo(QComboBox* box, const QStringList& entries) {

@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QValidator>
 #include <QVBoxLayout>
 #include <array>
@@ -28,54 +27,10 @@
 #include "ui/app_context.h"
 #include "ui/combo_popup.h"
 #include "ui/messages.h"
+#include "ui/spin_button.h"
 #include "shared/file_io.h"
 
 namespace tama::ui {
-
-// ---------------------------------------------------------------------------
-// SpinButton
-
-SpinButton::SpinButton(QLineEdit* buddy, int start, int minimum, int step, int maximum, QWidget* parent)
-    : QWidget(parent), buddy_(buddy), value_(start), minimum_(minimum), step_(step), maximum_(maximum) {
-    auto* lay = new QVBoxLayout(this);
-    lay->setContentsMargins(0, 0, 0, 0);
-    lay->setSpacing(0);
-    up_ = new QToolButton(this);
-    down_ = new QToolButton(this);
-    for (QToolButton* b : {up_, down_}) {
-        b->setAutoRepeat(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setFixedSize(16, 11);
-        lay->addWidget(b);
-    }
-    up_->setArrowType(Qt::UpArrow);
-    down_->setArrowType(Qt::DownArrow);
-    connect(up_, &QToolButton::clicked, this, &SpinButton::stepUp);
-    connect(down_, &QToolButton::clicked, this, &SpinButton::stepDown);
-}
-
-void SpinButton::stepUp() { stepBy(+1); }
-void SpinButton::stepDown() { stepBy(-1); }
-
-void SpinButton::stepBy(int direction) {
-    if (!isEnabled()) return;
-    // The number in the box is what the user sees, so that is what steps; a box
-    // that holds no plain number falls back to the button's own position.
-    qint64 base = value_;
-    const QString text = buddy_->text();
-    bool digits = !text.isEmpty() && text.size() <= 9;
-    for (QChar c : text) digits = digits && c >= u'0' && c <= u'9';
-    if (digits) base = text.toLongLong();
-    qint64 next = base;
-    if (direction > 0 && base < maximum_) next = std::min<qint64>(base + step_, maximum_);
-    if (direction < 0 && base > minimum_) next = std::max<qint64>(base - step_, minimum_);
-    if (next == base && digits) return;  // at the end of the range: the box stays as it is
-    value_ = static_cast<int>(next);
-    buddy_->setText(QString::number(value_));
-}
-
-// ---------------------------------------------------------------------------
-// frmDay_upd
 
 namespace {
 

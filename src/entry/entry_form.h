@@ -17,42 +17,12 @@
 #include <QWidget>
 #include <memory>
 
-class QLineEdit;
-class QToolButton;
-
 namespace tama { class EntryModel; }
 
 namespace tama::ui {
 
 class AppContext;
 class MonthlyLink;
-
-// A spin button bound to a text box (its buddy). An arrow steps the number in
-// the box by the step within [minimum, maximum] and writes it back to the box;
-// when the box holds no plain number the button's own position is stepped.
-// Typed values are not clamped: only stepping keeps to the range.
-class SpinButton : public QWidget {
-    Q_OBJECT
-public:
-    SpinButton(QLineEdit* buddy, int start, int minimum, int step, int maximum, QWidget* parent = nullptr);
-
-    int value() const { return value_; }
-    int minimum() const { return minimum_; }
-    int maximum() const { return maximum_; }
-    int singleStep() const { return step_; }
-    QLineEdit* buddy() const { return buddy_; }
-
-    void stepUp();
-    void stepDown();
-
-private:
-    void stepBy(int direction);
-
-    QLineEdit* buddy_;
-    int value_, minimum_, step_, maximum_;
-    QToolButton* up_;
-    QToolButton* down_;
-};
 
 class frmDay_upd : public QDialog {
     Q_OBJECT

@@ -18,13 +18,13 @@
 #include <QVBoxLayout>
 
 #include "analysis/analysis_window.h"
-#include "entry/entry_form.h"
 #include "export/analysis_export.h"
 #include "export/month_export.h"
 #include "monthly/monthly_window.h"
 #include "shared/file_io.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/spin_button.h"
 
 namespace tama::ui {
 

@@ -1,6 +1,5 @@
 #include "monthly_window.h"
 
-#include <QAbstractTableModel>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QApplication>
@@ -14,11 +13,9 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "monthly/month_calendar.h"
 #include "options/monthly_budget.h"
@@ -27,7 +24,9 @@
 #include "ui/combo_popup.h"
 #include "ui/eliding_delegate.h"
 #include "ui/grid_look.h"
+#include "ui/grid_model.h"
 #include "ui/messages.h"
+#include "ui/spin_button.h"
 #include "ui/window_layout.h"
 
 #ifdef TAMA_HAVE_ENTRY_FORM
@@ -48,85 +47,11 @@ const QString kSection = QStringLiteral("monthly");
 // The widest a drop-down list grows, in twips (360 pixels at 96 dpi).
 constexpr double kPopupMaxWidth = 5400;
 
-// A spin button beside a text box: steps the number in its buddy box and writes
-// it back as plain decimal text, the way the buddy box's own change handling
-// expects it. Wrapping runs from the maximum to the minimum and back.
-class UpDown : public QWidget {
-    Q_OBJECT
+// The grid's rows over the core result: each row's texts, colours and
+// alignments as grid cells, the row colouring banded by the filling order.
+class MonthModel : public GridModel {
 public:
-    UpDown(const QString& name, QLineEdit* buddy, int min, int max, bool wrap, QWidget* parent)
-        : QWidget(parent), buddy_(buddy), min_(min), max_(max), wrap_(wrap) {
-        setObjectName(name);
-        auto* up = new QToolButton(this);
-        auto* down = new QToolButton(this);
-        up->setObjectName(QStringLiteral("up"));
-        down->setObjectName(QStringLiteral("down"));
-        up->setArrowType(Qt::UpArrow);
-        down->setArrowType(Qt::DownArrow);
-        for (auto* b : {up, down}) {
-            b->setAutoRepeat(true);
-            b->setFocusPolicy(Qt::NoFocus);
-            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        }
-        auto* box = new QVBoxLayout(this);
-        box->setContentsMargins(0, 0, 0, 0);
-        box->setSpacing(0);
-        box->addWidget(up);
-        box->addWidget(down);
-        connect(up, &QToolButton::clicked, this, [this] {
-            emit aboutToStep();
-            emit upClick(step(+1));
-        });
-        connect(down, &QToolButton::clicked, this, [this] {
-            emit aboutToStep();
-            emit downClick(step(-1));
-        });
-    }
-
-signals:
-    // Before the buddy box is written, so that a listener can group the step with
-    // what its click handler does.
-    void aboutToStep();
-    // After a step; `wrapped` is true when the value ran over its end and wrapped.
-    void upClick(bool wrapped);
-    void downClick(bool wrapped);
-
-private:
-    bool step(int dir) {
-        bool ok = false;
-        const int v = buddy_->text().toInt(&ok);
-        int next;
-        bool wrapped = false;
-        if (!ok) {
-            next = dir > 0 || !wrap_ ? min_ : max_;
-        } else if (dir > 0) {
-            if (v >= max_) {
-                wrapped = wrap_ && v == max_;
-                next = wrap_ ? min_ : v;
-            } else {
-                next = v < min_ ? min_ : v + 1;
-            }
-        } else {
-            if (v <= min_) {
-                wrapped = wrap_ && v == min_;
-                next = wrap_ ? max_ : v;
-            } else {
-                next = v > max_ ? max_ : v - 1;
-            }
-        }
-        if (!ok || next != v) buddy_->setText(QString::number(next));
-        return wrapped;
-    }
-
-    QLineEdit* buddy_;
-    int min_, max_;
-    bool wrap_;
-};
-
-// The grid's rows over the core result: texts, colours, alignment, headings.
-class MonthModel : public QAbstractTableModel {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
+    using GridModel::GridModel;
 
     void setRows(std::vector<MonthRow> rows) {
         beginResetModel();
@@ -134,83 +59,41 @@ public:
         endResetModel();
     }
     const std::vector<MonthRow>& rows() const { return rows_; }
-    // The display options' row colouring (every N rows, alternate colour).
-    void setColouring(const RowColouring& colouring) {
-        colouring_ = colouring;
-        if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, kMonthColumns - 1), {Qt::BackgroundRole});
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kMonthColumns; }
-
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount() || index.column() >= kMonthColumns) return {};
-        const MonthRow& row = rows_[static_cast<size_t>(index.row())];
-        const int c = index.column();
-        switch (role) {
-            case Qt::DisplayRole: return qs(row.cells[static_cast<size_t>(c)]);
-            case Qt::ForegroundRole: return QBrush(toQColor(row.textColour(c)));
-            case Qt::BackgroundRole:
-                return QBrush(rowTinted(colouring_, row.fillRow) ? colourFromStored(colouring_.colour)
-                                                                 : toQColor(kRgbWhite));
-            case Qt::TextAlignmentRole: {
-                Qt::Alignment h = Qt::AlignLeft;
-                if (row.alignment(c) == CellAlign::Center) h = Qt::AlignHCenter;
-                if (row.alignment(c) == CellAlign::Right) h = Qt::AlignRight;
-                return QVariant::fromValue(h | Qt::AlignVCenter);
-            }
-            default: return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || section < 0 || section >= kMonthColumns) return {};
-        switch (role) {
-            case Qt::DisplayRole: return qs(kMonthHeadings[static_cast<size_t>(section)]);
-            case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
-            case Qt::BackgroundRole: return QBrush(toQColor(kRgbHeading));
-            default: return {};
-        }
-    }
 
     void sort(int column, Qt::SortOrder order) override {
         const bool text = column == 0;
         const SortMode mode = order == Qt::AscendingOrder
                                   ? (text ? SortMode::TextAscending : SortMode::GenericAscending)
                                   : (text ? SortMode::TextDescending : SortMode::GenericDescending);
-        reorder([&](std::vector<MonthRow>& rows) { sortRows(rows, column, mode); });
+        reorder([&] { sortRows(rows_, column, mode); });
     }
 
     // A heading click with the window's shared direction flag.
     void headingClick(int column, int& headerSortDescending) {
-        reorder([&](std::vector<MonthRow>& rows) { sortOnHeadingClick(rows, column, headerSortDescending); });
+        reorder([&] { sortOnHeadingClick(rows_, column, headerSortDescending); });
+    }
+
+protected:
+    int gridRowCount() const override { return static_cast<int>(rows_.size()); }
+    int gridColumnCount() const override { return kMonthColumns; }
+    TableCell gridCell(int row, int column) const override {
+        const MonthRow& r = rows_[static_cast<size_t>(row)];
+        // Every row is white unless the row colouring tints it by its filling order.
+        return TableCell{r.cells[static_cast<size_t>(column)], r.textColour(column), kRgbWhite, r.alignment(column),
+                         r.fillRow};
+    }
+    TableColumn gridColumn(int column) const override {
+        return TableColumn{std::string(kMonthHeadings[static_cast<size_t>(column)]), 0, CellAlign::Center,
+                           CellAlign::General};
     }
 
 private:
-    // Reorders the rows and moves the persistent indexes (the current cell) with them.
-    template <typename F>
-    void reorder(F&& f) {
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-        std::vector<int> before;
-        before.reserve(rows_.size());
-        for (const auto& r : rows_) before.push_back(r.fillRow);
-        f(rows_);
-        std::map<int, int> newRowOf;  // fillRow is unique within one filling
-        for (size_t i = 0; i < rows_.size(); ++i) newRowOf[rows_[i].fillRow] = static_cast<int>(i);
-        const QModelIndexList from = persistentIndexList();
-        QModelIndexList to;
-        for (const QModelIndex& idx : from) {
-            auto it = newRowOf.find(before[static_cast<size_t>(idx.row())]);
-            to.append(it == newRowOf.end() ? QModelIndex() : index(it->second, idx.column()));
-        }
-        changePersistentIndexList(from, to);
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The current cell moves with its row; fillRow is unique within one filling.
+    void reorder(const std::function<void()>& sort) {
+        reorderRows(sort, [this](int row) { return rows_[static_cast<size_t>(row)].fillRow; });
     }
 
     std::vector<MonthRow> rows_;
-    RowColouring colouring_;
 };
 
 const QString kKeyPrefix = QStringLiteral("frmMonthly.");
@@ -230,10 +113,10 @@ struct frmMonthly::Impl {
     QLabel* Label6 = nullptr;
     QComboBox* cboUser = nullptr;
     QLineEdit* txtNen = nullptr;
-    UpDown* updNen = nullptr;
+    SpinButton* updNen = nullptr;
     QLabel* Label0 = nullptr;
     QLineEdit* txtTuki = nullptr;
-    UpDown* updTuki = nullptr;
+    SpinButton* updTuki = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* cmdDay = nullptr;
     QTableView* mfgDat = nullptr;
@@ -293,12 +176,16 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     limitPopupWidth(d->cboUser, twipsToPixelsX(kPopupMaxWidth));
     d->txtNen = new QLineEdit(this);
     d->txtNen->setObjectName(QStringLiteral("txtNen"));
-    d->updNen = new UpDown(QStringLiteral("updNen"), d->txtNen, kFirstYear, kLastYear, false, this);
+    // The year and month buttons fill the place Form_Resize gives them.
+    const SpinArrows filling{QSize(), true, Qt::NoFocus};
+    d->updNen = new SpinButton(d->txtNen, kFirstYear, kFirstYear, 1, kLastYear, this, SpinStyle::Snap, filling);
+    d->updNen->setObjectName(QStringLiteral("updNen"));
     d->Label0 = new QLabel(QStringLiteral("年"), this);
     d->Label0->setObjectName(QStringLiteral("Label0"));
     d->txtTuki = new QLineEdit(this);
     d->txtTuki->setObjectName(QStringLiteral("txtTuki"));
-    d->updTuki = new UpDown(QStringLiteral("updTuki"), d->txtTuki, 1, 12, true, this);
+    d->updTuki = new SpinButton(d->txtTuki, 1, 1, 1, 12, this, SpinStyle::SnapWrap, filling);
+    d->updTuki->setObjectName(QStringLiteral("updTuki"));
     d->Label1 = new QLabel(QStringLiteral("月度"), this);
     d->Label1->setObjectName(QStringLiteral("Label1"));
     d->cmdDay = new QPushButton(QStringLiteral("日間ﾃﾞｰﾀ入力"), this);
@@ -364,9 +251,9 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
     connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
     // The month step and the year step it may cause are one selection change.
-    connect(d->updTuki, &UpDown::aboutToStep, this, [this] { ++d->batch; });
-    connect(d->updTuki, &UpDown::upClick, this, [this](bool wrapped) { updTuki_Click(wrapped, +1); });
-    connect(d->updTuki, &UpDown::downClick, this, [this](bool wrapped) { updTuki_Click(wrapped, -1); });
+    connect(d->updTuki, &SpinButton::aboutToStep, this, [this] { ++d->batch; });
+    connect(d->updTuki, &SpinButton::stepped, this,
+            [this](int direction, bool wrapped) { updTuki_Click(wrapped, direction); });
     connect(d->cboUser, &QComboBox::currentTextChanged, this, [this] { tim1_Check(); });
     // The options dialog's Apply and OK: the overall colour behind the window and
     // its summary frame, and the list's row colouring.
@@ -830,5 +717,3 @@ void frmMonthly::saveLayout() {
 }
 
 }  // namespace tama::ui
-
-#include "monthly_window.moc"

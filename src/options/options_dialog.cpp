@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -143,18 +142,11 @@ void frmOption::build() {
         p.setColor(QPalette::Window, Qt::white);
         lblLine_->setPalette(p);
     }
-    UpDown1_ = new QWidget(Frame3_);
+    // One row more or less per click, within 1 to 99; the arrows do not repeat
+    // and Tab reaches them.
+    UpDown1_ = new SpinButton(lblLine_, kMinRowBand, kMinRowBand, 1, kMaxRowBand, Frame3_, SpinStyle::Step,
+                              SpinArrows{QSize(18, 11), false, std::nullopt});
     named(UpDown1_, "UpDown1");
-    up_ = new QToolButton(UpDown1_);
-    up_->setArrowType(Qt::UpArrow);
-    down_ = new QToolButton(UpDown1_);
-    down_->setArrowType(Qt::DownArrow);
-    for (QToolButton* b : {up_, down_}) b->setFixedSize(18, 11);
-    auto* ud = new QVBoxLayout(UpDown1_);
-    ud->setContentsMargins(0, 0, 0, 0);
-    ud->setSpacing(0);
-    ud->addWidget(up_);
-    ud->addWidget(down_);
     cmdDat_ = new QPushButton(Frame3_);
     named(cmdDat_, "cmdDat");
     auto* rowsLabel = new QLabel(QStringLiteral("行ごと"), Frame3_);
@@ -222,8 +214,6 @@ void frmOption::build() {
     connect(cmdGluf_, &QPushButton::clicked, this, &frmOption::cmdGluf_Click);
     connect(cmdDat_, &QPushButton::clicked, this, &frmOption::cmdDat_Click);
     connect(chkDat1_, &QCheckBox::clicked, this, &frmOption::chkDat1_Click);
-    connect(up_, &QToolButton::clicked, this, [this] { stepLines(+1); });
-    connect(down_, &QToolButton::clicked, this, [this] { stepLines(-1); });
     connect(cmdOk_, &QPushButton::clicked, this, &frmOption::cmdOk_Click);
     connect(cmdDefult_, &QPushButton::clicked, this, &frmOption::cmdDefult_Click);
     connect(cmdUpd_, &QPushButton::clicked, this, &frmOption::cmdUpd_Click);
@@ -276,12 +266,7 @@ void frmOption::cmdDat_Click() { chooseColour(dat_, &OptionSet::cmdDatBackColor,
 
 void frmOption::chkDat1_Click() {
     const bool on = chkDat1_->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(lblLine_), static_cast<QWidget*>(cmdDat_), UpDown1_}) w->setEnabled(on);
-}
-
-void frmOption::stepLines(int by) {
-    const int n = std::clamp(rowBandValue(ss(lblLine_->text())) + by, kMinRowBand, kMaxRowBand);
-    lblLine_->setText(QString::number(n));
+    for (QWidget* w : {static_cast<QWidget*>(lblLine_), static_cast<QWidget*>(cmdDat_), static_cast<QWidget*>(UpDown1_)}) w->setEnabled(on);
 }
 
 void frmOption::applyColours() {

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "storage/settings_file.h"
+#include "ui/spin_button.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -20,7 +21,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QToolButton;
 
 namespace tama::ui {
 
@@ -53,7 +53,7 @@ public:
     QPushButton* cmdDat() const { return cmdDat_; }
     QCheckBox* chkDat1() const { return chkDat1_; }
     QLabel* lblLine() const { return lblLine_; }
-    QWidget* UpDown1() const { return UpDown1_; }
+    SpinButton* UpDown1() const { return UpDown1_; }
     QCheckBox* chkG1() const { return chkG1_; }
     QCheckBox* chkG2() const { return chkG2_; }
     QCheckBox* chkG3() const { return chkG3_; }
@@ -69,7 +69,6 @@ private:
     void loadControls(const OptionSet& o);
     void setSwatch(Swatch& s, std::uint32_t value);
     void chooseColour(Swatch& s, std::string OptionSet::*field, std::uint32_t fallback);
-    void stepLines(int by);
     void applyColours();
     void buildBudgetPage();
     // The budget box read; false (after a refusal naming the box) when it holds no valid budget.
@@ -88,9 +87,7 @@ private:
     QPushButton* cmdDat_;
     QCheckBox* chkDat1_;
     QLabel* lblLine_;
-    QWidget* UpDown1_;
-    QToolButton* up_;
-    QToolButton* down_;
+    SpinButton* UpDown1_;
     QCheckBox* chkG1_;
     QCheckBox* chkG2_;
     QCheckBox* chkG3_;

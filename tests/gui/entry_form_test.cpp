@@ -20,6 +20,7 @@
 #include "entry/monthly_link.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/spin_button.h"
 #include "storage/record_store.h"
 
 using namespace tama;
