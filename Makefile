@@ -6,6 +6,8 @@
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
+# WERROR=ON (the CI build) makes every compiler warning an error.
+WERROR ?= OFF
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install package
@@ -14,7 +16,7 @@ deps:
 	@./scripts/install-deps
 
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DTAMALOG_WERROR=$(WERROR)
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -28,7 +30,8 @@ test: build fuzz
 # libFuzzer targets, built with clang in their own folder, each run for a few seconds.
 fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
-	  -DCMAKE_BUILD_TYPE=Debug -DTAMALOG_GUI=OFF -DTAMALOG_BENCH=OFF -DTAMALOG_FUZZ=ON
+	  -DCMAKE_BUILD_TYPE=Debug -DTAMALOG_GUI=OFF -DTAMALOG_BENCH=OFF -DTAMALOG_FUZZ=ON \
+	  -DTAMALOG_WERROR=$(WERROR)
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets tamalog-cli cli_test
 	@./scripts/run-fuzzers $(FUZZ_BUILD) 5
 	@echo "== tamalog-cli tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -321,11 +321,11 @@ int main(int argc, char** argv) {
     ok &= save(&main, out, QStringLiteral("frame_background.png"));
     for (QMdiSubWindow* w : main.mdiArea()->subWindowList()) w->showNormal();
     // The monthly export, as on a desktop with a spreadsheet application and without one.
-    for (bool app : {true, false}) {
-        setSpreadsheetProbe([app] { return app; });
+    for (bool withApp : {true, false}) {
+        setSpreadsheetProbe([withApp] { return withApp; });
         frmPrint print(ctx, *monthly, &main);
         print.show();
-        ok &= save(&print, out, app ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
+        ok &= save(&print, out, withApp ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
         print.close();
     }
     setSpreadsheetProbe({});
@@ -416,7 +416,7 @@ int main(int argc, char** argv) {
         ok &= save(sub ? sub : db, out, QStringLiteral("analysis_comment.png"));
         db->txtCome()->clear();
         db->cmdKen()->click();
-        frmExcel choice({ctx.programFolder(), db->matchedRecords(), db->criteria()}, &main);
+        frmExcel choice({ctx.programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
         choice.show();
         ok &= save(&choice, out, QStringLiteral("export_analysis.png"));
         choice.close();

@@ -128,12 +128,12 @@ MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& cri
     // Room for as many records as the files can hold (a record line has at least
     // 73 bytes), so that the list is not moved while it grows; pages of the room
     // that stay unused are never touched.
-    std::uintmax_t bytes = 0;
+    std::uintmax_t folderBytes = 0;
     for (const std::string& name : names) {
         const std::uintmax_t size = fs::file_size(folder / name, ec);
-        if (!ec) bytes += size;
+        if (!ec) folderBytes += size;
     }
-    out.records.reserve(static_cast<size_t>(bytes / 73 + 1));
+    out.records.reserve(static_cast<size_t>(folderBytes / 73 + 1));
     adviseHugePages(out.records.data(), out.records.capacity() * sizeof(MatchedRecord));
     for (const std::string& name : names) {
         const fs::path path = folder / name;

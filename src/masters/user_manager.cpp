@@ -192,12 +192,12 @@ void frmUser::cmdTou_Click() {
         return;
     }
     if (refuseName(name, true)) return;
-    const fs::path data = ctx_.store().dataFolder();
-    if (dataEntry(data, ss(name))) {
+    const fs::path dataDir = ctx_.store().dataFolder();
+    if (dataEntry(dataDir, ss(name))) {
         lblMsg_->setText(QStringLiteral("利用者名は、既に登録済みです。"));
         return;
     }
-    const fs::path folder = data / toPath(name);
+    const fs::path folder = dataDir / toPath(name);
     std::error_code ec;
     if (!fs::create_directory(folder, ec)) {
         if (!ec || ec == std::errc::file_exists) {
@@ -237,8 +237,8 @@ void frmUser::cmdUpd_Click() {
         QApplication::beep();
         return;
     }
-    const fs::path data = ctx_.store().dataFolder();
-    const std::optional<fs::path> from = dataEntry(data, ss(oldName));
+    const fs::path dataDir = ctx_.store().dataFolder();
+    const std::optional<fs::path> from = dataEntry(dataDir, ss(oldName));
     std::error_code ec;
     if (!from || !fs::is_directory(fs::symlink_status(*from, ec))) {
         ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(oldName), false);
@@ -247,15 +247,15 @@ void frmUser::cmdUpd_Click() {
     }
     // Renaming onto another entry would merge or replace it: refused. A change of
     // letter case only (the same folder) is allowed.
-    const std::optional<fs::path> clash = dataEntry(data, ss(newName));
+    const std::optional<fs::path> clash = dataEntry(dataDir, ss(newName));
     if (clash && clash->filename() != from->filename()) {
         ErrorReport(this, kErrFileExists, QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります: %1").arg(newName),
                     false);
         QApplication::beep();
         return;
     }
-    const fs::path to = data / toPath(newName);
-    if (!directlyInside(*from, data) || !directlyInside(to, data)) {
+    const fs::path to = dataDir / toPath(newName);
+    if (!directlyInside(*from, dataDir) || !directlyInside(to, dataDir)) {
         ErrorReport(this, kErrFileAccess, QStringLiteral("Data フォルダーの外は変更できません: %1").arg(newName), false);
         QApplication::beep();
         return;
@@ -289,12 +289,12 @@ void frmUser::cmdDel_Click() {
                              QStringLiteral("利用者名及び関連データの削除"));
     std::optional<FolderWriteLock> lock;
     if (yes && takeWriteLock(lock)) {
-        const fs::path data = ctx_.store().dataFolder();
-        const std::optional<fs::path> found = dataEntry(data, ss(name));
+        const fs::path dataDir = ctx_.store().dataFolder();
+        const std::optional<fs::path> found = dataEntry(dataDir, ss(name));
         std::error_code ec;
         const fs::file_status st = found ? fs::symlink_status(*found, ec) : fs::file_status{};
         bool done = false;
-        if (!found || !directlyInside(*found, data)) {
+        if (!found || !directlyInside(*found, dataDir)) {
             ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(name), false);
         } else if (fs::is_symlink(st)) {
             // A link in Data: only the link goes, never what it points to.

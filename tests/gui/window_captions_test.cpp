@@ -134,7 +134,7 @@ private slots:
             db->stb1()->setCurrentIndex(tab);
             verifyWhole(db);
         }
-        frmExcel choice({ctx->programFolder(), db->matchedRecords(), db->criteria()}, &main);
+        frmExcel choice({ctx->programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
         choice.show();
         verifyWhole(&choice);
         choice.close();
