@@ -42,12 +42,22 @@ private:
     bool blank_;
 };
 
+// What tells one label from another: its name, colour, scale and text.
+QString labelKey(const QString& name, const QColor& colour, float scale, const QString& text) {
+    return name + QLatin1Char('|') + QString::number(colour.rgba()) + QLatin1Char('|') + QString::number(scale) +
+           QLatin1Char('|') + text;
+}
+
 }  // namespace
 
 View3D::View3D(QAbstract3DGraph* graph) : graph_(graph) {}
 
-// The page and the graph belong to the window that shows them.
-View3D::~View3D() = default;
+// The page and the graph belong to the window that shows them, the labels in
+// the plot to the graph.
+View3D::~View3D() {
+    for (QCustom3DLabel* l : std::as_const(spare_))
+        if (!l->parent()) delete l;
+}
 
 void View3D::buildPage(const QList<QAbstract3DAxis*>& labelledAxes, float cameraDistance, const QString& name) {
     page_ = new QWidget;
@@ -113,7 +123,11 @@ void View3D::draw(const GraphSeries& s, const QColor& axisColour, bool valueLabe
     // Without points a 3D view has nothing to stand on: the page shows the title alone.
     container_->setVisible(!s.points.empty());
     title_->setSizePolicy(QSizePolicy::Preferred, s.points.empty() ? QSizePolicy::Expanding : QSizePolicy::Maximum);
-    graph_->removeCustomItems();
+    for (QCustom3DLabel* l : std::as_const(shown_)) {
+        graph_->releaseCustomItem(l);
+        spare_.insert(labelKey(l->objectName(), l->textColor(), l->scaling().x(), l->text()), l);
+    }
+    shown_.clear();
 
     QStringList labels;
     for (const auto& p : s.points) labels << qs(p.label);
@@ -123,17 +137,22 @@ void View3D::draw(const GraphSeries& s, const QColor& axisColour, bool valueLabe
 bool View3D::isDayLabel(const QCustom3DLabel& label) { return label.objectName() == QStringLiteral("dayLabel"); }
 
 void View3D::addLabel(const QString& text, const QColor& colour, const QVector3D& at, float scale, const QString& name) {
-    auto* l = new QCustom3DLabel;
-    if (!name.isEmpty()) l->setObjectName(name);
-    l->setText(text);
-    l->setFont(uiFont(20));
-    l->setTextColor(colour);
-    l->setBackgroundEnabled(false);
-    l->setBorderEnabled(false);
-    l->setFacingCamera(true);
-    l->setPosition(at);
-    l->setScaling(QVector3D(scale, scale, scale));
+    QCustom3DLabel* l = spare_.take(labelKey(name, colour, scale, text));
+    if (!l) {
+        l = new QCustom3DLabel;
+        if (!name.isEmpty()) l->setObjectName(name);
+        l->setText(text);
+        l->setFont(uiFont(20));
+        l->setTextColor(colour);
+        l->setBackgroundEnabled(false);
+        l->setBorderEnabled(false);
+        l->setFacingCamera(true);
+        l->setScaling(QVector3D(scale, scale, scale));
+    }
     graph_->addCustomItem(l);
+    // Placed once the graph holds it, so that the renderer hears of the move.
+    l->setPosition(at);
+    shown_ << l;
 }
 
 void View3D::setupValueAxis(QValue3DAxis* y, const NiceRange& r, const GraphSeries& s) {

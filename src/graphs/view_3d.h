@@ -5,6 +5,7 @@
 // OpenGL window and, for the bars, the X-axis title below it. The window makes
 // a view only when its type is first chosen (an OpenGL context is needed).
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 
@@ -53,7 +54,8 @@ protected:
     virtual void drawPoints(const GraphSeries& s, const NiceRange& range, const QStringList& labels,
                             bool valueLabels) = 0;
     // The one set-up of a text written into the plot at `at`: turned towards the
-    // camera, without background or border, scaled by `scale`.
+    // camera, without background or border, scaled by `scale`. A label of the
+    // last drawing with the same text and look is taken again where there is one.
     void addLabel(const QString& text, const QColor& colour, const QVector3D& at, float scale,
                   const QString& name = {});
     // The value axis over `r`, whole numbers with thousands separators (none
@@ -66,6 +68,14 @@ private:
     QLabel* title_ = nullptr;
     QLabel* xTitle_ = nullptr;
     QWidget* container_ = nullptr;
+    // The labels in the plot now, and those taken out of it, by text and look.
+    // A label is never deleted while the view lives: the graph's renderer knows
+    // its labels by address and hears only of changes made while the graph holds
+    // them, so a new label made at a deleted one's address could be drawn with
+    // the old one's text and place, and a label given new text would keep
+    // showing the old. Labels keep their text; only their place changes.
+    QList<QCustom3DLabel*> shown_;
+    QMultiHash<QString, QCustom3DLabel*> spare_;
 };
 
 // One row of bars per point, seen from the side so that they run from left to
