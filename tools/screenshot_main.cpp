@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
         store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(820)));
     }
     frmMain main(ctx, storePath);
-    installCommands(ctx, main);
+    installGraphWindow(ctx, main);
     if (!main.MDIForm_Load()) return 1;
     frmMonthly* monthly = main.monthlyWindow();
     monthly->txtNen()->setText(sample.year);
@@ -436,7 +436,7 @@ int main(int argc, char** argv) {
         AppContext freshCtx(freshFolder);
         QTemporaryDir freshStore;
         frmMain first(freshCtx, freshStore.filePath(QStringLiteral("user-store.ini")));
-        installCommands(freshCtx, first);
+        installGraphWindow(freshCtx, first);
         if (first.MDIForm_Load()) {
             settle(400);
             ok &= save(&first, out, QStringLiteral("frame_first_start.png"));

@@ -1,54 +1,37 @@
 #include "graph_window.h"
 
-#include <QBarCategoryAxis>
-#include <QFontMetricsF>
-#include <QBarSeries>
-#include <QBarSet>
+#include <QCheckBox>
 #include <QChart>
 #include <QChartView>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QGraphicsSimpleTextItem>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QLocale>
-#include <QLineSeries>
-#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
-#include <QStackedWidget>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <QtDataVisualization/Q3DBars>
-#include <QtDataVisualization/QAbstract3DAxis>
-#include <QtDataVisualization/Q3DCamera>
-#include <QtDataVisualization/Q3DScene>
 #include <QtDataVisualization/Q3DSurface>
-#include <QtDataVisualization/Q3DTheme>
 #include <QtDataVisualization/QBar3DSeries>
-#include <QtDataVisualization/QBarDataProxy>
-#include <QtDataVisualization/QCategory3DAxis>
 #include <QtDataVisualization/QCustom3DLabel>
 #include <QtDataVisualization/QSurface3DSeries>
-#include <QtDataVisualization/QSurfaceDataProxy>
-#include <QtDataVisualization/QValue3DAxis>
-#include <QtDataVisualization/QValue3DAxisFormatter>
-#include <algorithm>
 #include <cmath>
 
+#include "graphs/chart_2d.h"
+#include "graphs/chart_style.h"
 #include "graphs/graph_drill.h"
 #include "graphs/graph_request.h"
+#include "graphs/view_3d.h"
 #include "monthly/monthly_window.h"
 #include "shared/file_io.h"
 #include "shared/number_format.h"
@@ -69,106 +52,6 @@ const QString kReadPrefix = QStringLiteral("frmGluf.");
 const QString kWriteSection = QStringLiteral("gluf");
 const QString kWritePrefix = QStringLiteral("frmgluf.");
 
-constexpr int kAxisLabelPointSize = 9;
-const QColor kSeriesColour(52, 101, 164);    // bars, line and ribbon
-const QColor kLossColour(204, 51, 51);       // bars below zero
-const QColor kLossRed(220, 40, 40);          // 3D bars and ribbon below zero
-const float kBarsCameraRotation = -100.0f;    // the 3D bars' rows seen from the side
-const QColor kLabelColour(40, 40, 40);
-
-
-// A value range from zero (or the lowest value) to the highest value, widened
-// to round steps, with the number of steps.
-struct NiceRange {
-    double lo = 0, hi = 1;
-    int ticks = 2;
-};
-
-NiceRange niceRange(const std::vector<GraphPoint>& points) {
-    if (points.empty()) return {};
-    double lo = 0, hi = 0;
-    for (const auto& p : points) {
-        lo = std::min(lo, p.value);
-        hi = std::max(hi, p.value);
-    }
-    if (hi - lo < 1e-9) hi = lo + 1;
-    const double rough = (hi - lo) / 8;
-    const double mag = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = mag;
-    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
-        step = m * mag;
-        if (step >= rough) break;
-    }
-    NiceRange r;
-    r.lo = std::floor(lo / step) * step;
-    r.hi = std::ceil(hi / step) * step;
-    // Room above the highest bar for its value label.
-    if (r.hi - hi < step * 0.25 && hi > 0) r.hi += step;
-    if (lo - r.lo < step * 0.25 && lo < 0) r.lo -= step;
-    r.ticks = static_cast<int>(std::lround((r.hi - r.lo) / step)) + 1;
-    return r;
-}
-
-QFont uiFont(int pointSize, bool bold = false) {
-    QFont f;
-    f.setPointSize(pointSize);
-    f.setBold(bold);
-    return f;
-}
-
-// Labels of the 3D line's X axis: the point labels at whole positions 0, 1, …;
-// every other position (and every position of the depth axis) has none.
-class PointLabelFormatter : public QValue3DAxisFormatter {
-public:
-    explicit PointLabelFormatter(QStringList labels = {}) : labels_(std::move(labels)) {}
-
-protected:
-    QValue3DAxisFormatter* createNewInstance() const override { return new PointLabelFormatter(labels_); }
-    void populateCopy(QValue3DAxisFormatter& copy) const override {
-        QValue3DAxisFormatter::populateCopy(copy);
-        static_cast<PointLabelFormatter&>(copy).labels_ = labels_;
-    }
-    QString stringForValue(qreal value, const QString&) const override {
-        const double r = std::round(value);
-        if (std::abs(value - r) > 0.01 || r < 0 || r >= labels_.size()) return {};
-        return labels_.at(static_cast<qsizetype>(r));
-    }
-
-private:
-    QStringList labels_;
-};
-
-// Labels of a 3D value axis: whole numbers with thousands separators, so that a
-// tick a rounding error below zero reads "0", not "-0"; none at all for a chart
-// without points.
-class WholeNumberFormatter : public QValue3DAxisFormatter {
-public:
-    explicit WholeNumberFormatter(bool blank = false) : blank_(blank) {}
-
-protected:
-    QValue3DAxisFormatter* createNewInstance() const override { return new WholeNumberFormatter(blank_); }
-    void populateCopy(QValue3DAxisFormatter& copy) const override {
-        QValue3DAxisFormatter::populateCopy(copy);
-        static_cast<WholeNumberFormatter&>(copy).blank_ = blank_;
-    }
-    QString stringForValue(qreal value, const QString&) const override {
-        // With thousands separators, as the 2D charts write them.
-        return blank_ ? QStringLiteral(" ") : qs(formatGrouped(static_cast<double>(std::llround(value))));
-    }
-
-private:
-    bool blank_;
-};
-
-// One lazily created 3D view: a title line above the OpenGL window.
-struct View3D {
-    QWidget* page = nullptr;
-    QLabel* title = nullptr;
-    QLabel* xTitle = nullptr;  // the X-axis title under the 3D bars
-    QWidget* container = nullptr;
-    QAbstract3DGraph* graph = nullptr;  // owned by the container
-};
-
 }  // namespace
 
 struct frmGluf::Impl {
@@ -188,15 +71,9 @@ struct frmGluf::Impl {
     QCheckBox* chk1 = nullptr;
     QCheckBox* chk2 = nullptr;
     QStackedWidget* mscGluf1 = nullptr;
-    QChartView* view2D = nullptr;
-    QWidget* page2D = nullptr;         // the 2D chart under its notice line
-    QLabel* lblLoadProblem = nullptr;  // why the year cannot be shown, in red
-    QChart* chart = nullptr;
-    QList<QGraphicsSimpleTextItem*> valueItems;
-    QAbstractSeries* series2D = nullptr;
-    QBarCategoryAxis* axisX = nullptr;
-    QValueAxis* axisY = nullptr;
-    View3D bars3D, line3D;
+    std::unique_ptr<Chart2D> chart2D;  // bars and lines
+    std::unique_ptr<Bars3D> bars3D;    // made when first shown
+    std::unique_ptr<Surface3D> line3D;
     QWidget* no3D = nullptr;  // shown instead of a 3D view when OpenGL is missing
 
     RedrawControl control;
@@ -359,62 +236,16 @@ void frmGluf::build() {
     row2->addWidget(label(4, "機種"));
     row2->addWidget(d->cboKisyu, 1);
 
-    d->chart = new QChart;
-    d->chart->legend()->hide();
-    d->chart->setBackgroundRoundness(0);
-    d->chart->setMargins(QMargins(6, 6, 6, 6));
-    d->chart->setTitleFont(uiFont(11, true));
-    d->axisX = new QBarCategoryAxis;
-    d->axisY = new QValueAxis;
-    d->axisY->setLabelFormat(QStringLiteral("%.0f"));
-    // Axis figures with thousands separators (-2,500,000): the chart writes its
-    // numbers in a locale that groups digits with ",".
-    d->chart->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    d->chart->setLocalizeNumbers(true);
-    d->axisX->setGridLineVisible(false);
-    for (QAbstractAxis* a : std::initializer_list<QAbstractAxis*>{d->axisX, d->axisY}) {
-        QFont f = a->labelsFont();
-        f.setPointSize(kAxisLabelPointSize);
-        a->setLabelsFont(f);
-        a->setTitleFont(uiFont(10));
-        a->setGridLineColor(QColor(225, 225, 225));
-    }
-    d->chart->addAxis(d->axisX, Qt::AlignBottom);
-    d->chart->addAxis(d->axisY, Qt::AlignLeft);
-    d->view2D = new QChartView(d->chart);
-    d->view2D->setRenderHint(QPainter::Antialiasing);
-    d->view2D->setObjectName(QStringLiteral("chartView"));
-    connect(d->chart, &QChart::plotAreaChanged, this, [this] {
-        fitCategoryLabels();
-        placeValueLabels();
-    });
-
     d->mscGluf1 = new QStackedWidget(this);
     d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
-    // A long notice (an unreadable year) wraps on a line of its own above the chart.
-    d->page2D = new QWidget;
-    d->lblLoadProblem = new QLabel(d->page2D);
-    d->lblLoadProblem->setObjectName(QStringLiteral("lblLoadProblem"));
-    d->lblLoadProblem->setWordWrap(true);
-    d->lblLoadProblem->setAlignment(Qt::AlignCenter);
-    d->lblLoadProblem->setFont(uiFont(11, true));
-    d->lblLoadProblem->setAutoFillBackground(true);
-    d->lblLoadProblem->setContentsMargins(8, 8, 8, 8);
-    {
-        QPalette p = d->lblLoadProblem->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        p.setColor(QPalette::WindowText, QColor(255, 0, 0));
-        d->lblLoadProblem->setPalette(p);
-    }
-    d->lblLoadProblem->hide();
-    {
-        auto* page = new QVBoxLayout(d->page2D);
-        page->setContentsMargins(0, 0, 0, 0);
-        page->setSpacing(0);
-        page->addWidget(d->lblLoadProblem);
-        page->addWidget(d->view2D, 1);
-    }
-    d->mscGluf1->addWidget(d->page2D);
+    d->chart2D = std::make_unique<Chart2D>();
+    d->mscGluf1->addWidget(d->chart2D->page());
+    // The clicks run after the chart's own mouse handling: a click may redraw the
+    // chart, which deletes the series that reported it.
+    connect(d->chart2D.get(), &Chart2D::pointClicked, this, [this](int index) {
+        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
+    });
+    connect(d->chart2D.get(), &Chart2D::pointHovered, this, &frmGluf::pointHovered);
 
     // Form_Resize: the panels keep their height, the chart takes the rest.
     auto* box = new QVBoxLayout(this);
@@ -471,7 +302,7 @@ void frmGluf::requestStep() {
     d->stepQueued = true;
     // Everything reported in this turn of the event loop is one change.
     QTimer::singleShot(0, this, [this] {
-        if (d->stepQueued) tim2_Timer();
+        if (d->stepQueued) runRedrawStep();
     });
 }
 
@@ -487,7 +318,7 @@ void frmGluf::monthlyUserChanged(const QString&) {
     Kisyu_Load();
 }
 
-void frmGluf::tim2_Timer() {
+void frmGluf::runRedrawStep() {
     d->stepQueued = false;
     if (d->inStep) {
         d->stepAgain = true;
@@ -590,123 +421,8 @@ void frmGluf::drawChart() {
 }
 
 void frmGluf::draw2D() {
-    QChart* chart = d->chart;
-    qDeleteAll(d->valueItems);
-    d->valueItems.clear();
-    chart->removeAllSeries();
-    d->series2D = nullptr;
-    const GraphSeries& s = d->series;
-    // The notice of an unreadable year is too long for a chart title: it stands
-    // on its own wrapping line above the empty chart.
-    chart->setTitle(d->loadProblem ? QString() : qs(s.chartTitle));
-    d->lblLoadProblem->setText(d->loadProblem ? qs(s.chartTitle) : QString());
-    d->lblLoadProblem->setVisible(d->loadProblem);
-
-    // The two axes live as long as the chart (removing axes from a chart leaves
-    // their items behind in its scene); each drawing refills them.
-    QBarCategoryAxis* axisX = d->axisX;
-    QValueAxis* axisY = d->axisY;
-    QStringList categories;
-    for (const auto& text : categoryTexts(s.points)) categories << qs(text);
-    axisX->clear();
-    axisX->append(categories);
-    const NiceRange range = niceRange(s.points);
-    axisY->setRange(range.lo, range.hi);
-    axisY->setTickCount(s.points.empty() ? 2 : std::clamp(range.ticks, 2, 12));
-    axisY->setLabelsVisible(!s.points.empty());
-    const QColor axisColour = d->ctx.graphAxisColour();
-    for (QAbstractAxis* a : std::initializer_list<QAbstractAxis*>{axisX, axisY}) {
-        a->setLinePenColor(axisColour);
-        // The chart without data is an empty plot under its title.
-        a->setVisible(!s.noData);
-    }
-    axisX->setTitleText(qs(s.xAxisTitle));
-    axisX->setTitleVisible(!s.xAxisTitle.empty());
-    axisY->setTitleText(qs(verticalAxisTitle(s.yAxisTitle)));
-    axisY->setTitleVisible(!s.yAxisTitle.empty());
-
-    if (d->type == ChartType::Line) {
-        auto* line = new QLineSeries;
-        for (size_t i = 0; i < s.points.size(); ++i) line->append(static_cast<qreal>(i), s.points[i].value);
-        QPen pen(kSeriesColour, 2.5);
-        line->setPen(pen);
-        line->setPointsVisible(true);  // point markers on
-        line->setMarkerSize(7);
-        d->series2D = line;
-    } else {
-        auto* set = new QBarSet(QString());
-        set->setColor(kSeriesColour);
-        set->setBorderColor(QColor(0, 0, 0, 70));
-        set->setSelectedColor(kLossColour);
-        QList<int> losses;
-        for (size_t i = 0; i < s.points.size(); ++i) {
-            set->append(s.points[i].value);
-            if (s.points[i].value < 0) losses << static_cast<int>(i);
-        }
-        set->selectBars(losses);
-        auto* bars = new QBarSeries;
-        bars->append(set);
-        bars->setBarWidth(0.6);
-        d->series2D = bars;
-    }
-    chart->addSeries(d->series2D);
-    watchPointClicks2D();
-    d->series2D->attachAxis(axisX);
-    d->series2D->attachAxis(axisY);
-
-    if (d->chk2->isChecked() && !s.noData) {
-        QFont f = uiFont(8);
-        for (const auto& p : s.points) {
-            auto* item = new QGraphicsSimpleTextItem(qs(dataLabelText(p.value)), chart);
-            item->setFont(f);
-            item->setBrush(kLabelColour);
-            item->setZValue(10);
-            d->valueItems << item;
-        }
-    }
-    d->mscGluf1->setCurrentWidget(d->page2D);
-    fitCategoryLabels();
-    placeValueLabels();
-}
-
-// More category labels than the width holds side by side (the 31 days of a
-// month in a window of the default size) would each be cut to "…"; they stand
-// on end instead, in a font small enough for each to keep within its own
-// category (a label reaching past the plot's edge is not drawn at all).
-void frmGluf::fitCategoryLabels() {
-    const QStringList categories = d->axisX->categories();
-    const qreal room = d->chart->plotArea().width();
-    if (categories.isEmpty() || room <= 0) return;
-    QFont font = d->axisX->labelsFont();
-    font.setPointSize(kAxisLabelPointSize);
-    const QFontMetricsF metrics(font);
-    qreal widest = 0;
-    for (const QString& c : categories) widest = std::max(widest, metrics.horizontalAdvance(c));
-    const qreal perCategory = room / categories.size();
-    const bool standing = widest + 8 > perCategory;
-    if (standing)
-        while (font.pointSize() > 6 && QFontMetricsF(font).height() + 4 > perCategory)
-            font.setPointSize(font.pointSize() - 1);
-    if (d->axisX->labelsFont() != font) d->axisX->setLabelsFont(font);
-    if (d->axisX->labelsAngle() != (standing ? -90 : 0)) d->axisX->setLabelsAngle(standing ? -90 : 0);
-    // Standing labels are as wide as a line is high, which the room holds.
-    d->axisX->setTruncateLabels(!standing);
-}
-
-// Value labels sit just outside the end of each bar (above a gain, below a
-// loss) and above each point of a line.
-void frmGluf::placeValueLabels() {
-    if (d->valueItems.isEmpty() || !d->series2D) return;
-    const bool line = d->type == ChartType::Line;
-    for (qsizetype i = 0; i < d->valueItems.size() && i < static_cast<qsizetype>(d->series.points.size()); ++i) {
-        const double v = d->series.points[static_cast<size_t>(i)].value;
-        const QPointF at = d->chart->mapToPosition(QPointF(static_cast<qreal>(i), v), d->series2D);
-        QGraphicsSimpleTextItem* item = d->valueItems[i];
-        const QRectF r = item->boundingRect();
-        const bool below = !line && v < 0;
-        const qreal gap = line ? 7 : 2;
-        item->setPos(at.x() - r.width() / 2, below ? at.y() + gap : at.y() - r.height() - gap);
-    }
+    d->chart2D->draw(d->series, d->type, d->chk2->isChecked(), d->loadProblem, d->ctx.graphAxisColour());
+    d->mscGluf1->setCurrentWidget(d->chart2D->page());
 }
 
 // The 3D views need a desktop OpenGL 2.1 (or OpenGL ES 2.0) context. The
@@ -740,266 +456,20 @@ void frmGluf::draw3D() {
         d->mscGluf1->setCurrentWidget(d->no3D);
         return;
     }
-    const bool line = d->type == ChartType::Line3D;
-    View3D& v = line ? d->line3D : d->bars3D;
-    const GraphSeries& s = d->series;
-    const QColor axisColour = d->ctx.graphAxisColour();
-
-    // The grid of a 3D view is its set of axes: drawn in a light tint of the axis colour.
-    const QColor grid = QColor::fromRgbF(axisColour.redF() * 0.55 + 0.45, axisColour.greenF() * 0.55 + 0.45,
-                                         axisColour.blueF() * 0.55 + 0.45);
-    auto setupTheme = [&](QAbstract3DGraph* g) {
-        Q3DTheme* theme = g->activeTheme();
-        theme->setType(Q3DTheme::ThemeQt);
-        theme->setBackgroundColor(QColor(248, 248, 248));
-        theme->setWindowColor(Qt::white);
-        theme->setLabelBackgroundEnabled(false);
-        theme->setLabelBorderEnabled(false);
-        theme->setLabelTextColor(QColor(30, 30, 30));
-        theme->setBaseColors({kSeriesColour});
-        theme->setFont(uiFont(16));
-        theme->setAmbientLightStrength(0.7f);
-        theme->setLightStrength(2.5f);
-        g->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-        g->setSelectionMode(QAbstract3DGraph::SelectionNone);
-        // Seen a little from above, close enough for the plot to fill its area,
-        // and a taller plot than the default one for the mostly square area.
-        g->scene()->activeCamera()->setCameraPosition(-10.0f, 20.0f, line ? 150.0f : 118.0f);
-        g->setAspectRatio(1.4);
-    };
-    // Colours by value: red below zero, the series colour from zero up (a bar or
-    // the ribbon reaching below zero is red there), for the surface, whose
-    // gradient runs from the bottom of the value axis to its top.
-    auto lossGradient = [&](double lo, double hi) {
-        QLinearGradient gradient(0, 0, 1, 100);
-        const double zeroAt = hi > lo ? std::clamp((0.0 - lo) / (hi - lo), 0.0, 1.0) : 0.0;
-        const QColor below = kLossRed, above = kSeriesColour;
-        gradient.setColorAt(0.0, below);
-        gradient.setColorAt(std::max(0.0, zeroAt - 0.0005), below);
-        gradient.setColorAt(std::min(1.0, zeroAt + 0.0005), above);
-        gradient.setColorAt(1.0, above);
-        return gradient;
-    };
-
-    if (!v.page) {
-        v.page = new QWidget;
-        v.title = new QLabel(v.page);
-        v.title->setAlignment(Qt::AlignCenter);
-        v.title->setWordWrap(true);
-        v.title->setFont(uiFont(11, true));
-        v.title->setAutoFillBackground(true);
-        QPalette p = v.title->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        v.title->setPalette(p);
-        if (line) {
-            auto* g = new Q3DSurface;
-            g->addSeries(new QSurface3DSeries);
-            g->setAxisX(new QValue3DAxis);
-            g->setAxisY(new QValue3DAxis);
-            g->setAxisZ(new QValue3DAxis);
-            v.graph = g;
-        } else {
-            auto* g = new Q3DBars;
-            g->addSeries(new QBar3DSeries);  // wins (and even days)
-            g->addSeries(new QBar3DSeries);  // losses, in red
-            g->setBarThickness(1.0f);
-            g->setBarSpacing(QSizeF(0.35, 0.35));
-            v.graph = g;
-        }
-        setupTheme(v.graph);
-        watchPointClicks3D(v.graph);
-        // Labels turn towards the camera, so that they stay readable from above.
-        const QList<QAbstract3DAxis*> axes =
-            line ? QList<QAbstract3DAxis*>{static_cast<Q3DSurface*>(v.graph)->axisX(), static_cast<Q3DSurface*>(v.graph)->axisY()}
-                 : QList<QAbstract3DAxis*>{static_cast<Q3DBars*>(v.graph)->rowAxis(), static_cast<Q3DBars*>(v.graph)->valueAxis()};
-        for (QAbstract3DAxis* a : axes) {
-            a->setLabelAutoRotation(60.0f);
-            a->setTitleFixed(false);
-        }
-        v.container = QWidget::createWindowContainer(v.graph, v.page);
-        v.container->setObjectName(line ? QStringLiteral("line3D") : QStringLiteral("bars3D"));
-        v.container->setMinimumSize(120, 80);
-        v.xTitle = new QLabel(v.page);
-        v.xTitle->setObjectName(QStringLiteral("xAxisTitle3D"));
-        v.xTitle->setAlignment(Qt::AlignCenter);
-        v.xTitle->setFont(uiFont(10));
-        v.xTitle->setAutoFillBackground(true);
-        v.xTitle->setPalette(p);
-        v.xTitle->setContentsMargins(0, 2, 0, 6);
-        v.xTitle->hide();
-        auto* box = new QVBoxLayout(v.page);
-        box->setContentsMargins(0, 0, 0, 0);
-        box->setSpacing(0);
-        box->addWidget(v.title);
-        box->addWidget(v.container, 1);
-        box->addWidget(v.xTitle);
-        d->mscGluf1->addWidget(v.page);
-    }
-    v.graph->activeTheme()->setGridLineColor(grid);
-    v.title->setText(qs(s.chartTitle));
-    v.title->setStyleSheet(d->loadProblem ? QStringLiteral("color: rgb(255, 0, 0);") : QString());
-    v.title->setVisible(!s.chartTitle.empty());
-    // Without points a 3D view has nothing to stand on: the page shows the title alone.
-    v.container->setVisible(!s.points.empty());
-    v.title->setSizePolicy(QSizePolicy::Preferred, s.points.empty() ? QSizePolicy::Expanding : QSizePolicy::Maximum);
-    v.graph->removeCustomItems();
-
-    const NiceRange range = niceRange(s.points);
-    QStringList labels;
-    for (const auto& p : s.points) labels << qs(p.label);
-
-    auto valueLabel = [&](const GraphPoint& p, QVector3D at) {
-        auto* l = new QCustom3DLabel;
-        l->setText(qs(dataLabelText(p.value)));
-        l->setFont(uiFont(20));
-        l->setTextColor(kLabelColour);
-        l->setBackgroundEnabled(false);
-        l->setBorderEnabled(false);
-        l->setFacingCamera(true);
-        l->setPosition(at);
-        l->setScaling(line ? QVector3D(0.6f, 0.6f, 0.6f) : QVector3D(0.8f, 0.8f, 0.8f));
-        v.graph->addCustomItem(l);
-    };
-    const bool showLabels = d->chk2->isChecked() && !s.noData;
-    const float lift = static_cast<float>((range.hi - range.lo) * 0.05);
-    auto setupValueAxis = [&](QValue3DAxis* y, const NiceRange& r) {
-        y->setRange(static_cast<float>(r.lo), static_cast<float>(r.hi));
-        y->setSegmentCount(std::clamp(r.ticks - 1, 1, 11));
-        // Without points the value axis has no scale to show.
-        y->setFormatter(new WholeNumberFormatter(s.points.empty()));
-        y->setTitle(qs(verticalAxisTitle(s.yAxisTitle)));
-        y->setTitleVisible(!s.yAxisTitle.empty());
-    };
-
-    if (line) {
-        auto* g = static_cast<Q3DSurface*>(v.graph);
-        QSurface3DSeries* series = g->seriesList().first();
-        series->setDrawMode(QSurface3DSeries::DrawSurfaceAndWireframe);  // the grid marks the points
-        series->setFlatShadingEnabled(true);
-        series->setBaseColor(kSeriesColour);
-        series->setBaseGradient(lossGradient(range.lo, range.hi));
-        series->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
-        series->setWireframeColor(kSeriesColour.darker(160));
-        const int n = static_cast<int>(s.points.size());
-        // A ribbon of two rows; one point gets two columns around its position.
-        auto* array = new QSurfaceDataArray;
-        for (int row = 0; row < 2; ++row) {
-            auto* r = new QSurfaceDataRow;
-            if (n == 1) {
-                const float y = static_cast<float>(s.points[0].value);
-                *r << QSurfaceDataItem(QVector3D(-0.3f, y, static_cast<float>(row)))
-                   << QSurfaceDataItem(QVector3D(0.3f, y, static_cast<float>(row)));
-            } else {
-                for (int i = 0; i < n; ++i)
-                    *r << QSurfaceDataItem(QVector3D(static_cast<float>(i), static_cast<float>(s.points[static_cast<size_t>(i)].value),
-                                                     static_cast<float>(row)));
-            }
-            *array << r;
-        }
-        if (n == 0) {
-            qDeleteAll(*array);
-            array->clear();
-        }
-        series->dataProxy()->resetArray(array);
-        QValue3DAxis* x = g->axisX();
-        x->setFormatter(new PointLabelFormatter(labels));
-        if (n <= 1) {
-            x->setRange(-1.0f, 1.0f);
-            x->setSegmentCount(2);
-        } else {
-            x->setRange(0.0f, static_cast<float>(n - 1));
-            x->setSegmentCount(n - 1);
-        }
-        x->setSubSegmentCount(1);
-        QValue3DAxis* z = g->axisZ();
-        z->setFormatter(new PointLabelFormatter);
-        z->setRange(0.0f, 1.0f);
-        z->setSegmentCount(1);
-        setupValueAxis(g->axisY(), range);
-        x->setTitle(qs(s.xAxisTitle));
-        x->setTitleVisible(!s.xAxisTitle.empty());
-        z->setTitleVisible(false);
-        g->setHorizontalAspectRatio(std::max(2.0, n / 2.0));
-        if (showLabels)
-            for (int i = 0; i < n; ++i)
-                valueLabel(s.points[static_cast<size_t>(i)],
-                           QVector3D(n == 1 ? 0.0f : static_cast<float>(i),
-                                     static_cast<float>(s.points[static_cast<size_t>(i)].value) + lift, 0.5f));
+    View3D* view = nullptr;
+    if (d->type == ChartType::Line3D) {
+        if (!d->line3D) d->line3D = std::make_unique<Surface3D>();
+        view = d->line3D.get();
     } else {
-        auto* g = static_cast<Q3DBars*>(v.graph);
-        // One row per point, seen from the side so that the rows run from left
-        // to right. Losses are a second series in red; the two series of a row
-        // stand one behind the other, each with 0 where the other has the bar.
-        const QList<QBar3DSeries*> both = g->seriesList();
-        for (int k = 0; k < 2; ++k) {
-            QBar3DSeries* series = both[k];
-            series->setMesh(QAbstract3DSeries::MeshBevelBar);
-            series->setColorStyle(Q3DTheme::ColorStyleUniform);
-            series->setBaseColor(k == 0 ? kSeriesColour : kLossRed);
-            auto* array = new QBarDataArray;
-            for (const auto& p : s.points) {
-                const bool loss = p.value < 0;
-                auto* row = new QBarDataRow;
-                *row << QBarDataItem(loss == (k == 1) ? static_cast<float>(p.value) : 0.0f);
-                *array << row;
-            }
-            series->dataProxy()->resetArray(array, labels, QStringList{QString()});
-        }
-        g->scene()->activeCamera()->setCameraPosition(kBarsCameraRotation, 18.0f, 132.0f);
-        g->setAspectRatio(0.75);
-        g->columnAxis()->setLabels({QString()});
-        g->columnAxis()->setTitleVisible(false);
-        // The axis would write the day labels at the zero line, on the bars that
-        // hang below it: each day label is written on the free side of zero
-        // instead (below a win, above a loss), and the axis itself writes none.
-        g->rowAxis()->setLabels(QStringList(labels.size(), QString()));
-        g->rowAxis()->setTitleVisible(false);
-        const bool losses = std::any_of(s.points.begin(), s.points.end(), [](const GraphPoint& p) { return p.value < 0; });
-        const bool wins = std::any_of(s.points.begin(), s.points.end(), [](const GraphPoint& p) { return p.value >= 0; });
-        NiceRange barsRange = range;
-        const double step = range.ticks > 1 ? (range.hi - range.lo) / (range.ticks - 1) : 1.0;
-        // Only losses (or only wins): one more step on the free side of zero
-        // gives the day labels room.
-        if (losses && !wins && range.hi <= 0) barsRange.hi += step, barsRange.ticks += 1;
-        if (wins && !losses && range.lo >= 0 && !s.points.empty()) barsRange.lo -= step, barsRange.ticks += 1;
-        // A value label beyond the axis is not drawn: the axis reaches a step
-        // further where the longest bar leaves its label no room.
-        if (showLabels && !s.points.empty()) {
-            double lowest = 0, highest = 0;
-            for (const auto& p : s.points) lowest = std::min(lowest, p.value), highest = std::max(highest, p.value);
-            const double room = (barsRange.hi - barsRange.lo) * 0.16;
-            if (lowest < 0 && lowest - room < barsRange.lo) barsRange.lo -= step, barsRange.ticks += 1;
-            if (highest > 0 && highest + room > barsRange.hi) barsRange.hi += step, barsRange.ticks += 1;
-        }
-        const float barLift = static_cast<float>((barsRange.hi - barsRange.lo) * 0.05);
-        for (size_t i = 0; i < s.points.size(); ++i) {
-            auto* l = new QCustom3DLabel;
-            l->setObjectName(QStringLiteral("dayLabel"));
-            l->setText(labels[static_cast<qsizetype>(i)]);
-            l->setFont(uiFont(20));
-            l->setTextColor(QColor(30, 30, 30));
-            l->setBackgroundEnabled(false);
-            l->setBorderEnabled(false);
-            l->setFacingCamera(true);
-            // Below a win far enough for the bar's front face, seen from above, to leave it free.
-            l->setPosition(QVector3D(0.0f, s.points[i].value < 0 ? barLift : -2.2f * barLift, static_cast<float>(i)));
-            l->setScaling(QVector3D(0.8f, 0.8f, 0.8f));
-            v.graph->addCustomItem(l);
-        }
-        setupValueAxis(g->valueAxis(), barsRange);
-        if (showLabels)
-            for (size_t i = 0; i < s.points.size(); ++i) {
-                // At the end of each bar: above a win; below a loss, far enough for
-                // the bar's front face, seen from above, to leave it free.
-                const float end = static_cast<float>(s.points[i].value);
-                valueLabel(s.points[i], QVector3D(0.0f, end >= 0 ? end + barLift : end - 2.5f * barLift, static_cast<float>(i)));
-            }
+        if (!d->bars3D) d->bars3D = std::make_unique<Bars3D>();
+        view = d->bars3D.get();
     }
-    // The X-axis title under the plot, where the axis of the 3D bars has no room
-    // for it beside the day labels.
-    v.xTitle->setText(line ? QString() : qs(s.xAxisTitle));
-    v.xTitle->setVisible(!line && !s.xAxisTitle.empty() && !s.points.empty());
-    d->mscGluf1->setCurrentWidget(v.page);
+    if (d->mscGluf1->indexOf(view->page()) < 0) {
+        watchPointClicks3D(view->graph());
+        d->mscGluf1->addWidget(view->page());
+    }
+    view->draw(d->series, d->ctx.graphAxisColour(), d->chk2->isChecked() && !d->series.noData, d->loadProblem);
+    d->mscGluf1->setCurrentWidget(view->page());
 }
 
 // ---------------------------------------------------------------- clicking into a graph
@@ -1050,7 +520,7 @@ void frmGluf::pointClicked(int index) {
     if (qs(t.year) != d->link.selectedYear() || qs(t.month) != d->link.selectedMonth())
         emit yearMonthRequested(qs(t.year), qs(t.month));
     d->cboKikan->setCurrentText(
-        qs(periodText(t.kind == DrillTarget::Kind::MonthGraph ? GraphPeriod::Month : GraphPeriod::Day)));
+        qs(tama::periodText(t.kind == DrillTarget::Kind::MonthGraph ? GraphPeriod::Month : GraphPeriod::Day)));
     d->drilling = false;
     updateBack();
 }
@@ -1073,9 +543,9 @@ QString frmGluf::pointTip(int index) const {
 // the view's own tooltip handling (when the pointer rests) shows it too
 // instead of hiding it; it is also shown at once.
 void frmGluf::pointHovered(int index, bool on) {
-    QWidget* view = d->view2D->viewport();
+    QWidget* view = d->chart2D->view()->viewport();
     const QString tip = on ? pointTip(index) : QString();
-    d->chart->setToolTip(tip);
+    d->chart2D->chart()->setToolTip(tip);
     if (tip.isEmpty()) {
         view->unsetCursor();
         QToolTip::hideText();
@@ -1083,23 +553,6 @@ void frmGluf::pointHovered(int index, bool on) {
     }
     view->setCursor(Qt::PointingHandCursor);
     QToolTip::showText(QCursor::pos(), tip, view);
-}
-
-// The clicks run after the chart's own mouse handling: a click may redraw the
-// chart, which deletes the series that reported it.
-void frmGluf::watchPointClicks2D() {
-    auto later = [this](int index) {
-        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
-    };
-    if (auto* bars = qobject_cast<QBarSeries*>(d->series2D)) {
-        connect(bars, &QBarSeries::clicked, this, [later](int index, QBarSet*) { later(index); });
-        connect(bars, &QBarSeries::hovered, this, [this](bool on, int index, QBarSet*) { pointHovered(index, on); });
-    } else if (auto* line = qobject_cast<QLineSeries*>(d->series2D)) {
-        const auto nearest = [](const QPointF& p) { return static_cast<int>(std::lround(p.x())); };
-        connect(line, &QLineSeries::clicked, this, [later, nearest](const QPointF& p) { later(nearest(p)); });
-        connect(line, &QLineSeries::hovered, this,
-                [this, nearest](const QPointF& p, bool on) { pointHovered(nearest(p), on); });
-    }
 }
 
 // In 3D a click selects a bar (a row of the bars, a column of the ribbon), and
@@ -1140,58 +593,79 @@ QComboBox* frmGluf::cboHoll() const { return d->cboHoll; }
 QComboBox* frmGluf::cboKisyu() const { return d->cboKisyu; }
 QCheckBox* frmGluf::chk1() const { return d->chk1; }
 QCheckBox* frmGluf::chk2() const { return d->chk2; }
+
+namespace {
+void selectText(QComboBox* box, const QString& text) {
+    const int index = box->findText(text);
+    if (index >= 0) box->setCurrentIndex(index);
+}
+}  // namespace
+
+QString frmGluf::periodText() const { return d->cboKikan->currentText(); }
+QString frmGluf::chartTypeText() const { return d->cboGtype->currentText(); }
+QString frmGluf::itemText() const { return d->cboKou->currentText(); }
+bool frmGluf::cumulative() const { return d->chk1->isChecked(); }
+bool frmGluf::dataLabels() const { return d->chk2->isChecked(); }
+void frmGluf::setPeriod(const QString& text) { selectText(d->cboKikan, text); }
+void frmGluf::setChartType(const QString& text) { selectText(d->cboGtype, text); }
+void frmGluf::setItem(const QString& text) { selectText(d->cboKou, text); }
+void frmGluf::setCumulative(bool on) { d->chk1->setChecked(on); }
+void frmGluf::setDataLabels(bool on) { d->chk2->setChecked(on); }
 const GraphSeries& frmGluf::series() const { return d->series; }
 ChartType frmGluf::chartType() const { return d->type; }
-QChart* frmGluf::chart() const { return d->chart; }
+QChart* frmGluf::chart() const { return d->chart2D->chart(); }
 int frmGluf::drawCount() const { return d->draws; }
 int frmGluf::computeCount() const { return d->computes; }
 
+// The 3D view of the chart type now (null before it was first shown).
+namespace {
+View3D* viewOf(ChartType type, const std::unique_ptr<Bars3D>& bars, const std::unique_ptr<Surface3D>& line) {
+    if (type == ChartType::Line3D) return line.get();
+    return bars.get();
+}
+}  // namespace
+
 bool frmGluf::showing3D() const {
     QWidget* current = d->mscGluf1->currentWidget();
-    return current && (current == d->bars3D.page || current == d->line3D.page);
+    return current && ((d->bars3D && current == d->bars3D->page()) || (d->line3D && current == d->line3D->page()));
 }
 
 QStringList frmGluf::valueLabels() const {
+    if (!showing3D()) return d->chart2D->valueLabels();
     QStringList out;
-    if (showing3D()) {
-        const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
-        for (QCustom3DItem* item : v.graph->customItems())
-            if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && l->objectName() != QStringLiteral("dayLabel"))
-                out << l->text();
-    } else {
-        for (const QGraphicsSimpleTextItem* item : d->valueItems) out << item->text();
-    }
+    for (QCustom3DItem* item : viewOf(d->type, d->bars3D, d->line3D)->graph()->customItems())
+        if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && !View3D::isDayLabel(*l)) out << l->text();
     return out;
 }
 
 QList<QPair<QString, double>> frmGluf::barLabels3D(bool dayLabels) const {
     QList<QPair<QString, double>> out;
     if (!showing3D() || d->type != ChartType::Bar3D) return out;
-    for (QCustom3DItem* item : d->bars3D.graph->customItems())
-        if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && (l->objectName() == QStringLiteral("dayLabel")) == dayLabels)
+    for (QCustom3DItem* item : d->bars3D->graph()->customItems())
+        if (auto* l = qobject_cast<QCustom3DLabel*>(item); l && View3D::isDayLabel(*l) == dayLabels)
             out << qMakePair(l->text(), static_cast<double>(l->position().y()));
     return out;
 }
 
 QString frmGluf::xAxisTitle3D() const {
-    if (!showing3D() || d->type != ChartType::Bar3D || d->bars3D.xTitle->isHidden()) return {};
-    return d->bars3D.xTitle->text();
+    if (!showing3D() || d->type != ChartType::Bar3D || d->bars3D->xTitle()->isHidden()) return {};
+    return d->bars3D->xTitle()->text();
 }
 
 QImage frmGluf::snapshot() {
     QImage image = grab().toImage();
-    const View3D& v = d->type == ChartType::Line3D ? d->line3D : d->bars3D;
-    if (showing3D() && !v.container->isHidden()) {
+    const View3D* v = viewOf(d->type, d->bars3D, d->line3D);
+    if (showing3D() && v && !v->container()->isHidden()) {
         const qreal dpr = image.devicePixelRatio();
         // At a whole device pixel ratio the view draws itself into an image; at
         // another (1.5) it would draw a part of itself only, so what it shows on
         // the screen is taken instead.
         const bool whole = std::abs(dpr - std::round(dpr)) < 0.01;
         QImage view;
-        if (whole) view = v.graph->renderToImage(4, v.container->size() * dpr);
-        else if (QScreen* screen = v.graph->screen()) view = screen->grabWindow(v.graph->winId()).toImage();
+        if (whole) view = v->graph()->renderToImage(4, v->container()->size() * dpr);
+        else if (QScreen* screen = v->graph()->screen()) view = screen->grabWindow(v->graph()->winId()).toImage();
         QPainter p(&image);
-        p.drawImage(QRectF(v.container->mapTo(this, QPoint(0, 0)), QSizeF(v.container->size())), view);
+        p.drawImage(QRectF(v->container()->mapTo(this, QPoint(0, 0)), QSizeF(v->container()->size())), view);
     }
     return image;
 }

@@ -2,9 +2,10 @@
 // frmGluf ("グラフ"): the graph window. A panel of selectors (period, chart
 // type, item, hall, machine, cumulative, value labels) above one chart
 // (mscGluf1). The series comes from tama_graphs (computeGraph) over the
-// monthly window's list; the window only draws it: bars and lines with Qt
-// Charts, 3D bars and the 3D line ribbon with Qt Data Visualization, whose
-// OpenGL views are created only when a 3D type is first chosen.
+// monthly window's list; the window hands it to a renderer: bars and lines to
+// Chart2D (Qt Charts), 3D bars to Bars3D and the 3D line ribbon to Surface3D
+// (Qt Data Visualization), whose OpenGL views are made only when a 3D type is
+// first chosen.
 //
 // Redraws are driven by signals (selector changes, the monthly window's
 // reloads, the run's recordsChanged/optionsChanged); the signals of one
@@ -52,11 +53,25 @@ public:
     void Prt_GlufuM();
     void Prt_GlufuY();
     void Chg_Youbi();
-    // Runs one redraw step now (normally queued after every change).
-    void tim2_Timer();
+    // Runs one redraw step now (normally queued after every change): computes
+    // and draws what the selections and the data changed since the last step.
+    void runRedrawStep();
 
     // Writes the layout keys (section "gluf", keys "frmgluf.*", twips); also run on close.
     void saveLayout();
+
+    // The selections the frame's graph menu sets and mirrors, by their texts
+    // ("月間ﾃﾞｰﾀ", "3D棒ｸﾞﾗﾌ", "曜日別"). A text the box does not hold changes nothing.
+    QString periodText() const;
+    QString chartTypeText() const;
+    QString itemText() const;
+    bool cumulative() const;
+    bool dataLabels() const;
+    void setPeriod(const QString& text);
+    void setChartType(const QString& text);
+    void setItem(const QString& text);
+    void setCumulative(bool on);
+    void setDataLabels(bool on);
 
     // The selectors, also found by objectName.
     QComboBox* cboKikan() const;
@@ -140,13 +155,10 @@ private:
     void drawChart();
     void draw2D();
     void draw3D();
-    void placeValueLabels();
-    void fitCategoryLabels();
     void chk2_Click();
     void applyColours();
     void restoreLayout();
     void buildDrill();
-    void watchPointClicks2D();
     void watchPointClicks3D(QObject* graph);
     void pointHovered(int index, bool on);
     void updateBack();

@@ -67,7 +67,7 @@ public:
     // delete, or new display options): RecordsChanged and CumulativeStale are set.
     void dataChanged();
 
-    // One step with the selectors as they are now (tim2_Timer).
+    // One step with the selectors as they are now (the graph window's runRedrawStep).
     RedrawStep step(const GraphSelection& now);
 
     bool recordsChanged() const { return recordsChanged_; }

@@ -29,10 +29,6 @@
 #include "ui/spin_button.h"
 #include "ui/window_layout.h"
 
-#ifdef TAMA_HAVE_ENTRY_FORM
-#include "entry/entry_form.h"
-#endif
-
 namespace tama::ui {
 
 namespace {
@@ -629,18 +625,7 @@ void frmMonthly::openEntry(const EntryRequest& request) {
             return;
         }
     }
-    if (d->opener) {
-        d->opener(request);
-        return;
-    }
-#ifdef TAMA_HAVE_ENTRY_FORM
-    frmDay_upd form(d->ctx, *this, this);
-    if (request.edit) form.prepareEdit(request.recordIndex, request.rowInMonth);
-    else form.prepareNew(request.date);
-    form.exec();
-#else
-    ErrorReport(this, 0, QStringLiteral("日間収支データの入力画面がこの版には含まれていません。"), false);
-#endif
+    if (d->opener) d->opener(request);
 }
 
 // --- Users --------------------------------------------------------------------------

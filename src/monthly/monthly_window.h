@@ -55,8 +55,9 @@ public:
         QDate date;  // new mode: the date the record opens on; null for today
     };
     using EntryOpener = std::function<void(const EntryRequest&)>;
-    // Replaces the opener (tests record the requests instead of showing the modal
-    // form); an empty function restores the entry form.
+    // The frame sets the entry form's opener (shell/entry_opener.h); tests may
+    // record the requests instead of showing the modal form. Without an opener
+    // nothing opens.
     void setEntryOpener(EntryOpener opener);
 
     // Asked before a new record is entered while no user is selected: the frame

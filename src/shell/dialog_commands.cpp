@@ -1,12 +1,18 @@
 #include "dialog_commands.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTranslator>
 #include <QUrl>
 
+#include "analysis/analysis_window.h"
+#include "export/export_dialogs.h"
+#include "graphs/graph_window.h"
 #include "masters/list_editor.h"
 #include "monthly/monthly_window.h"
 #include "options/options_dialog.h"
@@ -19,46 +25,86 @@
 
 namespace tama::ui {
 
-namespace {
-// The user whose lists the editors open; a refusal when none is chosen yet.
-bool currentUser(frmMain& main, const QString& caption, QString& user) {
-    user = main.monthlyWindow()->currentUser();
+// The frame's commands that open a dialog or another window.
+
+bool frmMain::listUser(const QString& caption, QString& user) {
+    user = monthlyWindow()->currentUser();
     if (!user.isEmpty()) return true;
-    inputRefusal(&main, QStringLiteral("利用者が選択されていません。先に利用者を登録して下さい。"), caption);
+    inputRefusal(this, QStringLiteral("利用者が選択されていません。先に利用者を登録して下さい。"), caption);
     return false;
 }
-}  // namespace
 
-void installDialogCommands(AppContext& ctx, frmMain& main) {
-    main.setCommand(QStringLiteral("mnuHoll"), [&ctx, &main] {
-        QString user;
-        if (!currentUser(main, QStringLiteral("ホールリスト編集"), user)) return;
-        frmHoll_upd dlg(ctx, user, &main);
-        dlg.exec();
-    });
-    main.setCommand(QStringLiteral("mnuKisyu"), [&ctx, &main] {
-        QString user;
-        if (!currentUser(main, QStringLiteral("機種リスト編集"), user)) return;
-        frmKisyu_upd dlg(ctx, user, &main);
-        dlg.exec();
-    });
-    main.setCommand(QStringLiteral("mnuOption"), [&ctx, &main] {
-        frmOption dlg(ctx, &main);
-        dlg.exec();
-    });
-    main.setCommand(QStringLiteral("mnuHelpContents"), [&main] { showHelp(&main, false); });
-    main.setCommand(QStringLiteral("mnuHelpTopics"), [&main] { showHelp(&main, true); });
-    main.setCommand(QStringLiteral("mnuKobo_HP"), [&main] {
-        const QString page = helpStartPage();
-        if (page.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
-            showMessage(&main, {QStringLiteral("ホームページを開けません。\r\r") +
-                                    (page.isEmpty() ? QStringLiteral("ヘルプのページが見つかりません。") : page),
-                                QStringLiteral("ホームページ"), Icon::Exclamation, Buttons::Ok});
-    });
-    main.setCommand(QStringLiteral("mnuHelpAbout"), [&ctx, &main] {
-        frmAbout dlg(ctx, isPerUserFolder(ctx.programFolder()), &main);
-        dlg.exec();
-    });
+void frmMain::editHalls() {
+    QString user;
+    if (!listUser(QStringLiteral("ホールリスト編集"), user)) return;
+    frmHoll_upd dlg(ctx_, user, this);
+    dlg.exec();
+}
+
+void frmMain::editMachines() {
+    QString user;
+    if (!listUser(QStringLiteral("機種リスト編集"), user)) return;
+    frmKisyu_upd dlg(ctx_, user, this);
+    dlg.exec();
+}
+
+void frmMain::openOptions() {
+    frmOption dlg(ctx_, this);
+    dlg.exec();
+}
+
+void frmMain::helpContents() { showHelp(this, false); }
+
+void frmMain::helpTopics() { showHelp(this, true); }
+
+void frmMain::openHomePage() {
+    const QString page = helpStartPage();
+    if (page.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        showMessage(this, {QStringLiteral("ホームページを開けません。\r\r") +
+                               (page.isEmpty() ? QStringLiteral("ヘルプのページが見つかりません。") : page),
+                           QStringLiteral("ホームページ"), Icon::Exclamation, Buttons::Ok});
+}
+
+void frmMain::about() {
+    frmAbout dlg(ctx_, isPerUserFolder(ctx_.programFolder()), this);
+    dlg.exec();
+}
+
+void frmMain::exportMonth() {
+    frmPrint dialog(ctx_, *monthlyWindow(), this);
+    dialog.exec();
+}
+
+void frmMain::openAnalysis() {
+    if (!analysis_) {
+        AnalysisOpening opening;
+        if (frmMonthly* m = monthlyWindowIfOpen()) {
+            for (int i = 0; i < m->cboUser()->count(); ++i) opening.users << m->cboUser()->itemText(i);
+            opening.user = m->cboUser()->currentText();
+        } else {
+            for (const auto& u : ctx_.store().userNames()) opening.users << qs(u);
+        }
+        if (frmGluf* g = graphWindow()) {
+            auto take = [](QComboBox* box, QStringList& entries, QString& text) {
+                for (int i = 0; i < box->count(); ++i) entries << box->itemText(i);
+                text = box->currentText();
+            };
+            take(g->cboHoll(), opening.halls, opening.hall);
+            take(g->cboKisyu(), opening.machines, opening.machine);
+        }
+        auto* db = new frmDb(ctx_, opening);
+        // Excel 出力 writes the tab chosen in frmExcel from the window's last search.
+        installAnalysisExport(*db, ctx_.programFolder(), [this](const QString& text) { emit ctx_.statusMessage(text); });
+        analysis_ = db;
+        QMdiSubWindow* sub = mdi_->addSubWindow(db);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->show();
+    }
+    if (QMdiSubWindow* sub = subWindowOf(analysis_)) {
+        if (sub->isMinimized()) sub->showNormal();
+        mdi_->setActiveSubWindow(sub);
+    }
+    analysis_->setFocus();
 }
 
 bool isPerUserFolder(const std::filesystem::path& folder) {

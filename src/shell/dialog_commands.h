@@ -1,17 +1,15 @@
 #pragma once
-// Plugs the frame's dialog commands into their menu items: the hall and machine
-// list editors (mnuHoll, mnuKisyu), the options dialog (mnuOption), the help
-// contents and keyword index (mnuHelpContents, mnuHelpTopics), the manual's
-// start page in the desktop's browser (mnuKobo_HP) and the about box (mnuHelpAbout).
+// Helpers of the frame's dialog commands (the about box's folder note, Qt's
+// Japanese texts). The commands themselves are frmMain's slots, defined in
+// dialog_commands.cpp: the hall and machine list editors (mnuHoll, mnuKisyu),
+// the options dialog (mnuOption), the help contents and keyword index
+// (mnuHelpContents, mnuHelpTopics), the manual's start page in the desktop's
+// browser (mnuKobo_HP), the about box (mnuHelpAbout), the monthly export
+// (mnuFileProperties) and the analysis window (mnuSerch, the toolbar's "分析").
 #include <QString>
 #include <filesystem>
 
 namespace tama::ui {
-
-class AppContext;
-class frmMain;
-
-void installDialogCommands(AppContext& ctx, frmMain& main);
 
 // Whether `folder` is the per-user data folder rather than the program's own.
 bool isPerUserFolder(const std::filesystem::path& folder);

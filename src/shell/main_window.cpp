@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -33,6 +32,7 @@
 
 #include "masters/user_manager.h"
 #include "shell/background.h"
+#include "shell/entry_opener.h"
 #include "monthly/calendar_window.h"
 #include "monthly/monthly_window.h"
 #include "ui/app_context.h"
@@ -55,12 +55,6 @@ constexpr std::array<GraphChoice, 4> kChartTypes = {{{"mnuGlf1", "棒ｸﾞﾗ�
 constexpr std::array<GraphChoice, 3> kPeriods = {
     {{"mnuGlf_d", "日間ﾃﾞｰﾀ"}, {"mnuGlf_m", "月間ﾃﾞｰﾀ"}, {"mnuGlf_y", "年間ﾃﾞｰﾀ"}}};
 constexpr std::array<GraphChoice, 2> kKinds = {{{"mnuSyusi", "収支"}, {"mnuYoubi", "曜日別"}}};
-
-// Menu items of windows that are not part of the program yet: present with
-// their captions, disabled until setCommand plugs their window in.
-constexpr std::array<const char*, 8> kLaterItems = {"mnuFileProperties", "mnuHoll",       "mnuKisyu",
-                                                    "mnuSerch",          "mnuHelpContents", "mnuHelpTopics",
-                                                    "mnuKobo_HP",        "mnuHelpAbout"};
 
 // Keys of the per-user store and their defaults in twips.
 struct PositionKey {
@@ -155,7 +149,8 @@ void frmMain::buildMenus() {
     connect(addItem(file, "mnuRestore", QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元...")), &QAction::triggered, this,
             &frmMain::mnuRestore_Click);
     addSeparator(file, "mnuFileBar1");
-    addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)"));
+    connect(addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)")), &QAction::triggered, this,
+            &frmMain::exportMonth);
     addSeparator(file, "mnuFileBar6");
     // The exit item closes the frame, which is how the program ends.
     connect(addItem(file, "mnuFileExit", QStringLiteral("ﾀﾏﾛｸﾞの終了(&X)")), &QAction::triggered, this,
@@ -167,8 +162,10 @@ void frmMain::buildMenus() {
     connect(addItem(edit, "mnuUpd", QStringLiteral("日間ﾃﾞｰﾀ修正・削除(&U)")), &QAction::triggered, this,
             &frmMain::mnuUpd_Click);
     addSeparator(edit, "bar4");
-    addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)"));
-    addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)"));
+    connect(addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)")), &QAction::triggered, this,
+            &frmMain::editHalls);
+    connect(addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)")), &QAction::triggered, this,
+            &frmMain::editMachines);
 
     QMenu* view = menu("mnuView", QStringLiteral("表示(&V)"));
     QAction* viewToolbar = addItem(view, "mnuViewToolbar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
@@ -187,13 +184,14 @@ void frmMain::buildMenus() {
     });
     addSeparator(view, "mnuViewBar2");
     connect(addItem(view, "mnuCalendar", QStringLiteral("カレンダー(&C)")), &QAction::triggered, this,
-            [this] { calendarWindow(); });
+            &frmMain::showCalendar);
     // The options dialog opens from the frame: its item ends the View menu.
     addSeparator(view, "mnuViewBar1");
-    addItem(view, "mnuOption", QStringLiteral("設定(&O)..."))->setEnabled(false);
+    connect(addItem(view, "mnuOption", QStringLiteral("設定(&O)...")), &QAction::triggered, this,
+            &frmMain::openOptions);
 
     QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
-    auto group = [&](const GraphChoice* choices, const QStringList& captions, const char* combo) {
+    auto group = [&](const GraphChoice* choices, const QStringList& captions, void (frmGluf::*select)(const QString&)) {
         auto* g = new QActionGroup(this);
         g->setExclusive(true);
         for (int k = 0; k < captions.size(); ++k) {
@@ -202,33 +200,43 @@ void frmMain::buildMenus() {
             a->setChecked(k == 0);
             g->addAction(a);
             const QString text = QString::fromUtf8(choices[k].text);
-            connect(a, &QAction::triggered, this, [this, combo, text] { setGraphSelection(combo, text); });
+            connect(a, &QAction::triggered, this, [this, select, text] {
+                if (frmGluf* window = graphWindowForUse()) (window->*select)(text);
+                updateMenus();
+            });
         }
         return g;
     };
     typeGroup_ = group(kChartTypes.data(),
                        {QStringLiteral("棒ｸﾞﾗﾌ(&B)"), QStringLiteral("折れ線ｸﾞﾗﾌ(&O)"), QStringLiteral("3D棒ｸﾞﾗﾌ(&C)"),
                         QStringLiteral("3D折れ線ｸﾞﾗﾌ(&E)")},
-                       "cboGtype");
+                       &frmGluf::setChartType);
     addSeparator(graph, "bar1");
     periodGroup_ = group(kPeriods.data(),
                          {QStringLiteral("日間ﾃﾞｰﾀ(&D)"), QStringLiteral("月間ﾃﾞｰﾀ(&M)"), QStringLiteral("年間ﾃﾞｰﾀ(&Y)")},
-                         "cboKikan");
+                         &frmGluf::setPeriod);
     addSeparator(graph, "bar2");
-    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, "cboKou");
+    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, &frmGluf::setItem);
     addSeparator(graph, "bar3");
     QAction* ruiseki = addItem(graph, "mnuRuiseki", QStringLiteral("累積表示する(&R)"));
     ruiseki->setCheckable(true);
-    connect(ruiseki, &QAction::triggered, this, [this] { toggleGraphCheck("chk1"); });
+    connect(ruiseki, &QAction::triggered, this, [this] {
+        if (frmGluf* g = graphWindowForUse()) g->setCumulative(!g->cumulative());
+        updateMenus();
+    });
     addSeparator(graph, "bar5");
     QAction* dat1 = addItem(graph, "mnuDat1", QStringLiteral("データ表示する(&U)"));
     dat1->setCheckable(true);
-    connect(dat1, &QAction::triggered, this, [this] { toggleGraphCheck("chk2"); });
+    connect(dat1, &QAction::triggered, this, [this] {
+        if (frmGluf* g = graphWindowForUse()) g->setDataLabels(!g->dataLabels());
+        updateMenus();
+    });
 
     // A command directly on the menu bar.
     auto* serch = new QAction(QStringLiteral("分析(&S)"), this);
     serch->setObjectName(QStringLiteral("mnuSerch"));
     bar->addAction(serch);
+    connect(serch, &QAction::triggered, this, &frmMain::openAnalysis);
 
     windowMenu_ = menu("mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     connect(addItem(windowMenu_, "mnuWindowCascade", QStringLiteral("重ねて表示(&C)")), &QAction::triggered, mdi_,
@@ -253,15 +261,16 @@ void frmMain::buildMenus() {
     connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
 
     QMenu* help = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)"));
-    addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)"));
+    connect(addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)")), &QAction::triggered, this,
+            &frmMain::helpContents);
+    connect(addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)")), &QAction::triggered, this,
+            &frmMain::helpTopics);
     addSeparator(help, "mnuHelpBar0");
-    addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)"));
+    connect(addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)")), &QAction::triggered, this,
+            &frmMain::openHomePage);
     addSeparator(help, "mnuHelpBar1");
-    addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"));
-
-    for (const char* name : kLaterItems)
-        if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(false);
+    connect(addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)")), &QAction::triggered, this,
+            &frmMain::about);
 }
 
 // Tiles the child windows that are not minimised: stacked one above the other
@@ -288,43 +297,41 @@ void frmMain::buildToolBar() {
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    struct Button {
-        const char* key;
-        const char* tip;
-        QStyle::StandardPixmap icon;
-    };
-    const Button buttons[] = {
-        {"入力", "日間ﾃﾞｰﾀ入力", QStyle::SP_FileIcon},
-        {"次年", "次年", QStyle::SP_MediaSkipForward},
-        {"次月", "次月", QStyle::SP_ArrowRight},
-        {"当月", "当月", QStyle::SP_DialogApplyButton},
-        {"前月", "前月", QStyle::SP_ArrowLeft},
-        {"前年", "前年", QStyle::SP_MediaSkipBackward},
-        {"ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", QStyle::SP_FileDialogDetailedView},
-        {"ｸﾞﾗﾌ", "ｸﾞﾗﾌ", QStyle::SP_FileDialogInfoView},
-        {"ｶﾚﾝﾀﾞｰ", "ｶﾚﾝﾀﾞｰ", QStyle::SP_FileDialogListView},
-        {"分析", "分析", QStyle::SP_FileDialogContentsView},
-    };
-    for (const Button& b : buttons) {
-        const QString key = QString::fromUtf8(b.key);
-        QAction* a = toolBar_->addAction(style()->standardIcon(b.icon), key);
-        a->setObjectName(key);
-        a->setData(key);
-        a->setToolTip(QString::fromUtf8(b.tip));
-        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
-    }
+    addToolButton(QStyle::SP_FileIcon, "入力", "日間ﾃﾞｰﾀ入力", &frmMain::mnuInp_Click);
+    QAction* nextYearAct = addToolButton(QStyle::SP_MediaSkipForward, "次年", "次年", &frmMain::nextYear);
+    QAction* nextMonthAct = addToolButton(QStyle::SP_ArrowRight, "次月", "次月", &frmMain::nextMonth);
+    addToolButton(QStyle::SP_DialogApplyButton, "当月", "当月", &frmMain::thisMonth);
+    QAction* previousMonthAct = addToolButton(QStyle::SP_ArrowLeft, "前月", "前月", &frmMain::previousMonth);
+    QAction* previousYearAct = addToolButton(QStyle::SP_MediaSkipBackward, "前年", "前年", &frmMain::previousYear);
+    addToolButton(QStyle::SP_FileDialogDetailedView, "ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", &frmMain::showMonthlyWindow);
+    graphButton_ = addToolButton(QStyle::SP_FileDialogInfoView, "ｸﾞﾗﾌ", "ｸﾞﾗﾌ", &frmMain::showGraphWindow);
+    addToolButton(QStyle::SP_FileDialogListView, "ｶﾚﾝﾀﾞｰ", "ｶﾚﾝﾀﾞｰ", &frmMain::showCalendar);
+    addToolButton(QStyle::SP_FileDialogContentsView, "分析", "分析", &frmMain::openAnalysis);
     // The month and year steps from the keyboard, anywhere in the frame.
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"次月", QKeySequence(Qt::Key_PageDown)},
-        {"前月", QKeySequence(Qt::Key_PageUp)},
-        {"次年", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
-        {"前年", QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {nextMonthAct, QKeySequence(Qt::Key_PageDown)},
+        {previousMonthAct, QKeySequence(Qt::Key_PageUp)},
+        {nextYearAct, QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {previousYearAct, QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
     };
-    for (const auto& [key, sequence] : keys) {
-        QAction* a = toolButton(QString::fromUtf8(key));
-        a->setShortcut(sequence);
-        a->setShortcutContext(Qt::WindowShortcut);
+    for (const auto& [action, sequence] : keys) {
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WindowShortcut);
     }
+}
+
+// A toolbar button: its caption is also its objectName and the key that
+// toolButton finds it by. Every button clears the message line before its command runs.
+QAction* frmMain::addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip,
+                                void (frmMain::*slot)()) {
+    const QString caption = QString::fromUtf8(key);
+    QAction* a = toolBar_->addAction(style()->standardIcon(icon), caption);
+    a->setObjectName(caption);
+    a->setData(caption);
+    a->setToolTip(QString::fromUtf8(tip));
+    connect(a, &QAction::triggered, this, [this] { setStatusMessage(QString()); });
+    connect(a, &QAction::triggered, this, slot);
+    return a;
 }
 
 QAction* frmMain::menuItem(const QString& itemName) const {
@@ -335,17 +342,6 @@ QAction* frmMain::toolButton(const QString& key) const {
     for (QAction* a : toolBar_->actions())
         if (a->data().toString() == key) return a;
     return nullptr;
-}
-
-void frmMain::setCommand(const QString& itemName, std::function<void()> run) {
-    QAction* a = menuItem(itemName);
-    if (!a) return;
-    disconnect(a, &QAction::triggered, nullptr, nullptr);
-    auto shared = std::make_shared<std::function<void()>>(std::move(run));
-    connect(a, &QAction::triggered, this, [shared] { (*shared)(); });
-    a->setEnabled(true);
-    if (itemName == QLatin1String("mnuSerch")) analysis_ = [shared] { (*shared)(); };
-    updateMenus();
 }
 
 QString frmMain::statusMessage() const { return panel1_->text(); }
@@ -530,6 +526,7 @@ frmMonthly* frmMain::monthlyWindow() {
     if (monthly_) return monthly_;
     auto* monthly = new frmMonthly(ctx_);
     monthly_ = monthly;
+    monthly->setEntryOpener(entryFormOpener(ctx_, *monthly));
     monthly->setUserRequest([this] {
         openUserManager(false, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
     });
@@ -556,18 +553,22 @@ frmCalendar* frmMain::calendarWindow() {
     return calendar_;
 }
 
-void frmMain::addGraphWindow(QWidget* graph) {
+void frmMain::showCalendar() { calendarWindow(); }
+
+void frmMain::addGraphWindow(frmGluf* graph) {
     if (!graph) return;
     graph_ = graph;
     QMdiSubWindow* sub = mdi_->addSubWindow(graph);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
-    for (const char* name : {"cboKikan", "cboGtype", "cboKou"})
-        if (auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(name)))
-            connect(combo, &QComboBox::currentTextChanged, this, &frmMain::updateMenus);
-    for (const char* name : {"chk1", "chk2"})
-        if (auto* check = graph->findChild<QCheckBox*>(QString::fromLatin1(name)))
-            connect(check, &QCheckBox::toggled, this, &frmMain::updateMenus);
+    // The graph menu's marks follow the window's own selections.
+    connect(graph, &frmGluf::periodChanged, this, &frmMain::updateMenus);
+    connect(graph, &frmGluf::chartTypeChanged, this, &frmMain::updateMenus);
+    connect(graph, &frmGluf::itemChanged, this, &frmMain::updateMenus);
+    connect(graph, &frmGluf::cumulativeChanged, this, &frmMain::updateMenus);
+    connect(graph, &frmGluf::dataLabelsChanged, this, &frmMain::updateMenus);
+    // A day clicked on the day graph: the monthly window comes forward at it.
+    connect(graph, &frmGluf::dayOpened, this, &frmMain::showDay);
     connect(graph, &QObject::destroyed, this, &frmMain::updateMenus, Qt::QueuedConnection);
     if (frmMonthly* m = monthly_) {
         if (QMdiSubWindow* msub = subWindowOf(m)) mdi_->setActiveSubWindow(msub);
@@ -575,7 +576,16 @@ void frmMain::addGraphWindow(QWidget* graph) {
     updateMenus();
 }
 
-void frmMain::setGraphWindowFactory(std::function<QWidget*()> factory) {
+void frmMain::showDay(const QString& year, const QString& month, const QString& day) {
+    frmMonthly* monthly = monthlyWindow();
+    monthly->showDay(year, month, day);
+    if (QMdiSubWindow* sub = subWindowOf(monthly)) {
+        if (sub->isMinimized()) sub->showNormal();
+        mdi_->setActiveSubWindow(sub);
+    }
+}
+
+void frmMain::setGraphWindowFactory(std::function<frmGluf*()> factory) {
     graphFactory_ = std::move(factory);
     updateMenus();
 }
@@ -587,32 +597,15 @@ bool frmMain::graphWindowOpen() const {
     return !(sub ? sub->isHidden() : graph_->isHidden());
 }
 
-QWidget* frmMain::graphWindowForUse() {
+frmGluf* frmMain::graphWindowForUse() {
     if (!graphWindowOpen() && graphFactory_) addGraphWindow(graphFactory_());
     return graphWindowOpen() ? graph_.data() : nullptr;
-}
-
-void frmMain::setGraphSelection(const char* comboName, const QString& text) {
-    QWidget* graph = graphWindowForUse();
-    if (!graph) return;
-    if (auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(comboName))) {
-        const int index = combo->findText(text);
-        if (index >= 0) combo->setCurrentIndex(index);
-    }
-    updateMenus();
-}
-
-void frmMain::toggleGraphCheck(const char* checkName) {
-    QWidget* graph = graphWindowForUse();
-    if (!graph) return;
-    if (auto* check = graph->findChild<QCheckBox*>(QString::fromLatin1(checkName))) check->setChecked(!check->isChecked());
-    updateMenus();
 }
 
 // The one place that sets the enabled and checked states of menu items and
 // toolbar buttons from the state of the windows.
 void frmMain::updateMenus() {
-    QWidget* graph = graphWindowOpen() ? graph_.data() : nullptr;
+    frmGluf* graph = graphWindowOpen() ? graph_.data() : nullptr;
     // A closed graph window is opened again by its commands.
     const bool graphUsable = graph != nullptr || static_cast<bool>(graphFactory_);
     for (QActionGroup* g : {typeGroup_, periodGroup_, kindGroup_})
@@ -621,27 +614,22 @@ void frmMain::updateMenus() {
         if (QAction* a = menuItem(QString::fromLatin1(name))) a->setEnabled(graphUsable);
 
     if (graph) {
-        auto mirror = [&](const char* comboName, const auto& choices) {
-            auto* combo = graph->findChild<QComboBox*>(QString::fromLatin1(comboName));
-            if (!combo) return;
+        auto mirror = [&](const QString& selected, const auto& choices) {
             for (const GraphChoice& c : choices)
-                if (combo->currentText() == QString::fromUtf8(c.text))
+                if (selected == QString::fromUtf8(c.text))
                     if (QAction* a = menuItem(QString::fromLatin1(c.item))) a->setChecked(true);
             // Any other text leaves the marks as they are.
         };
-        mirror("cboKikan", kPeriods);
-        mirror("cboKou", kKinds);
-        mirror("cboGtype", kChartTypes);
-        if (auto* chk1 = graph->findChild<QCheckBox*>(QStringLiteral("chk1")))
-            menuItem(QStringLiteral("mnuRuiseki"))->setChecked(chk1->isChecked());
-        if (auto* chk2 = graph->findChild<QCheckBox*>(QStringLiteral("chk2")))
-            menuItem(QStringLiteral("mnuDat1"))->setChecked(chk2->isChecked());
+        mirror(graph->periodText(), kPeriods);
+        mirror(graph->itemText(), kKinds);
+        mirror(graph->chartTypeText(), kChartTypes);
+        menuItem(QStringLiteral("mnuRuiseki"))->setChecked(graph->cumulative());
+        menuItem(QStringLiteral("mnuDat1"))->setChecked(graph->dataLabels());
     }
 
     if (QAction* a = menuItem(QStringLiteral("mnuViewToolbar"))) a->setChecked(!toolBar_->isHidden());
     if (QAction* a = menuItem(QStringLiteral("mnuViewStatusBar"))) a->setChecked(!statusBar()->isHidden());
-    if (QAction* a = toolButton(QStringLiteral("ｸﾞﾗﾌ"))) a->setEnabled(graphUsable);
-    if (QAction* a = toolButton(QStringLiteral("分析"))) a->setEnabled(static_cast<bool>(analysis_));
+    graphButton_->setEnabled(graphUsable);
 }
 
 // The window menu: its fixed items, then one entry per open child window.
@@ -706,45 +694,48 @@ void frmMain::Refresh() {
     if (frmMonthly* m = monthly_) m->Refresh();
 }
 
-void frmMain::tbToolBar_ButtonClick(const QString& key) {
-    setStatusMessage(QString());
-    auto yearMonth = [this](auto&& change) {
-        frmMonthly* m = monthlyWindow();
-        std::string year = ss(m->txtNen()->text());
-        std::string month = ss(m->txtTuki()->text());
-        change(year, month);
-        // Both texts at once: a month step that also changes the year loads once.
-        m->setYearMonth(qs(year), qs(month));
-    };
-    if (key == QStringLiteral("入力")) {
-        mnuInp_Click();
-    } else if (key == QStringLiteral("次年")) {
-        yearMonth([](std::string& y, std::string&) { y = stepYearText(y, +1); });
-    } else if (key == QStringLiteral("次月")) {
-        yearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, +1); });
-    } else if (key == QStringLiteral("当月")) {
-        const QDate today = QDate::currentDate();
-        yearMonth([&](std::string& y, std::string& m) {
-            y = std::to_string(today.year());
-            m = std::to_string(today.month());
-        });
-    } else if (key == QStringLiteral("前月")) {
-        yearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, -1); });
-    } else if (key == QStringLiteral("前年")) {
-        yearMonth([](std::string& y, std::string&) { y = stepYearText(y, -1); });
-    } else if (key == QStringLiteral("ﾃﾞｰﾀ")) {
-        frmMonthly* m = monthlyWindow();
-        if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);
-        m->setFocus();
-    } else if (key == QStringLiteral("ｸﾞﾗﾌ")) {
-        if (QWidget* g = graphWindowForUse()) {
-            if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
-            g->setFocus();
-        }
-    } else if (key == QStringLiteral("ｶﾚﾝﾀﾞｰ")) {
-        calendarWindow();
-    } else if (key == QStringLiteral("分析")) {
-        if (analysis_) analysis_();
+void frmMain::stepYearMonth(const std::function<void(std::string& year, std::string& month)>& change) {
+    frmMonthly* m = monthlyWindow();
+    std::string year = ss(m->txtNen()->text());
+    std::string month = ss(m->txtTuki()->text());
+    change(year, month);
+    m->setYearMonth(qs(year), qs(month));
+}
+
+void frmMain::nextYear() {
+    stepYearMonth([](std::string& y, std::string&) { y = stepYearText(y, +1); });
+}
+
+void frmMain::nextMonth() {
+    stepYearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, +1); });
+}
+
+void frmMain::thisMonth() {
+    const QDate today = QDate::currentDate();
+    stepYearMonth([&](std::string& y, std::string& m) {
+        y = std::to_string(today.year());
+        m = std::to_string(today.month());
+    });
+}
+
+void frmMain::previousMonth() {
+    stepYearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, -1); });
+}
+
+void frmMain::previousYear() {
+    stepYearMonth([](std::string& y, std::string&) { y = stepYearText(y, -1); });
+}
+
+void frmMain::showMonthlyWindow() {
+    frmMonthly* m = monthlyWindow();
+    if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);
+    m->setFocus();
+}
+
+void frmMain::showGraphWindow() {
+    if (frmGluf* g = graphWindowForUse()) {
+        if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
+        g->setFocus();
     }
 }
 

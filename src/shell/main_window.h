@@ -5,14 +5,17 @@
 // whose first panel is the program's message line live here. Every other
 // window opens from it as a modal dialog.
 //
-// Menu items are QActions whose objectName is the item's name ("mnuGlf1");
-// a window written later plugs its command in with setCommand, which also
-// enables the item.
+// Menu items are QActions whose objectName is the item's name ("mnuGlf1"),
+// each bound to its slot when the frame is built; every toolbar button is a
+// QAction of its own (objectName its caption, "次月") with a slot of its own.
 #include <QMainWindow>
 #include <QPointer>
+#include <QStyle>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "graphs/graph_window.h"
 #include "ui/window_layout.h"
 
 class QAction;
@@ -53,20 +56,17 @@ public:
     void Refresh();
 
     // Hosts the graph window as the right-hand child and ties the graph menu to
-    // its selections: the combo boxes "cboKikan", "cboGtype", "cboKou" and the
-    // check boxes "chk1", "chk2" found by objectName. The graph menu items and
-    // the toolbar's "ｸﾞﾗﾌ" button are enabled from then on.
-    void addGraphWindow(QWidget* graph);
+    // its selections (period, chart type, item, cumulative, value labels): the
+    // menu sets them and follows the window's changes. The graph menu items and
+    // the toolbar's "ｸﾞﾗﾌ" button are enabled from then on; a day opened on the
+    // day graph brings the monthly window forward at it.
+    void addGraphWindow(frmGluf* graph);
     // Makes the graph window: set before MDIForm_Load, which then opens it after
     // the monthly window. A graph window the user has closed is made again by the
     // next command that acts on it: a graph menu item, the toolbar's "ｸﾞﾗﾌ" button
     // or the window reset.
-    void setGraphWindowFactory(std::function<QWidget*()> factory);
+    void setGraphWindowFactory(std::function<frmGluf*()> factory);
 
-    // Connects a menu item (by name, e.g. "mnuHoll") to the command that opens a
-    // window written later, and enables it. "mnuSerch" also serves the toolbar's
-    // "分析" button.
-    void setCommand(const QString& itemName, std::function<void()> run);
     QAction* menuItem(const QString& itemName) const;
 
     // Menu and toolbar commands, also reached by clicking.
@@ -75,7 +75,36 @@ public:
     void mnuInp_Click();
     void mnuUpd_Click();
     void mnuDefult_Click();
-    void tbToolBar_ButtonClick(const QString& key);
+    // The toolbar's steps of the monthly window: "次年", "次月", "当月" (today's
+    // month), "前月", "前年"; a month step past December or January changes the year.
+    void nextYear();
+    void nextMonth();
+    void thisMonth();
+    void previousMonth();
+    void previousYear();
+    // "ﾃﾞｰﾀ" and "ｸﾞﾗﾌ": bring the monthly / graph window forward (the graph
+    // window made again when it was closed).
+    void showMonthlyWindow();
+    void showGraphWindow();
+    // ﾌｧｲﾙ → Excel 出力: the monthly export (frmPrint).
+    void exportMonth();
+    // 編集 → ﾎｰﾙﾘｽﾄ編集 / 機種ﾘｽﾄ編集: the list editors of the monthly window's
+    // user; a refusal when there is no user yet.
+    void editHalls();
+    void editMachines();
+    // 表示 → 設定: the options dialog.
+    void openOptions();
+    // 分析 on the menu bar and the toolbar: the analysis window, one instance, a
+    // child of the frame, made when first asked for and brought forward
+    // afterwards. It takes the user from the monthly window and the hall and
+    // machine lists from the graph window; its Excel 出力 opens the analysis export.
+    void openAnalysis();
+    // ﾍﾙﾌﾟ: the contents, the keyword index, the manual's start page in the
+    // desktop's browser and the about box.
+    void helpContents();
+    void helpTopics();
+    void openHomePage();
+    void about();
     // Opens the user manager modally; in first-run mode the user added there
     // becomes the monthly window's user.
     void openUserManager(bool firstRunMode, const QString& message = {});
@@ -88,7 +117,8 @@ public:
     // monthly window, or brings the open one forward (one instance).
     frmCalendar* calendarWindow();
     frmCalendar* calendarWindowIfOpen() const;
-    QWidget* graphWindow() const { return graph_; }
+    void showCalendar();
+    frmGluf* graphWindow() const { return graph_; }
     QMdiSubWindow* subWindowOf(QWidget* child) const;
 
     QMdiArea* mdiArea() const { return mdi_; }
@@ -111,16 +141,22 @@ private:
     void buildMenus();
     void tileSubWindows(Qt::Orientation stacking);
     void buildToolBar();
+    QAction* addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip, void (frmMain::*slot)());
+    // Steps the monthly window's year and month texts through `change` and sets
+    // both at once: a month step that also changes the year loads once.
+    void stepYearMonth(const std::function<void(std::string& year, std::string& month)>& change);
+    // The monthly window forward at year/month with the first row of `day` selected.
+    void showDay(const QString& year, const QString& month, const QString& day);
+    // The user whose lists the editors open; false (after a refusal) when none is chosen yet.
+    bool listUser(const QString& caption, QString& user);
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
     void updateMenus();
     void updateWindowMenu();
-    void setGraphSelection(const char* comboName, const QString& text);
-    void toggleGraphCheck(const char* checkName);
     bool graphWindowOpen() const;
     // The open graph window, made again through the factory when it was closed;
     // null when there is none and no factory.
-    QWidget* graphWindowForUse();
+    frmGluf* graphWindowForUse();
     void recordFrameInnerSize();
     void placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph);
     void restoreFramePosition();
@@ -148,10 +184,11 @@ private:
     QActionGroup* periodGroup_ = nullptr;
     QActionGroup* kindGroup_ = nullptr;
     QPointer<frmMonthly> monthly_;
-    QPointer<QWidget> graph_;
+    QPointer<frmGluf> graph_;
     QPointer<frmCalendar> calendar_;
-    std::function<QWidget*()> graphFactory_;
-    std::function<void()> analysis_;
+    QPointer<QWidget> analysis_;  // the analysis window (frmDb)
+    std::function<frmGluf*()> graphFactory_;
+    QAction* graphButton_ = nullptr;  // the toolbar's "ｸﾞﾗﾌ"
     bool firstRun_ = false;
     bool loaded_ = false;
     bool frameFitted_ = false;  // fitted with the window manager's real decorations

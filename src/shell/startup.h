@@ -9,7 +9,6 @@
 namespace tama::ui {
 
 class AppContext;
-class frmDb;
 class frmMain;
 
 // The program folder: the folder of the executable when files can be made
@@ -22,24 +21,13 @@ std::filesystem::path resolveProgramFolder();
 // no data, whether or not it could be written.
 bool programFolderInstalled();
 
+// Gives the frame the factory of its graph window (before MDIForm_Load).
+void installGraphWindow(AppContext& ctx, frmMain& main);
+
 // Runs the splash window's steps on `ctx`, then opens the main window with its
 // load step, then closes the splash window. Returns the open main window, or
 // null when start-up ended the run (data folders that could not be made, or a
 // second instance). `userStorePath` is passed on to frmMain.
-// Gives the frame the factory of its graph window (before MDIForm_Load).
-void installGraphWindow(AppContext& ctx, frmMain& main);
-// Plugs the analysis window into the menu item mnuSerch and the toolbar's "分析":
-// one instance, a child of the frame, made when first asked for and brought
-// forward afterwards. It takes the user from the monthly window and the hall and
-// machine from the graph window; its Excel 出力 opens the analysis export.
-void installAnalysisWindow(AppContext& ctx, frmMain& main);
-// Plugs the monthly export (frmPrint) into ﾌｧｲﾙ → Excel 出力 (mnuFileProperties).
-void installExportCommand(AppContext& ctx, frmMain& main);
-
-// Plugs every window and dialog into the frame's commands: the graph window, the
-// list editors, options, about and help, the analysis window and the export.
-void installCommands(AppContext& ctx, frmMain& main);
-
 std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
 }  // namespace tama::ui

@@ -133,7 +133,6 @@ private slots:
         const QString store = test::writeFrameStore(tmp->path(), 1100, 760, false);
         auto main = std::make_unique<frmMain>(*ctx, store);
         installGraphWindow(*ctx, *main);
-        installAnalysisWindow(*ctx, *main);
         QVERIFY(main->MDIForm_Load());
         QAction* serch = main->menuItem(QStringLiteral("mnuSerch"));
         QVERIFY(serch->isEnabled());
@@ -144,7 +143,7 @@ private slots:
         QCOMPARE(db->windowTitle(), u("データ分析"));
         QVERIFY(main->subWindowOf(db));
         QCOMPARE(main->mdiArea()->activeSubWindow(), main->subWindowOf(db));
-        main->tbToolBar_ButtonClick(u("分析"));
+        main->toolButton(u("分析"))->trigger();
         QCOMPARE(main->findChildren<frmDb*>().size(), 1);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 3);
 
@@ -222,7 +221,6 @@ private slots:
     void frameDestroyedWithTheAnalysisWindowOpen() {
         auto main = std::make_unique<frmMain>(*ctx, QString::fromStdString((tmp->path() / "store.ini").string()));
         installGraphWindow(*ctx, *main);
-        installAnalysisWindow(*ctx, *main);
         QVERIFY(main->MDIForm_Load());
         main->menuItem(QStringLiteral("mnuSerch"))->trigger();
         QVERIFY(main->findChild<frmDb*>());

@@ -19,6 +19,7 @@
 #include "entry/entry_form.h"
 #include "monthly/calendar_window.h"
 #include "monthly/monthly_window.h"
+#include "shell/entry_opener.h"
 #include "shell/main_window.h"
 #include "storage/settings_file.h"
 #include "ui/app_context.h"
@@ -166,7 +167,7 @@ private slots:
         QCOMPARE(requests.back().date, today);
 
         // The form shows the date it is given, with its weekday.
-        monthly()->setEntryOpener({});
+        monthly()->setEntryOpener(entryFormOpener(*ctx, *monthly()));
         frmDay_upd form(*ctx, *monthly());
         form.prepareNew(QDate(2004, 2, 29));
         QCOMPARE(child<QLineEdit>(&form, "txtNen")->text() + "/" + child<QLineEdit>(&form, "txtTuki")->text() + "/" +

@@ -248,8 +248,6 @@ private slots:
         monthly.reset();
         const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
         auto main = std::make_unique<frmMain>(*ctx, store);
-        installAnalysisWindow(*ctx, *main);
-        installExportCommand(*ctx, *main);
         QVERIFY(main->MDIForm_Load());
         main->monthlyWindow()->setYearMonth(QStringLiteral("2004"), QStringLiteral("03"));
         QAction* item = main->menuItem(QStringLiteral("mnuFileProperties"));

@@ -21,6 +21,7 @@
 
 #include "entry/entry_form.h"
 #include "monthly/monthly_window.h"
+#include "shell/entry_opener.h"
 #include "ui/eliding_delegate.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
@@ -74,6 +75,7 @@ class MonthlyWindowTest : public QObject, protected test::GuiFixture {
 
     std::unique_ptr<frmMonthly> openWindow() {
         auto w = std::make_unique<frmMonthly>(*ctx);
+        w->setEntryOpener(entryFormOpener(*ctx, *w));
         w->resize(700, 500);
         w->show();
         return w;

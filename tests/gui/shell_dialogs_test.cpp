@@ -56,7 +56,6 @@ class ShellDialogsTest : public QObject, protected test::GuiFixture {
     std::unique_ptr<frmMain> openFrame() {
         auto main = std::make_unique<frmMain>(*ctx, storeDir.filePath(QStringLiteral("store.ini")));
         installGraphWindow(*ctx, *main);
-        installDialogCommands(*ctx, *main);
         if (!main->MDIForm_Load()) return nullptr;
         return main;
     }

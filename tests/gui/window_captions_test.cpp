@@ -91,7 +91,7 @@ private slots:
     void theFrameAndItsWindowsAtTheirDefaultSize() {
         // A first start: no stored position, the frame fits the screen.
         frmMain main(*ctx, storeDir.filePath(QStringLiteral("user-store.ini")));
-        installCommands(*ctx, main);
+        installGraphWindow(*ctx, main);
         QVERIFY(main.MDIForm_Load());
         const QRect screen = main.screen()->availableGeometry();
         QVERIFY2(screen.contains(main.frameGeometry()),
