@@ -1,8 +1,8 @@
 // One save from the entry form (登録) into a year of 2,000 records (Save) and of
 // 300 records, a typical year (Save300): the save checks and steps
-// (DayFirstFor, AppendRecord, hall and machine lists, SortYearFile,
-// UpdateYearTotal, all staged and renamed together under the write lock, with
-// the backup of each replaced user file) and the monthly list's reload that
+// (the record into its YearFile with its DayFirst mark and the date order, hall
+// and machine lists, the year's total, all staged and renamed together under
+// the write lock, with the backup of each replaced user file) and the monthly list's reload that
 // follows, beside the floor of one read + decode and one atomic write of each
 // file the save changes (the YearFile, Year.txt and any list that gains a name).
 #include "bench_support.h"

@@ -2,14 +2,11 @@
 // (made by `tamalog-cli generate`), each beside a floor measured in the same run:
 //   AllYears   readYearFile of the 50 YearFiles  / read + iconv's decode of the same files
 //   LoadYear   LoadYear of one 2,000-record year  / read + iconv's decode of that file
-//   Insert     DayFirstFor, AppendRecord, SortYearFile, UpdateYearTotal on that year
-//              / one read + decode and one atomic write of the same file
 //   Scan       the start-up scan (DataFolderScan) with its progress callback
 //              / read + iconv's decode of the 50 files
 #include "bench_support.h"
 
 #include "shared/file_io.h"
-#include "shared/text_codec.h"
 #include "storage/data_folders.h"
 #include "storage/record_store.h"
 
@@ -55,59 +52,10 @@ void LoadYear_store(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(store.LoadYear(kUser, kYear).count());
 }
 
-// Each insert starts from the same 2,000-record file and Year.txt; restoring
-// them is not timed.
-struct InsertFixture {
-    RecordStore store{sample().folder};
-    fs::path file = store.YearFilePath(kUser, kYear);
-    fs::path totals = store.yearTotalPath(kUser);
-    std::string fileBytes = *readFileBytes(file);
-    std::string totalBytes = *readFileBytes(totals);
-    DailyRecord record;
-
-    InsertFixture() {
-        record = readYearFile(file)[kPerYear / 2];  // a date in the middle of the year
-        record.Come = "ベンチマーク";
-    }
-    void restore() {
-        writeFileAtomic(file, fileBytes);
-        writeFileAtomic(totals, totalBytes);
-    }
-};
-
-void Insert_floor(benchmark::State& state) {
-    InsertFixture fx;
-    for (auto _ : state) {
-        auto bytes = readFileBytes(fx.file);
-        benchmark::DoNotOptimize(cp932ToUtf8(*bytes));
-        bytes->append(*utf8ToCp932(formatRecordLine(fx.record) + "\r\n"));
-        writeFileAtomic(fx.file, *bytes);
-        state.PauseTiming();
-        fx.restore();
-        state.ResumeTiming();
-    }
-}
-
-void Insert_store(benchmark::State& state) {
-    InsertFixture fx;
-    for (auto _ : state) {
-        DailyRecord r = fx.record;
-        r.DayFirst = fx.store.DayFirstFor(kUser, r.Nen, r.Tuki, r.Hi);
-        fx.store.AppendRecord(kUser, r);
-        fx.store.SortYearFile(kUser, r.Nen);
-        fx.store.UpdateYearTotal(kUser, r.Nen);
-        state.PauseTiming();
-        fx.restore();
-        state.ResumeTiming();
-    }
-}
-
 BENCHMARK(AllYears_floor)->Unit(benchmark::kMillisecond);
 BENCHMARK(AllYears_store)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadYear_floor)->Unit(benchmark::kMicrosecond);
 BENCHMARK(LoadYear_store)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Insert_floor)->Unit(benchmark::kMicrosecond);
-BENCHMARK(Insert_store)->Unit(benchmark::kMicrosecond);
 
 void Scan_floor(benchmark::State& state) { AllYears_floor(state); }
 
@@ -126,5 +74,5 @@ BENCHMARK(Scan_store)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     sample();  // generate before the first timing
-    return tama::bench::runWithRatios(argc, argv, {"AllYears", "LoadYear", "Insert", "Scan"});
+    return tama::bench::runWithRatios(argc, argv, {"AllYears", "LoadYear", "Scan"});
 }

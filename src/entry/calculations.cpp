@@ -5,12 +5,6 @@
 
 namespace tama::entry {
 
-bool isDigitsOnly(std::string_view text) {
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 bool isDigitBox(Box box) {
     switch (box) {
     case Box::txtNen: case Box::txtTuki: case Box::txtHi:

@@ -10,13 +10,13 @@
 
 #include "entry/entry_model.h"
 #include "shared/calendar.h"
+#include "shared/number_format.h"
 
 namespace tama::entry {
 
 // --- Keystroke rules -------------------------------------------------------
 
-// True when every character is an ASCII digit "0".."9" (an empty text is true).
-bool isDigitsOnly(std::string_view text);
+using tama::isDigitsOnly;
 
 // True for the boxes that are emptied when they hold anything but digits:
 // the date, hour, minute and money boxes and the machine number.

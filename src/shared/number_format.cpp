@@ -62,6 +62,12 @@ bool allZero(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+bool isDigitsOnly(std::string_view text) {
+    for (char c : text)
+        if (!isDigit(c)) return false;
+    return true;
+}
+
 double leadingNumber(std::string_view text) {
     std::string_view s = trimSpaces(text);
     size_t i = 0;

@@ -9,6 +9,9 @@
 
 namespace tama {
 
+// True when every character is an ASCII digit "0".."9" (an empty text is true).
+bool isDigitsOnly(std::string_view text);
+
 // The leading number of a box text, ignoring surrounding spaces:
 // "15000" -> 15000, " 12 " -> 12, "12a" -> 12, "" -> 0, "abc" -> 0.
 // Accepts an optional sign and a decimal fraction; stops at the first other character.

@@ -295,7 +295,7 @@ std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records) {
 
 std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index) {
     if (index < 1 || index > list.count())
-        throw std::out_of_range("DeleteFromYear: index " + std::to_string(index) + " outside 1.." +
+        throw std::out_of_range("recordsWithout: index " + std::to_string(index) + " outside 1.." +
                                 std::to_string(list.count()));
     std::vector<DailyRecord> kept;
     kept.reserve(list.records.size());
@@ -363,50 +363,6 @@ std::string RecordStore::stageYearRewrite(SaveBatch& batch, const YearRecordList
     return bytes;
 }
 
-void RecordStore::AppendRecord(std::string_view user, const DailyRecord& record) {
-    SaveBatch batch(programFolder_);
-    // Rewriting the whole file (rather than appending in place) keeps the old
-    // file whole if the disk fills up; the file is read first, so a damaged file
-    // is refused instead of being extended.
-    YearFileContent c = readYearContent(user, record.Nen);
-    c.records.push_back(record);
-    batch.replace(c.path, c.bytes, encodeYearFile(c.records, c.path), user);
-    batch.commit();
-}
-
-std::string RecordStore::DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
-                                     std::string_view day) const {
-    for (const auto& r : readYearFile(YearFilePath(user, year)))
-        if (r.Tuki == month && r.Hi == day) return "2";
-    return "1";
-}
-
-void RecordStore::SortYearFile(std::string_view user, std::string_view year) {
-    SaveBatch batch(programFolder_);
-    YearFileContent c = readYearContent(user, year);
-    if (c.records.size() < 2) return;
-    batch.replace(c.path, c.bytes, encodeYearFile(sortedByDate(std::move(c.records)), c.path), user);
-    batch.commit();
-}
-
-void RecordStore::SaveYear(YearRecordList& list) {
-    SaveBatch batch(programFolder_);
-    std::string bytes = stageYearRewrite(batch, list, list.records);
-    batch.commit();
-    list.loadedFingerprint = fingerprintOf(bytes);
-}
-
-void RecordStore::DeleteFromYear(YearRecordList& list, int index) {
-    std::vector<DailyRecord> kept = recordsWithout(list, index);
-    SaveBatch batch(programFolder_);
-    std::string bytes = stageYearRewrite(batch, list, kept);
-    batch.commit();
-    // The list changes only after the file is written, so a failed write leaves
-    // list and file alike.
-    list.records = std::move(kept);
-    list.loadedFingerprint = fingerprintOf(bytes);
-}
-
 namespace {
 std::vector<YearTotal> decodeYearTotals(const std::optional<std::string>& bytes, const fs::path& path) {
     std::vector<YearTotal> out;
@@ -467,14 +423,6 @@ std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user
     // Year.txt follows from the YearFiles, so no version of it is kept: a restored
     // YearFile brings its total along instead.
     batch.replace(path, current, *bytes);
-    return sum;
-}
-
-std::int64_t RecordStore::UpdateYearTotal(std::string_view user, std::string_view year) {
-    SaveBatch batch(programFolder_);
-    const auto records = readYearFile(YearFilePath(user, year));
-    const auto sum = stageYearTotal(batch, user, year, records);
-    batch.commit();
     return sum;
 }
 

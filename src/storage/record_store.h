@@ -117,7 +117,7 @@ std::uint64_t yearFileFingerprint(std::string_view bytes);
 // keys as SortByKey leaves them.
 std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records);
 
-// The records left by DeleteFromYear's pass over the list without record `index`
+// The records left by a delete's pass over the list without record `index`
 // (1-based): the first later record of the same date with DayFirst "2" becomes
 // "1" when the removed one was "1". Throws std::out_of_range for a bad index.
 std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index);
@@ -153,47 +153,32 @@ public:
     // Every record of the user's YearFile of that year; a missing file gives an empty list.
     YearRecordList LoadYear(std::string_view user, std::string_view year) const;
 
-    // Adds the record as the last line of its YearFile (created when missing). The
-    // caller has filled DayFirst. Throws FileError when the user folder is missing.
-    void AppendRecord(std::string_view user, const DailyRecord& record);
-
-    // "2" when the YearFile of the year holds a record of that month and day
-    // (two-digit texts), else "1".
-    std::string DayFirstFor(std::string_view user, std::string_view year, std::string_view month,
-                            std::string_view day) const;
-
-    // Rereads the YearFile and, when it holds two or more records, rewrites it in date order.
-    void SortYearFile(std::string_view user, std::string_view year);
-
-    // Rewrites the list's YearFile with the list's records in list order.
-    void SaveYear(YearRecordList& list);
-
-    // Removes record `index` (1-based) from the list and its file; the first later
-    // record of the same date with DayFirst "2" becomes "1" when the removed one was "1".
-    void DeleteFromYear(YearRecordList& list, int index);
-
-    // Recomputes the year's total from its YearFile and rewrites Year.txt, sorted by year.
-    // Returns the new total.
-    std::int64_t UpdateYearTotal(std::string_view user, std::string_view year);
-
     // Whether the list's YearFile no longer holds what the list was loaded from
     // (another writer saved into it); a file that cannot be read counts as changed.
     bool changedOnDisk(const YearRecordList& list) const;
 
-    // The steps of the save commands staged into one SaveBatch: nothing is written
-    // before the batch commits, and each file is read once.
+    // The steps of the save commands (登録, 修正, 削除), staged into one SaveBatch:
+    // nothing is written before the batch commits, and each file is read once.
+    // Every file is rewritten whole (never appended to in place), so a full disk
+    // leaves the old file whole; a user name or year text that would leave the
+    // Data folder throws std::invalid_argument.
     //
     // The YearFile of a year as it is now. Throws FileError when the user folder is
     // missing, and, naming the file and line, when a record has a problem that
     // recordProblems finds: a writer never rewrites a damaged file.
     YearFileContent readYearContent(std::string_view user, std::string_view year) const;
-    // DayFirstFor, AppendRecord and SortYearFile in one: fills record.DayFirst and
-    // stages the YearFile with the record; returns its records after the insert.
+    // A new record into its YearFile (created when missing): fills record.DayFirst
+    // ("2" when the file already holds a record of that month and day, else "1"),
+    // adds the record and, when the file then holds two or more records, puts them
+    // in date order (sortedByDate). Stages the file; returns its records after the
+    // insert. Throws FileError for a field that cannot be written (encodeYearFile).
     std::vector<DailyRecord> stageInsert(SaveBatch& batch, std::string_view user, DailyRecord& record);
     // Stages the list's YearFile holding `records`; refused (FileError) when the file
     // has changed since the list was loaded. Returns the new bytes.
     std::string stageYearRewrite(SaveBatch& batch, const YearRecordList& list, const std::vector<DailyRecord>& records);
-    // UpdateYearTotal from the YearFile's records as they will be. Returns the total.
+    // The year's total from the YearFile's records as they will be, into Year.txt:
+    // the year's line replaced or added, the lines sorted by year. Throws FileError
+    // when the sum leaves the 64-bit range. Returns the total, yen.
     std::int64_t stageYearTotal(SaveBatch& batch, std::string_view user, std::string_view year,
                                 const std::vector<DailyRecord>& records);
 

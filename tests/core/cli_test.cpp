@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "entry/calculations.h"
+#include "entry/entry_save.h"
 #include "storage/record_store.h"
 #include "test_support.h"
 
@@ -488,9 +489,9 @@ TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
     ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1"}).code, 0);
     ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
     const std::string two = fileBytes(user / "s2003.sdb");
-    YearRecordList list = RecordStore(tmp.path()).LoadYear("USER", "2003");
-    RecordStore(tmp.path()).DeleteFromYear(list, 2);
-    RecordStore(tmp.path()).UpdateYearTotal("USER", "2003");
+    RecordStore store(tmp.path());
+    YearRecordList list = store.LoadYear("USER", "2003");
+    deleteRecord(store, list, 2);
 
     CliRun listing = runCli({"restore", dir, "USER"});
     ASSERT_EQ(listing.code, 0) << listing.err;
@@ -523,7 +524,7 @@ TEST(CliCalendar, PrintsTheGridAndRefusesBadArgumentsAndDamagedYears) {
                                std::pair{"2026/11/10", "-1,400"}, std::pair{"2026/11/29", "0"}}) {
         DailyRecord r = test::recordOn(date);
         r.Syusi = syusi;
-        store.AppendRecord("太郎", r);
+        test::saveRecord(store, "太郎", r);
     }
     CliRun r = runCli({"calendar", tmp.path().string(), "太郎", "2026", "11"});
     EXPECT_EQ(r.code, 0) << r.err;

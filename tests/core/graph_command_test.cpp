@@ -26,7 +26,8 @@ protected:
 
     void SetUp() override {
         test::putBytes(user / "s2004.sdb", test::sjis(kMay2004));
-        RecordStore(tmp.path()).UpdateYearTotal("太郎", "2004");
+        RecordStore store(tmp.path());
+        test::saveYearTotal(store, "太郎", "2004");
     }
 
     int run(std::vector<std::string> args) {

@@ -377,7 +377,7 @@ TEST(ComputeGraph, DispatchesByItemAndPeriodAndWeekdayIgnoresCumulative) {
     fs::path user = tmp.makeUser("太郎");
     RecordStore store(tmp.path());
     writeYearFile(user, "2004", {rec("2004/05/01", "土", "1,000"), rec("2004/05/02", "日", "2,000")});
-    store.UpdateYearTotal("太郎", "2004");
+    test::saveYearTotal(store, "太郎", "2004");
     auto list = store.LoadYear("太郎", "2004");
 
     GraphRequest req;

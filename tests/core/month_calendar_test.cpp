@@ -101,18 +101,20 @@ TEST(MonthCalendar, YearAndMonthTextsAndTheNewRecordsDate) {
 
 TEST(EntryHistory, LatestRecordAndRecentNamesAcrossYearsNewestFirst) {
     test::TempFolder tmp;
-    tmp.makeUser("太郎");
+    const fs::path user = tmp.makeUser("太郎");
     RecordStore store(tmp.path());
-    // 2004 is written out of date order; two lines share the latest date.
-    for (const DailyRecord& r : {visit("2004/05/03", "0", "ホールB", "北斗", "スロット"),
-                                 visit("2004/05/10", "0", "ホールC", "海物語"),
-                                 visit("2004/05/10", "0", "ホールD", "吉宗", "スロット"),
-                                 visit("2004/01/02", "0", "（不明）", "（不明）")})
-        store.AppendRecord("太郎", r);
+    // 2004 is written out of date order (by another program); two lines share the latest date.
+    test::putBytes(user / "s2004.sdb", encodeYearFile({visit("2004/05/03", "0", "ホールB", "北斗", "スロット"),
+                                                       visit("2004/05/10", "0", "ホールC", "海物語"),
+                                                       visit("2004/05/10", "0", "ホールD", "吉宗", "スロット"),
+                                                       visit("2004/01/02", "0", "（不明）", "（不明）")},
+                                                      "s2004.sdb"));
+    std::vector<DailyRecord> march;
     for (int d = 1; d <= 12; ++d) {
         const std::string day = (d < 10 ? "0" : "") + std::to_string(d);
-        store.AppendRecord("太郎", visit("2003/03/" + day, "0", "古ホール" + std::to_string(d), "機" + std::to_string(d)));
+        march.push_back(visit("2003/03/" + day, "0", "古ホール" + std::to_string(d), "機" + std::to_string(d)));
     }
+    test::putBytes(user / "s2003.sdb", encodeYearFile(march, "s2003.sdb"));
     const EntryHistory h = loadEntryHistory(store, "太郎");
     ASSERT_TRUE(h.latest);
     EXPECT_EQ(h.latest->Holl, "ホールD");  // the later line of the latest date

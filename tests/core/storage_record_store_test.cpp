@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <numeric>
 
+#include "entry/entry_save.h"
 #include "shared/number_format.h"
 #include "storage/record_store.h"
+#include "storage/save_batch.h"
 #include "test_support.h"
 
 namespace tama {
@@ -30,13 +32,22 @@ DailyRecord rec(const std::string& date, const std::string& syusi, const std::st
     return r;
 }
 
-// The save command's calls in their order: DayFirstFor, AppendRecord, SortYearFile,
-// UpdateYearTotal.
-void insert(RecordStore& store, const std::string& user, DailyRecord r) {
-    r.DayFirst = store.DayFirstFor(user, r.Nen, r.Tuki, r.Hi);
-    store.AppendRecord(user, r);
-    store.SortYearFile(user, r.Nen);
-    store.UpdateYearTotal(user, r.Nen);
+// The DayFirst mark a new record of `date` would get, found by staging its
+// insert without committing it: nothing is written.
+std::string dayFirstOf(RecordStore& store, const std::string& user, const std::string& date) {
+    DailyRecord r = rec(date, "0");
+    SaveBatch batch(store.programFolder());
+    store.stageInsert(batch, user, r);
+    return r.DayFirst;
+}
+
+// The list's records written back to its YearFile as an update stages them
+// (stageYearRewrite), committed; returns the bytes staged.
+std::string rewrite(RecordStore& store, YearRecordList& list) {
+    SaveBatch batch(store.programFolder());
+    std::string bytes;
+    commitAllOrNothing(batch, [&] { bytes = store.stageYearRewrite(batch, list, list.records); });
+    return bytes;
 }
 
 std::vector<std::string> comments(const std::vector<DailyRecord>& records) {
@@ -72,12 +83,13 @@ TEST_F(RecordStoreTest, ReadsRealCp932FileAndWritesItBackByteForByte) {
     EXPECT_EQ(list.record(5).Tousi, "");
     EXPECT_EQ(list.record(5).Reserve4, "");
 
-    store.SaveYear(list);
+    // The records written back give the same bytes, so the save leaves the file alone.
+    EXPECT_EQ(rewrite(store, list), original);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), original);
 }
 
 TEST_F(RecordStoreTest, FirstInsertCreatesTheYearFileAndTheTotal) {
-    insert(store, user, rec("2003/05/01", "15,000"));
+    test::saveRecord(store, user, rec("2003/05/01", "15,000"));
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"),
               sjis("\"2003/05/01\",\"2003\",\"05\",\"01\",\"木\",\"駅前ホール\",\"10\",\"00\",\"18\",\"00\","
                    "\"8.0\",\"15000\",\"30000\",\"1,875\",\"15,000\",\"12\",\"ＣＲ機\",\"（不明）\",\"\",\"1\","
@@ -86,26 +98,40 @@ TEST_F(RecordStoreTest, FirstInsertCreatesTheYearFileAndTheTotal) {
 }
 
 TEST_F(RecordStoreTest, InsertMarksSecondRecordOfADateAndSortsEarlierDatesFirst) {
-    insert(store, user, rec("2003/05/10", "1,000", "a"));
-    insert(store, user, rec("2003/05/10", "-3,500", "b"));
-    insert(store, user, rec("2003/04/30", "500", "c"));
-    insert(store, user, rec("2003/05/11", "0", "d"));
+    test::saveRecord(store, user, rec("2003/05/10", "1,000", "a"));
+    test::saveRecord(store, user, rec("2003/05/10", "-3,500", "b"));
+    test::saveRecord(store, user, rec("2003/04/30", "500", "c"));
+    test::saveRecord(store, user, rec("2003/05/11", "0", "d"));
     // c is swapped from the end to the front, which puts b before a: the "2"
     // record of 05/10 now stands before its "1" record.
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
               (std::vector<std::string>{"c:1", "b:2", "a:1", "d:1"}));
-    EXPECT_EQ(store.DayFirstFor(user, "2003", "05", "10"), "2");
-    EXPECT_EQ(store.DayFirstFor(user, "2003", "05", "12"), "1");
-    EXPECT_EQ(store.DayFirstFor(user, "2004", "05", "10"), "1");  // no file
+    EXPECT_EQ(dayFirstOf(store, user, "2003/05/10"), "2");
+    EXPECT_EQ(dayFirstOf(store, user, "2003/05/12"), "1");
+    EXPECT_EQ(dayFirstOf(store, user, "2004/05/10"), "1");  // no file
+    EXPECT_FALSE(fs::exists(userDir / "s2004.sdb"));
+    EXPECT_EQ(store.LoadYear(user, "2003").count(), 4);
     EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -2000}}));
 }
 
-TEST_F(RecordStoreTest, SortLeavesAOneRecordFileUntouched) {
-    // LF-only line end: any rewrite would turn it into CR LF.
-    const std::string bytes = sjis(formatRecordLine(rec("2003/05/01", "0"))).append("\n");
+// A save replaces only the files whose bytes change: a file written back as it
+// was is not replaced, so no backup version of it is made either.
+TEST_F(RecordStoreTest, AFileWrittenBackUnchangedIsNotReplaced) {
+    const std::string bytes = encodeYearFile({rec("2003/05/01", "0")}, "x");
     putBytes(userDir / "s2003.sdb", bytes);
-    store.SortYearFile(user, "2003");
+    YearRecordList list = store.LoadYear(user, "2003");
+    EXPECT_EQ(sortedByDate(list.records), list.records);  // one record: no order to change
+    rewrite(store, list);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
+    EXPECT_TRUE(listBackups(tmp.path(), user).empty());
+
+    // LF-only line ends are not the file's form: written back, it becomes CR LF
+    // and its old bytes are kept as a version.
+    putBytes(userDir / "s2003.sdb", sjis(formatRecordLine(rec("2003/05/01", "0"))).append("\n"));
+    list = store.LoadYear(user, "2003");
+    rewrite(store, list);
+    EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
+    EXPECT_EQ(listBackups(tmp.path(), user).size(), 1u);
 }
 
 // The date order of records, odd year, month and day texts included, is the
@@ -195,14 +221,13 @@ TEST(SortByKeyTest, SwapsExactlyAsThePlainSelectionSort) {
     }
 }
 
-TEST_F(RecordStoreTest, SortYearFileOrdersEqualDatesAsTheSelectionSortDoes) {
+TEST_F(RecordStoreTest, AnInsertOrdersEqualDatesAsTheSelectionSortDoes) {
     putBytes(userDir / "s2003.sdb",
-             encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C"),
-                             rec("2003/05/01", "0", "D")},
+             encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C")},
                             "s2003.sdb"));
-    store.SortYearFile(user, "2003");
+    test::saveRecord(store, user, rec("2003/05/01", "0", "D"));
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
-              (std::vector<std::string>{"B:1", "D:1", "C:1", "A:1"}));
+              (std::vector<std::string>{"B:1", "D:2", "C:1", "A:1"}));
 }
 
 TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
@@ -211,7 +236,7 @@ TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
                              rec("2003/05/02", "300", "z", "1"), rec("2003/05/01", "400", "w", "2")},
                             "s2003.sdb"));
     YearRecordList list = store.LoadYear(user, "2003");
-    store.DeleteFromYear(list, 1);
+    deleteRecord(store, list, 1);
     const std::vector<std::string> expected{"y:1", "z:1", "w:2"};
     EXPECT_EQ(comments(list.records), expected);
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records), expected);
@@ -224,22 +249,21 @@ TEST_F(RecordStoreTest, DeletingAfterASecondRecordPromotesNothing) {
                              rec("2003/05/03", "0", "v", "2")},
                             "s2003.sdb"));
     YearRecordList list = store.LoadYear(user, "2003");
-    store.DeleteFromYear(list, 2);
+    deleteRecord(store, list, 2);
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"y:2", "v:2"}));
 
     // Deleting a "2" record promotes nobody either.
-    store.DeleteFromYear(list, 1);
+    deleteRecord(store, list, 1);
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"v:2"}));
-    EXPECT_THROW(store.DeleteFromYear(list, 2), std::out_of_range);
-    EXPECT_THROW(store.DeleteFromYear(list, 0), std::out_of_range);
+    EXPECT_THROW(deleteRecord(store, list, 2), std::out_of_range);
+    EXPECT_THROW(deleteRecord(store, list, 0), std::out_of_range);
 }
 
 TEST_F(RecordStoreTest, DeletingTheLastRecordLeavesAnEmptyFileAndATotalOfZero) {
-    insert(store, user, rec("2003/05/01", "-3,500"));
+    test::saveRecord(store, user, rec("2003/05/01", "-3,500"));
     EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -3500}}));
     YearRecordList list = store.LoadYear(user, "2003");
-    store.DeleteFromYear(list, 1);
-    store.UpdateYearTotal(user, "2003");
+    EXPECT_EQ(deleteRecord(store, list, 1), 0);
     ASSERT_TRUE(fs::exists(userDir / "s2003.sdb"));
     EXPECT_EQ(fs::file_size(userDir / "s2003.sdb"), 0u);
     EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2003\",0\r\n");
@@ -248,18 +272,18 @@ TEST_F(RecordStoreTest, DeletingTheLastRecordLeavesAnEmptyFileAndATotalOfZero) {
 TEST_F(RecordStoreTest, YearTotalsAreReplacedAddedAndSortedByYear) {
     putBytes(userDir / "Year.txt", "\"2004\",100\r\n\"2002\",-48000\r\n\"2003\",999\r\n");
     putBytes(userDir / "s2003.sdb", fileBytes(dataFile("s2003.sdb")));
-    EXPECT_EQ(store.UpdateYearTotal(user, "2003"), 15000 - 3500 - 10000 + 25000 + 0);
+    EXPECT_EQ(test::saveYearTotal(store, user, "2003"), 15000 - 3500 - 10000 + 25000 + 0);
     EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2002\",-48000\r\n\"2003\",26500\r\n\"2004\",100\r\n");
 
     // A year without a line gets one, in its place by year; no YearFile counts as 0.
-    store.UpdateYearTotal(user, "1999");
+    test::saveYearTotal(store, user, "1999");
     EXPECT_EQ(fileText(userDir / "Year.txt"), "\"1999\",0\n\"2002\",-48000\n\"2003\",26500\n\"2004\",100\n");
 }
 
 TEST_F(RecordStoreTest, FileNamesAreFoundWithoutRegardToCase) {
     putBytes(userDir / "S2003.SDB", encodeYearFile({rec("2003/05/01", "1,000", "old")}, "x"));
     putBytes(userDir / "YEAR.TXT", "\"2003\",1000\r\n");
-    insert(store, user, rec("2003/04/01", "500", "new"));
+    test::saveRecord(store, user, rec("2003/04/01", "500", "new"));
     EXPECT_FALSE(fs::exists(userDir / "s2003.sdb"));
     EXPECT_FALSE(fs::exists(userDir / "Year.txt"));
     EXPECT_EQ(comments(decodeYearFile(fileBytes(userDir / "S2003.SDB"), "x")),
@@ -311,12 +335,11 @@ TEST_F(RecordStoreTest, DamagedYearFileIsReportedAndNeverRewritten) {
             EXPECT_EQ(e.file(), userDir / "s2003.sdb");
             EXPECT_NE(std::string(e.what()).find("s2003.sdb"), std::string::npos);
         }
-        EXPECT_THROW(store.DayFirstFor(user, "2003", "05", "01"), FileError);
-        EXPECT_THROW(store.AppendRecord(user, rec("2003/06/01", "0")), FileError);
-        EXPECT_THROW(store.SortYearFile(user, "2003"), FileError);
-        EXPECT_THROW(store.DeleteFromYear(handMade, 1), FileError);
-        EXPECT_THROW(store.SaveYear(handMade), FileError);
-        EXPECT_THROW(store.UpdateYearTotal(user, "2003"), FileError);
+        EXPECT_THROW(dayFirstOf(store, user, "2003/05/01"), FileError);
+        EXPECT_THROW(test::saveRecord(store, user, rec("2003/06/01", "0")), FileError);
+        EXPECT_THROW(deleteRecord(store, handMade, 1), FileError);
+        EXPECT_THROW(rewrite(store, handMade), FileError);
+        EXPECT_THROW(test::saveYearTotal(store, user, "2003"), FileError);
         EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), damaged);
         EXPECT_EQ(fileBytes(userDir / "Year.txt"), "\"2003\",123\r\n");
     }
@@ -329,36 +352,36 @@ TEST_F(RecordStoreTest, FailedRewriteLeavesFileAndListAsTheyWere) {
     YearRecordList list = store.LoadYear(user, "2003");
     fs::permissions(userDir / "s2003.sdb", fs::perms::owner_write, fs::perm_options::remove);  // cannot be written
 
-    EXPECT_THROW(store.AppendRecord(user, rec("2003/05/02", "0")), FileError);
-    EXPECT_NO_THROW(store.SortYearFile(user, "2003"));  // already in date order: nothing to write
-    EXPECT_THROW(store.DeleteFromYear(list, 1), FileError);
+    EXPECT_THROW(test::saveRecord(store, user, rec("2003/05/02", "0")), FileError);
+    EXPECT_NO_THROW(rewrite(store, list));  // the same bytes: nothing to write
+    EXPECT_THROW(deleteRecord(store, list, 1), FileError);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), before);
     EXPECT_EQ(comments(list.records), (std::vector<std::string>{"x:1", "y:2"}));
 
     fs::permissions(userDir / "s2003.sdb", fs::perms::owner_write, fs::perm_options::add);
-    store.DeleteFromYear(list, 1);
+    deleteRecord(store, list, 1);
     EXPECT_EQ(comments(list.records), (std::vector<std::string>{"y:1"}));
 }
 
 TEST_F(RecordStoreTest, FieldsThatWouldNotReadBackAreRefused) {
-    insert(store, user, rec("2003/05/01", "0", "ok"));
+    test::saveRecord(store, user, rec("2003/05/01", "0", "ok"));
     const std::string before = fileBytes(userDir / "s2003.sdb");
     for (const char* come : {"say \"hi\"", "two\r\nlines", "lf\n"}) {
         SCOPED_TRACE(come);
-        EXPECT_THROW(store.AppendRecord(user, rec("2003/05/02", "0", come)), FileError);
+        EXPECT_THROW(test::saveRecord(store, user, rec("2003/05/02", "0", come)), FileError);
     }
     DailyRecord euro = rec("2003/05/02", "0", "€100");  // no CP932 code
-    EXPECT_THROW(store.AppendRecord(user, euro), FileError);
+    EXPECT_THROW(test::saveRecord(store, user, euro), FileError);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), before);
 }
 
 TEST_F(RecordStoreTest, ListIsNotWrittenOverAFileChangedSinceLoading) {
-    insert(store, user, rec("2003/05/01", "0", "a"));
+    test::saveRecord(store, user, rec("2003/05/01", "0", "a"));
     YearRecordList list = store.LoadYear(user, "2003");
-    insert(store, user, rec("2003/05/02", "0", "b"));  // written by another window
+    test::saveRecord(store, user, rec("2003/05/02", "0", "b"));  // written by another window
     list.record(1).Come = "edited";
-    EXPECT_THROW(store.SaveYear(list), FileError);
-    EXPECT_THROW(store.DeleteFromYear(list, 1), FileError);
+    EXPECT_THROW(rewrite(store, list), FileError);
+    EXPECT_THROW(deleteRecord(store, list, 1), FileError);
     EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"a:1", "b:1"}));
 }
 
@@ -368,14 +391,14 @@ TEST_F(RecordStoreTest, NamesThatWouldLeaveTheDataFolderAreRefused) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(userNameProblem(bad).empty());
         EXPECT_THROW(store.UserFolder(bad), std::invalid_argument);
-        EXPECT_THROW(store.AppendRecord(bad, rec("2003/05/01", "0")), std::invalid_argument);
+        EXPECT_THROW(test::saveRecord(store, bad, rec("2003/05/01", "0")), std::invalid_argument);
     }
     for (std::string bad : std::vector<std::string>{"../2003", "20/03", "2003\\", "20\"03", "2003\n"}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(store.YearFilePath(user, bad), std::invalid_argument);
         DailyRecord r = rec("2003/05/01", "0");
         r.Nen = bad;
-        EXPECT_THROW(store.AppendRecord(user, r), std::invalid_argument);
+        EXPECT_THROW(test::saveRecord(store, user, r), std::invalid_argument);
     }
     EXPECT_TRUE(userNameProblem("山田 太郎").empty());
     EXPECT_TRUE(userNameProblem("a..b").empty());
@@ -383,8 +406,8 @@ TEST_F(RecordStoreTest, NamesThatWouldLeaveTheDataFolderAreRefused) {
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(tmp.path() / "Data"), {}), 1);
 }
 
-TEST_F(RecordStoreTest, AppendingForAUserWithoutFolderCreatesNothing) {
-    EXPECT_THROW(store.AppendRecord("次郎", rec("2003/05/01", "0")), FileError);
+TEST_F(RecordStoreTest, SavingForAUserWithoutFolderCreatesNothing) {
+    EXPECT_THROW(test::saveRecord(store, "次郎", rec("2003/05/01", "0")), FileError);
     EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "次郎"));
     // A missing YearFile reads as an empty year.
     EXPECT_EQ(store.LoadYear("次郎", "2003").count(), 0);

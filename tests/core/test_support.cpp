@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "shared/text_codec.h"
+#include "storage/record_store.h"
+#include "storage/save_batch.h"
 
 namespace tama::test {
 
@@ -32,6 +34,24 @@ fs::path TempFolder::makeUser(std::string_view user) const {
     fs::path folder = path_ / "Data" / std::string(user);
     fs::create_directories(folder);
     return folder;
+}
+
+DailyRecord saveRecord(RecordStore& store, std::string_view user, DailyRecord record) {
+    SaveBatch batch(store.programFolder());
+    commitAllOrNothing(batch, [&] {
+        const std::vector<DailyRecord> records = store.stageInsert(batch, user, record);
+        store.stageYearTotal(batch, user, record.Nen, records);
+    });
+    return record;
+}
+
+std::int64_t saveYearTotal(RecordStore& store, std::string_view user, std::string_view year) {
+    SaveBatch batch(store.programFolder());
+    std::int64_t total = 0;
+    commitAllOrNothing(batch, [&] {
+        total = store.stageYearTotal(batch, user, year, store.readYearContent(user, year).records);
+    });
+    return total;
 }
 
 std::string sjis(std::string_view utf8Text) {

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: a temporary program folder, and file contents
 // written and compared as the exact CP932 bytes the program uses.
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -8,6 +9,10 @@
 #include <string_view>
 
 #include "storage/daily_record.h"
+
+namespace tama {
+class RecordStore;
+}
 
 namespace tama::test {
 
@@ -32,6 +37,17 @@ private:
 // 15000 in, 30000 out (rate 1,875, balance 15,000), machine 12 of type ＣＲ機
 // named （不明）, weekday 木, DayFirst "1". Tests change the fields they need.
 DailyRecord recordOn(std::string_view date);
+
+// Saves a new record into the user's files as 登録 and `tamalog-cli add` do,
+// the hall and machine lists aside: the store's stageInsert (DayFirst set, the
+// YearFile in date order) and stageYearTotal (Year.txt), committed together.
+// Returns the record as written; throws as those steps do.
+DailyRecord saveRecord(RecordStore& store, std::string_view user, DailyRecord record);
+
+// Writes the year's total of the YearFile as it stands into Year.txt, as every
+// save does (stageYearTotal, committed). Returns the total, yen; throws as
+// stageYearTotal does.
+std::int64_t saveYearTotal(RecordStore& store, std::string_view user, std::string_view year);
 
 // UTF-8 text as CP932 bytes with every "\n" turned into CR LF. Fails the test
 // when the text cannot be encoded.

@@ -1,26 +1,18 @@
-// Feeds arbitrary bytes to tamalog-cli check as the files of one user: the
-// input is cut at "\n==\n" into s2003.sdb, Year.txt, holl.dat and kisyu.dat of a
-// program folder. Whatever the files hold, check ends with 0 (sound) or 1
-// (problems listed) and never runs into undefined behaviour (huge totals, NUL
-// bytes, damaged lines).
+// Feeds arbitrary bytes to the program folder check as the files of one user:
+// the input is cut at "\n==\n" into s2003.sdb, Year.txt, holl.dat and kisyu.dat
+// of a program folder. Whatever the files hold, the check returns its problems
+// without throwing and without undefined behaviour (huge totals, NUL bytes,
+// damaged lines), and each problem prints as exactly one line.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <sstream>
+#include <string>
 #include <string_view>
 
-#include "../../src/cli/command_registry.h"
-
-namespace tama::cli {
-std::map<std::string, Command>& commands() {
-    static std::map<std::string, Command> all;
-    return all;
-}
-}  // namespace tama::cli
+#include "storage/folder_check.h"
 
 namespace fs = std::filesystem;
 
@@ -52,10 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         put(user / name, rest.substr(0, cut));
         rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 4);
     }
-    std::ostringstream sink;
-    std::streambuf* saved = std::cout.rdbuf(sink.rdbuf());
-    int code = tama::cli::commands().at("check").run({programFolder().string()});
-    std::cout.rdbuf(saved);
-    if (code != 0 && code != 1) std::abort();
+    const tama::FolderCheck found = tama::checkProgramFolder(programFolder());
+    if (found.users != 1 || found.yearFiles != 1 || found.records < 0) std::abort();
+    for (const auto& p : found.problems) {
+        if (p.file.empty() || p.what.empty() || p.line < 0) std::abort();
+        const std::string line = tama::problemLine(p);
+        if (line.find_first_of("\r\n") != std::string::npos) std::abort();
+    }
     return 0;
 }

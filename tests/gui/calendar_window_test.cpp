@@ -208,11 +208,10 @@ private slots:
     void aSaveRefreshesTheCalendarAndAnUnknownNameStaysEmpty() {
         openFrame();
         // The latest record names no hall ("（不明）"): the box stays empty, so a save adds no hall.
-        RecordStore(tmp->path()).AppendRecord("太郎", [] {
-            DailyRecord r = test::recordOn("2004/07/01");
-            r.Holl = std::string(kUnknownName);
-            return r;
-        }());
+        RecordStore store(tmp->path());
+        DailyRecord unknownHall = test::recordOn("2004/07/01");
+        unknownHall.Holl = std::string(kUnknownName);
+        test::saveRecord(store, "太郎", unknownHall);
         const std::string hallsBefore = test::fileBytes(tmp->path() / "Data" / "太郎" / "holl.dat");
         frmDay_upd form(*ctx, *monthly());
         form.prepareNew(QDate(2004, 5, 2));

@@ -323,7 +323,7 @@ private slots:
         r.Holl = "駅前ホール";
         r.Syusi = "4,000";
         r.DayFirst = "1";
-        ctx->store().AppendRecord("太郎", r);
+        test::saveRecord(ctx->store(), "太郎", r);
         w.monthly->GetSyusi();
         w.monthly->PrtMfg();
         emit ctx->recordsChanged();

@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "analysis/analysis_window.h"
+#include "entry/entry_save.h"
 #include "graphs/graph_window.h"
 #include "masters/user_manager.h"
 #include "monthly/monthly_window.h"
@@ -133,10 +134,10 @@ private slots:
     // brings a deleted record back into the open monthly window at once.
     void restoreDialogBringsADeletedRecordBack() {
         RecordStore store(tmp->path());
-        store.AppendRecord("太郎", test::recordOn("2004/05/01"));
-        store.AppendRecord("太郎", test::recordOn("2004/05/02"));
+        test::saveRecord(store, "太郎", test::recordOn("2004/05/01"));
+        test::saveRecord(store, "太郎", test::recordOn("2004/05/02"));
         YearRecordList list = store.LoadYear("太郎", "2004");
-        store.DeleteFromYear(list, 2);
+        deleteRecord(store, list, 2);
         setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         auto* grid = monthly()->findChild<QTableView*>(QStringLiteral("mfgDat"));
         QCOMPARE(grid->model()->rowCount(), 1);

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "entry/entry_form.h"
+#include "entry/entry_save.h"
 #include "monthly/monthly_window.h"
 #include "shell/entry_opener.h"
 #include "ui/eliding_delegate.h"
@@ -346,12 +347,13 @@ private slots:
 
         RecordStore other(tmp->path());
         DailyRecord r = test::recordOn("2004/05/20");
-        other.AppendRecord("太郎", r);
+        test::saveRecord(other, "太郎", r);
         QTRY_COMPARE(grid->model()->rowCount(), 4);
         QVERIFY(changed.count() >= 1);
 
         YearRecordList list = other.LoadYear("太郎", "2004");
-        other.DeleteFromYear(list, list.count());
+        QCOMPARE(list.record(4).DateKey, std::string("2004/05/20"));  // in date order, before 06/02
+        deleteRecord(other, list, 4);
         QTRY_COMPARE(grid->model()->rowCount(), 3);
         auto versions = listBackups(tmp->path(), "太郎");
         QVERIFY(!versions.empty());
