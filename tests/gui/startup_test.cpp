@@ -94,10 +94,10 @@ private slots:
         test::putBytes(taro / "S2004.SDB", test::sjis(records("2004", 4)));
         test::putBytes(taro / "Year.txt", test::sjis("\"2003\",\"3000\"\n"));
         lastUser("太郎");
-        AppContext ctx(home());
+        AppContext context(home());
         frmSplash splash;
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("処理状況メッセージ"));
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 7 )..."));
         QCOMPARE(splash.recordCount(), std::int64_t(7));
         QVERIFY(answerer.asked.empty());
@@ -116,9 +116,9 @@ private slots:
         put(temp / "mine.xlsx", 40);
         put(temp / ".日間収支データ一覧.xlsx.tmp~a1b2c3", 0);
         test::putBytes(home() / "tmrec.ini", test::sjis("[Export]\nKeepDays=3\n"));
-        AppContext ctx(home());
+        AppContext context(home());
         frmSplash splash;
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         QVERIFY(!fs::exists(temp / "月間収支データ一覧.xlsx"));
         QVERIFY(fs::exists(temp / "年間収支データ一覧.xlsx"));
         QVERIFY(fs::exists(temp / "mine.xlsx"));
@@ -133,7 +133,7 @@ private slots:
         test::putBytes(taro / "s2003.sdb", big);
         test::putBytes(taro / "s2004.sdb", big);
         lastUser("太郎");
-        AppContext ctx(home());
+        AppContext context(home());
         frmSplash splash;
         struct PaintCounter : QObject {
             int paints = 0;
@@ -145,7 +145,7 @@ private slots:
         splash.lblMsg()->installEventFilter(&counter);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         QCOMPARE(splash.recordCount(), std::int64_t(12600));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 12600 )..."));
         // At most one repaint per screen frame (plus the start and the end).
@@ -166,9 +166,9 @@ private slots:
     void splashKeepsTheFolderTextWhenThereIsNothingToScan() {
         tmp->makeUser("太郎");
         lastUser("太郎");
-        AppContext ctx(home());
+        AppContext context(home());
         frmSplash splash;
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));
         QCOMPARE(splash.recordCount(), std::int64_t(0));
 
@@ -181,8 +181,8 @@ private slots:
         test::putBytes(taro / "s2003.sdb", test::sjis(records("2003", 2) + "\"broken\",\"line\"\n"));
         test::putBytes(taro / "s2004.sdb", test::sjis(records("2004", 4)));
         lastUser("太郎");
-        AppContext ctx(home());
-        auto main = runStartup(ctx, storePath);
+        AppContext context(home());
+        auto main = runStartup(context, storePath);
         QVERIFY(main);
         QCOMPARE(answerer.asked.size(), size_t(1));
         const MessageRequest& r = answerer.asked[0];
@@ -194,7 +194,7 @@ private slots:
     }
 
     void anEmptyProgramFolderIsSetUpAndAsksForAUser() {
-        AppContext ctx(home());
+        AppContext context(home());
         QStringList seen;
         onModal([&seen](QWidget* modal) {
             auto* dlg = qobject_cast<frmUser*>(modal);
@@ -204,14 +204,14 @@ private slots:
             dlg->cmdTou()->click();
         });
         frmSplash splash;
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         const std::vector<std::string> expected = {"CboData", "Data", "Backup", "Temp", "Kisyudat#", "Kisyudat"};
         QVERIFY(splash.createdFolders() == expected);
         for (const auto& name : expected) QVERIFY(fs::is_directory(home() / name));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));  // no last user, no scan
         QVERIFY(!fs::exists(home() / "tmrec.ini"));  // start-up writes no settings
 
-        frmMain main(ctx, storePath);
+        frmMain main(context, storePath);
         QVERIFY(main.MDIForm_Load());
         QVERIFY(main.firstRun());
         QCOMPARE(seen, (QStringList{QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"),
@@ -237,9 +237,9 @@ private slots:
         fs::create_directories(home() / "data");
         test::putBytes(home() / "Temp", "a plain file");
         for (const char* d : {"CboData", "Backup", "Kisyudat#", "Kisyudat"}) fs::create_directories(home() / d);
-        AppContext ctx(home());
+        AppContext context(home());
         frmSplash splash;
-        QVERIFY(splash.Form_Load(ctx));
+        QVERIFY(splash.Form_Load(context));
         QVERIFY(splash.createdFolders() == std::vector<std::string>{"Data"});
         QVERIFY(fs::is_directory(home() / "Data"));
         QVERIFY(fs::is_directory(home() / "data"));
@@ -248,8 +248,8 @@ private slots:
 
     void aUserInDataMeansNoFirstRun() {
         tmp->makeUser("太郎");
-        AppContext ctx(home());
-        auto main = runStartup(ctx, storePath);
+        AppContext context(home());
+        auto main = runStartup(context, storePath);
         QVERIFY(main);
         QVERIFY(!main->firstRun());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -261,8 +261,8 @@ private slots:
         tmp->makeUser("太郎");
         QLockFile first(QString::fromStdString((home() / "tamalog.lock").string()));
         QVERIFY(first.tryLock(0));
-        AppContext ctx(home());
-        auto main = runStartup(ctx, storePath);
+        AppContext context(home());
+        auto main = runStartup(context, storePath);
         QVERIFY(!main);
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].text, QStringLiteral("このアプリケーションはすでに開かれています。"));
@@ -276,7 +276,7 @@ private slots:
         test::putBytes(home() / "tamalog.lock",
                        "999999\nstartup_test\n" + QSysInfo::machineHostName().toStdString() + "\n");
         answerer.asked.clear();
-        auto again = runStartup(ctx, storePath);
+        auto again = runStartup(context, storePath);
         QVERIFY(again);
         QVERIFY(answerer.asked.empty());
         again->close();
@@ -292,15 +292,15 @@ private slots:
             store.setValue(QStringLiteral("MainHeight"), QStringLiteral("9000"));
             // MainWidth missing: 6500 twips
         }
-        AppContext ctx(home());
-        frmMain main(ctx, storePath);
+        AppContext context(home());
+        frmMain main(context, storePath);
         QVERIFY(main.MDIForm_Load());
         QCOMPARE(main.pos(), QPoint(twipsToPixelsX(1500), twipsToPixelsY(750)));
         QCOMPARE(main.size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(9000)));
         // The frame's inner size is recorded for the child windows' defaults.
-        QVERIFY(ctx.frameInnerWidth() > 0);
-        QVERIFY(ctx.frameInnerHeight() > 0);
-        QCOMPARE(ctx.frameInnerWidth(), int(std::lround(pixelsToTwipsX(main.mdiArea()->viewport()->width()))));
+        QVERIFY(context.frameInnerWidth() > 0);
+        QVERIFY(context.frameInnerHeight() > 0);
+        QCOMPARE(context.frameInnerWidth(), int(std::lround(pixelsToTwipsX(main.mdiArea()->viewport()->width()))));
         main.close();
     }
 };
