@@ -28,7 +28,7 @@ SearchCriteria everything() {
 }
 
 const std::shared_ptr<const MatchedRecords>& matched() {
-    static const auto m = std::make_shared<const MatchedRecords>(Load_day(sample().folder, everything()));
+    static const auto m = std::make_shared<const MatchedRecords>(loadRecords(sample().folder, everything()));
     return m;
 }
 
@@ -42,10 +42,10 @@ void Search_floor(benchmark::State& state) {
 }
 BENCHMARK(Search_floor)->Unit(benchmark::kMillisecond);
 
-// cmdKen on the monthly tab: Load_day and Data_Serch.
+// cmdKen on the monthly tab: loadRecords and buildTable.
 void Search_store(benchmark::State& state) {
     for (auto _ : state) {
-        auto m = std::make_shared<const MatchedRecords>(Load_day(sample().folder, everything()));
+        auto m = std::make_shared<const MatchedRecords>(loadRecords(sample().folder, everything()));
         AnalysisTable t = buildTable(m, AnalysisTab::Monthly);
         benchmark::DoNotOptimize(t);
     }

@@ -51,7 +51,7 @@ const Sample& sample(int firstYear, int lastYear, int perYear) {
         std::exit(1);
     }
     RecordStore store(s->folder);
-    for (const auto& name : store.yearFileNames(kUser)) s->yearFiles.push_back(store.UserFolder(kUser) / name);
+    for (const auto& name : store.yearFileNames(kUser)) s->yearFiles.push_back(store.userFolder(kUser) / name);
     if (s->yearFiles.size() != static_cast<size_t>(lastYear - firstYear + 1)) {
         std::cerr << "unexpected sample data in " << s->folder << "\n";
         std::exit(1);

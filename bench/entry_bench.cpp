@@ -30,7 +30,7 @@ struct Fixture {
 
     explicit Fixture(int perYear)
         : store(tama::bench::sample(2010, 2011, perYear).folder), lists(store.programFolder()) {
-        for (const fs::path& f : {store.YearFilePath(kUser, kYear), store.yearTotalPath(kUser),
+        for (const fs::path& f : {store.yearFilePath(kUser, kYear), store.yearTotalPath(kUser),
                                   lists.userHallFile(kUser), lists.userMachineFile(kUser), lists.commonHallFile(),
                                   lists.commonMachineFile()})
             saved.emplace_back(f, readFileBytes(f).value_or(""));
@@ -77,7 +77,7 @@ void saveStore(benchmark::State& state, int perYear) {
     for (auto _ : state) {
         SaveResult r = saveNewRecord(fx.store, fx.lists, kUser, model);
         // The monthly window's reload of the month shown.
-        YearRecordList list = fx.store.LoadYear(kUser, kYear);
+        YearRecordList list = fx.store.loadYear(kUser, kYear);
         MonthSummary s = summarizeMonth(list.records, "06");
         benchmark::DoNotOptimize(s);
         if (!r.saved()) state.SkipWithError("save refused");

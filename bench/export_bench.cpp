@@ -46,7 +46,7 @@ std::shared_ptr<const MatchedRecords> allRecords() {
         SearchCriteria c;
         c.user = kUser;
         c.allPeriod = true;
-        return std::make_shared<const MatchedRecords>(Load_day(folder(), c));
+        return std::make_shared<const MatchedRecords>(loadRecords(folder(), c));
     }();
     return m;
 }

@@ -24,7 +24,7 @@ void readAll(benchmark::State& state) {
 
 void runGraph(benchmark::State& state, GraphItem item, bool hallFilter) {
     RecordStore store(sample().folder);
-    YearRecordList list = store.LoadYear(kUser, "2019");
+    YearRecordList list = store.loadYear(kUser, "2019");
     GraphRequest request;
     request.period = GraphPeriod::Year;
     request.item = item;

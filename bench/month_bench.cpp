@@ -24,7 +24,7 @@ struct Sample {
 const Sample& sample() {
     static Sample s = [] {
         const auto& shared = tama::bench::sample(1990, 2039, 2000);  // 50 years
-        return Sample{shared.folder, RecordStore(shared.folder).YearFilePath(kUser, kYear)};
+        return Sample{shared.folder, RecordStore(shared.folder).yearFilePath(kUser, kYear)};
     }();
     return s;
 }
@@ -40,7 +40,7 @@ void OpenMonth_floor(benchmark::State& state) {
 }
 BENCHMARK(OpenMonth_floor)->Unit(benchmark::kMillisecond);
 
-// The reload: GetSyusi (load the year), PrtMfg (month rows and summary), date sort.
+// The reload: reloadYear (load the year), refillList (month rows and summary), date sort.
 void OpenMonth_store(benchmark::State& state) {
     RecordStore store(sample().folder);
     for (auto _ : state) {
@@ -52,7 +52,7 @@ void OpenMonth_store(benchmark::State& state) {
 }
 BENCHMARK(OpenMonth_store)->Unit(benchmark::kMillisecond);
 
-// PrtMfg alone over the loaded year (what the entry form's refresh costs beyond the load).
+// refillList alone over the loaded year (what the entry form's refresh costs beyond the load).
 void BM_SummarizeMonthOfLoadedYear(benchmark::State& state) {
     RecordStore store(sample().folder);
     YearRecordList list = loadMonthYear(store, kUser, kYear);

@@ -1,7 +1,7 @@
 // The record store's reads and writes on a user with 50 years of 2,000 records
 // (made by `tamalog-cli generate`), each beside a floor measured in the same run:
 //   AllYears   readYearFile of the 50 YearFiles  / read + iconv's decode of the same files
-//   LoadYear   LoadYear of one 2,000-record year  / read + iconv's decode of that file
+//   loadYear   loadYear of one 2,000-record year  / read + iconv's decode of that file
 //   Scan       the start-up scan (DataFolderScan) with its progress callback
 //              / read + iconv's decode of the 50 files
 #include "bench_support.h"
@@ -43,13 +43,13 @@ void AllYears_store(benchmark::State& state) {
 }
 
 void LoadYear_floor(benchmark::State& state) {
-    fs::path file = RecordStore(sample().folder).YearFilePath(kUser, kYear);
+    fs::path file = RecordStore(sample().folder).yearFilePath(kUser, kYear);
     for (auto _ : state) benchmark::DoNotOptimize(decodeOnly(file));
 }
 
 void LoadYear_store(benchmark::State& state) {
     RecordStore store(sample().folder);
-    for (auto _ : state) benchmark::DoNotOptimize(store.LoadYear(kUser, kYear).count());
+    for (auto _ : state) benchmark::DoNotOptimize(store.loadYear(kUser, kYear).count());
 }
 
 BENCHMARK(AllYears_floor)->Unit(benchmark::kMillisecond);

@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     } else {
         const std::vector<YearFileEntry> files = listYearFiles(ctx.store(), user);
         for (auto it = files.rbegin(); it != files.rend() && year.isEmpty(); ++it) {
-            const std::string m = busiestMonth(ctx.store().LoadYear(user, it->year));
+            const std::string m = busiestMonth(ctx.store().loadYear(user, it->year));
             if (!m.empty()) year = qs(it->year), month = qs(m);
         }
         if (year.isEmpty()) {
@@ -109,21 +109,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    frmMonthly monthly(ctx);
+    MonthlyWindow monthly(ctx);
     monthly.cboUser()->setCurrentText(qs(user));
     monthly.setYearMonth(year, month);
     // The window as a child of a frame of a first start, at its default place:
     // the right half of the frame's inner area, its height less 350 twips.
     QMdiArea frame;
     frame.resize(twipsToPixelsX(16500), twipsToPixelsY(9350));
-    frmGluf& graph = *new frmGluf(ctx, monthly);  // owned by the frame
+    GraphWindow& graph = *new GraphWindow(ctx, monthly);  // owned by the frame
     QMdiSubWindow* sub = frame.addSubWindow(&graph);
     frame.show();
     sub->setGeometry(frame.width() / 2, 0, frame.width() - frame.width() / 2, twipsToPixelsY(9000));
     sub->show();
     settle();
 
-    if (!frmGluf::openGLAvailable())
+    if (!GraphWindow::openGLAvailable())
         fail(QStringLiteral("no usable OpenGL here: the 3D pictures show no 3D view "
                             "(run with QT_QPA_PLATFORM=xcb under xvfb-run -a)"));
 

@@ -85,7 +85,7 @@ bool pickSample(const tama::RecordStore& store, Sample& s) {
         const auto files = tama::listYearFiles(store, user);
         if (files.empty()) continue;
         const std::string& year = files.back().year;
-        const tama::YearRecordList list = store.LoadYear(user, year);
+        const tama::YearRecordList list = store.loadYear(user, year);
         if (list.records.empty()) continue;
         s = {qs(user), qs(year), qs(list.records.back().Tuki)};
         return true;
@@ -109,8 +109,8 @@ QPixmap withTooltip(QWidget* w) {
 // Clicking into the graphs: the year graph, the month graph of its last year
 // (with the pointing hand's tooltip over a month), the day graph of that
 // month, and the monthly window brought forward at a clicked day.
-bool drillShots(frmMain& main, const QDir& out) {
-    auto* graph = qobject_cast<frmGluf*>(main.graphWindow());
+bool drillShots(MainWindow& main, const QDir& out) {
+    auto* graph = qobject_cast<GraphWindow*>(main.graphWindow());
     if (!graph) return false;
     bool ok = true;
     QMdiSubWindow* sub = main.subWindowOf(graph);
@@ -191,8 +191,8 @@ int main(int argc, char** argv) {
 
     // The splash window after the scan of the sample user.
     {
-        frmSplash splash;
-        if (!splash.Form_Load(ctx)) return 1;
+        SplashWindow splash;
+        if (!splash.load(ctx)) return 1;
         ok &= save(&splash, out, QStringLiteral("splash.png"));
         splash.close();
     }
@@ -208,20 +208,20 @@ int main(int argc, char** argv) {
         store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1360)));
         store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(820)));
     }
-    frmMain main(ctx, storePath);
+    MainWindow main(ctx, storePath);
     installGraphWindow(ctx, main);
-    if (!main.MDIForm_Load()) return 1;
-    frmMonthly* monthly = main.monthlyWindow();
+    if (!main.start()) return 1;
+    MonthlyWindow* monthly = main.monthlyWindow();
     monthly->txtNen()->setText(sample.year);
     monthly->txtTuki()->setText(sample.month);
-    main.mnuDefult_Click();
+    main.restoreDefaultLayout();
     settle(400);
     ok &= save(&main, out, QStringLiteral("frame.png"));
     if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly.png"));
     // The calendar beside the monthly window (over the graph window's place), a
     // visit day chosen: its first row is selected in the monthly list.
     if (QAction* item = main.menuItem(QStringLiteral("mnuCalendar"))) item->trigger();
-    if (frmCalendar* calendar = main.calendarWindowIfOpen()) {
+    if (CalendarWindow* calendar = main.calendarWindowIfOpen()) {
         for (int day = 1; day <= 31; ++day)
             if (const auto* cell = calendar->calendar().cellOf(day); cell && cell->visited()) {
                 calendar->grid()->setCurrentIndex(QModelIndex());  // a change, also when the 1st is current
@@ -243,7 +243,7 @@ int main(int argc, char** argv) {
         ctx.setMonthlyBudget(balance < -6000 ? -balance - 5000 : 10000);
         settle(100);
         if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly_budget.png"));
-        frmOption options(ctx, &main);
+        OptionsDialog options(ctx, &main);
         if (auto* tabs = options.findChild<QTabWidget*>(QStringLiteral("stb1"))) tabs->setCurrentIndex(tabs->count() - 1);
         options.show();
         ok &= save(&options, out, QStringLiteral("options_budget.png"));
@@ -252,18 +252,18 @@ int main(int argc, char** argv) {
     }
     ok &= drillShots(main, out);
     monthly->setYearMonth(sample.year, sample.month);
-    main.mnuDefult_Click();
+    main.restoreDefaultLayout();
     settle(200);
 
     {
-        frmDay_upd form(ctx, *monthly, &main);
+        EntryForm form(ctx, *monthly, &main);
         form.prepareNew();
         form.show();
         ok &= save(&form, out, QStringLiteral("entry_new.png"));
         form.close();
     }
     if (monthly->monthCount() > 0) {
-        frmDay_upd form(ctx, *monthly, &main);
+        EntryForm form(ctx, *monthly, &main);
         form.prepareEdit(monthly->monthFirst(), 1);
         form.show();
         ok &= save(&form, out, QStringLiteral("entry_edit.png"));
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
     }
 
     {
-        frmUser users(ctx, [&main] { main.Refresh(); }, &main);
+        UserManager users(ctx, [&main] { main.refresh(); }, &main);
         if (users.lst1()->count() > 0) users.lst1()->setCurrentRow(0);
         users.show();
         ok &= save(&users, out, QStringLiteral("user_manager.png"));
@@ -280,27 +280,27 @@ int main(int argc, char** argv) {
 
     // The list editors with a name picked, the options dialog, the about box and the help.
     {
-        frmHoll_upd holl(ctx, sample.user, &main);
+        HallListEditor holl(ctx, sample.user, &main);
         if (holl.lst1()->count() > 0) {
             holl.lst1()->setCurrentRow(0);
-            holl.lst1_Click();
+            holl.entrySelected();
         }
         holl.show();
         ok &= save(&holl, out, QStringLiteral("hall_list_editor.png"));
         holl.close();
-        frmKisyu_upd kisyu(ctx, sample.user, &main);
+        MachineListEditor kisyu(ctx, sample.user, &main);
         if (kisyu.lst1()->count() > 0) {
             kisyu.lst1()->setCurrentRow(0);
-            kisyu.lst1_Click();
+            kisyu.entrySelected();
         }
         kisyu.show();
         ok &= save(&kisyu, out, QStringLiteral("machine_list_editor.png"));
         kisyu.close();
-        frmOption options(ctx, &main);
+        OptionsDialog options(ctx, &main);
         options.show();
         ok &= save(&options, out, QStringLiteral("options.png"));
         options.close();
-        frmAbout about(ctx, false, &main);
+        AboutBox about(ctx, false, &main);
         about.show();
         ok &= save(&about, out, QStringLiteral("about.png"));
         about.close();
@@ -323,14 +323,14 @@ int main(int argc, char** argv) {
     // The monthly export, as on a desktop with a spreadsheet application and without one.
     for (bool withApp : {true, false}) {
         setSpreadsheetProbe([withApp] { return withApp; });
-        frmPrint print(ctx, *monthly, &main);
+        MonthExportDialog print(ctx, *monthly, &main);
         print.show();
         ok &= save(&print, out, withApp ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
         print.close();
     }
     setSpreadsheetProbe({});
     {
-        frmRestore restore(ctx, sample.user, &main);
+        RestoreDialog restore(ctx, sample.user, &main);
         restore.show();
         ok &= save(&restore, out, QStringLiteral("restore.png"));
         restore.close();
@@ -341,7 +341,7 @@ int main(int argc, char** argv) {
         QTemporaryDir empty;
         tama::ensureDataFolders(std::filesystem::path(empty.path().toStdString()));
         AppContext fresh(std::filesystem::path(empty.path().toStdString()));
-        frmUser first(fresh, {}, &main);
+        UserManager first(fresh, {}, &main);
         first.setFirstRun(true);
         first.show();
         ok &= save(&first, out, QStringLiteral("first_run.png"));
@@ -377,7 +377,7 @@ int main(int argc, char** argv) {
     // A year whose file cannot be read: the notice in place of the summary and on the day graph.
     {
         const std::filesystem::path damaged =
-            ctx.store().UserFolder(tama::ui::ss(sample.user)) / "s1999.sdb";
+            ctx.store().userFolder(tama::ui::ss(sample.user)) / "s1999.sdb";
         std::FILE* f = std::fopen(damaged.c_str(), "wb");
         if (f) {
             std::fputs("\"1999/05/01\",\"1999\"\r\n", f);
@@ -386,7 +386,7 @@ int main(int argc, char** argv) {
             settle(400);
             ok &= save(&main, out, QStringLiteral("frame_damaged_year.png"));
             // The calendar shows the same notice instead of an empty month.
-            if (frmCalendar* calendar = main.calendarWindow()) {
+            if (CalendarWindow* calendar = main.calendarWindow()) {
                 settle(200);
                 if (QMdiSubWindow* sub = main.subWindowOf(calendar)) {
                     ok &= save(sub, out, QStringLiteral("calendar_damaged_year.png"));
@@ -400,7 +400,7 @@ int main(int argc, char** argv) {
 
     // The analysis window over every period, one picture per tab.
     if (QAction* serch = main.menuItem(QStringLiteral("mnuSerch"))) serch->trigger();
-    if (auto* db = main.findChild<frmDb*>()) {
+    if (auto* db = main.findChild<AnalysisWindow*>()) {
         db->Check2()->click();
         db->cmdKen()->click();
         QWidget* sub = main.subWindowOf(db);
@@ -416,7 +416,7 @@ int main(int argc, char** argv) {
         ok &= save(sub ? sub : db, out, QStringLiteral("analysis_comment.png"));
         db->txtCome()->clear();
         db->cmdKen()->click();
-        frmExcel choice({ctx.programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
+        AnalysisExportDialog choice({ctx.programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
         choice.show();
         ok &= save(&choice, out, QStringLiteral("export_analysis.png"));
         choice.close();
@@ -435,9 +435,9 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(freshFolder / "Data" / tama::ui::ss(sample.user));
         AppContext freshCtx(freshFolder);
         QTemporaryDir freshStore;
-        frmMain first(freshCtx, freshStore.filePath(QStringLiteral("user-store.ini")));
+        MainWindow first(freshCtx, freshStore.filePath(QStringLiteral("user-store.ini")));
         installGraphWindow(freshCtx, first);
-        if (first.MDIForm_Load()) {
+        if (first.start()) {
             settle(400);
             ok &= save(&first, out, QStringLiteral("frame_first_start.png"));
         }

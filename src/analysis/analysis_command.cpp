@@ -94,7 +94,7 @@ int runAnalysisCommand(const std::vector<std::string>& args, std::ostream& out, 
     const SearchCriteria& c = parsed.criteria;
     const int table = parsed.table;
 
-    auto matched = std::make_shared<const MatchedRecords>(Load_day(folder, c));
+    auto matched = std::make_shared<const MatchedRecords>(loadRecords(folder, c));
     for (const std::string& skipped : matched->skippedFiles) err << "読み飛ばしたファイル: " << skipped << "\n";
     out << countLabelText(matched->n(), matched->totalLines) << "\n";
     out << buildTable(matched, static_cast<AnalysisTab>(table)).toTsv();

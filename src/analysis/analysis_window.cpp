@@ -83,7 +83,7 @@ QStringList numbered(int first, int last, int width) {
 
 }  // namespace
 
-struct frmDb::Impl {
+struct AnalysisWindow::Impl {
     Impl(AppContext& c, QWidget* window) : ctx(c), layout(new WindowLayout(c, window, WindowLayout::StateKey::None)) {}
 
     AppContext& ctx;
@@ -111,7 +111,7 @@ struct frmDb::Impl {
     std::array<int, kKeptColumns> colTwips{};
 };
 
-frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
+AnalysisWindow::AnalysisWindow(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     : QWidget(parent), d(std::make_unique<Impl>(ctx, this)) {
     setObjectName(QStringLiteral("frmDb"));
     setWindowTitle(QStringLiteral("データ分析"));
@@ -192,8 +192,8 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
 
     d->lblDbno = label("lblDbno", QString());
 
-    connect(d->cmdKen, &QPushButton::clicked, this, [this] { cmdKen_Click(); });
-    connect(d->txtCome, &QLineEdit::returnPressed, this, [this] { cmdKen_Click(); });
+    connect(d->cmdKen, &QPushButton::clicked, this, [this] { search(); });
+    connect(d->txtCome, &QLineEdit::returnPressed, this, [this] { search(); });
     connect(d->cmdExcel, &QPushButton::clicked, this, [this] {
         if (d->excel) d->excel();
     });
@@ -202,10 +202,10 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
         if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->close();
         else close();
     });
-    connect(d->Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
+    connect(d->Check2, &QCheckBox::clicked, this, [this] { periodToggled(); });
     connect(d->cboK_type, &QComboBox::currentTextChanged, this, [this] { typeChanged(); });
 
-    // Form_Load. 1: column widths from section "db" (the table built below sets its own).
+    // On opening, 1: column widths from section "db" (the table built below sets its own).
     for (int c = 0; c < kKeptColumns; ++c) {
         const size_t k = static_cast<size_t>(c);
         const auto v = ctx.readSettingNumber(kSection, QStringLiteral("mfgDat1.ColWidth(%1)").arg(c));
@@ -220,7 +220,7 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     if (halls.isEmpty()) {
         halls << qs(kAllHalls);
         try {
-            for (const auto& h : ctx.lists().LoadHallNames(ss(opening.user))) halls << qs(h);
+            for (const auto& h : ctx.lists().loadHallNames(ss(opening.user))) halls << qs(h);
         } catch (const std::exception& e) {
             ErrorReport(this, kFileErrorNumber, qs(e.what()), false);  // the hall box keeps its pseudo entry
         }
@@ -251,39 +251,39 @@ frmDb::frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent)
     typeChanged();
     // 6, 7: the daily list of the default search.
     d->stb1->setCurrentIndex(0);
-    connect(d->stb1, &QTabWidget::currentChanged, this, [this](int tab) { stb1_Click(tab); });
-    cmdKen_Click();
+    connect(d->stb1, &QTabWidget::currentChanged, this, [this](int tab) { tabChosen(tab); });
+    search();
     resize(twipsToPixelsX(kDefaultWidth), twipsToPixelsY(kDefaultHeight));
 }
 
-frmDb::~frmDb() = default;
+AnalysisWindow::~AnalysisWindow() = default;
 
-QComboBox* frmDb::cboUser() const { return d->cboUser; }
-QComboBox* frmDb::cboHoll() const { return d->cboHoll; }
-QComboBox* frmDb::cboNo() const { return d->cboNo; }
-QComboBox* frmDb::cboK_type() const { return d->cboK_type; }
-QComboBox* frmDb::cboKisyu() const { return d->cboKisyu; }
-QLineEdit* frmDb::txtCome() const { return d->txtCome; }
-QComboBox* frmDb::periodBox(int i) const { return d->period.at(static_cast<size_t>(i)); }
-QCheckBox* frmDb::Check2() const { return d->Check2; }
-QTabWidget* frmDb::stb1() const { return d->stb1; }
-QTableView* frmDb::mfgDat1() const { return d->mfgDat1; }
-QLabel* frmDb::lblDbno() const { return d->lblDbno; }
-QPushButton* frmDb::cmdKen() const { return d->cmdKen; }
-QPushButton* frmDb::cmdExcel() const { return d->cmdExcel; }
-QPushButton* frmDb::cmdCancel() const { return d->cmdCancel; }
+QComboBox* AnalysisWindow::cboUser() const { return d->cboUser; }
+QComboBox* AnalysisWindow::cboHoll() const { return d->cboHoll; }
+QComboBox* AnalysisWindow::cboNo() const { return d->cboNo; }
+QComboBox* AnalysisWindow::cboK_type() const { return d->cboK_type; }
+QComboBox* AnalysisWindow::cboKisyu() const { return d->cboKisyu; }
+QLineEdit* AnalysisWindow::txtCome() const { return d->txtCome; }
+QComboBox* AnalysisWindow::periodBox(int i) const { return d->period.at(static_cast<size_t>(i)); }
+QCheckBox* AnalysisWindow::Check2() const { return d->Check2; }
+QTabWidget* AnalysisWindow::stb1() const { return d->stb1; }
+QTableView* AnalysisWindow::mfgDat1() const { return d->mfgDat1; }
+QLabel* AnalysisWindow::lblDbno() const { return d->lblDbno; }
+QPushButton* AnalysisWindow::cmdKen() const { return d->cmdKen; }
+QPushButton* AnalysisWindow::cmdExcel() const { return d->cmdExcel; }
+QPushButton* AnalysisWindow::cmdCancel() const { return d->cmdCancel; }
 
-std::shared_ptr<const MatchedRecords> frmDb::matchedRecords() const { return d->matched; }
-const AnalysisTable& frmDb::currentTable() const { return d->model->table(); }
-int frmDb::currentTab() const { return d->stb1->currentIndex(); }
-bool frmDb::periodApplies() const { return !d->Check2->isChecked(); }
+std::shared_ptr<const MatchedRecords> AnalysisWindow::matchedRecords() const { return d->matched; }
+const AnalysisTable& AnalysisWindow::currentTable() const { return d->model->table(); }
+int AnalysisWindow::currentTab() const { return d->stb1->currentIndex(); }
+bool AnalysisWindow::periodApplies() const { return !d->Check2->isChecked(); }
 
-void frmDb::setExcelCommand(std::function<void()> run) {
+void AnalysisWindow::setExcelCommand(std::function<void()> run) {
     d->excel = std::move(run);
     d->cmdExcel->setEnabled(static_cast<bool>(d->excel));
 }
 
-SearchCriteria frmDb::criteria() const {
+SearchCriteria AnalysisWindow::criteria() const {
     SearchCriteria c;
     c.user = ss(d->cboUser->currentText());
     auto t = [this](int i) { return ss(d->period[static_cast<size_t>(i)]->currentText()); };
@@ -301,13 +301,13 @@ SearchCriteria frmDb::criteria() const {
 
 // ------------------------------------------------------------------ search
 
-void frmDb::cmdKen_Click() {
+void AnalysisWindow::search() {
     if (!readPeriod()) return;
-    Load_day();
-    Data_Serch();
+    loadRecords();
+    showTable();
 }
 
-bool frmDb::readPeriod() {
+bool AnalysisWindow::readPeriod() {
     if (d->Check2->isChecked()) return true;  // the period is not applied
     std::array<std::string, 2> dates;
     for (size_t bound = 0; bound < 2; ++bound) {
@@ -332,9 +332,9 @@ bool frmDb::readPeriod() {
     return true;
 }
 
-void frmDb::Load_day() {
+void AnalysisWindow::loadRecords() {
     d->mfgDat1->hide();
-    auto matched = std::make_shared<MatchedRecords>(tama::Load_day(d->ctx.programFolder(), criteria()));
+    auto matched = std::make_shared<MatchedRecords>(tama::loadRecords(d->ctx.programFolder(), criteria()));
     d->lblDbno->setText(qs(countLabelText(matched->n(), matched->totalLines)));
     if (!matched->skippedFiles.empty()) {
         // One short report per search; the message line keeps naming what was left out.
@@ -347,7 +347,7 @@ void frmDb::Load_day() {
     d->matched = std::move(matched);
 }
 
-void frmDb::Data_Serch() {
+void AnalysisWindow::showTable() {
     const int tab = std::clamp(d->stb1->currentIndex(), 0, kAnalysisTabCount - 1);
     d->model->setTable(buildTable(d->matched, static_cast<AnalysisTab>(tab)));
     const AnalysisTable& table = d->model->table();
@@ -370,34 +370,34 @@ void frmDb::Data_Serch() {
     emit tableShown();
 }
 
-void frmDb::stb1_Click(int) { Data_Serch(); }
+void AnalysisWindow::tabChosen(int) { showTable(); }
 
-void frmDb::mfgDat1_HeadingClick(int column) {
+void AnalysisWindow::mfgDat1_HeadingClick(int column) {
     // A heading click selects rows 1 to the last: with one row or none there is
     // nothing to sort and the direction flag stays.
     if (d->model->rowCount() < 2) return;
     d->model->headingClick(column, d->headerSortDescending);
 }
 
-void frmDb::Check2_Click() {
+void AnalysisWindow::periodToggled() {
     const bool enable = !d->period[0]->isEnabled();
     for (QComboBox* c : d->period) c->setEnabled(enable);
 }
 
-void frmDb::typeChanged() {
+void AnalysisWindow::typeChanged() {
     const QString type = d->cboK_type->currentText();
     if (d->cboK_type->findText(type, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0 || type == d->lastType) return;
-    Kisyu_Load();
+    loadMachines();
     d->lastType = type;
 }
 
-void frmDb::Kisyu_Load() {
+void AnalysisWindow::loadMachines() {
     const QString kept = d->cboKisyu->currentText();
     const std::string user = ss(d->cboUser->currentText());
     const std::string type = ss(d->cboK_type->currentText());
     QStringList names{qs(kAllMachines)};
     try {
-        for (const MachineEntry& m : d->ctx.lists().LoadMachines(user))
+        for (const MachineEntry& m : d->ctx.lists().loadMachines(user))
             if (type == kAllTypes || m.type == type) names << qs(m.name);
     } catch (const std::exception& e) {
         ErrorReport(this, kFileErrorNumber, qs(e.what()), false);
@@ -408,7 +408,7 @@ void frmDb::Kisyu_Load() {
 
 // ------------------------------------------------------------------ layout
 
-void frmDb::resizeEvent(QResizeEvent* event) {
+void AnalysisWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     QWidget* target = d->layout->target();
     const bool normal = !(target->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
@@ -424,7 +424,7 @@ void frmDb::resizeEvent(QResizeEvent* event) {
     placeControls();
 }
 
-void frmDb::placeControls() {
+void AnalysisWindow::placeControls() {
     const double W = pixelsToTwipsX(width()), H = pixelsToTwipsY(height());
     const auto place = placeInTwips;
     // Selectors: four rows on the left, the buttons at the right edge.
@@ -459,18 +459,18 @@ void frmDb::placeControls() {
     place(d->lblDbno, 240, H - 440, W - 495, 300);
 }
 
-void frmDb::showEvent(QShowEvent* event) {
+void AnalysisWindow::showEvent(QShowEvent* event) {
     if (!d->layout->isRestored())
         d->layout->restore(kSection, kKeyPrefix, {0, 0, kDefaultWidth, kDefaultHeight});
     QWidget::showEvent(event);
 }
 
-void frmDb::closeEvent(QCloseEvent* event) {
+void AnalysisWindow::closeEvent(QCloseEvent* event) {
     saveLayout();
     QWidget::closeEvent(event);
 }
 
-void frmDb::saveLayout() {
+void AnalysisWindow::saveLayout() {
     if (d->layout->isRestored()) d->layout->save(kSection, kKeyPrefix);
     for (int c = 0; c < kKeptColumns; ++c) {
         const size_t k = static_cast<size_t>(c);

@@ -1,5 +1,5 @@
 #pragma once
-// frmDb ("データ分析"): the analysis window, a child of the frame. The user picks
+// AnalysisWindow ("データ分析"): the analysis window, a child of the frame. The user picks
 // a user, a period, a hall, a machine number, a machine type and a machine; the
 // search reads all of that user's YearFiles (tama_analysis) and the grid shows
 // the daily list or one of the statistics and ranking tables built from the
@@ -37,22 +37,22 @@ struct AnalysisOpening {
     QDate today = QDate::currentDate();  // the default period runs from this year's 1 January to this date
 };
 
-class frmDb : public QWidget {
+class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
-    frmDb(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent = nullptr);
-    ~frmDb() override;
+    AnalysisWindow(AppContext& ctx, const AnalysisOpening& opening, QWidget* parent = nullptr);
+    ~AnalysisWindow() override;
 
     // cmdKen: reads the period (a bound that is no date is refused with a
-    // message, and nothing is searched), then Load_day and the table of the
+    // message, and nothing is searched), then loadRecords and the table of the
     // selected tab.
-    void cmdKen_Click();
+    void search();
     // Reads and filters the user's records into MatchedRecords and sets lblDbno.
-    void Load_day();
+    void loadRecords();
     // Builds the selected tab's table from MatchedRecords and shows it (one model reset).
-    void Data_Serch();
+    void showTable();
     // Refills cboKisyu with "全機種対象" and the user's machines of the selected type.
-    void Kisyu_Load();
+    void loadMachines();
     // Writes the layout keys of section "db" (also run when the window closes).
     void saveLayout();
 
@@ -101,8 +101,8 @@ private:
     // Reads the six period boxes as two dates and shows them padded; false (after
     // a message) when one is no date. True at once when the period is not applied.
     bool readPeriod();
-    void Check2_Click();
-    void stb1_Click(int tab);
+    void periodToggled();
+    void tabChosen(int tab);
     void typeChanged();
     void mfgDat1_HeadingClick(int column);
     void placeControls();

@@ -59,7 +59,7 @@ void adviseHugePages(void* data, size_t bytes) {
 
 }  // namespace
 
-void MatchedRecords::Data_Input(DailyRecord&& r) {
+void MatchedRecords::add(DailyRecord&& r) {
     MatchedRecord& m = records.emplace_back();
     m.date = std::move(r.DateKey);
     m.weekday = std::move(r.Youbi);
@@ -110,14 +110,14 @@ bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c) {
     return true;
 }
 
-MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& criteria) {
+MatchedRecords loadRecords(const fs::path& programFolder, const SearchCriteria& criteria) {
     // The comment is compared as the files hold it, converted once per search.
     SearchCriteria c = criteria;
     c.comment = storedForm(criteria.comment);
     MatchedRecords out;
     if (!userNameProblem(c.user).empty()) return out;
     const RecordStore store{programFolder};
-    const fs::path folder = store.UserFolder(c.user);
+    const fs::path folder = store.userFolder(c.user);
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return out;
     if (fs::directory_iterator probe(folder, ec); ec) {
@@ -145,7 +145,7 @@ MatchedRecords Load_day(const fs::path& programFolder, const SearchCriteria& cri
             if (const auto bytes = readFileBytes(path))
                 forEachYearRecord(*bytes, path, [&](DailyRecord& r) {
                     ++lines;
-                    if (matchesCriteria(r, c)) out.Data_Input(std::move(r));
+                    if (matchesCriteria(r, c)) out.add(std::move(r));
                 });
         } catch (const std::exception& e) {
             // The file is left out whole, with what it had matched before the

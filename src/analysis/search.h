@@ -81,8 +81,8 @@ struct MatchedRecords {
     int n() const { return static_cast<int>(records.size()); }
     const MatchedRecord& record(int i) const { return records.at(static_cast<size_t>(i - 1)); }  // 1-based
 
-    // Data_Input: takes a record in as number n + 1 (its texts are moved out).
-    void Data_Input(DailyRecord&& r);
+    // add: takes a record in as number n + 1 (its texts are moved out).
+    void add(DailyRecord&& r);
 };
 
 // Four "0"/"1" characters for hall, number, type and machine: "1" where the
@@ -93,15 +93,15 @@ std::string FilterKey(const SearchCriteria& c);
 // Whether a record passes every active filter and, unless allPeriod, lies
 // within from <= DateKey <= to (text comparison, both bounds included). Every
 // comparison is exact: no trimming, no numeric reading ("07" is not "7"). The
-// comment is looked for as given: Load_day brings it to its stored form first.
+// comment is looked for as given: loadRecords brings it to its stored form first.
 bool matchesCriteria(const DailyRecord& r, const SearchCriteria& c);
 
-// Load_day: reads every YearFile of the user (Data/<user>/*.sdb in name order)
+// loadRecords: reads every YearFile of the user (Data/<user>/*.sdb in name order)
 // under `programFolder`, counting every record line, and keeps the matching
 // records. A user name that cannot name a folder, a missing user folder or a
 // user without YearFiles give no records and a total of 0. A damaged file is
 // left out whole and named in skippedFiles; the other files are still read.
-MatchedRecords Load_day(const std::filesystem::path& programFolder, const SearchCriteria& c);
+MatchedRecords loadRecords(const std::filesystem::path& programFolder, const SearchCriteria& c);
 
 // lblDbno's text: "該当データ件数  12 件  /  総データ件数  340 件".
 std::string countLabelText(std::int64_t matched, std::int64_t total);

@@ -17,7 +17,7 @@ namespace tama {
 // The columns (heading, width in twips, alignments) of a tab's empty table.
 std::vector<TableColumn> tableColumns(AnalysisTab tab);
 
-// Data_Serch: the table a tab shows for `records`, built in one pass and, on
+// buildTable: the table a tab shows for `records`, built in one pass and, on
 // tabs 0 to 2, sorted by column 0 descending (newest first); tabs 3 and 4 keep
 // their order; tabs 5 and 6 come sorted by balance, best first. With no record
 // the table has its headings and no row.

@@ -95,7 +95,7 @@ int runAdd(const std::vector<std::string>& args) {
         return 1;
     }
     RecordStore store(folder);
-    fs::path userFolder = store.UserFolder(user);
+    fs::path userFolder = store.userFolder(user);
     if (!fs::is_directory(userFolder, ec)) {
         std::cerr << "利用者「" << user << "」のフォルダーがありません: " << userFolder.string() << "\n";
         return 1;
@@ -140,7 +140,7 @@ int runAdd(const std::vector<std::string>& args) {
         std::cerr << result.refusal->message << "\n";
         return 1;
     }
-    std::cout << store.YearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record)
+    std::cout << store.yearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record)
               << "\n"
               << result.record.Nen << "年の収支合計: " << result.yearTotal << "\n";
     // The monthly budget's notice, as the form shows it; the record is saved.

@@ -27,7 +27,7 @@ int runCalendar(const std::vector<std::string>& args) {
     }
     RecordStore store{fs::path(args[0])};
     std::error_code ec;
-    if (!fs::is_directory(store.UserFolder(user), ec))
+    if (!fs::is_directory(store.userFolder(user), ec))
         std::cerr << "注意: 利用者「" << user << "」のフォルダーがありません (空の月を表示します)\n";
     // A damaged YearFile throws: the error line names the file and the line.
     const YearRecordList list = loadMonthYear(store, user, args[2]);

@@ -108,7 +108,7 @@ int runExportAnalysis(std::vector<std::string> args) {
     const fs::path& folder = parsed.folder;
     const SearchCriteria& c = parsed.criteria;
     const int table = parsed.table;
-    auto records = std::make_shared<const MatchedRecords>(Load_day(folder, c));
+    auto records = std::make_shared<const MatchedRecords>(loadRecords(folder, c));
     for (const std::string& skipped : records->skippedFiles) std::cerr << "注意: " << skipped << "\n";
     try {
         exportAnalysis(records, static_cast<AnalysisTab>(table), c, fs::path(out), {}, folder);

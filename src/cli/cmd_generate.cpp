@@ -243,7 +243,7 @@ int runGenerate(const std::vector<std::string>& args) {
     for (int u = 1; u <= o.users; ++u) users.push_back("利用者" + std::to_string(u));
     // Sample data never goes over data someone may be keeping.
     for (const auto& user : users) {
-        fs::path folder = store.UserFolder(user);
+        fs::path folder = store.userFolder(user);
         if (fs::exists(folder, ec) && !fs::is_empty(folder, ec)) {
             std::cerr << "利用者「" << user << "」のフォルダーにはもうファイルがあります（上書きしません）: "
                       << folder.string() << "\n";
@@ -254,7 +254,7 @@ int runGenerate(const std::vector<std::string>& args) {
     long written = 0;
     for (size_t u = 0; u < users.size(); ++u) {
         const std::string& user = users[u];
-        fs::create_directories(store.UserFolder(user));
+        fs::create_directories(store.userFolder(user));
         Rng rng(o.seed * 0x100000001B3ull + u);
         UserPlan plan = planUser(rng);
         std::vector<std::string_view> hallsUsed;
@@ -310,7 +310,7 @@ int runGenerate(const std::vector<std::string>& args) {
                 }
             }
             std::string yearText = std::to_string(year);
-            fs::path path = store.YearFilePath(user, yearText);
+            fs::path path = store.yearFilePath(user, yearText);
             // A generated folder is new: its files get no backup versions.
             SaveBatch batch(o.folder, false);
             batch.replace(path, readFileBytes(path), encodeYearFile(records, path));
@@ -322,12 +322,12 @@ int runGenerate(const std::vector<std::string>& args) {
         // as saving these records one by one from the form would have left them.
         for (auto hall : hallsUsed) {
             SaveBatch batch(o.folder, false);
-            lists.AddToHallList(batch, user, hall);
+            lists.addToHallList(batch, user, hall);
             batch.commit();
         }
         for (auto [type, machine] : machinesUsed) {
             SaveBatch batch(o.folder, false);
-            lists.AddToMachineList(batch, user, type, machine);
+            lists.addToMachineList(batch, user, type, machine);
             batch.commit();
         }
     }

@@ -37,7 +37,7 @@ int runMonth(const std::vector<std::string>& args) {
     }
     RecordStore store{fs::path(folder)};
     std::error_code ec;
-    if (!fs::is_directory(store.UserFolder(user), ec))
+    if (!fs::is_directory(store.userFolder(user), ec))
         std::cerr << "注意: 利用者「" << user << "」のフォルダーがありません (空の月を表示します)\n";
 
     const YearRecordList list = loadMonthYear(store, user, year);

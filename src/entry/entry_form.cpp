@@ -89,8 +89,8 @@ private:
 
 }  // namespace
 
-struct frmDay_upd::Impl {
-    frmDay_upd* q;
+struct EntryForm::Impl {
+    EntryForm* q;
     AppContext& ctx;
     MonthlyLink& monthly;
     EntryModel model;
@@ -121,11 +121,11 @@ struct frmDay_upd::Impl {
     QPushButton *cmdKeisan1, *cmdKeisan2, *cmdTou, *cmdUpd, *cmdDel, *cmdCancel, *cmdLast;
     QScrollBar* scl1;
 
-    Impl(frmDay_upd* q_, AppContext& c, MonthlyLink& m) : q(q_), ctx(c), monthly(m) {}
+    Impl(EntryForm* q_, AppContext& c, MonthlyLink& m) : q(q_), ctx(c), monthly(m) {}
 
     void buildLayout();
     void bindBoxes();
-    void Form_Load();
+    void load();
 
     QWidget* widgetFor(Box box) const;
     void typed(Box box, const QString& text);
@@ -134,8 +134,8 @@ struct frmDay_upd::Impl {
     void syncFromModel();
     void settleFigures();
     void loadHistory();
-    void Holl_Load();
-    void Kisyu_Load();
+    void loadHalls();
+    void loadMachines();
     void fillFrom(const DailyRecord& record);
     void Navigation(int value);
     void setNavigation(int value);
@@ -190,7 +190,7 @@ SpinButton* upDown(const char* name, QLineEdit* buddy, int start, int min, int s
 }
 }  // namespace
 
-void frmDay_upd::Impl::buildLayout() {
+void EntryForm::Impl::buildLayout() {
     auto* outer = new QVBoxLayout(q);
 
     sst1 = new QTabWidget(q);
@@ -395,7 +395,7 @@ void frmDay_upd::Impl::buildLayout() {
     }
 }
 
-QWidget* frmDay_upd::Impl::widgetFor(Box box) const {
+QWidget* EntryForm::Impl::widgetFor(Box box) const {
     switch (box) {
         case Box::txtNen: return txtNen;
         case Box::txtTuki: return txtTuki;
@@ -419,7 +419,7 @@ QWidget* frmDay_upd::Impl::widgetFor(Box box) const {
     return nullptr;
 }
 
-void frmDay_upd::Impl::bindBoxes() {
+void EntryForm::Impl::bindBoxes() {
     const std::array<std::pair<QLineEdit*, Box>, 11> edits = {{
         {txtNen, Box::txtNen},     {txtTuki, Box::txtTuki},     {txtHi, Box::txtHi},
         {txtZ1_1, Box::txtZ1_1},   {txtZ1_2, Box::txtZ1_2},     {txtZ2_1, Box::txtZ2_1},
@@ -458,13 +458,13 @@ void frmDay_upd::Impl::bindBoxes() {
     connect(cboK_type, &QComboBox::currentTextChanged, q, [this](const QString& t) { picked(Box::cboK_type, t); });
 }
 
-void frmDay_upd::Impl::typed(Box box, const QString& text) {
+void EntryForm::Impl::typed(Box box, const QString& text) {
     if (syncing) return;
     model.type(box, ss(text));
     afterChange();
 }
 
-void frmDay_upd::Impl::picked(Box box, const QString& text) {
+void EntryForm::Impl::picked(Box box, const QString& text) {
     if (syncing) return;
     model.setText(box, ss(text));
     afterChange();
@@ -472,24 +472,24 @@ void frmDay_upd::Impl::picked(Box box, const QString& text) {
 
 // What the 100 ms timer did: recompute play time, balance and rate, show them,
 // and refill the machine names when another type has been chosen.
-void frmDay_upd::Impl::afterChange() {
+void EntryForm::Impl::afterChange() {
     model.tick();
     syncFromModel();
     const std::string& type = model.text(Box::cboK_type);
     if (!LoadedType || *LoadedType != type) {
         LoadedType = type;
-        Kisyu_Load();
+        loadMachines();
     }
 }
 
 // Before a save or update: the figures of the amounts about to be saved, shown
 // in their boxes as they go into the record.
-void frmDay_upd::Impl::settleFigures() {
+void EntryForm::Impl::settleFigures() {
     model.settleFigures();
     syncFromModel();
 }
 
-void frmDay_upd::Impl::syncFromModel() {
+void EntryForm::Impl::syncFromModel() {
     const bool was = syncing;
     syncing = true;
     for (int k = 0; k < kBoxCount; ++k) {
@@ -528,7 +528,7 @@ void frmDay_upd::Impl::syncFromModel() {
 }
 
 // The user's list of halls, keeping the text in the box.
-void frmDay_upd::Impl::Holl_Load() {
+void EntryForm::Impl::loadHalls() {
     const bool was = syncing;
     syncing = true;
     const QString keep = cboHoll->currentText();
@@ -537,7 +537,7 @@ void frmDay_upd::Impl::Holl_Load() {
     for (const auto& name : history.recentHalls) cboHoll->addItem(qs(name));
     if (cboHoll->count() > 0) cboHoll->insertSeparator(cboHoll->count());
     try {
-        for (const auto& name : ctx.lists().LoadHallNames(ss(monthly.currentUser()))) cboHoll->addItem(qs(name));
+        for (const auto& name : ctx.lists().loadHallNames(ss(monthly.currentUser()))) cboHoll->addItem(qs(name));
     } catch (const std::exception& e) {
         reportError(e);
     }
@@ -546,7 +546,7 @@ void frmDay_upd::Impl::Holl_Load() {
 }
 
 // The user's machines of the selected type, keeping the text in the box.
-void frmDay_upd::Impl::Kisyu_Load() {
+void EntryForm::Impl::loadMachines() {
     const bool was = syncing;
     syncing = true;
     const QString keep = cboKisyu->currentText();
@@ -555,7 +555,7 @@ void frmDay_upd::Impl::Kisyu_Load() {
     if (cboKisyu->count() > 0) cboKisyu->insertSeparator(cboKisyu->count());
     try {
         for (const auto& name :
-             ctx.lists().LoadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
+             ctx.lists().loadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
             cboKisyu->addItem(qs(name));
     } catch (const std::exception& e) {
         reportError(e);
@@ -564,7 +564,7 @@ void frmDay_upd::Impl::Kisyu_Load() {
     syncing = was;
 }
 
-void frmDay_upd::Impl::Form_Load() {
+void EntryForm::Impl::load() {
     // The first panel of the main window's status bar (the program's message line) is cleared.
     emit ctx.statusMessage(QString());
     const QDate today = QDate::currentDate();
@@ -572,12 +572,12 @@ void frmDay_upd::Impl::Form_Load() {
     LoadedType.reset();
     syncFromModel();
     loadHistory();
-    Holl_Load();
-    Kisyu_Load();
+    loadHalls();
+    loadMachines();
     afterChange();
 }
 
-void frmDay_upd::Impl::loadHistory() {
+void EntryForm::Impl::loadHistory() {
     try {
         history = loadEntryHistory(ctx.store(), ss(monthly.currentUser()));
     } catch (const std::exception&) {
@@ -588,13 +588,13 @@ void frmDay_upd::Impl::loadHistory() {
 // Fills the boxes from a stored record. The stored machine number goes through
 // the box's rule for numbers, so "?" (no number), which the box does not take,
 // shows as an empty box and is stored as "?" again by an update, not as 0.
-void frmDay_upd::Impl::fillFrom(const DailyRecord& record) {
+void EntryForm::Impl::fillFrom(const DailyRecord& record) {
     model.fillFrom(record);
     model.setText(Box::cboK_no, entry::numberInput(record.K_no).text);
 }
 
 // Shows record `value` of the month (scl1's value).
-void frmDay_upd::Impl::Navigation(int value) {
+void EntryForm::Impl::Navigation(int value) {
     const int count = monthly.monthCount();
     lblKen->setText(QStringLiteral("(%1 / %2)").arg(value).arg(count));
     CurIndex = monthly.recordAtRow(value);
@@ -610,7 +610,7 @@ void frmDay_upd::Impl::Navigation(int value) {
 }
 
 // Sets scl1 to the month as the monthly window now holds it and shows row `value`.
-void frmDay_upd::Impl::setNavigation(int value) {
+void EntryForm::Impl::setNavigation(int value) {
     const int count = monthly.monthCount();
     const QSignalBlocker block(scl1);
     if (count > 0) {
@@ -631,18 +631,18 @@ void frmDay_upd::Impl::setNavigation(int value) {
     }
 }
 
-void frmDay_upd::Impl::reloadMonthly(bool grid) {
-    monthly.GetSyusi();
-    if (grid) monthly.PrtMfg();
+void EntryForm::Impl::reloadMonthly(bool grid) {
+    monthly.reloadYear();
+    if (grid) monthly.refillList();
 }
 
 // A refused save or update: the message, then the focus on the box concerned.
-void frmDay_upd::Impl::showRefusal(const SaveRefusal& refusal) {
+void EntryForm::Impl::showRefusal(const SaveRefusal& refusal) {
     inputRefusal(q, qs(refusal.message), qs(refusal.title));
     if (QWidget* w = widgetFor(refusal.focus)) w->setFocus(Qt::OtherFocusReason);
 }
 
-void frmDay_upd::Impl::rememberShown() {
+void EntryForm::Impl::rememberShown() {
     YearRecordList& list = monthly.yearRecordList();
     if (CurIndex >= 1 && CurIndex <= list.count())
         shown = list.record(CurIndex);
@@ -654,12 +654,12 @@ void frmDay_upd::Impl::rememberShown() {
 // boxes were filled from. When the list was reloaded underneath (the file was
 // changed elsewhere) the index may name another record: refuse, and show the
 // list as it is now.
-bool frmDay_upd::Impl::stillShown() {
+bool EntryForm::Impl::stillShown() {
     YearRecordList& list = monthly.yearRecordList();
     if (shown && CurIndex >= 1 && CurIndex <= list.count() && list.record(CurIndex) == *shown) return true;
     std::string file;
     try {
-        file = ctx.store().YearFilePath(list.user, list.year).string() + ": ";
+        file = ctx.store().yearFilePath(list.user, list.year).string() + ": ";
     } catch (const std::exception&) {
         // No usable file name: the message names none.
     }
@@ -670,48 +670,48 @@ bool frmDay_upd::Impl::stillShown() {
 
 // After a failed update or delete: reload the monthly window's list and show the
 // record now at the same position, so that nothing is changed on a stale index.
-void frmDay_upd::Impl::recoverAfterError() {
+void EntryForm::Impl::recoverAfterError() {
     reloadMonthly(true);
     emit ctx.recordsChanged();
     setNavigation(scl1->value());
 }
 
 // A save that took its month past the monthly budget: one notice; the record is saved.
-void frmDay_upd::Impl::budgetNotice(const SaveResult& result) {
+void EntryForm::Impl::budgetNotice(const SaveResult& result) {
     if (auto text = budgetExceededNotice(ctx.monthlyBudget(), result.monthBalanceBefore, result.monthBalanceAfter))
         showMessage(q, {qs(*text), QStringLiteral("予算"), Icon::Exclamation, Buttons::Ok});
 }
 
-void frmDay_upd::Impl::reportError(const std::exception& e) {
+void EntryForm::Impl::reportError(const std::exception& e) {
     ErrorReport(q, kFileErrorNumber, qs(e.what()));
 }
 
 // ---------------------------------------------------------------------------
 
-frmDay_upd::frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent)
+EntryForm::EntryForm(AppContext& ctx, MonthlyLink& monthly, QWidget* parent)
     : QDialog(parent), d(new Impl(this, ctx, monthly)) {
     setObjectName(QStringLiteral("frmDay_upd"));
     setModal(true);
     setWindowTitle(kCaptionNew);
     d->buildLayout();
     d->bindBoxes();
-    connect(d->cmdTou, &QPushButton::clicked, this, &frmDay_upd::cmdTou_Click);
-    connect(d->cmdUpd, &QPushButton::clicked, this, &frmDay_upd::cmdUpd_Click);
-    connect(d->cmdDel, &QPushButton::clicked, this, &frmDay_upd::cmdDel_Click);
-    connect(d->cmdKeisan1, &QPushButton::clicked, this, &frmDay_upd::cmdKeisan1_Click);
+    connect(d->cmdTou, &QPushButton::clicked, this, &EntryForm::saveNew);
+    connect(d->cmdUpd, &QPushButton::clicked, this, &EntryForm::saveChanges);
+    connect(d->cmdDel, &QPushButton::clicked, this, &EntryForm::deleteShown);
+    connect(d->cmdKeisan1, &QPushButton::clicked, this, &EntryForm::computeHourlyRate);
     connect(d->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(d->cmdLast, &QPushButton::clicked, this, &frmDay_upd::cmdLast_Click);
+    connect(d->cmdLast, &QPushButton::clicked, this, &EntryForm::fillFromLatest);
     connect(d->scl1, &QScrollBar::valueChanged, this, [this](int v) { d->Navigation(v); });
-    d->Form_Load();
+    d->load();
 }
 
-frmDay_upd::~frmDay_upd() = default;
+EntryForm::~EntryForm() = default;
 
-EntryModel& frmDay_upd::model() { return d->model; }
+EntryModel& EntryForm::model() { return d->model; }
 
-int frmDay_upd::curIndex() const { return d->CurIndex; }
+int EntryForm::curIndex() const { return d->CurIndex; }
 
-void frmDay_upd::prepareNew(const QDate& date) {
+void EntryForm::prepareNew(const QDate& date) {
     d->editMode = false;
     if (date.isValid()) {
         // The date the player chose (the calendar, the month shown): all start values again on that day.
@@ -729,7 +729,7 @@ void frmDay_upd::prepareNew(const QDate& date) {
     d->lblKen->hide();
 }
 
-void frmDay_upd::prepareEdit(int recordIndex, int rowInMonth) {
+void EntryForm::prepareEdit(int recordIndex, int rowInMonth) {
     d->editMode = true;
     setWindowTitle(kCaptionEdit);
     YearRecordList& list = d->monthly.yearRecordList();
@@ -766,7 +766,7 @@ void frmDay_upd::prepareEdit(int recordIndex, int rowInMonth) {
     d->lblKen->show();
 }
 
-void frmDay_upd::cmdLast_Click() {
+void EntryForm::fillFromLatest() {
     if (d->editMode) return;
     d->loadHistory();
     if (!d->history.latest) {
@@ -788,12 +788,12 @@ void frmDay_upd::cmdLast_Click() {
     d->afterChange();
 }
 
-void frmDay_upd::cmdKeisan1_Click() {
+void EntryForm::computeHourlyRate() {
     d->model.manualRate();
     d->syncFromModel();
 }
 
-void frmDay_upd::showEvent(QShowEvent* event) {
+void EntryForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (d->shownOnce) return;
     d->shownOnce = true;
@@ -803,7 +803,7 @@ void frmDay_upd::showEvent(QShowEvent* event) {
     }
 }
 
-void frmDay_upd::cmdTou_Click() {
+void EntryForm::saveNew() {
     if (d->editMode || !d->cmdTou->isEnabled()) return;
     WaitCursorOn wait(d->cmdTou);
     d->settleFigures();
@@ -822,8 +822,8 @@ void frmDay_upd::cmdTou_Click() {
         return;
     }
     d->loadHistory();
-    d->Holl_Load();
-    d->Kisyu_Load();
+    d->loadHalls();
+    d->loadMachines();
     // The monthly window reloads its year; its grid only when it shows the saved month.
     const DailyRecord& rec = result.record;
     d->reloadMonthly(d->monthly.selectedYear() == qs(rec.Nen) && d->monthly.selectedMonth() == qs(rec.Tuki));
@@ -835,7 +835,7 @@ void frmDay_upd::cmdTou_Click() {
     d->budgetNotice(result);
 }
 
-void frmDay_upd::cmdUpd_Click() {
+void EntryForm::saveChanges() {
     if (!d->editMode || d->CurIndex < 1 || !d->cmdUpd->isEnabled()) return;
     WaitCursorOn wait(d->cmdUpd);
     if (!d->stillShown()) return;
@@ -859,7 +859,7 @@ void frmDay_upd::cmdUpd_Click() {
     d->budgetNotice(result);
 }
 
-void frmDay_upd::cmdDel_Click() {
+void EntryForm::deleteShown() {
     if (!d->editMode || d->CurIndex < 1 || !d->cmdDel->isEnabled()) return;
     WaitCursorOn wait(d->cmdDel);
     if (!confirm(this, kDeleteQuestion, kDeleteTitle)) return;

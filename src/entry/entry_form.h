@@ -1,5 +1,5 @@
 #pragma once
-// frmDay_upd: the modal dialog that enters a new daily record or edits and
+// EntryForm: the modal dialog that enters a new daily record or edits and
 // deletes the records of the month shown in the monthly window.
 //
 // The boxes are bound to an EntryModel: every change of a box goes through the
@@ -9,7 +9,7 @@
 // shows their messages and refreshes the monthly window afterwards.
 //
 // The caller prepares the mode and shows the form:
-//     frmDay_upd form(ctx, monthly, this);
+//     EntryForm form(ctx, monthly, this);
 //     form.prepareNew();            // or form.prepareEdit(recordIndex, row)
 //     form.exec();
 #include <QDate>
@@ -24,18 +24,18 @@ namespace tama::ui {
 class AppContext;
 class MonthlyLink;
 
-class frmDay_upd : public QDialog {
+class EntryForm : public QDialog {
     Q_OBJECT
 public:
-    frmDay_upd(AppContext& ctx, MonthlyLink& monthly, QWidget* parent = nullptr);
-    ~frmDay_upd() override;
+    EntryForm(AppContext& ctx, MonthlyLink& monthly, QWidget* parent = nullptr);
+    ~EntryForm() override;
 
     // New mode: caption "日間収支データ入力", cmdDel/cmdUpd disabled, navigation hidden;
     // the date boxes show `date` (today when it is null) and cmdLast "前回と同じ(&L)" is shown.
     void prepareNew(const QDate& date = {});
     // cmdLast: hall, machine type, machine, number and play times from the user's
     // latest record by date; the money boxes and the comment are left as they are.
-    void cmdLast_Click();
+    void fillFromLatest();
     // Edit mode for the record at `recordIndex` (1-based in the YearRecordList),
     // shown as row `rowInMonth` (1 = first row of the monthly grid, in the order
     // shown) of MonthCount.
@@ -45,10 +45,10 @@ public:
     EntryModel& model();
 
     // The command handlers, also reachable by clicking the buttons.
-    void cmdTou_Click();      // save a new record
-    void cmdUpd_Click();      // replace the shown record
-    void cmdDel_Click();      // delete the shown record after confirmation
-    void cmdKeisan1_Click();  // hourly rate from the balance box and the play time
+    void saveNew();      // save a new record
+    void saveChanges();      // replace the shown record
+    void deleteShown();      // delete the shown record after confirmation
+    void computeHourlyRate();  // hourly rate from the balance box and the play time
 
     // CurIndex: the record shown in edit mode (1-based in the YearRecordList), 0 when none.
     int curIndex() const;

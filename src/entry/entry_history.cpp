@@ -18,7 +18,7 @@ std::vector<std::string> EntryHistory::recentMachinesOf(std::string_view type, s
 EntryHistory loadEntryHistory(const RecordStore& store, std::string_view user, size_t limit) {
     EntryHistory h;
     std::error_code ec;
-    if (!userNameProblem(user).empty() || !fs::is_directory(store.UserFolder(user), ec)) return h;
+    if (!userNameProblem(user).empty() || !fs::is_directory(store.userFolder(user), ec)) return h;
 
     // "s2004.sdb" -> 2004; files whose name holds no year are not YearFiles.
     std::vector<std::pair<long long, std::string>> files;
@@ -51,7 +51,7 @@ EntryHistory loadEntryHistory(const RecordStore& store, std::string_view user, s
         if (enough()) break;
         std::vector<DailyRecord> records;
         try {
-            records = readYearFile(store.UserFolder(user) / name);
+            records = readYearFile(store.userFolder(user) / name);
         } catch (const std::exception& e) {
             h.problems.push_back(e.what());
             continue;

@@ -46,7 +46,7 @@ public:
     // All boxes empty, RecalcDone false, no start or end time yet.
     EntryModel();
 
-    // The start values of Form_Load for a new entry on `today`.
+    // The start values of a new entry on `today`, as the form opens with them.
     void loadStartValues(const CalendarDate& today);
 
     // The box takes `text` as typed: the keystroke checks run (digits only, a minute

@@ -55,7 +55,7 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     std::error_code ec;
     if (user.empty())
         return refused(SaveRefusal{std::string(entry::kNoUser), std::string(entry::kInputErrorTitle), Box::cboHoll});
-    if (!userNameProblem(user).empty() || !fs::is_directory(store.UserFolder(user), ec))
+    if (!userNameProblem(user).empty() || !fs::is_directory(store.userFolder(user), ec))
         return refused(SaveRefusal{"利用者「" + std::string(user) + "」のフォルダーがありません。" +
                                        std::string(entry::kCheckUser),
                                    std::string(entry::kInputErrorTitle), Box::cboHoll});
@@ -72,8 +72,8 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     SaveBatch batch(store.programFolder());
     commitAllOrNothing(batch, [&] {
         auto records = store.stageInsert(batch, user, rec);
-        lists.AddToHallList(batch, user, model.text(Box::cboHoll));
-        lists.AddToMachineList(batch, user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
+        lists.addToHallList(batch, user, model.text(Box::cboHoll));
+        lists.addToMachineList(batch, user, model.text(Box::cboK_type), model.text(Box::cboKisyu));
         result.yearTotal = store.stageYearTotal(batch, user, rec.Nen, records);
         // The month without the new record is the month before the save.
         result.monthBalanceAfter = monthBalance(records, rec.Tuki);

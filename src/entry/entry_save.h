@@ -5,8 +5,8 @@
 // tamalog-cli add both call these, so a record saved from either is the same.
 //
 // Each command stages every file it changes into one SaveBatch (the store's
-// stageInsert / stageYearRewrite / stageYearTotal, the lists' AddToHallList /
-// AddToMachineList) and commits them together: all files change or none does.
+// stageInsert / stageYearRewrite / stageYearTotal, the lists' addToHallList /
+// addToMachineList) and commits them together: all files change or none does.
 // File problems (a missing user folder, a damaged or unwritable file) are
 // thrown as FileError, whose message then says that nothing was saved; a
 // refused user name as std::invalid_argument. The store never rewrites a file
@@ -50,7 +50,7 @@ std::int64_t monthBalance(const std::vector<DailyRecord>& records, std::string_v
 // one naming the user whose folder is gone: nothing to save into), the save
 // checks (EntryModel::checkSave, then the date check), then in one batch:
 // stageInsert of the record built from the boxes (its DayFirst, the YearFile in
-// date order), AddToHallList (cboHoll text), AddToMachineList (cboK_type,
+// date order), addToHallList (cboHoll text), addToMachineList (cboK_type,
 // cboKisyu texts) and stageYearTotal for the record's year. The caller runs the
 // model's tick beforehand (the form's timer does) and reloads its views
 // afterwards.

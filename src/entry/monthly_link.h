@@ -28,8 +28,8 @@ public:
     // Why the YearRecordList is empty when its YearFile could not be read: the
     // file, the line, and that nothing in it was changed; empty when it loaded.
     virtual QString loadProblem() const { return {}; }
-    virtual void GetSyusi() = 0;                    // reload the YearRecordList
-    virtual void PrtMfg() = 0;                      // refill grid and summary; recomputes MonthFirst/MonthCount
+    virtual void reloadYear() = 0;                    // reload the YearRecordList
+    virtual void refillList() = 0;                      // refill grid and summary; recomputes MonthFirst/MonthCount
 };
 
 }  // namespace tama::ui

@@ -108,9 +108,9 @@ fs::path workbookFolder(const fs::path& programFolder) {
     return folder;
 }
 
-// ---------------------------------------------------------------- frmWait
+// ---------------------------------------------------------------- ExportProgress
 
-frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), work_(std::move(job)) {
+ExportProgress::ExportProgress(Job job, QWidget* parent) : QDialog(parent), work_(std::move(job)) {
     setObjectName(QStringLiteral("frmWait"));
     setWindowTitle(QStringLiteral("Excel 出力処理中．．．"));
     setModal(true);
@@ -149,46 +149,46 @@ frmWait::frmWait(Job job, QWidget* parent) : QDialog(parent), work_(std::move(jo
     lay->addLayout(buttons);
     setMinimumWidth(380);
 
-    connect(cmdCancel, &QPushButton::clicked, this, &frmWait::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &ExportProgress::cancel);
     // The writer starts once the window is up: run() starts this timer and exec()s.
     tim2_ = new QTimer(this);
     tim2_->setObjectName(QStringLiteral("tim2"));
     tim2_->setSingleShot(true);
     tim2_->setInterval(0);
-    connect(tim2_, &QTimer::timeout, this, &frmWait::startWriter);
+    connect(tim2_, &QTimer::timeout, this, &ExportProgress::startWriter);
     connect(&job_, &ExportJob::progressed, this, [this](long done, long total) {
         prb1_->setValue(static_cast<int>(1000 * done / std::max(total, 1L)));
     });
-    connect(&job_, &ExportJob::finished, this, &frmWait::writerEnded);
+    connect(&job_, &ExportJob::finished, this, &ExportProgress::writerEnded);
 }
 
-frmWait::~frmWait() = default;
+ExportProgress::~ExportProgress() = default;
 
-frmWait::Outcome frmWait::run() {
+ExportProgress::Outcome ExportProgress::run() {
     tim2_->start();
     exec();
     // A window closed before its writer ran has written nothing.
     return ended_ ? job_.outcome() : Outcome::Stopped;
 }
 
-void frmWait::startWriter() { job_.start(work_); }
+void ExportProgress::startWriter() { job_.start(work_); }
 
-void frmWait::writerEnded() {
+void ExportProgress::writerEnded() {
     ended_ = true;
     done(job_.outcome() == Outcome::Done ? QDialog::Accepted : QDialog::Rejected);
 }
 
-void frmWait::cmdCancel_Click() { job_.stop(); }
+void ExportProgress::cancel() { job_.stop(); }
 
-void frmWait::reject() {
+void ExportProgress::reject() {
     // The writer is stopped first; the window closes when it has cleaned up.
     if (job_.isRunning()) job_.stop();
     else QDialog::reject();
 }
 
-// ---------------------------------------------------------------- frmPrint
+// ---------------------------------------------------------------- MonthExportDialog
 
-frmPrint::frmPrint(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
+MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent)
     : QDialog(parent), ctx_(ctx), monthly_(monthly) {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(QStringLiteral("Excel 出力"));
@@ -285,21 +285,21 @@ frmPrint::frmPrint(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
         prb1_->hide();
     }
 
-    connect(txtNen_, &QLineEdit::textChanged, this, &frmPrint::txtNen_Change);
-    connect(txtTuki_, &QLineEdit::textChanged, this, &frmPrint::txtTuki_Change);
+    connect(txtNen_, &QLineEdit::textChanged, this, &MonthExportDialog::yearEdited);
+    connect(txtTuki_, &QLineEdit::textChanged, this, &MonthExportDialog::monthEdited);
     connect(txtTuki_, &QLineEdit::editingFinished, this, [this] {
         const QString padded = qs(twoDigitMonth(ss(txtTuki_->text())));
         if (padded != txtTuki_->text()) txtTuki_->setText(padded);
     });
-    connect(cboUser_, &QComboBox::currentTextChanged, this, &frmPrint::cboUser_Change);
-    connect(cmdOut_, &QPushButton::clicked, this, &frmPrint::cmdOut_Click);
-    connect(cmdSave_, &QPushButton::clicked, this, &frmPrint::cmdSave_Click);
+    connect(cboUser_, &QComboBox::currentTextChanged, this, &MonthExportDialog::userChosen);
+    connect(cmdOut_, &QPushButton::clicked, this, &MonthExportDialog::writeAndOpen);
+    connect(cmdSave_, &QPushButton::clicked, this, &MonthExportDialog::saveAs);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void frmPrint::txtNen_Change() { monthly_.setYearMonth(txtNen_->text(), qs(twoDigitMonth(ss(txtTuki_->text())))); }
+void MonthExportDialog::yearEdited() { monthly_.setYearMonth(txtNen_->text(), qs(twoDigitMonth(ss(txtTuki_->text())))); }
 
-void frmPrint::txtTuki_Change() {
+void MonthExportDialog::monthEdited() {
     // The month is shown with two digits ("3" -> "03") as soon as no second digit
     // can follow; "0" and "1" wait for the next key or the end of editing.
     const QString t = txtTuki_->text();
@@ -311,7 +311,7 @@ void frmPrint::txtTuki_Change() {
     monthly_.setYearMonth(txtNen_->text(), padded);
 }
 
-void frmPrint::cboUser_Change() {
+void MonthExportDialog::userChosen() {
     const QString user = cboUser_->currentText();
     if (user == lastUser_) return;
     QComboBox* target = monthly_.cboUser();
@@ -320,7 +320,7 @@ void frmPrint::cboUser_Change() {
     lastUser_ = user;
 }
 
-bool frmPrint::exportTo(const fs::path& target) {
+bool MonthExportDialog::exportTo(const fs::path& target) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool outWasEnabled = cmdOut_->isEnabled();
     cmdOut_->setEnabled(false);
@@ -362,7 +362,7 @@ bool frmPrint::exportTo(const fs::path& target) {
     return ok;
 }
 
-void frmPrint::cmdOut_Click() {
+void MonthExportDialog::writeAndOpen() {
     if (!cmdOut_->isEnabled()) return;
     fs::path target;
     try {
@@ -376,7 +376,7 @@ void frmPrint::cmdOut_Click() {
     accept();
 }
 
-void frmPrint::cmdSave_Click() {
+void MonthExportDialog::saveAs() {
     const fs::path target = pickedFile(this, ss(monthly_.windowTitle()));
     if (target.empty()) return;
     if (!exportTo(target)) return;
@@ -384,13 +384,13 @@ void frmPrint::cmdSave_Click() {
     accept();
 }
 
-// ---------------------------------------------------------------- frmExcel
+// ---------------------------------------------------------------- AnalysisExportDialog
 
 // Without a spreadsheet application 保存... still writes the workbook, as the
 // month's dialog leaves it on beside its warning.
-const QString frmExcel::kSaveInstead = QStringLiteral("\n 「保存...」でファイルに保存することは出来ます｡");
+const QString AnalysisExportDialog::kSaveInstead = QStringLiteral("\n 「保存...」でファイルに保存することは出来ます｡");
 
-frmExcel::frmExcel(AnalysisExportSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
+AnalysisExportDialog::AnalysisExportDialog(AnalysisExportSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
     setObjectName(QStringLiteral("frmExcel"));
     setWindowTitle(QStringLiteral("Excel 出力設定"));
     setModal(true);
@@ -428,23 +428,23 @@ frmExcel::frmExcel(AnalysisExportSource source, QWidget* parent) : QDialog(paren
     lay->addWidget(cboOut_);
     lay->addLayout(buttons);
 
-    connect(cmdOk, &QPushButton::clicked, this, &frmExcel::cmdOk_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmExcel::cmdSave_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &AnalysisExportDialog::writeAndOpen);
+    connect(cmdSave, &QPushButton::clicked, this, &AnalysisExportDialog::saveAs);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool frmExcel::writeWith(const fs::path& target) {
+bool AnalysisExportDialog::writeWith(const fs::path& target) {
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
     auto records = source_.records ? source_.records : std::make_shared<const MatchedRecords>();
     const SearchCriteria criteria = source_.criteria;
     const fs::path programFolder = source_.programFolder;
     hide();
-    frmWait wait([records, tab, criteria, target, programFolder](const xlsx::ProgressFn& progress) {
+    ExportProgress wait([records, tab, criteria, target, programFolder](const xlsx::ProgressFn& progress) {
         exportAnalysis(records, tab, criteria, target, progress, programFolder);
     }, parentWidget());
-    const frmWait::Outcome outcome = wait.run();
-    if (outcome == frmWait::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error(), false);
-    if (outcome != frmWait::Outcome::Done) {
+    const ExportProgress::Outcome outcome = wait.run();
+    if (outcome == ExportProgress::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error(), false);
+    if (outcome != ExportProgress::Outcome::Done) {
         show();
         return false;
     }
@@ -452,7 +452,7 @@ bool frmExcel::writeWith(const fs::path& target) {
     return true;
 }
 
-void frmExcel::cmdOk_Click() {
+void AnalysisExportDialog::writeAndOpen() {
     if (!spreadsheetAppAvailable()) {
         showMessage(this, {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡") +
                                kSaveInstead,
@@ -472,7 +472,7 @@ void frmExcel::cmdOk_Click() {
     accept();
 }
 
-void frmExcel::cmdSave_Click() {
+void AnalysisExportDialog::saveAs() {
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
     const fs::path target = pickedFile(this, analysisSheetName(tab));
     if (target.empty()) return;
@@ -482,16 +482,16 @@ void frmExcel::cmdSave_Click() {
 }
 
 void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
-    frmExcel dialog(std::move(source), parent);
+    AnalysisExportDialog dialog(std::move(source), parent);
     dialog.exec();
 }
 
-void installAnalysisExport(frmDb& window, const fs::path& programFolder,
+void installAnalysisExport(AnalysisWindow& window, const fs::path& programFolder,
                            std::function<void(const QString&)> statusMessage) {
     // Every search makes a new MatchedRecords; the selectors are taken when one appears.
     auto last = std::make_shared<AnalysisExportSource>(AnalysisExportSource{
         programFolder, window.matchedRecords(), window.criteria(), std::move(statusMessage)});
-    QObject::connect(&window, &frmDb::tableShown, &window, [&window, last] {
+    QObject::connect(&window, &AnalysisWindow::tableShown, &window, [&window, last] {
         if (window.matchedRecords() == last->records) return;
         last->records = window.matchedRecords();
         last->criteria = window.criteria();

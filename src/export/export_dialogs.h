@@ -1,6 +1,6 @@
 #pragma once
-// The export windows: frmPrint (the month to CSV and a workbook), frmExcel
-// (the choice of an analysis table) and frmWait (the progress of an analysis
+// The export windows: MonthExportDialog (the month to CSV and a workbook), AnalysisExportDialog
+// (the choice of an analysis table) and ExportProgress (the progress of an analysis
 // workbook). A workbook is written under Temp with a name of its own and then
 // handed to the desktop, which opens it in the user's spreadsheet application;
 // "保存..." writes the same workbook to a file the user picks.
@@ -24,7 +24,7 @@ class QTimer;
 namespace tama::ui {
 
 class AppContext;
-class frmMonthly;
+class MonthlyWindow;
 
 // ---- what the desktop offers; tests replace each of these
 
@@ -40,25 +40,25 @@ void setSaveFileChooser(std::function<QString(QWidget* parent, const QString& su
 // The workbook folder: program folder / Temp (made when missing).
 std::filesystem::path workbookFolder(const std::filesystem::path& programFolder);
 
-// ---- frmWait
+// ---- ExportProgress
 
 // Runs one workbook writer as an ExportJob while the window shows its
 // progress; "中止" (or the close box, or Esc) stops it and no file is left.
 // The window stays open until the writer has ended, then closes itself.
-class frmWait : public QDialog {
+class ExportProgress : public QDialog {
     Q_OBJECT
 public:
     using Job = ExportJob::Work;
     using Outcome = ExportJob::Outcome;
 
-    frmWait(Job job, QWidget* parent = nullptr);
-    ~frmWait() override;
+    ExportProgress(Job job, QWidget* parent = nullptr);
+    ~ExportProgress() override;
 
     // Shows the window modally, runs the job and returns how it ended.
     Outcome run();
     const QString& error() const { return job_.error(); }
 
-    void cmdCancel_Click();
+    void cancel();
     // While the writer runs: stops it, and the window closes when it has ended.
     void reject() override;
 
@@ -73,29 +73,29 @@ private:
     QTimer* tim2_;
 };
 
-// ---- frmPrint
+// ---- MonthExportDialog
 
-class frmPrint : public QDialog {
+class MonthExportDialog : public QDialog {
     Q_OBJECT
 public:
-    frmPrint(AppContext& ctx, frmMonthly& monthly, QWidget* parent = nullptr);
+    MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent = nullptr);
 
     // 出力: CSV work file and a new workbook under Temp, opened through the desktop.
-    void cmdOut_Click();
+    void writeAndOpen();
     // 保存...: the same export into a file the user picks.
-    void cmdSave_Click();
+    void saveAs();
 
     // The workbook the last export wrote (empty before one).
     const std::filesystem::path& lastWorkbook() const { return lastWorkbook_; }
 
 private:
-    void txtNen_Change();
-    void txtTuki_Change();
-    void cboUser_Change();
+    void yearEdited();
+    void monthEdited();
+    void userChosen();
     bool exportTo(const std::filesystem::path& target);
 
     AppContext& ctx_;
-    frmMonthly& monthly_;
+    MonthlyWindow& monthly_;
     QComboBox* cboUser_;
     QLineEdit* txtNen_;
     QLineEdit* txtTuki_;
@@ -109,7 +109,7 @@ private:
     std::filesystem::path lastWorkbook_;
 };
 
-// ---- frmExcel
+// ---- AnalysisExportDialog
 
 // The analysis window's results as the export reads them.
 struct AnalysisExportSource {
@@ -120,15 +120,15 @@ struct AnalysisExportSource {
     std::function<void(const QString&)> statusMessage;
 };
 
-class frmExcel : public QDialog {
+class AnalysisExportDialog : public QDialog {
     Q_OBJECT
 public:
-    frmExcel(AnalysisExportSource source, QWidget* parent = nullptr);
+    AnalysisExportDialog(AnalysisExportSource source, QWidget* parent = nullptr);
 
     // 出力開始: the chosen table into a new workbook under Temp, opened through the desktop.
-    void cmdOk_Click();
+    void writeAndOpen();
     // 保存...: the chosen table into a file the user picks.
-    void cmdSave_Click();
+    void saveAs();
 
     const std::filesystem::path& lastWorkbook() const { return lastWorkbook_; }
 
@@ -143,16 +143,16 @@ private:
     std::filesystem::path lastWorkbook_;
 };
 
-// The analysis window's "Excel 出力": opens frmExcel modally over `parent`.
+// The analysis window's "Excel 出力": opens AnalysisExportDialog modally over `parent`.
 void openAnalysisExport(QWidget* parent, AnalysisExportSource source);
 
-class frmDb;
+class AnalysisWindow;
 // Plugs the export into the analysis window's cmdExcel. The workbook shows the
 // records of the window's last search under the selectors that search used:
 // selectors changed since, without a new search, do not reach the condition
 // line, which would otherwise describe a search that was never made.
 // After 保存... `statusMessage` (when given) receives the text naming the saved file.
-void installAnalysisExport(frmDb& window, const std::filesystem::path& programFolder,
+void installAnalysisExport(AnalysisWindow& window, const std::filesystem::path& programFolder,
                            std::function<void(const QString&)> statusMessage = {});
 
 }  // namespace tama::ui

@@ -122,7 +122,7 @@ GraphSeries yearBalanceSeries(const RecordStore& store, std::string_view user, c
     std::vector<GraphPoint> points;
     if (!filter.any()) {
         if (userNameProblem(user).empty())
-            for (const auto& line : store.LoadYearTotals(user))
+            for (const auto& line : store.loadYearTotals(user))
                 points.push_back({line.year, static_cast<double>(line.total)});
     } else {
         for (const auto& file : files) {

@@ -7,7 +7,7 @@
 
 namespace tama {
 
-// Day graph (Prt_Glufu) from the monthly window's YearRecordList and its
+// Day graph (drawDays) from the monthly window's YearRecordList and its
 // selected month ("01".."12"). Only records of that month count, in list order.
 // Without a machine filter each point is one day's total (records of one date
 // in a row share a point; with a hall filter only that hall's records count);
@@ -17,7 +17,7 @@ namespace tama {
 GraphSeries dayBalanceSeries(const YearRecordList& list, std::string_view month, const GraphFilter& filter,
                              bool cumulative, const TitleOptions& titles);
 
-// Month graph (Prt_GlufuM) from the YearRecordList: one point per month that
+// Month graph (drawMonths) from the YearRecordList: one point per month that
 // has a matching record, in calendar order, labelled "01".."12" (months with
 // nothing are left out). Plain mode stays in yen; in cumulative mode a running
 // sum above 899,999 yen turns the whole graph into 万円. No present month gives
@@ -25,7 +25,7 @@ GraphSeries dayBalanceSeries(const YearRecordList& list, std::string_view month,
 GraphSeries monthBalanceSeries(const YearRecordList& list, const GraphFilter& filter, bool cumulative,
                                const TitleOptions& titles);
 
-// Year graph (Prt_GlufuY) of a user. Without a filter the points are the
+// Year graph (drawYears) of a user. Without a filter the points are the
 // lines of Year.txt; with a filter each YearFile is read once and gives one
 // point (labelled with the Nen of its first matching record) when it holds a
 // matching record. A point of 900,000 yen or more turns all points into 万円.

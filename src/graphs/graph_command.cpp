@@ -49,7 +49,7 @@ int runGraphCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (!fs::is_directory(folder, ec)) return usageError(err, "フォルダー「" + folder.string() + "」がありません。");
     if (std::string problem = userNameProblem(user); !problem.empty()) return usageError(err, problem);
     RecordStore store(folder);
-    if (!fs::is_directory(store.UserFolder(user), ec))
+    if (!fs::is_directory(store.userFolder(user), ec))
         return usageError(err, "利用者「" + user + "」のフォルダーがありません。");
     if (!allDigits(year)) return usageError(err, "年は数字で指定して下さい: " + year);
     const int month = monthNumber(positional[3]);  // "5" and "05" both name May
@@ -68,7 +68,7 @@ int runGraphCommand(const std::vector<std::string>& args, std::ostream& out, std
     SettingsFile settings(settingsFilePath(folder));
     request.titles = TitleOptions::from(readOptionSet(settings));
 
-    const YearRecordList list = store.LoadYear(user, year);
+    const YearRecordList list = store.loadYear(user, year);
     out << graphReportText(computeGraph(request, list, monthLabel(month), store));
     return 0;
 }

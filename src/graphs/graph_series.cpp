@@ -76,7 +76,7 @@ std::optional<std::string> yearOfFileName(std::string_view name) {
 std::vector<YearFileEntry> listYearFiles(const RecordStore& store, std::string_view user) {
     std::vector<YearFileEntry> files;
     if (!userNameProblem(user).empty()) return files;
-    const fs::path folder = store.UserFolder(user);
+    const fs::path folder = store.userFolder(user);
     for (const auto& name : store.yearFileNames(user))
         if (auto year = yearOfFileName(name)) files.push_back({folder / name, std::move(*year)});
     return files;

@@ -120,7 +120,7 @@ std::vector<YearFileEntry> listYearFiles(const RecordStore& store, std::string_v
 
 // The years part of a year-graph title: the smallest and the largest year
 // joined by "-" ("2002-2004"), the year alone for one file, empty for none.
-// The years are ordered by their numeric value with SortByKey.
+// The years are ordered by their numeric value with sortByKey.
 std::string yearSpanText(const std::vector<YearFileEntry>& files);
 
 // A title over all years: head + " （" + span + "年度）", or the head alone

@@ -54,7 +54,7 @@ const QString kWritePrefix = QStringLiteral("frmgluf.");
 
 }  // namespace
 
-struct frmGluf::Impl {
+struct GraphWindow::Impl {
     Impl(AppContext& c, MonthlyLink& l, QWidget* window) : ctx(c), link(l), layout(new WindowLayout(c, window)) {}
 
     AppContext& ctx;
@@ -109,10 +109,10 @@ struct frmGluf::Impl {
 
 // ---------------------------------------------------------------- building
 
-frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGluf(ctx, static_cast<MonthlyLink&>(monthly), parent) {
-    connect(&monthly, &frmMonthly::reloaded, this, &frmGluf::monthlyReloaded);
-    connect(&monthly, &frmMonthly::userChanged, this, &frmGluf::monthlyUserChanged);
-    connect(this, &frmGluf::yearMonthRequested, &monthly, &frmMonthly::setYearMonth);
+GraphWindow::GraphWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent) : GraphWindow(ctx, static_cast<MonthlyLink&>(monthly), parent) {
+    connect(&monthly, &MonthlyWindow::reloaded, this, &GraphWindow::monthlyReloaded);
+    connect(&monthly, &MonthlyWindow::userChanged, this, &GraphWindow::monthlyUserChanged);
+    connect(this, &GraphWindow::yearMonthRequested, &monthly, &MonthlyWindow::setYearMonth);
     // The list drawn is the monthly window's: once that window is gone (the user
     // closed it) nothing is read from it again, and this window closes too. The
     // close waits for the event loop, so that it never runs inside the teardown
@@ -129,18 +129,18 @@ frmGluf::frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent) : frmGlu
     });
 }
 
-frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link, this)) {
+GraphWindow::GraphWindow(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link, this)) {
     setObjectName(QStringLiteral("frmGluf"));
     setWindowTitle(QStringLiteral("グラフ"));
     build();
     applyColours();
 
-    // Form_Load: the boxes start at day data, bars, balance; the lists of the user.
+    // On opening, the boxes start at day data, bars, balance; the lists of the user.
     d->cboKikan->setCurrentText(qs(kPeriodDayText));
     d->cboGtype->setCurrentText(qs(kChartBarText));
     d->cboKou->setCurrentText(qs(kItemBalanceText));
-    Holl_Load();
-    Kisyu_Load();
+    loadHalls();
+    loadMachines();
     // The control starts with everything stale: its first step draws the day graph.
     d->control = RedrawControl(d->selection());
 
@@ -148,19 +148,19 @@ frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(
     for (QComboBox* c : {d->cboKikan, d->cboGtype, d->cboKou, d->cboHoll, d->cboKisyu})
         connect(c, &QComboBox::currentTextChanged, this, changed);
     connect(d->chk1, &QCheckBox::toggled, this, changed);
-    connect(d->cboKikan, &QComboBox::currentTextChanged, this, &frmGluf::periodChanged);
-    connect(d->cboGtype, &QComboBox::currentTextChanged, this, &frmGluf::chartTypeChanged);
-    connect(d->cboKou, &QComboBox::currentTextChanged, this, &frmGluf::itemChanged);
-    connect(d->chk1, &QCheckBox::toggled, this, &frmGluf::cumulativeChanged);
+    connect(d->cboKikan, &QComboBox::currentTextChanged, this, &GraphWindow::periodChanged);
+    connect(d->cboGtype, &QComboBox::currentTextChanged, this, &GraphWindow::chartTypeChanged);
+    connect(d->cboKou, &QComboBox::currentTextChanged, this, &GraphWindow::itemChanged);
+    connect(d->chk1, &QCheckBox::toggled, this, &GraphWindow::cumulativeChanged);
     connect(d->chk2, &QCheckBox::toggled, this, [this](bool on) {
-        chk2_Click();
+        dataLabelsToggled();
         emit dataLabelsChanged(on);
     });
 
-    connect(&ctx, &AppContext::recordsChanged, this, &frmGluf::dataChanged);
+    connect(&ctx, &AppContext::recordsChanged, this, &GraphWindow::dataChanged);
     connect(&ctx, &AppContext::listsChanged, this, [this] {
-        Holl_Load();
-        Kisyu_Load();
+        loadHalls();
+        loadMachines();
     });
     connect(&ctx, &AppContext::optionsChanged, this, [this] {
         // The options dialog's Apply: new colours and title switches on the next drawing.
@@ -171,9 +171,9 @@ frmGluf::frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(
     requestStep();
 }
 
-frmGluf::~frmGluf() = default;
+GraphWindow::~GraphWindow() = default;
 
-void frmGluf::build() {
+void GraphWindow::build() {
     auto label = [this](int k, const char* text) {
         auto* l = new QLabel(QString::fromUtf8(text), this);
         l->setObjectName(QStringLiteral("Label%1").arg(k));
@@ -245,7 +245,7 @@ void frmGluf::build() {
     connect(d->chart2D.get(), &Chart2D::pointClicked, this, [this](int index) {
         QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
     });
-    connect(d->chart2D.get(), &Chart2D::pointHovered, this, &frmGluf::pointHovered);
+    connect(d->chart2D.get(), &Chart2D::pointHovered, this, &GraphWindow::pointHovered);
 
     // Form_Resize: the panels keep their height, the chart takes the rest.
     auto* box = new QVBoxLayout(this);
@@ -256,7 +256,7 @@ void frmGluf::build() {
     box->addWidget(d->mscGluf1, 1);
 }
 
-void frmGluf::applyColours() {
+void GraphWindow::applyColours() {
     // The overall colour behind the window, its panels and check boxes.
     const QColor back = d->ctx.overallColour();
     for (QWidget* w : std::initializer_list<QWidget*>{this, d->Frame1, d->fraBtn, d->chk1, d->chk2}) {
@@ -271,7 +271,7 @@ void frmGluf::applyColours() {
 
 // Refills a hall or machine box with its pseudo entry, selected, and the user's
 // names; a list that cannot be read is reported and leaves the pseudo entry alone.
-void frmGluf::fillNameBox(QComboBox* box, std::string_view allEntry,
+void GraphWindow::fillNameBox(QComboBox* box, std::string_view allEntry,
                           std::vector<std::string> (MasterLists::*load)(std::string_view) const) {
     std::vector<std::string> names;
     try {
@@ -287,13 +287,13 @@ void frmGluf::fillNameBox(QComboBox* box, std::string_view allEntry,
     requestStep();
 }
 
-void frmGluf::Holl_Load() { fillNameBox(d->cboHoll, kAllHalls, &MasterLists::LoadHallNames); }
+void GraphWindow::loadHalls() { fillNameBox(d->cboHoll, kAllHalls, &MasterLists::loadHallNames); }
 
-void frmGluf::Kisyu_Load() { fillNameBox(d->cboKisyu, kAllMachines, &MasterLists::LoadAllMachineNames); }
+void GraphWindow::loadMachines() { fillNameBox(d->cboKisyu, kAllMachines, &MasterLists::loadAllMachineNames); }
 
 // ---------------------------------------------------------------- redraw control
 
-void frmGluf::requestStep() {
+void GraphWindow::requestStep() {
     if (d->inStep) {
         d->stepAgain = true;
         return;
@@ -306,19 +306,19 @@ void frmGluf::requestStep() {
     });
 }
 
-void frmGluf::dataChanged() {
+void GraphWindow::dataChanged() {
     d->control.dataChanged();
     requestStep();
 }
 
-void frmGluf::monthlyReloaded() { dataChanged(); }
+void GraphWindow::monthlyReloaded() { dataChanged(); }
 
-void frmGluf::monthlyUserChanged(const QString&) {
-    Holl_Load();
-    Kisyu_Load();
+void GraphWindow::monthlyUserChanged(const QString&) {
+    loadHalls();
+    loadMachines();
 }
 
-void frmGluf::runRedrawStep() {
+void GraphWindow::runRedrawStep() {
     d->stepQueued = false;
     if (d->inStep) {
         d->stepAgain = true;
@@ -343,7 +343,7 @@ void frmGluf::runRedrawStep() {
 
 // ---------------------------------------------------------------- the series
 
-void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
+void GraphWindow::compute(GraphPeriod period, GraphItem item, bool cumulative) {
     if (d->linkGone) return;  // no list left to draw from; the window is closing
     GraphRequest request;
     request.period = period;
@@ -376,41 +376,41 @@ void frmGluf::compute(GraphPeriod period, GraphItem item, bool cumulative) {
                 ss(d->link.selectedMonth())};
 }
 
-void frmGluf::Prt_Glufu() {
+void GraphWindow::drawDays() {
     compute(GraphPeriod::Day, GraphItem::Balance, d->chk1->isChecked());
     drawChart();
 }
 
-void frmGluf::Prt_GlufuM() {
+void GraphWindow::drawMonths() {
     compute(GraphPeriod::Month, GraphItem::Balance, d->chk1->isChecked());
     drawChart();
 }
 
-void frmGluf::Prt_GlufuY() {
+void GraphWindow::drawYears() {
     compute(GraphPeriod::Year, GraphItem::Balance, d->chk1->isChecked());
     drawChart();
 }
 
-void frmGluf::Chg_Youbi() {
+void GraphWindow::drawWeekdays() {
     compute(periodFromText(ss(d->cboKikan->currentText())).value_or(GraphPeriod::Day), GraphItem::Weekday, false);
     drawChart();
 }
 
-void frmGluf::Chg_Gtype() {
+void GraphWindow::redrawChart() {
     if (auto t = chartTypeFromText(ss(d->cboGtype->currentText()))) d->type = *t;
     drawChart();
 }
 
 // The value labels change with the next step, together with whatever else
 // changed in the same turn (one drawing).
-void frmGluf::chk2_Click() {
+void GraphWindow::dataLabelsToggled() {
     d->labelsStale = true;
     requestStep();
 }
 
 // ---------------------------------------------------------------- drawing
 
-void frmGluf::drawChart() {
+void GraphWindow::drawChart() {
     d->labelsStale = false;
     if (is3D(d->type))
         draw3D();
@@ -420,7 +420,7 @@ void frmGluf::drawChart() {
     emit drawn();
 }
 
-void frmGluf::draw2D() {
+void GraphWindow::draw2D() {
     d->chart2D->draw(d->series, d->type, d->chk2->isChecked(), d->loadProblem, d->ctx.graphAxisColour());
     d->mscGluf1->setCurrentWidget(d->chart2D->page());
 }
@@ -428,7 +428,7 @@ void frmGluf::draw2D() {
 // The 3D views need a desktop OpenGL 2.1 (or OpenGL ES 2.0) context. The
 // offscreen platform can hand out a context when an X display is around, but
 // it reports version 2.0 and the 3D views crash on it, so it never counts.
-bool frmGluf::openGLAvailable() {
+bool GraphWindow::openGLAvailable() {
     static const bool available = [] {
         if (QGuiApplication::platformName() == QLatin1String("offscreen")) return false;
         QOpenGLContext context;
@@ -445,7 +445,7 @@ bool frmGluf::openGLAvailable() {
     return available;
 }
 
-void frmGluf::draw3D() {
+void GraphWindow::draw3D() {
     if (!openGLAvailable()) {
         if (!d->no3D) {
             auto* l = new QLabel(QStringLiteral("3Dグラフを表示できません（OpenGL を利用できません）"));
@@ -474,7 +474,7 @@ void frmGluf::draw3D() {
 
 // ---------------------------------------------------------------- clicking into a graph
 
-void frmGluf::buildDrill() {
+void GraphWindow::buildDrill() {
     d->cmdBack = new QToolButton(d->fraBtn);
     d->cmdBack->setObjectName(QStringLiteral("cmdBack"));
     d->cmdBack->setText(QStringLiteral("戻る"));
@@ -501,11 +501,11 @@ void frmGluf::buildDrill() {
     updateBack();
 }
 
-void frmGluf::updateBack() { d->cmdBack->setEnabled(canGoBack()); }
+void GraphWindow::updateBack() { d->cmdBack->setEnabled(canGoBack()); }
 
-bool frmGluf::canGoBack() const { return !d->backPeriods.isEmpty(); }
+bool GraphWindow::canGoBack() const { return !d->backPeriods.isEmpty(); }
 
-void frmGluf::pointClicked(int index) {
+void GraphWindow::pointClicked(int index) {
     if (d->linkGone || index < 0) return;
     DrillTarget t = drillTarget(d->drawn, d->series, static_cast<size_t>(index));
     if (t.kind == DrillTarget::Kind::None) return;
@@ -525,7 +525,7 @@ void frmGluf::pointClicked(int index) {
     updateBack();
 }
 
-bool frmGluf::goBack() {
+bool GraphWindow::goBack() {
     if (d->backPeriods.isEmpty()) return false;
     d->drilling = true;
     d->cboKikan->setCurrentText(d->backPeriods.takeLast());
@@ -534,7 +534,7 @@ bool frmGluf::goBack() {
     return true;
 }
 
-QString frmGluf::pointTip(int index) const {
+QString GraphWindow::pointTip(int index) const {
     return index < 0 ? QString() : qs(pointTipText(d->drawn, d->series, static_cast<size_t>(index)));
 }
 
@@ -542,7 +542,7 @@ QString frmGluf::pointTip(int index) const {
 // The figure is the chart's tooltip while the pointer is on the point, so that
 // the view's own tooltip handling (when the pointer rests) shows it too
 // instead of hiding it; it is also shown at once.
-void frmGluf::pointHovered(int index, bool on) {
+void GraphWindow::pointHovered(int index, bool on) {
     QWidget* view = d->chart2D->view()->viewport();
     const QString tip = on ? pointTip(index) : QString();
     d->chart2D->chart()->setToolTip(tip);
@@ -557,7 +557,7 @@ void frmGluf::pointHovered(int index, bool on) {
 
 // In 3D a click selects a bar (a row of the bars, a column of the ribbon), and
 // the selection opens what the point opens.
-void frmGluf::watchPointClicks3D(QObject* graph) {
+void GraphWindow::watchPointClicks3D(QObject* graph) {
     auto later = [this](int index) {
         QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
     };
@@ -586,13 +586,13 @@ void frmGluf::watchPointClicks3D(QObject* graph) {
 
 // ---------------------------------------------------------------- accessors
 
-QComboBox* frmGluf::cboKikan() const { return d->cboKikan; }
-QComboBox* frmGluf::cboGtype() const { return d->cboGtype; }
-QComboBox* frmGluf::cboKou() const { return d->cboKou; }
-QComboBox* frmGluf::cboHoll() const { return d->cboHoll; }
-QComboBox* frmGluf::cboKisyu() const { return d->cboKisyu; }
-QCheckBox* frmGluf::chk1() const { return d->chk1; }
-QCheckBox* frmGluf::chk2() const { return d->chk2; }
+QComboBox* GraphWindow::cboKikan() const { return d->cboKikan; }
+QComboBox* GraphWindow::cboGtype() const { return d->cboGtype; }
+QComboBox* GraphWindow::cboKou() const { return d->cboKou; }
+QComboBox* GraphWindow::cboHoll() const { return d->cboHoll; }
+QComboBox* GraphWindow::cboKisyu() const { return d->cboKisyu; }
+QCheckBox* GraphWindow::chk1() const { return d->chk1; }
+QCheckBox* GraphWindow::chk2() const { return d->chk2; }
 
 namespace {
 void selectText(QComboBox* box, const QString& text) {
@@ -601,21 +601,21 @@ void selectText(QComboBox* box, const QString& text) {
 }
 }  // namespace
 
-QString frmGluf::periodText() const { return d->cboKikan->currentText(); }
-QString frmGluf::chartTypeText() const { return d->cboGtype->currentText(); }
-QString frmGluf::itemText() const { return d->cboKou->currentText(); }
-bool frmGluf::cumulative() const { return d->chk1->isChecked(); }
-bool frmGluf::dataLabels() const { return d->chk2->isChecked(); }
-void frmGluf::setPeriod(const QString& text) { selectText(d->cboKikan, text); }
-void frmGluf::setChartType(const QString& text) { selectText(d->cboGtype, text); }
-void frmGluf::setItem(const QString& text) { selectText(d->cboKou, text); }
-void frmGluf::setCumulative(bool on) { d->chk1->setChecked(on); }
-void frmGluf::setDataLabels(bool on) { d->chk2->setChecked(on); }
-const GraphSeries& frmGluf::series() const { return d->series; }
-ChartType frmGluf::chartType() const { return d->type; }
-QChart* frmGluf::chart() const { return d->chart2D->chart(); }
-int frmGluf::drawCount() const { return d->draws; }
-int frmGluf::computeCount() const { return d->computes; }
+QString GraphWindow::periodText() const { return d->cboKikan->currentText(); }
+QString GraphWindow::chartTypeText() const { return d->cboGtype->currentText(); }
+QString GraphWindow::itemText() const { return d->cboKou->currentText(); }
+bool GraphWindow::cumulative() const { return d->chk1->isChecked(); }
+bool GraphWindow::dataLabels() const { return d->chk2->isChecked(); }
+void GraphWindow::setPeriod(const QString& text) { selectText(d->cboKikan, text); }
+void GraphWindow::setChartType(const QString& text) { selectText(d->cboGtype, text); }
+void GraphWindow::setItem(const QString& text) { selectText(d->cboKou, text); }
+void GraphWindow::setCumulative(bool on) { d->chk1->setChecked(on); }
+void GraphWindow::setDataLabels(bool on) { d->chk2->setChecked(on); }
+const GraphSeries& GraphWindow::series() const { return d->series; }
+ChartType GraphWindow::chartType() const { return d->type; }
+QChart* GraphWindow::chart() const { return d->chart2D->chart(); }
+int GraphWindow::drawCount() const { return d->draws; }
+int GraphWindow::computeCount() const { return d->computes; }
 
 // The 3D view of the chart type now (null before it was first shown).
 namespace {
@@ -625,12 +625,12 @@ View3D* viewOf(ChartType type, const std::unique_ptr<Bars3D>& bars, const std::u
 }
 }  // namespace
 
-bool frmGluf::showing3D() const {
+bool GraphWindow::showing3D() const {
     QWidget* current = d->mscGluf1->currentWidget();
     return current && ((d->bars3D && current == d->bars3D->page()) || (d->line3D && current == d->line3D->page()));
 }
 
-QStringList frmGluf::valueLabels() const {
+QStringList GraphWindow::valueLabels() const {
     if (!showing3D()) return d->chart2D->valueLabels();
     QStringList out;
     for (QCustom3DItem* item : viewOf(d->type, d->bars3D, d->line3D)->graph()->customItems())
@@ -638,7 +638,7 @@ QStringList frmGluf::valueLabels() const {
     return out;
 }
 
-QList<QPair<QString, double>> frmGluf::barLabels3D(bool dayLabels) const {
+QList<QPair<QString, double>> GraphWindow::barLabels3D(bool dayLabels) const {
     QList<QPair<QString, double>> out;
     if (!showing3D() || d->type != ChartType::Bar3D) return out;
     for (QCustom3DItem* item : d->bars3D->graph()->customItems())
@@ -647,12 +647,12 @@ QList<QPair<QString, double>> frmGluf::barLabels3D(bool dayLabels) const {
     return out;
 }
 
-QString frmGluf::xAxisTitle3D() const {
+QString GraphWindow::xAxisTitle3D() const {
     if (!showing3D() || d->type != ChartType::Bar3D || d->bars3D->xTitle()->isHidden()) return {};
     return d->bars3D->xTitle()->text();
 }
 
-QImage frmGluf::snapshot() {
+QImage GraphWindow::snapshot() {
     QImage image = grab().toImage();
     const View3D* v = viewOf(d->type, d->bars3D, d->line3D);
     if (showing3D() && v && !v->container()->isHidden()) {
@@ -672,22 +672,22 @@ QImage frmGluf::snapshot() {
 
 // ---------------------------------------------------------------- layout
 
-void frmGluf::showEvent(QShowEvent* event) {
+void GraphWindow::showEvent(QShowEvent* event) {
     if (!d->layout->isRestored()) restoreLayout();
     QWidget::showEvent(event);
 }
 
-void frmGluf::restoreLayout() {
+void GraphWindow::restoreLayout() {
     // Missing keys: the right half of the frame, top 0, its inner height less 350.
     const double W = d->ctx.frameInnerWidth(), H = d->ctx.frameInnerHeight();
     d->layout->restore(kReadSection, kReadPrefix, {W / 2, 0, W / 2, H - 350});
 }
 
-void frmGluf::closeEvent(QCloseEvent* event) {
+void GraphWindow::closeEvent(QCloseEvent* event) {
     saveLayout();
     QWidget::closeEvent(event);
 }
 
-void frmGluf::saveLayout() { d->layout->save(kWriteSection, kWritePrefix); }
+void GraphWindow::saveLayout() { d->layout->save(kWriteSection, kWritePrefix); }
 
 }  // namespace tama::ui

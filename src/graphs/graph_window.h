@@ -1,5 +1,5 @@
 #pragma once
-// frmGluf ("グラフ"): the graph window. A panel of selectors (period, chart
+// GraphWindow ("グラフ"): the graph window. A panel of selectors (period, chart
 // type, item, hall, machine, cumulative, value labels) above one chart
 // (mscGluf1). The series comes from tama_graphs (computeGraph) over the
 // monthly window's list; the window hands it to a renderer: bars and lines to
@@ -29,30 +29,30 @@ namespace tama::ui {
 
 class AppContext;
 class MonthlyLink;
-class frmMonthly;
+class MonthlyWindow;
 
-class frmGluf : public QWidget {
+class GraphWindow : public QWidget {
     Q_OBJECT
 public:
     // Follows the monthly window: its list, its reloads and its user changes.
-    frmGluf(AppContext& ctx, frmMonthly& monthly, QWidget* parent = nullptr);
+    GraphWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent = nullptr);
     // Draws from any MonthlyLink; the caller reports reloads and user changes
     // through monthlyReloaded() and monthlyUserChanged().
-    frmGluf(AppContext& ctx, MonthlyLink& link, QWidget* parent = nullptr);
-    ~frmGluf() override;
+    GraphWindow(AppContext& ctx, MonthlyLink& link, QWidget* parent = nullptr);
+    ~GraphWindow() override;
 
     // Refill the hall / machine box from the current user's lists and select
     // "全ﾎｰﾙ対象" / "全機種対象".
-    void Holl_Load();
-    void Kisyu_Load();
+    void loadHalls();
+    void loadMachines();
     // Draws the series already computed in the chart type of cboGtype.
-    void Chg_Gtype();
+    void redrawChart();
     // Compute and draw the day, month and year balance graph (cumulative when
     // chk1 is on) and the weekday graph of the period in cboKikan.
-    void Prt_Glufu();
-    void Prt_GlufuM();
-    void Prt_GlufuY();
-    void Chg_Youbi();
+    void drawDays();
+    void drawMonths();
+    void drawYears();
+    void drawWeekdays();
     // Runs one redraw step now (normally queued after every change): computes
     // and draws what the selections and the data changed since the last step.
     void runRedrawStep();
@@ -155,7 +155,7 @@ private:
     void drawChart();
     void draw2D();
     void draw3D();
-    void chk2_Click();
+    void dataLabelsToggled();
     void applyColours();
     void restoreLayout();
     void buildDrill();

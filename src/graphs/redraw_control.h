@@ -43,7 +43,7 @@ struct RedrawStep {
     Draw draw = Draw::None;                // compute and draw this graph of `period`
     GraphPeriod period = GraphPeriod::Day;
     bool cumulative = false;               // the balance graph is the cumulative one
-    std::optional<ChartType> applyType;    // Chg_Gtype with this type
+    std::optional<ChartType> applyType;    // redrawChart with this type
     bool cumulativeEnabled = true;         // chk1 is enabled (not for weekday graphs)
 
     bool changesChart() const { return draw != Draw::None || applyType.has_value(); }

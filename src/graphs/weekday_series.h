@@ -1,5 +1,5 @@
 #pragma once
-// The weekday graphs (Chg_Youbi): the balance summed by weekday, Monday
+// The weekday graphs (drawWeekdays): the balance summed by weekday, Monday
 // first, over the selected month, the selected year or all years of the user.
 #include <string_view>
 

@@ -43,13 +43,13 @@ ListEditor::ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidge
     for (QPushButton* b : {cmdNew_, cmdDel_, cmdCan_}) b->setAutoDefault(false);
 
     // A click picks a name; from the keyboard the arrows move and Return picks.
-    connect(lst1_, &QListWidget::itemClicked, this, &ListEditor::lst1_Click);
-    connect(lst1_, &QListWidget::itemActivated, this, &ListEditor::lst1_Click);
-    connect(cmdNew_, &QPushButton::clicked, this, &ListEditor::cmdNew_Click);
-    connect(cmdDel_, &QPushButton::clicked, this, &ListEditor::cmdDel_Click);
-    connect(cmdCan_, &QPushButton::clicked, this, &ListEditor::cmdCan_Click);
+    connect(lst1_, &QListWidget::itemClicked, this, &ListEditor::entrySelected);
+    connect(lst1_, &QListWidget::itemActivated, this, &ListEditor::entrySelected);
+    connect(cmdNew_, &QPushButton::clicked, this, &ListEditor::addName);
+    connect(cmdDel_, &QPushButton::clicked, this, &ListEditor::deleteName);
+    connect(cmdCan_, &QPushButton::clicked, this, &ListEditor::closeEditor);
     // Return in the name box adds the name.
-    connect(txtName_, &QLineEdit::returnPressed, this, &ListEditor::cmdNew_Click);
+    connect(txtName_, &QLineEdit::returnPressed, this, &ListEditor::addName);
 }
 
 void ListEditor::build(QWidget* top) {
@@ -89,7 +89,7 @@ void ListEditor::refresh() {
     txtName_->clear();
 }
 
-void ListEditor::lst1_Click() {
+void ListEditor::entrySelected() {
     QListWidgetItem* item = lst1_->currentItem();
     if (!item) return;
     txtName_->setText(item->text());
@@ -119,7 +119,7 @@ bool ListEditor::guarded(const std::function<void()>& operation) {
     return false;
 }
 
-void ListEditor::cmdNew_Click() {
+void ListEditor::addName() {
     const auto name = storedName();
     if (!name) return;
     AddResult result = AddResult::EmptyName;
@@ -129,37 +129,37 @@ void ListEditor::cmdNew_Click() {
     refresh();
 }
 
-void ListEditor::cmdDel_Click() {
+void ListEditor::deleteName() {
     const auto name = storedName();
     if (!name) return;
     if (!guarded([&] { remove(*name); })) return;
     refresh();
 }
 
-void ListEditor::cmdCan_Click() { close(); }
+void ListEditor::closeEditor() { close(); }
 
 // ---------------------------------------------------------------- halls
 
-frmHoll_upd::frmHoll_upd(AppContext& ctx, const QString& user, QWidget* parent)
+HallListEditor::HallListEditor(AppContext& ctx, const QString& user, QWidget* parent)
     : ListEditor(ctx, user,
                  {"frmHoll_upd", "ホールリスト編集", "txtHoll", "ホール名", "ホール名は、既に登録済みです。"}, parent) {
     build(nullptr);
-    Holl_Inp();
+    loadHalls();
 }
 
-int frmHoll_upd::loadNames(QListWidget* list) {
-    const auto names = ctx_.lists().LoadHallNames(ss(user_));
+int HallListEditor::loadNames(QListWidget* list) {
+    const auto names = ctx_.lists().loadHallNames(ss(user_));
     for (const auto& n : names) list->addItem(qs(n));
     return static_cast<int>(names.size());
 }
 
-AddResult frmHoll_upd::add(const std::string& name) { return ctx_.lists().AddHall(ss(user_), name); }
+AddResult HallListEditor::add(const std::string& name) { return ctx_.lists().addHall(ss(user_), name); }
 
-void frmHoll_upd::remove(const std::string& name) { ctx_.lists().DeleteHall(ss(user_), name); }
+void HallListEditor::remove(const std::string& name) { ctx_.lists().deleteHall(ss(user_), name); }
 
 // ---------------------------------------------------------------- machines
 
-frmKisyu_upd::frmKisyu_upd(AppContext& ctx, const QString& user, QWidget* parent)
+MachineListEditor::MachineListEditor(AppContext& ctx, const QString& user, QWidget* parent)
     : ListEditor(ctx, user,
                  {"frmKisyu_upd", "機種リスト編集", "txtKisyu", "機種名", "機種名は、既に登録済みです。"}, parent) {
     auto* top = new QWidget(this);
@@ -176,12 +176,12 @@ frmKisyu_upd::frmKisyu_upd(AppContext& ctx, const QString& user, QWidget* parent
     row->addWidget(cboK_type_, 1);
     build(top);
     // A new type shows its names at once (the list of that type, name box emptied).
-    connect(cboK_type_, &QComboBox::currentTextChanged, this, [this] { Kisyu_Load(); });
-    Kisyu_Load();
+    connect(cboK_type_, &QComboBox::currentTextChanged, this, [this] { loadMachines(); });
+    loadMachines();
 }
 
-int frmKisyu_upd::loadNames(QListWidget* list) {
-    const auto machines = ctx_.lists().LoadMachines(ss(user_));
+int MachineListEditor::loadNames(QListWidget* list) {
+    const auto machines = ctx_.lists().loadMachines(ss(user_));
     const std::string type = ss(cboK_type_->currentText());
     for (const auto& m : machines)
         if (m.type == type) list->addItem(qs(m.name));
@@ -189,10 +189,10 @@ int frmKisyu_upd::loadNames(QListWidget* list) {
     return static_cast<int>(machines.size());
 }
 
-AddResult frmKisyu_upd::add(const std::string& name) {
-    return ctx_.lists().AddMachine(ss(user_), ss(cboK_type_->currentText()), name);
+AddResult MachineListEditor::add(const std::string& name) {
+    return ctx_.lists().addMachine(ss(user_), ss(cboK_type_->currentText()), name);
 }
 
-void frmKisyu_upd::remove(const std::string& name) { ctx_.lists().DeleteMachine(ss(user_), name); }
+void MachineListEditor::remove(const std::string& name) { ctx_.lists().deleteMachine(ss(user_), name); }
 
 }  // namespace tama::ui

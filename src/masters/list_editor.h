@@ -1,5 +1,5 @@
 #pragma once
-// The two list editors, frmHoll_upd ("ホールリスト編集") and frmKisyu_upd
+// The two list editors, HallListEditor ("ホールリスト編集") and MachineListEditor
 // ("機種リスト編集"): modal dialogs that add names to and remove names from the
 // current user's hall list (holl.dat) or machine list (kisyu.dat). The common
 // lists in CboData are not touched.
@@ -30,10 +30,10 @@ class AppContext;
 class ListEditor : public QDialog {
     Q_OBJECT
 public:
-    void lst1_Click();    // a name was selected: into the name box, cmdDel enabled
-    void cmdNew_Click();  // add the name in the name box
-    void cmdDel_Click();  // delete every line with the name in the name box
-    void cmdCan_Click();  // close
+    void entrySelected();    // a name was selected: into the name box, cmdDel enabled
+    void addName();  // add the name in the name box
+    void deleteName();  // delete every line with the name in the name box
+    void closeEditor();  // close
 
     QListWidget* lst1() const { return lst1_; }
     QLineEdit* nameBox() const { return txtName_; }
@@ -84,12 +84,12 @@ private:
     QPushButton* cmdCan_;
 };
 
-class frmHoll_upd : public ListEditor {
+class HallListEditor : public ListEditor {
     Q_OBJECT
 public:
-    frmHoll_upd(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
+    HallListEditor(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
     QLineEdit* txtHoll() const { return nameBox(); }
-    void Holl_Inp() { refresh(); }
+    void loadHalls() { refresh(); }
 
 protected:
     int loadNames(QListWidget* list) override;
@@ -97,13 +97,13 @@ protected:
     void remove(const std::string& name) override;
 };
 
-class frmKisyu_upd : public ListEditor {
+class MachineListEditor : public ListEditor {
     Q_OBJECT
 public:
-    frmKisyu_upd(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
+    MachineListEditor(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
     QLineEdit* txtKisyu() const { return nameBox(); }
     QComboBox* cboK_type() const { return cboK_type_; }
-    void Kisyu_Load() { refresh(); }
+    void loadMachines() { refresh(); }
 
 protected:
     int loadNames(QListWidget* list) override;

@@ -57,7 +57,7 @@ QString describe(const std::error_code& ec) { return QString::fromLocal8Bit(ec.m
 
 }  // namespace
 
-frmUser::frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent)
+UserManager::UserManager(AppContext& ctx, std::function<void()> refresh, QWidget* parent)
     : QDialog(parent), ctx_(ctx), refresh_(std::move(refresh)) {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(kCaption);
@@ -107,31 +107,31 @@ frmUser::frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent
     outer->addWidget(lblMsg_);
     resize(420, 320);
 
-    connect(cmdTou_, &QPushButton::clicked, this, &frmUser::cmdTou_Click);
-    connect(cmdUpd_, &QPushButton::clicked, this, &frmUser::cmdUpd_Click);
-    connect(cmdDel_, &QPushButton::clicked, this, &frmUser::cmdDel_Click);
-    connect(cmdCan_, &QPushButton::clicked, this, &frmUser::cmdCan_Click);
+    connect(cmdTou_, &QPushButton::clicked, this, &UserManager::addUser);
+    connect(cmdUpd_, &QPushButton::clicked, this, &UserManager::renameUser);
+    connect(cmdDel_, &QPushButton::clicked, this, &UserManager::deleteUser);
+    connect(cmdCan_, &QPushButton::clicked, this, &UserManager::cancel);
     connect(lst1_, &QListWidget::itemSelectionChanged, this, [this] {
-        if (lst1_->currentItem() && lst1_->currentItem()->isSelected()) lst1_Click();
+        if (lst1_->currentItem() && lst1_->currentItem()->isSelected()) entrySelected();
     });
 
     // Opening: position, list, and no entry selected yet.
     placeBesideOwner();
-    Dir_Inp();
+    loadUsers();
     cmdDel_->setEnabled(false);
     cmdUpd_->setEnabled(false);
 }
 
-frmUser::~frmUser() = default;
+UserManager::~UserManager() = default;
 
-void frmUser::setFirstRun(bool on) {
+void UserManager::setFirstRun(bool on) {
     if (on) {
         lblMsg_->setText(QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"));
         cmdCan_->setEnabled(false);
     }
 }
 
-void frmUser::placeBesideOwner() {
+void UserManager::placeBesideOwner() {
     // Left edge at half the owner's height, top edge at 1000 twips.
     QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (!owner) return;
@@ -139,7 +139,7 @@ void frmUser::placeBesideOwner() {
     move(twipsToPixelsX(halfHeightTwips), twipsToPixelsY(1000));
 }
 
-void frmUser::Dir_Inp() {
+void UserManager::loadUsers() {
     lst1_->clear();
     int added = 0;
     for (const std::string& name : ctx_.store().userNames()) {
@@ -153,26 +153,26 @@ void frmUser::Dir_Inp() {
     }
 }
 
-void frmUser::lst1_Click() {
+void UserManager::entrySelected() {
     lblMsg_->clear();
     if (QListWidgetItem* item = lst1_->currentItem()) txtUser_->setText(item->text());
     cmdDel_->setEnabled(true);
     cmdUpd_->setEnabled(true);
 }
 
-bool frmUser::refuseName(const QString& name, bool isNew) {
+bool UserManager::refuseName(const QString& name, bool isNew) {
     std::string problem = isNew ? newUserNameProblem(ss(name)) : userNameProblem(ss(name));
     if (problem.empty()) return false;
     inputRefusal(this, qs(problem), kCaption);
     return true;
 }
 
-void frmUser::changed() {
+void UserManager::changed() {
     if (refresh_) refresh_();
     emit ctx_.usersChanged();
 }
 
-bool frmUser::takeWriteLock(std::optional<FolderWriteLock>& lock) {
+bool UserManager::takeWriteLock(std::optional<FolderWriteLock>& lock) {
     try {
         lock.emplace(ctx_.programFolder());
         return true;
@@ -182,7 +182,7 @@ bool frmUser::takeWriteLock(std::optional<FolderWriteLock>& lock) {
     }
 }
 
-void frmUser::cmdTou_Click() {
+void UserManager::addUser() {
     // The name is kept in the form the settings file gives back ("～" for a typed
     // "〜"), so the user is found again after a restart.
     const QString name = qs(storedForm(ss(txtUser_->text())));
@@ -211,7 +211,7 @@ void frmUser::cmdTou_Click() {
         return;
     }
     addedUser_ = name;
-    Dir_Inp();
+    loadUsers();
     lblMsg_->setText(QStringLiteral("利用者名を登録しました。"));
     cmdCan_->setEnabled(true);
     emit userAdded(name);
@@ -223,7 +223,7 @@ void frmUser::cmdTou_Click() {
     txtUser_->clear();
 }
 
-void frmUser::cmdUpd_Click() {
+void UserManager::renameUser() {
     QListWidgetItem* selected = lst1_->currentItem();
     if (!selected || !selected->isSelected()) {
         inputRefusal(this, QStringLiteral("変更する利用者名を一覧から選んで下さい。"), kCaption);
@@ -271,7 +271,7 @@ void frmUser::cmdUpd_Click() {
         return;
     }
     txtUser_->clear();
-    Dir_Inp();
+    loadUsers();
     // Nothing is selected now; the buttons wait for the next selection so that
     // an empty name can never address Data itself.
     cmdDel_->setEnabled(false);
@@ -280,7 +280,7 @@ void frmUser::cmdUpd_Click() {
     changed();
 }
 
-void frmUser::cmdDel_Click() {
+void UserManager::deleteUser() {
     const QString name = txtUser_->text();
     if (refuseName(name, false)) return;
     const bool yes = confirm(this,
@@ -344,7 +344,7 @@ void frmUser::cmdDel_Click() {
         }
         if (done) {
             txtUser_->clear();
-            Dir_Inp();
+            loadUsers();
             cmdDel_->setEnabled(false);
             cmdUpd_->setEnabled(false);
             lblMsg_->setText(QStringLiteral("利用者名とそのデータを削除しました。"));
@@ -354,9 +354,9 @@ void frmUser::cmdDel_Click() {
     cmdCan_->setEnabled(true);
 }
 
-void frmUser::cmdCan_Click() { reject(); }
+void UserManager::cancel() { reject(); }
 
-void frmUser::keyPressEvent(QKeyEvent* event) {
+void UserManager::keyPressEvent(QKeyEvent* event) {
     // Escape acts as the cancel button, so it does nothing while that is disabled
     // (first run); the close box still closes the dialog.
     if (event->key() == Qt::Key_Escape && !cmdCan_->isEnabled()) {

@@ -1,5 +1,5 @@
 #pragma once
-// frmUser ("利用者名登録"): the modal dialog that adds, renames and deletes
+// UserManager ("利用者名登録"): the modal dialog that adds, renames and deletes
 // users. A user is nothing but a folder under Data holding the user's record
 // files; adding creates the folder, renaming renames it, deleting removes its
 // files and the folder.
@@ -23,13 +23,13 @@ namespace tama::ui {
 
 class AppContext;
 
-class frmUser : public QDialog {
+class UserManager : public QDialog {
     Q_OBJECT
 public:
-    // `refresh` refills the monthly window's user box (the main window's Refresh);
+    // `refresh` refills the monthly window's user box (the main window's refresh);
     // it is called after every add, rename and delete. It may be empty.
-    frmUser(AppContext& ctx, std::function<void()> refresh, QWidget* parent = nullptr);
-    ~frmUser() override;
+    UserManager(AppContext& ctx, std::function<void()> refresh, QWidget* parent = nullptr);
+    ~UserManager() override;
 
     // Opened in first-run mode (start-up found no user): the message line asks
     // for a name and cmdCan is disabled. Whether an add closes the dialog
@@ -40,12 +40,12 @@ public:
     QString addedUser() const { return addedUser_; }
 
     // The handlers, also reached by the buttons and the list.
-    void Dir_Inp();       // refill the list from Data
-    void lst1_Click();    // a list entry was selected
-    void cmdTou_Click();  // add the name in txtUser
-    void cmdUpd_Click();  // rename the selected user to the name in txtUser
-    void cmdDel_Click();  // delete the user named in txtUser with all its files
-    void cmdCan_Click();  // close
+    void loadUsers();       // refill the list from Data
+    void entrySelected();    // a list entry was selected
+    void addUser();  // add the name in txtUser
+    void renameUser();  // rename the selected user to the name in txtUser
+    void deleteUser();  // delete the user named in txtUser with all its files
+    void cancel();  // close
 
     QLineEdit* txtUser() const { return txtUser_; }
     QListWidget* lst1() const { return lst1_; }

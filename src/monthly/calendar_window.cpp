@@ -162,11 +162,11 @@ QLabel* valueLabel(const char* name, QWidget* parent) {
 
 }  // namespace
 
-struct frmCalendar::Impl {
-    Impl(AppContext& c, frmMonthly& m, QWidget* window) : ctx(c), monthly(&m), layout(new WindowLayout(c, window)) {}
+struct CalendarWindow::Impl {
+    Impl(AppContext& c, MonthlyWindow& m, QWidget* window) : ctx(c), monthly(&m), layout(new WindowLayout(c, window)) {}
 
     AppContext& ctx;
-    QPointer<frmMonthly> monthly;
+    QPointer<MonthlyWindow> monthly;
     WindowLayout* layout;
     CalendarModel* model = nullptr;
     QTableView* grid = nullptr;
@@ -180,7 +180,7 @@ struct frmCalendar::Impl {
     bool refreshing = false;  // the grid's own current-cell changes are not clicks
 };
 
-frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
+CalendarWindow::CalendarWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent)
     : QWidget(parent), d(new Impl(ctx, monthly, this)) {
     setObjectName(QStringLiteral("frmCalendar"));
     setWindowTitle(QStringLiteral("カレンダー"));
@@ -247,8 +247,8 @@ frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
     connect(d->grid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
         if (!d->refreshing) dayActivated(i, false);
     });
-    connect(&monthly, &frmMonthly::reloaded, this, &frmCalendar::refresh);
-    connect(&ctx, &AppContext::recordsChanged, this, &frmCalendar::refresh);
+    connect(&monthly, &MonthlyWindow::reloaded, this, &CalendarWindow::refresh);
+    connect(&ctx, &AppContext::recordsChanged, this, &CalendarWindow::refresh);
     connect(&ctx, &AppContext::optionsChanged, this, [this] {
         QPalette p = palette();
         p.setColor(QPalette::Window, d->ctx.overallColour());
@@ -262,12 +262,12 @@ frmCalendar::frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent)
     refresh();
 }
 
-frmCalendar::~frmCalendar() = default;
+CalendarWindow::~CalendarWindow() = default;
 
-const MonthCalendar& frmCalendar::calendar() const { return d->model->calendar(); }
-QTableView* frmCalendar::grid() const { return d->grid; }
+const MonthCalendar& CalendarWindow::calendar() const { return d->model->calendar(); }
+QTableView* CalendarWindow::grid() const { return d->grid; }
 
-QModelIndex frmCalendar::indexOfDay(int day) const {
+QModelIndex CalendarWindow::indexOfDay(int day) const {
     const MonthCalendar& cal = calendar();
     for (size_t w = 0; w < cal.weeks.size(); ++w)
         for (size_t k = 0; k < 7; ++k)
@@ -275,8 +275,8 @@ QModelIndex frmCalendar::indexOfDay(int day) const {
     return {};
 }
 
-void frmCalendar::refresh() {
-    frmMonthly* m = d->monthly;
+void CalendarWindow::refresh() {
+    MonthlyWindow* m = d->monthly;
     if (!m) return;
     // The month the monthly window's list and summary show, as loaded.
     const YearRecordList& list = m->yearRecordList();
@@ -318,8 +318,8 @@ void frmCalendar::refresh() {
     d->refreshing = false;
 }
 
-void frmCalendar::stepMonth(int delta) {
-    frmMonthly* m = d->monthly;
+void CalendarWindow::stepMonth(int delta) {
+    MonthlyWindow* m = d->monthly;
     if (!m) return;
     std::string year = ss(m->txtNen()->text());
     std::string month = ss(m->txtTuki()->text());
@@ -328,8 +328,8 @@ void frmCalendar::stepMonth(int delta) {
     m->setYearMonth(qs(year), qs(month));
 }
 
-void frmCalendar::dayActivated(const QModelIndex& index, bool open) {
-    frmMonthly* m = d->monthly;
+void CalendarWindow::dayActivated(const QModelIndex& index, bool open) {
+    MonthlyWindow* m = d->monthly;
     const CalendarCell* cell = d->model->cellAt(index);
     if (!m || !cell || cell->day == 0) return;
     if (open) {
@@ -340,7 +340,7 @@ void frmCalendar::dayActivated(const QModelIndex& index, bool open) {
     }
 }
 
-bool frmCalendar::eventFilter(QObject* watched, QEvent* event) {
+bool CalendarWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == d->grid && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
@@ -355,7 +355,7 @@ bool frmCalendar::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmCalendar::showEvent(QShowEvent* event) {
+void CalendarWindow::showEvent(QShowEvent* event) {
     if (!d->layout->isRestored()) {
         // Missing keys: the right half of the frame, as tall as the monthly window.
         const double w = d->ctx.frameInnerWidth(), h = d->ctx.frameInnerHeight();
@@ -364,11 +364,11 @@ void frmCalendar::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void frmCalendar::closeEvent(QCloseEvent* event) {
+void CalendarWindow::closeEvent(QCloseEvent* event) {
     saveLayout();
     QWidget::closeEvent(event);
 }
 
-void frmCalendar::saveLayout() { d->layout->save(kSection, kKeyPrefix); }
+void CalendarWindow::saveLayout() { d->layout->save(kSection, kKeyPrefix); }
 
 }  // namespace tama::ui

@@ -1,5 +1,5 @@
 #pragma once
-// frmCalendar ("カレンダー"): the month of the monthly window as a calendar.
+// CalendarWindow ("カレンダー"): the month of the monthly window as a calendar.
 // Each day shows its number and, on visit days, the summed balance, tinted by
 // its sign; above the grid stand the month's balance, wins/days and hourly
 // rate from the monthly summary. The window follows the monthly window (same
@@ -20,13 +20,13 @@ class QTableView;
 namespace tama::ui {
 
 class AppContext;
-class frmMonthly;
+class MonthlyWindow;
 
-class frmCalendar : public QWidget {
+class CalendarWindow : public QWidget {
     Q_OBJECT
 public:
-    frmCalendar(AppContext& ctx, frmMonthly& monthly, QWidget* parent = nullptr);
-    ~frmCalendar() override;
+    CalendarWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent = nullptr);
+    ~CalendarWindow() override;
 
     // Rebuilds the grid and the figures from the monthly window's loaded list.
     void refresh();

@@ -210,8 +210,8 @@ YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, st
     if (!userNameProblem(user).empty()) return empty;
     if (year.empty() || !entry::isDigitsOnly(year)) return empty;
     std::error_code ec;
-    if (!fs::is_directory(store.UserFolder(user), ec)) return empty;
-    return store.LoadYear(user, year);
+    if (!fs::is_directory(store.userFolder(user), ec)) return empty;
+    return store.loadYear(user, year);
 }
 
 std::string twoDigitMonth(std::string_view month) { return entry::storedMonthDay(month); }

@@ -49,7 +49,7 @@ struct SummaryText {
     bool operator==(const SummaryText&) const = default;
 };
 
-// What PrtMfg shows for one month.
+// What refillList shows for one month.
 struct MonthSummary {
     std::string month;            // the month text the records were selected by
     std::vector<MonthRow> rows;   // in display order; one empty row when the month has no records
@@ -100,7 +100,7 @@ void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSort
 void sortByDate(std::vector<MonthRow>& rows);
 
 // Loads the YearRecordList of a user and year as the monthly window does
-// (GetSyusi). An empty or unusable user name, a year that is empty or not all
+// (reloadYear). An empty or unusable user name, a year that is empty or not all
 // digits, a missing user folder or a missing YearFile give an empty list.
 // Throws FileError (naming file and line) for a YearFile that cannot be read.
 YearRecordList loadMonthYear(const RecordStore& store, std::string_view user, std::string_view year);

@@ -101,7 +101,7 @@ int readInt(AppContext& ctx, const QString& key, int fallback) {
 
 }  // namespace
 
-struct frmMonthly::Impl {
+struct MonthlyWindow::Impl {
     Impl(AppContext& c, QWidget* window) : ctx(c), layout(new WindowLayout(c, window)) {}
 
     AppContext& ctx;
@@ -157,7 +157,7 @@ struct frmMonthly::Impl {
     QString watchedFolder;
 };
 
-frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx, this)) {
+MonthlyWindow::MonthlyWindow(AppContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx, this)) {
     setObjectName(QStringLiteral("frmMonthly"));
     setWindowTitle(QStringLiteral("月間収支データ"));
     // 9 point text (the column widths and the summary frame's height are measured
@@ -244,12 +244,12 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     connect(&d->diskCheck, &QTimer::timeout, this, [this] { diskChanged(); });
     d->lblLoadProblem = newLoadProblemLabel(this, Qt::AlignLeft | Qt::AlignVCenter);
 
-    connect(d->txtNen, &QLineEdit::textChanged, this, [this] { txtnen_Change(); });
-    connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { txtTuki_Change(); });
+    connect(d->txtNen, &QLineEdit::textChanged, this, [this] { yearEdited(); });
+    connect(d->txtTuki, &QLineEdit::textChanged, this, [this] { monthEdited(); });
     // The month step and the year step it may cause are one selection change.
     connect(d->updTuki, &SpinButton::aboutToStep, this, [this] { ++d->batch; });
     connect(d->updTuki, &SpinButton::stepped, this,
-            [this](int direction, bool wrapped) { updTuki_Click(wrapped, direction); });
+            [this](int direction, bool wrapped) { monthStepped(wrapped, direction); });
     connect(d->cboUser, &QComboBox::currentTextChanged, this, [this] { tim1_Check(); });
     // The options dialog's Apply and OK: the overall colour behind the window and
     // its summary frame, and the list's row colouring.
@@ -261,16 +261,16 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
         }
         d->model->setColouring(rowColouring(d->ctx.options()));
     });
-    connect(d->cmdDay, &QPushButton::clicked, this, [this] { cmdDay_Click(); });
+    connect(d->cmdDay, &QPushButton::clicked, this, [this] { newEntry(); });
     connect(d->mfgDat->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { d->model->headingClick(column, d->headerSortDescending); });
     connect(d->mfgDat, &QTableView::clicked, this, [this](const QModelIndex& index) {
         if (!index.isValid()) return;
         d->mfgDat->setCurrentIndex(index);
-        mfgDat_Click();
+        editSelected();
     });
 
-    // Form_Load: everything below happens as one selection change, loaded once.
+    // On opening, everything below happens as one selection change, loaded once.
     ++d->batch;
     fillUsers();
     const QString savedUser = ctx.readSetting(kSection, QStringLiteral("cboUser.Text"));
@@ -297,38 +297,38 @@ frmMonthly::frmMonthly(AppContext& ctx, QWidget* parent) : QWidget(parent), d(ne
     endBatch();
 }
 
-frmMonthly::~frmMonthly() = default;
+MonthlyWindow::~MonthlyWindow() = default;
 
-QComboBox* frmMonthly::cboUser() const { return d->cboUser; }
-QLineEdit* frmMonthly::txtNen() const { return d->txtNen; }
-QLineEdit* frmMonthly::txtTuki() const { return d->txtTuki; }
-const MonthSummary& frmMonthly::monthSummary() const { return d->summary; }
+QComboBox* MonthlyWindow::cboUser() const { return d->cboUser; }
+QLineEdit* MonthlyWindow::txtNen() const { return d->txtNen; }
+QLineEdit* MonthlyWindow::txtTuki() const { return d->txtTuki; }
+const MonthSummary& MonthlyWindow::monthSummary() const { return d->summary; }
 
-QString frmMonthly::currentUser() const { return d->cboUser->currentText(); }
-QString frmMonthly::selectedYear() const { return d->txtNen->text(); }
-QString frmMonthly::selectedMonth() const { return d->txtTuki->text(); }
-YearRecordList& frmMonthly::yearRecordList() { return d->list; }
-int frmMonthly::monthFirst() const { return d->position.first; }
-int frmMonthly::monthCount() const { return d->position.count; }
+QString MonthlyWindow::currentUser() const { return d->cboUser->currentText(); }
+QString MonthlyWindow::selectedYear() const { return d->txtNen->text(); }
+QString MonthlyWindow::selectedMonth() const { return d->txtTuki->text(); }
+YearRecordList& MonthlyWindow::yearRecordList() { return d->list; }
+int MonthlyWindow::monthFirst() const { return d->position.first; }
+int MonthlyWindow::monthCount() const { return d->position.count; }
 
-int frmMonthly::currentRow() const {
+int MonthlyWindow::currentRow() const {
     const QModelIndex cur = d->mfgDat->currentIndex();
     return cur.isValid() ? cur.row() + 1 : 1;
 }
 
-QString frmMonthly::loadProblem() const { return d->loadProblem; }
+QString MonthlyWindow::loadProblem() const { return d->loadProblem; }
 
-int frmMonthly::recordAtRow(int row) const {
+int MonthlyWindow::recordAtRow(int row) const {
     const auto& rows = d->model->rows();
     if (row < 1 || row > static_cast<int>(rows.size())) return 0;
     return rows[static_cast<size_t>(row - 1)].recordIndex;
 }
 
-void frmMonthly::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
+void MonthlyWindow::setEntryOpener(EntryOpener opener) { d->opener = std::move(opener); }
 
-void frmMonthly::setUserRequest(std::function<void()> request) { d->userRequest = std::move(request); }
+void MonthlyWindow::setUserRequest(std::function<void()> request) { d->userRequest = std::move(request); }
 
-void frmMonthly::setYearMonth(const QString& year, const QString& month) {
+void MonthlyWindow::setYearMonth(const QString& year, const QString& month) {
     ++d->batch;
     d->txtNen->setText(year);
     d->txtTuki->setText(month);
@@ -337,7 +337,7 @@ void frmMonthly::setYearMonth(const QString& year, const QString& month) {
 
 // --- Selection editing -------------------------------------------------------
 
-void frmMonthly::setCaption() {
+void MonthlyWindow::setCaption() {
     setWindowTitle(qs(monthlyCaption(ss(d->txtNen->text()), ss(d->txtTuki->text()))));
 }
 
@@ -347,7 +347,7 @@ bool digitsOnly(const QString& s) {
 }
 }  // namespace
 
-void frmMonthly::txtnen_Change() {
+void MonthlyWindow::yearEdited() {
     // A non-digit empties the box; the change that causes runs this again.
     if (!digitsOnly(d->txtNen->text())) {
         d->txtNen->setText(QString());
@@ -357,7 +357,7 @@ void frmMonthly::txtnen_Change() {
     tim1_Check();
 }
 
-void frmMonthly::txtTuki_Change() {
+void MonthlyWindow::monthEdited() {
     const QString t = d->txtTuki->text();
     // A one-digit month is shown as the records hold it, and a second digit typed
     // after the padding makes 10-12; the change runs this again.
@@ -373,7 +373,7 @@ void frmMonthly::txtTuki_Change() {
     tim1_Check();
 }
 
-void frmMonthly::updTuki_Click(bool wrapped, int direction) {
+void MonthlyWindow::monthStepped(bool wrapped, int direction) {
     // Runs inside the batch opened by aboutToStep: the month has been stepped.
     if (wrapped) {
         // The year is plain arithmetic, not limited by the year spin button's range;
@@ -384,9 +384,9 @@ void frmMonthly::updTuki_Click(bool wrapped, int direction) {
     endBatch();
 }
 
-// --- Refresh ------------------------------------------------------------------
+// --- refresh ------------------------------------------------------------------
 
-void frmMonthly::endBatch() {
+void MonthlyWindow::endBatch() {
     if (--d->batch > 0) return;
     if (d->checkPending) {
         d->checkPending = false;
@@ -394,7 +394,7 @@ void frmMonthly::endBatch() {
     }
 }
 
-void frmMonthly::tim1_Check() {
+void MonthlyWindow::tim1_Check() {
     if (d->batch > 0) {
         d->checkPending = true;
         return;
@@ -434,17 +434,17 @@ void frmMonthly::tim1_Check() {
     if (reload) reloadList();
 }
 
-void frmMonthly::reloadList() {
-    GetSyusi();
+void MonthlyWindow::reloadList() {
+    reloadYear();
     fillList();
     sortByDate(d->summary.rows);
     showList();
     emit reloaded();
 }
 
-// --- GetSyusi / PrtMfg ----------------------------------------------------------
+// --- reloadYear / refillList ----------------------------------------------------------
 
-void frmMonthly::GetSyusi() {
+void MonthlyWindow::reloadYear() {
     const QString user = d->cboUser->currentText();
     const QString year = d->txtNen->text();
     try {
@@ -469,10 +469,10 @@ void frmMonthly::GetSyusi() {
     watchUserFolder();
 }
 
-void frmMonthly::watchUserFolder() {
+void MonthlyWindow::watchUserFolder() {
     QString folder;
     try {
-        if (!d->list.user.empty()) folder = qs(d->ctx.store().UserFolder(d->list.user).string());
+        if (!d->list.user.empty()) folder = qs(d->ctx.store().userFolder(d->list.user).string());
     } catch (const std::exception&) {
         // a name that cannot be a folder has nothing to watch
     }
@@ -482,7 +482,7 @@ void frmMonthly::watchUserFolder() {
     if (!folder.isEmpty()) d->watcher.addPath(folder);
 }
 
-void frmMonthly::diskChanged() {
+void MonthlyWindow::diskChanged() {
     // An open dialog (the entry form) works on the list by index: the reload
     // waits until it is closed. A save of its own has already reloaded the list.
     if (QApplication::activeModalWidget()) {
@@ -496,12 +496,12 @@ void frmMonthly::diskChanged() {
     emit d->ctx.recordsChanged();
 }
 
-void frmMonthly::fillList() {
+void MonthlyWindow::fillList() {
     d->summary = summarizeMonth(d->list.records, ss(d->txtTuki->text()));
     d->position = {d->summary.MonthFirst, d->summary.MonthCount};
 }
 
-void frmMonthly::showList() {
+void MonthlyWindow::showList() {
     const int row = currentRow();
     d->model->setRows(d->summary.rows);
     // The current row stays where it was, within the new rows; the column is 0.
@@ -527,7 +527,7 @@ void frmMonthly::showList() {
 
 // "予算残り" beside the month balance, on the summary's last row: the budget
 // plus the month's balance, red below 0. Hidden while no budget is set.
-void frmMonthly::buildBudgetLine() {
+void MonthlyWindow::buildBudgetLine() {
     auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
     d->budgetCaption = new QLabel(QStringLiteral("予算残り"), d->fraInfo);
     d->budgetCaption->setObjectName(QStringLiteral("Label_Yosan"));
@@ -544,7 +544,7 @@ void frmMonthly::buildBudgetLine() {
     showBudget();
 }
 
-void frmMonthly::showBudget() {
+void MonthlyWindow::showBudget() {
     const auto budget = d->ctx.monthlyBudget();
     auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
     d->budgetCaption->setVisible(budget.has_value());
@@ -561,7 +561,7 @@ void frmMonthly::showBudget() {
     d->lblYosan->setPalette(p);
 }
 
-bool frmMonthly::showDay(const QString& year, const QString& month, const QString& day) {
+bool MonthlyWindow::showDay(const QString& year, const QString& month, const QString& day) {
     setYearMonth(year, month);
     const auto& rows = d->model->rows();
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -576,7 +576,7 @@ bool frmMonthly::showDay(const QString& year, const QString& month, const QStrin
     return false;
 }
 
-void frmMonthly::PrtMfg() {
+void MonthlyWindow::refillList() {
     fillList();
     showList();
     emit reloaded();
@@ -584,7 +584,7 @@ void frmMonthly::PrtMfg() {
 
 // --- Entry form -------------------------------------------------------------------
 
-void frmMonthly::cmdDay_Click() {
+void MonthlyWindow::newEntry() {
     // A new record opens on the first day of the month shown when that is not the current month.
     const QDate today = QDate::currentDate();
     const CalendarDate date =
@@ -592,9 +592,9 @@ void frmMonthly::cmdDay_Click() {
     openEntry({false, 0, 0, QDate(date.year, date.month, date.day)});
 }
 
-void frmMonthly::newEntryOn(const QDate& date) { openEntry({false, 0, 0, date}); }
+void MonthlyWindow::newEntryOn(const QDate& date) { openEntry({false, 0, 0, date}); }
 
-bool frmMonthly::selectDay(int day) {
+bool MonthlyWindow::selectDay(int day) {
     const auto& rows = d->model->rows();
     for (size_t r = 0; r < rows.size(); ++r) {
         const int index = rows[r].recordIndex;
@@ -607,7 +607,7 @@ bool frmMonthly::selectDay(int day) {
     return false;
 }
 
-void frmMonthly::mfgDat_Click() {
+void MonthlyWindow::editSelected() {
     // The clicked row's own record, also when its date has several; the entry
     // form then steps through the rows in the order shown.
     const int r = currentRow();
@@ -616,7 +616,7 @@ void frmMonthly::mfgDat_Click() {
     openEntry({true, index, r, QDate()});
 }
 
-void frmMonthly::openEntry(const EntryRequest& request) {
+void MonthlyWindow::openEntry(const EntryRequest& request) {
     if (currentUser().isEmpty()) {
         // A record belongs to a user: one is asked for first, so that nothing typed is lost.
         if (d->userRequest) d->userRequest();
@@ -630,12 +630,12 @@ void frmMonthly::openEntry(const EntryRequest& request) {
 
 // --- Users --------------------------------------------------------------------------
 
-void frmMonthly::fillUsers() {
+void MonthlyWindow::fillUsers() {
     d->cboUser->clear();
     for (const auto& name : d->ctx.store().userNames()) d->cboUser->addItem(qs(name));
 }
 
-void frmMonthly::Refresh() {
+void MonthlyWindow::refresh() {
     const QString current = d->cboUser->currentText();
     {
         const QSignalBlocker block(d->cboUser);
@@ -648,7 +648,7 @@ void frmMonthly::Refresh() {
 
 // --- Layout -----------------------------------------------------------------------------
 
-void frmMonthly::resizeEvent(QResizeEvent* event) {
+void MonthlyWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Form_Resize: positions in twips from the inner size; a window too small for
     // them gets what room there is.
@@ -671,24 +671,24 @@ void frmMonthly::resizeEvent(QResizeEvent* event) {
     d->lblLoadProblem->setGeometry(d->fraInfo->geometry());
 }
 
-void frmMonthly::showEvent(QShowEvent* event) {
+void MonthlyWindow::showEvent(QShowEvent* event) {
     if (!d->layout->isRestored()) restoreLayout();
     QWidget::showEvent(event);
 }
 
-void frmMonthly::restoreLayout() {
+void MonthlyWindow::restoreLayout() {
     // Missing keys: the frame's top left corner, half its inner width, its inner height less 350.
     const AppContext& ctx = d->ctx;
     d->layout->restore(kSection, kKeyPrefix,
                        {0, 0, static_cast<double>(ctx.frameInnerWidth() / 2), static_cast<double>(ctx.frameInnerHeight() - 350)});
 }
 
-void frmMonthly::closeEvent(QCloseEvent* event) {
+void MonthlyWindow::closeEvent(QCloseEvent* event) {
     saveLayout();
     QWidget::closeEvent(event);
 }
 
-void frmMonthly::saveLayout() {
+void MonthlyWindow::saveLayout() {
     d->layout->save(kSection, kKeyPrefix);
     AppContext& ctx = d->ctx;
     ctx.writeSetting(kSection, QStringLiteral("cboUser.Text"), d->cboUser->currentText());

@@ -1,5 +1,5 @@
 #pragma once
-// frmMonthly: the monthly list of one user, year and month with its summary.
+// MonthlyWindow: the monthly list of one user, year and month with its summary.
 // The main window opens it as an MDI child and drives its year/month boxes.
 #include <QDate>
 #include <QWidget>
@@ -17,23 +17,23 @@ namespace tama::ui {
 
 class AppContext;
 
-class frmMonthly : public QWidget, public MonthlyLink {
+class MonthlyWindow : public QWidget, public MonthlyLink {
     Q_OBJECT
 public:
-    explicit frmMonthly(AppContext& ctx, QWidget* parent = nullptr);
-    ~frmMonthly() override;
+    explicit MonthlyWindow(AppContext& ctx, QWidget* parent = nullptr);
+    ~MonthlyWindow() override;
 
     // Opens the entry form for a new record (toolbar "入力", menu mnuInp).
-    void cmdDay_Click();
+    void newEntry();
     // Opens the entry form for the grid's current row (menu mnuUpd).
-    void mfgDat_Click();
+    void editSelected();
     // Opens the entry form for a new record on `date` (the calendar's double click).
     void newEntryOn(const QDate& date);
     // Makes the first row (in the order shown) of a day of the shown month the
     // current row; false when the day has no row.
     bool selectDay(int day);
-    // Refills cboUser from the Data folder (the main window's Refresh).
-    void Refresh();
+    // Refills cboUser from the Data folder (the main window's refresh).
+    void refresh();
     // Writes the window's layout keys to the settings file (Form_Unload); also run on close.
     void saveLayout();
 
@@ -83,8 +83,8 @@ public:
     int currentRow() const override;
     int recordAtRow(int row) const override;
     QString loadProblem() const override;
-    void GetSyusi() override;
-    void PrtMfg() override;
+    void reloadYear() override;
+    void refillList() override;
 
 signals:
     // The list was reloaded (user, year or month change, or after an entry): the
@@ -100,9 +100,9 @@ protected:
 
 private:
     void setCaption();
-    void txtnen_Change();
-    void txtTuki_Change();
-    void updTuki_Click(bool wrapped, int direction);
+    void yearEdited();
+    void monthEdited();
+    void monthStepped(bool wrapped, int direction);
     void tim1_Check();  // the reload check, run on every change of user, year or month
     void endBatch();
     void reloadList();

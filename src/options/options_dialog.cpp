@@ -39,7 +39,7 @@ void paintBackground(QWidget* w, const QColor& colour) {
 }
 }  // namespace
 
-frmOption::frmOption(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+OptionsDialog::OptionsDialog(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("設定"));
     setModal(true);
@@ -58,7 +58,7 @@ frmOption::frmOption(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
 
 // Page "予算": the most the player means to lose in a month. Not a display
 // option: Defaults leave it as it is.
-void frmOption::buildBudgetPage() {
+void OptionsDialog::buildBudgetPage() {
     auto* page = new QWidget;
     auto* frame = new QGroupBox(QStringLiteral("予算"), page);
     frame->setObjectName(QStringLiteral("Frame4"));
@@ -86,7 +86,7 @@ void frmOption::buildBudgetPage() {
     stb1_->addTab(page, QStringLiteral("予算"));
 }
 
-bool frmOption::budgetFromControls(std::optional<std::int64_t>& yen) {
+bool OptionsDialog::budgetFromControls(std::optional<std::int64_t>& yen) {
     const BudgetText b = readBudgetText(ss(txtYosan_->text()));
     if (!b.valid) {
         stb1_->setCurrentWidget(txtYosan_->parentWidget()->parentWidget());
@@ -99,7 +99,7 @@ bool frmOption::budgetFromControls(std::optional<std::int64_t>& yen) {
     return true;
 }
 
-void frmOption::build() {
+void OptionsDialog::build() {
     auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         return w;
@@ -210,17 +210,17 @@ void frmOption::build() {
     all->addLayout(buttons);
     resize(440, 300);
 
-    connect(cmdAll_, &QPushButton::clicked, this, &frmOption::cmdAll_Click);
-    connect(cmdGluf_, &QPushButton::clicked, this, &frmOption::cmdGluf_Click);
-    connect(cmdDat_, &QPushButton::clicked, this, &frmOption::cmdDat_Click);
-    connect(chkDat1_, &QCheckBox::clicked, this, &frmOption::chkDat1_Click);
-    connect(cmdOk_, &QPushButton::clicked, this, &frmOption::cmdOk_Click);
-    connect(cmdDefult_, &QPushButton::clicked, this, &frmOption::cmdDefult_Click);
-    connect(cmdUpd_, &QPushButton::clicked, this, &frmOption::cmdUpd_Click);
-    connect(cmdCancel_, &QPushButton::clicked, this, &frmOption::cmdCancel_Click);
+    connect(cmdAll_, &QPushButton::clicked, this, &OptionsDialog::chooseAllColour);
+    connect(cmdGluf_, &QPushButton::clicked, this, &OptionsDialog::chooseGraphColour);
+    connect(cmdDat_, &QPushButton::clicked, this, &OptionsDialog::chooseRowColour);
+    connect(chkDat1_, &QCheckBox::clicked, this, &OptionsDialog::rowBandingToggled);
+    connect(cmdOk_, &QPushButton::clicked, this, &OptionsDialog::saveAndClose);
+    connect(cmdDefult_, &QPushButton::clicked, this, &OptionsDialog::restoreDefaults);
+    connect(cmdUpd_, &QPushButton::clicked, this, &OptionsDialog::apply);
+    connect(cmdCancel_, &QPushButton::clicked, this, &OptionsDialog::cancel);
 }
 
-void frmOption::setSwatch(Swatch& s, std::uint32_t value) {
+void OptionsDialog::setSwatch(Swatch& s, std::uint32_t value) {
     s.value = value;
     const QColor c = colourFromStored(value);
     s.button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #404040; }")
@@ -228,7 +228,7 @@ void frmOption::setSwatch(Swatch& s, std::uint32_t value) {
     s.button->setToolTip(c.name());
 }
 
-void frmOption::loadControls(const OptionSet& o) {
+void OptionsDialog::loadControls(const OptionSet& o) {
     setSwatch(all_, colourValue(o.cmdAllBackColor, kDefaultAll));
     setSwatch(gluf_, colourValue(o.cmdGlufBackColor, kDefaultGluf));
     setSwatch(dat_, colourValue(o.cmdDatBackColor, kDefaultDat));
@@ -237,10 +237,10 @@ void frmOption::loadControls(const OptionSet& o) {
     chkG1_->setChecked(flagValue(o.chkG1Value, false));
     chkG2_->setChecked(flagValue(o.chkG2Value, true));
     chkG3_->setChecked(flagValue(o.chkG3Value, true));
-    chkDat1_Click();
+    rowBandingToggled();
 }
 
-OptionSet frmOption::fromControls() const {
+OptionSet OptionsDialog::fromControls() const {
     auto flag = [](const QCheckBox* c) { return std::string(c->isChecked() ? "1" : "0"); };
     OptionSet o;
     o.cmdAllBackColor = colourText(all_.value);
@@ -254,33 +254,33 @@ OptionSet frmOption::fromControls() const {
     return o;
 }
 
-void frmOption::chooseColour(Swatch& s, std::string OptionSet::*field, std::uint32_t fallback) {
+void OptionsDialog::chooseColour(Swatch& s, std::string OptionSet::*field, std::uint32_t fallback) {
     const auto chosen = chooser_ ? chooser_(colourFromStored(s.value)) : std::nullopt;
     // A cancelled choice puts back the colour of the run's options.
     setSwatch(s, chosen ? storedFrom(*chosen) : colourValue(ctx_.options().*field, fallback));
 }
 
-void frmOption::cmdAll_Click() { chooseColour(all_, &OptionSet::cmdAllBackColor, kDefaultAll); }
-void frmOption::cmdGluf_Click() { chooseColour(gluf_, &OptionSet::cmdGlufBackColor, kDefaultGluf); }
-void frmOption::cmdDat_Click() { chooseColour(dat_, &OptionSet::cmdDatBackColor, kDefaultDat); }
+void OptionsDialog::chooseAllColour() { chooseColour(all_, &OptionSet::cmdAllBackColor, kDefaultAll); }
+void OptionsDialog::chooseGraphColour() { chooseColour(gluf_, &OptionSet::cmdGlufBackColor, kDefaultGluf); }
+void OptionsDialog::chooseRowColour() { chooseColour(dat_, &OptionSet::cmdDatBackColor, kDefaultDat); }
 
-void frmOption::chkDat1_Click() {
+void OptionsDialog::rowBandingToggled() {
     const bool on = chkDat1_->isChecked();
     for (QWidget* w : {static_cast<QWidget*>(lblLine_), static_cast<QWidget*>(cmdDat_), static_cast<QWidget*>(UpDown1_)}) w->setEnabled(on);
 }
 
-void frmOption::applyColours() {
+void OptionsDialog::applyColours() {
     paintBackground(this, ctx_.overallColour());
     paintBackground(stb1_, ctx_.overallColour());
 }
 
-void frmOption::cmdDefult_Click() {
+void OptionsDialog::restoreDefaults() {
     const OptionSet defaults;
     loadControls(defaults);
     ctx_.setOptions(defaults, false);
 }
 
-void frmOption::cmdUpd_Click() {
+void OptionsDialog::apply() {
     std::optional<std::int64_t> budget;
     if (!budgetFromControls(budget)) return;
     ctx_.setOptions(fromControls());
@@ -288,7 +288,7 @@ void frmOption::cmdUpd_Click() {
     applyColours();
 }
 
-void frmOption::cmdOk_Click() {
+void OptionsDialog::saveAndClose() {
     std::optional<std::int64_t> budget;
     if (!budgetFromControls(budget)) return;  // the dialog stays open on the box
     const OptionSet o = fromControls();
@@ -301,6 +301,6 @@ void frmOption::cmdOk_Click() {
     accept();
 }
 
-void frmOption::cmdCancel_Click() { reject(); }
+void OptionsDialog::cancel() { reject(); }
 
 }  // namespace tama::ui

@@ -1,5 +1,5 @@
 #pragma once
-// frmOption ("設定"): the modal dialog that edits the eight display options.
+// OptionsDialog ("設定"): the modal dialog that edits the eight display options.
 // Apply (適用) puts the controls into the run's options and the open windows
 // follow through AppContext::optionsChanged (colours, graph redraw, row
 // colouring); OK (ＯＫ) also writes section "Option" of the settings file and
@@ -26,24 +26,24 @@ namespace tama::ui {
 
 class AppContext;
 
-class frmOption : public QDialog {
+class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOption(AppContext& ctx, QWidget* parent = nullptr);
+    explicit OptionsDialog(AppContext& ctx, QWidget* parent = nullptr);
 
     // Asks for a colour starting from `initial`; nothing when cancelled. The
     // default opens QColorDialog; tests put in their own.
     using ColourChooser = std::function<std::optional<QColor>(const QColor& initial)>;
     void setColourChooser(ColourChooser chooser) { chooser_ = std::move(chooser); }
 
-    void cmdAll_Click();
-    void cmdGluf_Click();
-    void cmdDat_Click();
-    void chkDat1_Click();
-    void cmdOk_Click();
-    void cmdDefult_Click();
-    void cmdUpd_Click();
-    void cmdCancel_Click();
+    void chooseAllColour();
+    void chooseGraphColour();
+    void chooseRowColour();
+    void rowBandingToggled();
+    void saveAndClose();
+    void restoreDefaults();
+    void apply();
+    void cancel();
 
     // What the controls hold, as the options they would store.
     OptionSet fromControls() const;

@@ -14,7 +14,7 @@
 
 namespace tama::ui {
 
-frmAbout::frmAbout(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDialog(parent) {
+AboutBox::AboutBox(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setModal(true);
@@ -80,11 +80,11 @@ frmAbout::frmAbout(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDial
     all->addLayout(bottom);
     setMinimumWidth(460);
 
-    connect(cmdOk_, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
-    connect(cmdSysInfo_, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+    connect(cmdOk_, &QPushButton::clicked, this, &AboutBox::closeBox);
+    connect(cmdSysInfo_, &QPushButton::clicked, this, &AboutBox::showSystemInfo);
 }
 
-QString frmAbout::systemInfoViewer() const {
+QString AboutBox::systemInfoViewer() const {
     for (const QString& name : kSystemInfoViewers) {
         const QString path = QStandardPaths::findExecutable(name, searchPaths_);
         if (!path.isEmpty()) return path;
@@ -92,9 +92,9 @@ QString frmAbout::systemInfoViewer() const {
     return {};
 }
 
-void frmAbout::cmdOk_Click() { accept(); }
+void AboutBox::closeBox() { accept(); }
 
-void frmAbout::cmdSysInfo_Click() {
+void AboutBox::showSystemInfo() {
     const QString viewer = systemInfoViewer();
     if (!viewer.isEmpty() && QProcess::startDetached(viewer, {})) return;
     showMessage(this, {QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), windowTitle(), Icon::Information,

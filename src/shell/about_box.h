@@ -1,5 +1,5 @@
 #pragma once
-// frmAbout: the about box, modal with the frame as owner. It shows the program,
+// AboutBox: the about box, modal with the frame as owner. It shows the program,
 // its version, the folder whose data it uses (and whether that is the per-user
 // folder), and starts the platform's system-information viewer when one is
 // installed (cmdSysInfo); without one it says so.
@@ -18,19 +18,19 @@ inline const QStringList kSystemInfoViewers = {QStringLiteral("hardinfo2"), QStr
                                                QStringLiteral("kinfocenter"),
                                                QStringLiteral("gnome-system-monitor")};
 
-class frmAbout : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
     // `perUserFolder`: the program folder in use is the per-user data folder.
-    frmAbout(AppContext& ctx, bool perUserFolder, QWidget* parent = nullptr);
+    AboutBox(AppContext& ctx, bool perUserFolder, QWidget* parent = nullptr);
 
     // The folders searched for a viewer; empty means the PATH.
     void setViewerSearchPaths(const QStringList& paths) { searchPaths_ = paths; }
     // The path of the first viewer found, or empty.
     QString systemInfoViewer() const;
 
-    void cmdOk_Click();
-    void cmdSysInfo_Click();
+    void closeBox();
+    void showSystemInfo();
 
     QLabel* Label1() const { return Label1_; }
     QLabel* lblFolder() const { return lblFolder_; }

@@ -27,37 +27,37 @@ namespace tama::ui {
 
 // The frame's commands that open a dialog or another window.
 
-bool frmMain::listUser(const QString& caption, QString& user) {
+bool MainWindow::listUser(const QString& caption, QString& user) {
     user = monthlyWindow()->currentUser();
     if (!user.isEmpty()) return true;
     inputRefusal(this, QStringLiteral("利用者が選択されていません。先に利用者を登録して下さい。"), caption);
     return false;
 }
 
-void frmMain::editHalls() {
+void MainWindow::editHalls() {
     QString user;
     if (!listUser(QStringLiteral("ホールリスト編集"), user)) return;
-    frmHoll_upd dlg(ctx_, user, this);
+    HallListEditor dlg(ctx_, user, this);
     dlg.exec();
 }
 
-void frmMain::editMachines() {
+void MainWindow::editMachines() {
     QString user;
     if (!listUser(QStringLiteral("機種リスト編集"), user)) return;
-    frmKisyu_upd dlg(ctx_, user, this);
+    MachineListEditor dlg(ctx_, user, this);
     dlg.exec();
 }
 
-void frmMain::openOptions() {
-    frmOption dlg(ctx_, this);
+void MainWindow::openOptions() {
+    OptionsDialog dlg(ctx_, this);
     dlg.exec();
 }
 
-void frmMain::helpContents() { showHelp(this, false); }
+void MainWindow::helpContents() { showHelp(this, false); }
 
-void frmMain::helpTopics() { showHelp(this, true); }
+void MainWindow::helpTopics() { showHelp(this, true); }
 
-void frmMain::openHomePage() {
+void MainWindow::openHomePage() {
     const QString page = helpStartPage();
     if (page.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         showMessage(this, {QStringLiteral("ホームページを開けません。\r\r") +
@@ -65,26 +65,26 @@ void frmMain::openHomePage() {
                            QStringLiteral("ホームページ"), Icon::Exclamation, Buttons::Ok});
 }
 
-void frmMain::about() {
-    frmAbout dlg(ctx_, isPerUserFolder(ctx_.programFolder()), this);
+void MainWindow::about() {
+    AboutBox dlg(ctx_, isPerUserFolder(ctx_.programFolder()), this);
     dlg.exec();
 }
 
-void frmMain::exportMonth() {
-    frmPrint dialog(ctx_, *monthlyWindow(), this);
+void MainWindow::exportMonth() {
+    MonthExportDialog dialog(ctx_, *monthlyWindow(), this);
     dialog.exec();
 }
 
-void frmMain::openAnalysis() {
+void MainWindow::openAnalysis() {
     if (!analysis_) {
         AnalysisOpening opening;
-        if (frmMonthly* m = monthlyWindowIfOpen()) {
+        if (MonthlyWindow* m = monthlyWindowIfOpen()) {
             for (int i = 0; i < m->cboUser()->count(); ++i) opening.users << m->cboUser()->itemText(i);
             opening.user = m->cboUser()->currentText();
         } else {
             for (const auto& u : ctx_.store().userNames()) opening.users << qs(u);
         }
-        if (frmGluf* g = graphWindow()) {
+        if (GraphWindow* g = graphWindow()) {
             auto take = [](QComboBox* box, QStringList& entries, QString& text) {
                 for (int i = 0; i < box->count(); ++i) entries << box->itemText(i);
                 text = box->currentText();
@@ -92,8 +92,8 @@ void frmMain::openAnalysis() {
             take(g->cboHoll(), opening.halls, opening.hall);
             take(g->cboKisyu(), opening.machines, opening.machine);
         }
-        auto* db = new frmDb(ctx_, opening);
-        // Excel 出力 writes the tab chosen in frmExcel from the window's last search.
+        auto* db = new AnalysisWindow(ctx_, opening);
+        // Excel 出力 writes the tab chosen in AnalysisExportDialog from the window's last search.
         installAnalysisExport(*db, ctx_.programFolder(), [this](const QString& text) { emit ctx_.statusMessage(text); });
         analysis_ = db;
         QMdiSubWindow* sub = mdi_->addSubWindow(db);

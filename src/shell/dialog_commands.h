@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the frame's dialog commands (the about box's folder note, Qt's
-// Japanese texts). The commands themselves are frmMain's slots, defined in
+// Japanese texts). The commands themselves are MainWindow's slots, defined in
 // dialog_commands.cpp: the hall and machine list editors (mnuHoll, mnuKisyu),
 // the options dialog (mnuOption), the help contents and keyword index
 // (mnuHelpContents, mnuHelpTopics), the manual's start page in the desktop's

@@ -5,9 +5,9 @@
 
 namespace tama::ui {
 
-frmMonthly::EntryOpener entryFormOpener(AppContext& ctx, frmMonthly& monthly) {
-    return [&ctx, &monthly](const frmMonthly::EntryRequest& request) {
-        frmDay_upd form(ctx, monthly, &monthly);
+MonthlyWindow::EntryOpener entryFormOpener(AppContext& ctx, MonthlyWindow& monthly) {
+    return [&ctx, &monthly](const MonthlyWindow::EntryRequest& request) {
+        EntryForm form(ctx, monthly, &monthly);
         if (request.edit)
             form.prepareEdit(request.recordIndex, request.rowInMonth);
         else

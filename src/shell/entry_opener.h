@@ -10,8 +10,8 @@ namespace tama::ui {
 
 class AppContext;
 
-// The entry form (frmDay_upd) over `monthly`, in new mode on the request's date
+// The entry form (EntryForm) over `monthly`, in new mode on the request's date
 // or in edit mode at the request's record and row; returns when it is closed.
-frmMonthly::EntryOpener entryFormOpener(AppContext& ctx, frmMonthly& monthly);
+MonthlyWindow::EntryOpener entryFormOpener(AppContext& ctx, MonthlyWindow& monthly);
 
 }  // namespace tama::ui

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     tama::ui::loadQtJapanese();
 
     tama::ui::AppContext ctx(tama::ui::resolveProgramFolder());
-    std::unique_ptr<tama::ui::frmMain> main = tama::ui::runStartup(ctx);
+    std::unique_ptr<tama::ui::MainWindow> main = tama::ui::runStartup(ctx);
     if (!main) return 1;
     const QString note = tama::ui::perUserFolderNote(ctx.programFolder());
     if (!note.isEmpty()) main->setStatusMessage(note);

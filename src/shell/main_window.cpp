@@ -74,7 +74,7 @@ QString twipsText(double twips) { return qs(tama::formatSingle(static_cast<float
 
 }  // namespace
 
-frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
+MainWindow::MainWindow(AppContext& ctx, const QString& userStorePath, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("タマログ ～管理編～"));
@@ -101,8 +101,8 @@ frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
     buildMenus();
     buildToolBar();
 
-    connect(mdi_, &QMdiArea::subWindowActivated, this, &frmMain::updateMenus);
-    connect(&ctx_, &AppContext::statusMessage, this, &frmMain::setStatusMessage);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::updateMenus);
+    connect(&ctx_, &AppContext::statusMessage, this, &MainWindow::setStatusMessage);
     background_ = new TiledBackground([this] { return ctx_.overallColour(); }, this);
     connect(&ctx_, &AppContext::optionsChanged, this, [this] {
         mdi_->setBackground(QBrush(ctx_.overallColour()));
@@ -111,7 +111,7 @@ frmMain::frmMain(AppContext& ctx, const QString& userStorePath, QWidget* parent)
     updateMenus();
 }
 
-frmMain::~frmMain() {
+MainWindow::~MainWindow() {
     // The child windows go first, while the members that their signals reach
     // (menu states, the graph factory) still exist; left to the base class they
     // would be deleted after those members and call updateMenus on a half-gone frame.
@@ -119,21 +119,21 @@ frmMain::~frmMain() {
     qDeleteAll(mdi_->subWindowList());
 }
 
-QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption) {
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption) {
     auto* action = new QAction(caption, this);
     action->setObjectName(QString::fromLatin1(name));
     menu->addAction(action);
     return action;
 }
 
-void frmMain::addSeparator(QMenu* menu, const char* name) {
+void MainWindow::addSeparator(QMenu* menu, const char* name) {
     auto* sep = new QAction(this);
     sep->setSeparator(true);
     sep->setObjectName(QString::fromLatin1(name));
     menu->addAction(sep);
 }
 
-void frmMain::buildMenus() {
+void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
     auto menu = [&](const char* name, const QString& caption) {
@@ -145,12 +145,12 @@ void frmMain::buildMenus() {
 
     QMenu* file = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
     connect(addItem(file, "mnuUser", QStringLiteral("利用者登録(&U)")), &QAction::triggered, this,
-            &frmMain::mnuUser_Click);
+            &MainWindow::manageUsers);
     connect(addItem(file, "mnuRestore", QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元...")), &QAction::triggered, this,
-            &frmMain::mnuRestore_Click);
+            &MainWindow::openRestore);
     addSeparator(file, "mnuFileBar1");
     connect(addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)")), &QAction::triggered, this,
-            &frmMain::exportMonth);
+            &MainWindow::exportMonth);
     addSeparator(file, "mnuFileBar6");
     // The exit item closes the frame, which is how the program ends.
     connect(addItem(file, "mnuFileExit", QStringLiteral("ﾀﾏﾛｸﾞの終了(&X)")), &QAction::triggered, this,
@@ -158,14 +158,14 @@ void frmMain::buildMenus() {
 
     QMenu* edit = menu("mnuEdit", QStringLiteral("編集(&E)"));
     connect(addItem(edit, "mnuInp", QStringLiteral("日間ﾃﾞｰﾀ入力(&I)")), &QAction::triggered, this,
-            &frmMain::mnuInp_Click);
+            &MainWindow::newEntry);
     connect(addItem(edit, "mnuUpd", QStringLiteral("日間ﾃﾞｰﾀ修正・削除(&U)")), &QAction::triggered, this,
-            &frmMain::mnuUpd_Click);
+            &MainWindow::editSelected);
     addSeparator(edit, "bar4");
     connect(addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)")), &QAction::triggered, this,
-            &frmMain::editHalls);
+            &MainWindow::editHalls);
     connect(addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)")), &QAction::triggered, this,
-            &frmMain::editMachines);
+            &MainWindow::editMachines);
 
     QMenu* view = menu("mnuView", QStringLiteral("表示(&V)"));
     QAction* viewToolbar = addItem(view, "mnuViewToolbar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
@@ -184,14 +184,14 @@ void frmMain::buildMenus() {
     });
     addSeparator(view, "mnuViewBar2");
     connect(addItem(view, "mnuCalendar", QStringLiteral("カレンダー(&C)")), &QAction::triggered, this,
-            &frmMain::showCalendar);
+            &MainWindow::showCalendar);
     // The options dialog opens from the frame: its item ends the View menu.
     addSeparator(view, "mnuViewBar1");
     connect(addItem(view, "mnuOption", QStringLiteral("設定(&O)...")), &QAction::triggered, this,
-            &frmMain::openOptions);
+            &MainWindow::openOptions);
 
     QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
-    auto group = [&](const GraphChoice* choices, const QStringList& captions, void (frmGluf::*select)(const QString&)) {
+    auto group = [&](const GraphChoice* choices, const QStringList& captions, void (GraphWindow::*select)(const QString&)) {
         auto* g = new QActionGroup(this);
         g->setExclusive(true);
         for (int k = 0; k < captions.size(); ++k) {
@@ -201,7 +201,7 @@ void frmMain::buildMenus() {
             g->addAction(a);
             const QString text = QString::fromUtf8(choices[k].text);
             connect(a, &QAction::triggered, this, [this, select, text] {
-                if (frmGluf* window = graphWindowForUse()) (window->*select)(text);
+                if (GraphWindow* window = graphWindowForUse()) (window->*select)(text);
                 updateMenus();
             });
         }
@@ -210,25 +210,25 @@ void frmMain::buildMenus() {
     typeGroup_ = group(kChartTypes.data(),
                        {QStringLiteral("棒ｸﾞﾗﾌ(&B)"), QStringLiteral("折れ線ｸﾞﾗﾌ(&O)"), QStringLiteral("3D棒ｸﾞﾗﾌ(&C)"),
                         QStringLiteral("3D折れ線ｸﾞﾗﾌ(&E)")},
-                       &frmGluf::setChartType);
+                       &GraphWindow::setChartType);
     addSeparator(graph, "bar1");
     periodGroup_ = group(kPeriods.data(),
                          {QStringLiteral("日間ﾃﾞｰﾀ(&D)"), QStringLiteral("月間ﾃﾞｰﾀ(&M)"), QStringLiteral("年間ﾃﾞｰﾀ(&Y)")},
-                         &frmGluf::setPeriod);
+                         &GraphWindow::setPeriod);
     addSeparator(graph, "bar2");
-    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, &frmGluf::setItem);
+    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, &GraphWindow::setItem);
     addSeparator(graph, "bar3");
     QAction* ruiseki = addItem(graph, "mnuRuiseki", QStringLiteral("累積表示する(&R)"));
     ruiseki->setCheckable(true);
     connect(ruiseki, &QAction::triggered, this, [this] {
-        if (frmGluf* g = graphWindowForUse()) g->setCumulative(!g->cumulative());
+        if (GraphWindow* g = graphWindowForUse()) g->setCumulative(!g->cumulative());
         updateMenus();
     });
     addSeparator(graph, "bar5");
     QAction* dat1 = addItem(graph, "mnuDat1", QStringLiteral("データ表示する(&U)"));
     dat1->setCheckable(true);
     connect(dat1, &QAction::triggered, this, [this] {
-        if (frmGluf* g = graphWindowForUse()) g->setDataLabels(!g->dataLabels());
+        if (GraphWindow* g = graphWindowForUse()) g->setDataLabels(!g->dataLabels());
         updateMenus();
     });
 
@@ -236,7 +236,7 @@ void frmMain::buildMenus() {
     auto* serch = new QAction(QStringLiteral("分析(&S)"), this);
     serch->setObjectName(QStringLiteral("mnuSerch"));
     bar->addAction(serch);
-    connect(serch, &QAction::triggered, this, &frmMain::openAnalysis);
+    connect(serch, &QAction::triggered, this, &MainWindow::openAnalysis);
 
     windowMenu_ = menu("mnuWindow", QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"));
     connect(addItem(windowMenu_, "mnuWindowCascade", QStringLiteral("重ねて表示(&C)")), &QAction::triggered, mdi_,
@@ -257,25 +257,25 @@ void frmMain::buildMenus() {
     });
     addSeparator(windowMenu_, "mnuBar1");
     connect(addItem(windowMenu_, "mnuDefult", QStringLiteral("ﾃﾞﾌｫﾙﾄに戻す(&D)")), &QAction::triggered, this,
-            &frmMain::mnuDefult_Click);
-    connect(windowMenu_, &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
+            &MainWindow::restoreDefaultLayout);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 
     QMenu* help = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     connect(addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)")), &QAction::triggered, this,
-            &frmMain::helpContents);
+            &MainWindow::helpContents);
     connect(addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)")), &QAction::triggered, this,
-            &frmMain::helpTopics);
+            &MainWindow::helpTopics);
     addSeparator(help, "mnuHelpBar0");
     connect(addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)")), &QAction::triggered, this,
-            &frmMain::openHomePage);
+            &MainWindow::openHomePage);
     addSeparator(help, "mnuHelpBar1");
     connect(addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)")), &QAction::triggered, this,
-            &frmMain::about);
+            &MainWindow::about);
 }
 
 // Tiles the child windows that are not minimised: stacked one above the other
 // at full width (Qt::Vertical) or side by side at full height (Qt::Horizontal).
-void frmMain::tileSubWindows(Qt::Orientation stacking) {
+void MainWindow::tileSubWindows(Qt::Orientation stacking) {
     QList<QMdiSubWindow*> shown;
     for (QMdiSubWindow* w : mdi_->subWindowList())
         if (!w->isMinimized()) shown << w;
@@ -291,22 +291,22 @@ void frmMain::tileSubWindows(Qt::Orientation stacking) {
     }
 }
 
-void frmMain::buildToolBar() {
+void MainWindow::buildToolBar() {
     toolBar_ = addToolBar(QStringLiteral("tbToolBar"));
     toolBar_->setObjectName(QStringLiteral("tbToolBar"));
     toolBar_->setMovable(false);
     toolBar_->setFloatable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    addToolButton(QStyle::SP_FileIcon, "入力", "日間ﾃﾞｰﾀ入力", &frmMain::mnuInp_Click);
-    QAction* nextYearAct = addToolButton(QStyle::SP_MediaSkipForward, "次年", "次年", &frmMain::nextYear);
-    QAction* nextMonthAct = addToolButton(QStyle::SP_ArrowRight, "次月", "次月", &frmMain::nextMonth);
-    addToolButton(QStyle::SP_DialogApplyButton, "当月", "当月", &frmMain::thisMonth);
-    QAction* previousMonthAct = addToolButton(QStyle::SP_ArrowLeft, "前月", "前月", &frmMain::previousMonth);
-    QAction* previousYearAct = addToolButton(QStyle::SP_MediaSkipBackward, "前年", "前年", &frmMain::previousYear);
-    addToolButton(QStyle::SP_FileDialogDetailedView, "ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", &frmMain::showMonthlyWindow);
-    graphButton_ = addToolButton(QStyle::SP_FileDialogInfoView, "ｸﾞﾗﾌ", "ｸﾞﾗﾌ", &frmMain::showGraphWindow);
-    addToolButton(QStyle::SP_FileDialogListView, "ｶﾚﾝﾀﾞｰ", "ｶﾚﾝﾀﾞｰ", &frmMain::showCalendar);
-    addToolButton(QStyle::SP_FileDialogContentsView, "分析", "分析", &frmMain::openAnalysis);
+    addToolButton(QStyle::SP_FileIcon, "入力", "日間ﾃﾞｰﾀ入力", &MainWindow::newEntry);
+    QAction* nextYearAct = addToolButton(QStyle::SP_MediaSkipForward, "次年", "次年", &MainWindow::nextYear);
+    QAction* nextMonthAct = addToolButton(QStyle::SP_ArrowRight, "次月", "次月", &MainWindow::nextMonth);
+    addToolButton(QStyle::SP_DialogApplyButton, "当月", "当月", &MainWindow::thisMonth);
+    QAction* previousMonthAct = addToolButton(QStyle::SP_ArrowLeft, "前月", "前月", &MainWindow::previousMonth);
+    QAction* previousYearAct = addToolButton(QStyle::SP_MediaSkipBackward, "前年", "前年", &MainWindow::previousYear);
+    addToolButton(QStyle::SP_FileDialogDetailedView, "ﾃﾞｰﾀ", "日間収支ﾃﾞｰﾀ", &MainWindow::showMonthlyWindow);
+    graphButton_ = addToolButton(QStyle::SP_FileDialogInfoView, "ｸﾞﾗﾌ", "ｸﾞﾗﾌ", &MainWindow::showGraphWindow);
+    addToolButton(QStyle::SP_FileDialogListView, "ｶﾚﾝﾀﾞｰ", "ｶﾚﾝﾀﾞｰ", &MainWindow::showCalendar);
+    addToolButton(QStyle::SP_FileDialogContentsView, "分析", "分析", &MainWindow::openAnalysis);
     // The month and year steps from the keyboard, anywhere in the frame.
     const std::pair<QAction*, QKeySequence> keys[] = {
         {nextMonthAct, QKeySequence(Qt::Key_PageDown)},
@@ -322,8 +322,8 @@ void frmMain::buildToolBar() {
 
 // A toolbar button: its caption is also its objectName and the key that
 // toolButton finds it by. Every button clears the message line before its command runs.
-QAction* frmMain::addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip,
-                                void (frmMain::*slot)()) {
+QAction* MainWindow::addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip,
+                                void (MainWindow::*slot)()) {
     const QString caption = QString::fromUtf8(key);
     QAction* a = toolBar_->addAction(style()->standardIcon(icon), caption);
     a->setObjectName(caption);
@@ -334,23 +334,23 @@ QAction* frmMain::addToolButton(QStyle::StandardPixmap icon, const char* key, co
     return a;
 }
 
-QAction* frmMain::menuItem(const QString& itemName) const {
+QAction* MainWindow::menuItem(const QString& itemName) const {
     return findChild<QAction*>(itemName);
 }
 
-QAction* frmMain::toolButton(const QString& key) const {
+QAction* MainWindow::toolButton(const QString& key) const {
     for (QAction* a : toolBar_->actions())
         if (a->data().toString() == key) return a;
     return nullptr;
 }
 
-QString frmMain::statusMessage() const { return panel1_->text(); }
+QString MainWindow::statusMessage() const { return panel1_->text(); }
 
-void frmMain::setStatusMessage(const QString& text) { panel1_->setText(text); }
+void MainWindow::setStatusMessage(const QString& text) { panel1_->setText(text); }
 
 // ---------------------------------------------------------------- load step
 
-void frmMain::restoreFramePosition() {
+void MainWindow::restoreFramePosition() {
     std::array<double, 4> twips{};
     bool anyStored = false;
     userStore_->beginGroup(QStringLiteral("Settings"));
@@ -383,7 +383,7 @@ void frmMain::restoreFramePosition() {
     placeFrame(fitInArea(stored, margins, screenAreaFor(QRect(stored.outerTopLeft, stored.inner.grownBy(margins)))));
 }
 
-QMargins frmMain::decorationMargins() const {
+QMargins MainWindow::decorationMargins() const {
     if (const QWindow* w = windowHandle(); w && isVisible()) {
         const QMargins m = w->frameMargins();
         if (!m.isNull()) return m;
@@ -398,7 +398,7 @@ QMargins frmMain::decorationMargins() const {
     return {kBorder, title + kBorder, kBorder, kBorder};
 }
 
-QRect frmMain::screenAreaFor(const QRect& outer) const {
+QRect MainWindow::screenAreaFor(const QRect& outer) const {
     QScreen* chosen = nullptr;
     if (!outer.isNull()) {
         for (QScreen* s : QGuiApplication::screens())
@@ -411,12 +411,12 @@ QRect frmMain::screenAreaFor(const QRect& outer) const {
     return chosen ? chosen->availableGeometry() : QRect(QPoint(), QSize(640, 480));
 }
 
-void frmMain::placeFrame(const Placement& p) {
+void MainWindow::placeFrame(const Placement& p) {
     move(p.outerTopLeft);
     resize(p.inner);
 }
 
-void frmMain::fitFramedWindow() {
+void MainWindow::fitFramedWindow() {
     if (frameFitted_ || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QWindow* w = windowHandle();
@@ -438,17 +438,17 @@ void frmMain::fitFramedWindow() {
     recordFrameInnerSize();
 }
 
-void frmMain::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     fitFramedWindow();
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     fitFramedWindow();
 }
 
-void frmMain::saveFramePosition() {
+void MainWindow::saveFramePosition() {
     userStore_->beginGroup(QStringLiteral("Settings"));
     const QRect g = geometry();
     const QPoint topLeft = pos();
@@ -460,13 +460,13 @@ void frmMain::saveFramePosition() {
     userStore_->sync();
 }
 
-void frmMain::recordFrameInnerSize() {
+void MainWindow::recordFrameInnerSize() {
     const QSize inner = mdi_->viewport()->size();
     ctx_.setFrameInnerSize(static_cast<int>(std::lround(pixelsToTwipsX(inner.width()))),
                            static_cast<int>(std::lround(pixelsToTwipsY(inner.height()))));
 }
 
-bool frmMain::MDIForm_Load() {
+bool MainWindow::start() {
     // A second instance is detected by the lock file in the program folder; a
     // lock left by a process that has died is taken over.
     const QString lockPath = QString::fromStdString((ctx_.programFolder() / "tamalog.lock").string());
@@ -499,7 +499,7 @@ bool frmMain::MDIForm_Load() {
     // The program's picture tiled over the empty client area, on the overall colour.
     background_->install(QPixmap(QStringLiteral(":/tamalog/skin/background.png")), mdi_);
 
-    frmMonthly* monthly = monthlyWindow();
+    MonthlyWindow* monthly = monthlyWindow();
     if (graphFactory_ && !graph_) addGraphWindow(graphFactory_());
     if (QMdiSubWindow* sub = subWindowOf(monthly)) mdi_->setActiveSubWindow(sub);
     loaded_ = true;
@@ -513,18 +513,18 @@ bool frmMain::MDIForm_Load() {
 
 // ---------------------------------------------------------------- children
 
-QMdiSubWindow* frmMain::subWindowOf(QWidget* child) const {
+QMdiSubWindow* MainWindow::subWindowOf(QWidget* child) const {
     if (!child) return nullptr;
     for (QMdiSubWindow* w : mdi_->subWindowList())
         if (w->widget() == child) return w;
     return nullptr;
 }
 
-frmMonthly* frmMain::monthlyWindowIfOpen() const { return monthly_; }
+MonthlyWindow* MainWindow::monthlyWindowIfOpen() const { return monthly_; }
 
-frmMonthly* frmMain::monthlyWindow() {
+MonthlyWindow* MainWindow::monthlyWindow() {
     if (monthly_) return monthly_;
-    auto* monthly = new frmMonthly(ctx_);
+    auto* monthly = new MonthlyWindow(ctx_);
     monthly_ = monthly;
     monthly->setEntryOpener(entryFormOpener(ctx_, *monthly));
     monthly->setUserRequest([this] {
@@ -537,11 +537,11 @@ frmMonthly* frmMain::monthlyWindow() {
     return monthly;
 }
 
-frmCalendar* frmMain::calendarWindowIfOpen() const { return calendar_; }
+CalendarWindow* MainWindow::calendarWindowIfOpen() const { return calendar_; }
 
-frmCalendar* frmMain::calendarWindow() {
+CalendarWindow* MainWindow::calendarWindow() {
     if (!calendar_) {
-        calendar_ = new frmCalendar(ctx_, *monthlyWindow());
+        calendar_ = new CalendarWindow(ctx_, *monthlyWindow());
         QMdiSubWindow* sub = mdi_->addSubWindow(calendar_);
         sub->setAttribute(Qt::WA_DeleteOnClose);
     }
@@ -553,31 +553,31 @@ frmCalendar* frmMain::calendarWindow() {
     return calendar_;
 }
 
-void frmMain::showCalendar() { calendarWindow(); }
+void MainWindow::showCalendar() { calendarWindow(); }
 
-void frmMain::addGraphWindow(frmGluf* graph) {
+void MainWindow::addGraphWindow(GraphWindow* graph) {
     if (!graph) return;
     graph_ = graph;
     QMdiSubWindow* sub = mdi_->addSubWindow(graph);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
     // The graph menu's marks follow the window's own selections.
-    connect(graph, &frmGluf::periodChanged, this, &frmMain::updateMenus);
-    connect(graph, &frmGluf::chartTypeChanged, this, &frmMain::updateMenus);
-    connect(graph, &frmGluf::itemChanged, this, &frmMain::updateMenus);
-    connect(graph, &frmGluf::cumulativeChanged, this, &frmMain::updateMenus);
-    connect(graph, &frmGluf::dataLabelsChanged, this, &frmMain::updateMenus);
+    connect(graph, &GraphWindow::periodChanged, this, &MainWindow::updateMenus);
+    connect(graph, &GraphWindow::chartTypeChanged, this, &MainWindow::updateMenus);
+    connect(graph, &GraphWindow::itemChanged, this, &MainWindow::updateMenus);
+    connect(graph, &GraphWindow::cumulativeChanged, this, &MainWindow::updateMenus);
+    connect(graph, &GraphWindow::dataLabelsChanged, this, &MainWindow::updateMenus);
     // A day clicked on the day graph: the monthly window comes forward at it.
-    connect(graph, &frmGluf::dayOpened, this, &frmMain::showDay);
-    connect(graph, &QObject::destroyed, this, &frmMain::updateMenus, Qt::QueuedConnection);
-    if (frmMonthly* m = monthly_) {
+    connect(graph, &GraphWindow::dayOpened, this, &MainWindow::showDay);
+    connect(graph, &QObject::destroyed, this, &MainWindow::updateMenus, Qt::QueuedConnection);
+    if (MonthlyWindow* m = monthly_) {
         if (QMdiSubWindow* msub = subWindowOf(m)) mdi_->setActiveSubWindow(msub);
     }
     updateMenus();
 }
 
-void frmMain::showDay(const QString& year, const QString& month, const QString& day) {
-    frmMonthly* monthly = monthlyWindow();
+void MainWindow::showDay(const QString& year, const QString& month, const QString& day) {
+    MonthlyWindow* monthly = monthlyWindow();
     monthly->showDay(year, month, day);
     if (QMdiSubWindow* sub = subWindowOf(monthly)) {
         if (sub->isMinimized()) sub->showNormal();
@@ -585,27 +585,27 @@ void frmMain::showDay(const QString& year, const QString& month, const QString& 
     }
 }
 
-void frmMain::setGraphWindowFactory(std::function<frmGluf*()> factory) {
+void MainWindow::setGraphWindowFactory(std::function<GraphWindow*()> factory) {
     graphFactory_ = std::move(factory);
     updateMenus();
 }
 
 // Open unless the user has closed it (a closed window lingers until its deletion runs).
-bool frmMain::graphWindowOpen() const {
+bool MainWindow::graphWindowOpen() const {
     if (!graph_) return false;
     QMdiSubWindow* sub = subWindowOf(graph_);
     return !(sub ? sub->isHidden() : graph_->isHidden());
 }
 
-frmGluf* frmMain::graphWindowForUse() {
+GraphWindow* MainWindow::graphWindowForUse() {
     if (!graphWindowOpen() && graphFactory_) addGraphWindow(graphFactory_());
     return graphWindowOpen() ? graph_.data() : nullptr;
 }
 
 // The one place that sets the enabled and checked states of menu items and
 // toolbar buttons from the state of the windows.
-void frmMain::updateMenus() {
-    frmGluf* graph = graphWindowOpen() ? graph_.data() : nullptr;
+void MainWindow::updateMenus() {
+    GraphWindow* graph = graphWindowOpen() ? graph_.data() : nullptr;
     // A closed graph window is opened again by its commands.
     const bool graphUsable = graph != nullptr || static_cast<bool>(graphFactory_);
     for (QActionGroup* g : {typeGroup_, periodGroup_, kindGroup_})
@@ -633,7 +633,7 @@ void frmMain::updateMenus() {
 }
 
 // The window menu: its fixed items, then one entry per open child window.
-void frmMain::updateWindowMenu() {
+void MainWindow::updateWindowMenu() {
     windowMenu_->clear();
     for (const char* name : {"mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical",
                              "mnuWindowArrangeIcons", "mnuBar1", "mnuDefult"})
@@ -655,23 +655,23 @@ void frmMain::updateWindowMenu() {
 
 // ---------------------------------------------------------------- commands
 
-void frmMain::mnuUser_Click() { openUserManager(false); }
+void MainWindow::manageUsers() { openUserManager(false); }
 
-void frmMain::mnuRestore_Click() {
-    frmMonthly* monthly = monthlyWindow();
-    frmRestore dialog(ctx_, monthly->currentUser(), this);
+void MainWindow::openRestore() {
+    MonthlyWindow* monthly = monthlyWindow();
+    RestoreDialog dialog(ctx_, monthly->currentUser(), this);
     dialog.exec();
     if (!dialog.restored()) return;
     setStatusMessage(dialog.restoredText());
     // The restored file shows at once: the list, the year's figures and the graphs.
-    monthly->GetSyusi();
-    monthly->PrtMfg();
+    monthly->reloadYear();
+    monthly->refillList();
     emit ctx_.listsChanged();
     emit ctx_.recordsChanged();
 }
 
-void frmMain::openUserManager(bool firstRunMode, const QString& message) {
-    frmUser dialog(ctx_, [this] { Refresh(); }, this);
+void MainWindow::openUserManager(bool firstRunMode, const QString& message) {
+    UserManager dialog(ctx_, [this] { refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
     if (!message.isEmpty()) dialog.lblMsg()->setText(message);
     dialog.exec();
@@ -686,31 +686,31 @@ void frmMain::openUserManager(bool firstRunMode, const QString& message) {
     }
 }
 
-void frmMain::mnuInp_Click() { monthlyWindow()->cmdDay_Click(); }
+void MainWindow::newEntry() { monthlyWindow()->newEntry(); }
 
-void frmMain::mnuUpd_Click() { monthlyWindow()->mfgDat_Click(); }
+void MainWindow::editSelected() { monthlyWindow()->editSelected(); }
 
-void frmMain::Refresh() {
-    if (frmMonthly* m = monthly_) m->Refresh();
+void MainWindow::refresh() {
+    if (MonthlyWindow* m = monthly_) m->refresh();
 }
 
-void frmMain::stepYearMonth(const std::function<void(std::string& year, std::string& month)>& change) {
-    frmMonthly* m = monthlyWindow();
+void MainWindow::stepYearMonth(const std::function<void(std::string& year, std::string& month)>& change) {
+    MonthlyWindow* m = monthlyWindow();
     std::string year = ss(m->txtNen()->text());
     std::string month = ss(m->txtTuki()->text());
     change(year, month);
     m->setYearMonth(qs(year), qs(month));
 }
 
-void frmMain::nextYear() {
+void MainWindow::nextYear() {
     stepYearMonth([](std::string& y, std::string&) { y = stepYearText(y, +1); });
 }
 
-void frmMain::nextMonth() {
+void MainWindow::nextMonth() {
     stepYearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, +1); });
 }
 
-void frmMain::thisMonth() {
+void MainWindow::thisMonth() {
     const QDate today = QDate::currentDate();
     stepYearMonth([&](std::string& y, std::string& m) {
         y = std::to_string(today.year());
@@ -718,38 +718,38 @@ void frmMain::thisMonth() {
     });
 }
 
-void frmMain::previousMonth() {
+void MainWindow::previousMonth() {
     stepYearMonth([](std::string& y, std::string& m) { stepMonthText(y, m, -1); });
 }
 
-void frmMain::previousYear() {
+void MainWindow::previousYear() {
     stepYearMonth([](std::string& y, std::string&) { y = stepYearText(y, -1); });
 }
 
-void frmMain::showMonthlyWindow() {
-    frmMonthly* m = monthlyWindow();
+void MainWindow::showMonthlyWindow() {
+    MonthlyWindow* m = monthlyWindow();
     if (QMdiSubWindow* sub = subWindowOf(m)) mdi_->setActiveSubWindow(sub);
     m->setFocus();
 }
 
-void frmMain::showGraphWindow() {
-    if (frmGluf* g = graphWindowForUse()) {
+void MainWindow::showGraphWindow() {
+    if (GraphWindow* g = graphWindowForUse()) {
         if (QMdiSubWindow* sub = subWindowOf(g)) mdi_->setActiveSubWindow(sub);
         g->setFocus();
     }
 }
 
-void frmMain::placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph) {
+void MainWindow::placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph) {
     const int w = ctx_.frameInnerWidth();
     const int h = ctx_.frameInnerHeight();
     if (monthly) monthly->setGeometry(0, 0, twipsToPixelsX(w / 2), twipsToPixelsY(h - 350));
     if (graph) graph->setGeometry(twipsToPixelsX(w / 2), 0, twipsToPixelsX(w / 2), twipsToPixelsY(h - 350));
 }
 
-void frmMain::mnuDefult_Click() {
+void MainWindow::restoreDefaultLayout() {
     try {
         // A closed child window comes back with this command.
-        frmMonthly* monthly = monthlyWindow();
+        MonthlyWindow* monthly = monthlyWindow();
         QMdiSubWindow* graphSub = subWindowOf(graphWindowForUse());
         QMdiSubWindow* monthlySub = subWindowOf(monthly);
         // A minimised or maximised monthly window cannot be placed; its state is
@@ -771,7 +771,7 @@ void frmMain::mnuDefult_Click() {
 
 // ---------------------------------------------------------------- closing
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!loaded_) {  // refused second instance: nothing of this run to keep
         event->accept();
         return;

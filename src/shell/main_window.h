@@ -1,5 +1,5 @@
 #pragma once
-// frmMain ("タマログ ～管理編～"): the frame of the program. A QMdiArea holds the
+// MainWindow ("タマログ ～管理編～"): the frame of the program. A QMdiArea holds the
 // monthly window and the graph window as children; the menu bar, the toolbar
 // that steps the monthly window through months and years, and the status bar
 // whose first panel is the program's message line live here. Every other
@@ -31,50 +31,50 @@ class QToolBar;
 namespace tama::ui {
 
 class AppContext;
-class frmCalendar;
-class frmMonthly;
+class CalendarWindow;
+class MonthlyWindow;
 class TiledBackground;
 
 // The name under which the per-user store keeps the frame's position.
 inline constexpr const char* kApplicationTitle = "tamalog";
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `userStorePath`: the file of the per-user store (an INI file) for tests and
     // tools; empty means the platform's per-user store under kApplicationTitle.
-    explicit frmMain(AppContext& ctx, const QString& userStorePath = {}, QWidget* parent = nullptr);
-    ~frmMain() override;
+    explicit MainWindow(AppContext& ctx, const QString& userStorePath = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The load step: refuses a second instance (message, then the window closes
     // itself and false is returned), places the frame from the per-user store,
     // shows it, records the frame's inner size, opens the monthly window and, when
     // Data holds no user, the user manager in first-run mode.
-    bool MDIForm_Load();
+    bool start();
 
     // Refills the monthly window's user box from Data (after users changed).
-    void Refresh();
+    void refresh();
 
     // Hosts the graph window as the right-hand child and ties the graph menu to
     // its selections (period, chart type, item, cumulative, value labels): the
     // menu sets them and follows the window's changes. The graph menu items and
     // the toolbar's "ｸﾞﾗﾌ" button are enabled from then on; a day opened on the
     // day graph brings the monthly window forward at it.
-    void addGraphWindow(frmGluf* graph);
-    // Makes the graph window: set before MDIForm_Load, which then opens it after
+    void addGraphWindow(GraphWindow* graph);
+    // Makes the graph window: set before start, which then opens it after
     // the monthly window. A graph window the user has closed is made again by the
     // next command that acts on it: a graph menu item, the toolbar's "ｸﾞﾗﾌ" button
     // or the window reset.
-    void setGraphWindowFactory(std::function<frmGluf*()> factory);
+    void setGraphWindowFactory(std::function<GraphWindow*()> factory);
 
     QAction* menuItem(const QString& itemName) const;
 
     // Menu and toolbar commands, also reached by clicking.
-    void mnuRestore_Click();
-    void mnuUser_Click();
-    void mnuInp_Click();
-    void mnuUpd_Click();
-    void mnuDefult_Click();
+    void openRestore();
+    void manageUsers();
+    void newEntry();
+    void editSelected();
+    void restoreDefaultLayout();
     // The toolbar's steps of the monthly window: "次年", "次月", "当月" (today's
     // month), "前月", "前年"; a month step past December or January changes the year.
     void nextYear();
@@ -86,7 +86,7 @@ public:
     // window made again when it was closed).
     void showMonthlyWindow();
     void showGraphWindow();
-    // ﾌｧｲﾙ → Excel 出力: the monthly export (frmPrint).
+    // ﾌｧｲﾙ → Excel 出力: the monthly export (MonthExportDialog).
     void exportMonth();
     // 編集 → ﾎｰﾙﾘｽﾄ編集 / 機種ﾘｽﾄ編集: the list editors of the monthly window's
     // user; a refusal when there is no user yet.
@@ -110,15 +110,15 @@ public:
     void openUserManager(bool firstRunMode, const QString& message = {});
 
     // The monthly window, opened again when it was closed.
-    frmMonthly* monthlyWindow();
+    MonthlyWindow* monthlyWindow();
     // The open monthly window or null.
-    frmMonthly* monthlyWindowIfOpen() const;
+    MonthlyWindow* monthlyWindowIfOpen() const;
     // 表示 → カレンダー and the toolbar's "ｶﾚﾝﾀﾞｰ": opens the calendar beside the
     // monthly window, or brings the open one forward (one instance).
-    frmCalendar* calendarWindow();
-    frmCalendar* calendarWindowIfOpen() const;
+    CalendarWindow* calendarWindow();
+    CalendarWindow* calendarWindowIfOpen() const;
     void showCalendar();
-    frmGluf* graphWindow() const { return graph_; }
+    GraphWindow* graphWindow() const { return graph_; }
     QMdiSubWindow* subWindowOf(QWidget* child) const;
 
     QMdiArea* mdiArea() const { return mdi_; }
@@ -141,7 +141,7 @@ private:
     void buildMenus();
     void tileSubWindows(Qt::Orientation stacking);
     void buildToolBar();
-    QAction* addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip, void (frmMain::*slot)());
+    QAction* addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip, void (MainWindow::*slot)());
     // Steps the monthly window's year and month texts through `change` and sets
     // both at once: a month step that also changes the year loads once.
     void stepYearMonth(const std::function<void(std::string& year, std::string& month)>& change);
@@ -156,7 +156,7 @@ private:
     bool graphWindowOpen() const;
     // The open graph window, made again through the factory when it was closed;
     // null when there is none and no factory.
-    frmGluf* graphWindowForUse();
+    GraphWindow* graphWindowForUse();
     void recordFrameInnerSize();
     void placeDefault(QMdiSubWindow* monthly, QMdiSubWindow* graph);
     void restoreFramePosition();
@@ -183,11 +183,11 @@ private:
     QActionGroup* typeGroup_ = nullptr;
     QActionGroup* periodGroup_ = nullptr;
     QActionGroup* kindGroup_ = nullptr;
-    QPointer<frmMonthly> monthly_;
-    QPointer<frmGluf> graph_;
-    QPointer<frmCalendar> calendar_;
-    QPointer<QWidget> analysis_;  // the analysis window (frmDb)
-    std::function<frmGluf*()> graphFactory_;
+    QPointer<MonthlyWindow> monthly_;
+    QPointer<GraphWindow> graph_;
+    QPointer<CalendarWindow> calendar_;
+    QPointer<QWidget> analysis_;  // the analysis window (AnalysisWindow)
+    std::function<GraphWindow*()> graphFactory_;
     QAction* graphButton_ = nullptr;  // the toolbar's "ｸﾞﾗﾌ"
     bool firstRun_ = false;
     bool loaded_ = false;

@@ -13,7 +13,7 @@
 
 namespace tama::ui {
 
-frmRestore::frmRestore(AppContext& ctx, const QString& user, QWidget* parent)
+RestoreDialog::RestoreDialog(AppContext& ctx, const QString& user, QWidget* parent)
     : QDialog(parent), ctx_(ctx), user_(user) {
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元 - ") + user);
@@ -45,14 +45,14 @@ frmRestore::frmRestore(AppContext& ctx, const QString& user, QWidget* parent)
     layout->addWidget(lstVersions_, 1);
     layout->addLayout(buttons);
 
-    connect(cmdRestore_, &QPushButton::clicked, this, &frmRestore::cmdRestore_Click);
+    connect(cmdRestore_, &QPushButton::clicked, this, &RestoreDialog::restoreSelected);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(lstVersions_, &QTableWidget::itemSelectionChanged, this,
             [this] { cmdRestore_->setEnabled(lstVersions_->currentRow() >= 0); });
     fill();
 }
 
-void frmRestore::fill() {
+void RestoreDialog::fill() {
     ids_.clear();
     texts_.clear();
     lstVersions_->setRowCount(0);
@@ -84,7 +84,7 @@ void frmRestore::fill() {
     cmdRestore_->setEnabled(false);
 }
 
-bool frmRestore::restoreRow(int row) {
+bool RestoreDialog::restoreRow(int row) {
     if (row < 0 || row >= ids_.size()) return false;
     try {
         restoreBackup(ctx_.programFolder(), ss(user_), ss(ids_[row]));
@@ -99,7 +99,7 @@ bool frmRestore::restoreRow(int row) {
     return true;
 }
 
-void frmRestore::cmdRestore_Click() {
+void RestoreDialog::restoreSelected() {
     const int row = lstVersions_->currentRow();
     if (row < 0) return;
     const QString text = lstVersions_->item(row, 2)->text() + QStringLiteral(" を ") + lstVersions_->item(row, 0)->text() +

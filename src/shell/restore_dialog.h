@@ -12,10 +12,10 @@ namespace tama::ui {
 
 class AppContext;
 
-class frmRestore : public QDialog {
+class RestoreDialog : public QDialog {
     Q_OBJECT
 public:
-    frmRestore(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
+    RestoreDialog(AppContext& ctx, const QString& user, QWidget* parent = nullptr);
 
     // Restores the version on the chosen row (also the 復元 button after its question).
     // Returns true when a version was put back.
@@ -28,7 +28,7 @@ public:
 
 private:
     void fill();
-    void cmdRestore_Click();
+    void restoreSelected();
 
     AppContext& ctx_;
     QString user_;

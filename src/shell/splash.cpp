@@ -19,7 +19,7 @@
 
 namespace tama::ui {
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("タマログ"));
     setFocusPolicy(Qt::StrongFocus);
@@ -44,25 +44,25 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Framele
     setFixedSize(sizeHint());
 }
 
-frmSplash::~frmSplash() = default;
+SplashWindow::~SplashWindow() = default;
 
-QString frmSplash::scanText(std::int64_t counter) {
+QString SplashWindow::scanText(std::int64_t counter) {
     return QStringLiteral("Dataファイル読み込み中 ( ") + QString::number(counter) + QStringLiteral(" )...");
 }
 
-void frmSplash::keyPressEvent(QKeyEvent* event) {
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
     event->accept();
     close();
     if (waitingForPaint_) waitingForPaint_->quit();
 }
 
-void frmSplash::paintEvent(QPaintEvent* event) {
+void SplashWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     painted_ = true;
     if (waitingForPaint_) waitingForPaint_->quit();
 }
 
-void frmSplash::waitUntilPainted() {
+void SplashWindow::waitUntilPainted() {
     // The window system shows a new window some time after show(); until it
     // has, nothing can be drawn into it. Start-up waits for that first paint
     // (at most a second, for a platform that never shows it), so that every
@@ -75,14 +75,14 @@ void frmSplash::waitUntilPainted() {
     waitingForPaint_ = nullptr;
 }
 
-void frmSplash::setMessage(const QString& text) {
+void SplashWindow::setMessage(const QString& text) {
     lblMsg_->setText(text);
     // Start-up works on this thread without returning to the event loop:
     // the line is drawn now, not when the loop would have drawn it.
     lblMsg_->repaint();
 }
 
-void frmSplash::scanProgress(std::int64_t counter) {
+void SplashWindow::scanProgress(std::int64_t counter) {
     counter_ = counter;
     // Every record is counted, but the line is redrawn at most once per screen
     // frame: a hundred thousand records must not cost a hundred thousand repaints.
@@ -92,7 +92,7 @@ void frmSplash::scanProgress(std::int64_t counter) {
     setMessage(scanText(counter));
 }
 
-bool frmSplash::Form_Load(AppContext& ctx) {
+bool SplashWindow::load(AppContext& ctx) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
         if (screen->refreshRate() > 1) frameMs_ = std::max<qint64>(1, std::lround(1000.0 / screen->refreshRate()));

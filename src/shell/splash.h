@@ -1,5 +1,5 @@
 #pragma once
-// frmSplash: the first window of the process. Its load step runs the start-up
+// SplashWindow: the first window of the process. Its load step runs the start-up
 // steps that need no main window: the six data folders, the display options,
 // and a read through the record files of the user shown last, reporting each
 // step on its status line lblMsg. Any key closes it.
@@ -16,17 +16,17 @@ namespace tama::ui {
 
 class AppContext;
 
-class frmSplash : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(QWidget* parent = nullptr);
-    ~frmSplash() override;
+    explicit SplashWindow(QWidget* parent = nullptr);
+    ~SplashWindow() override;
 
     // Shows the window and runs the start-up steps on `ctx`. Returns false when
     // start-up cannot go on (a data folder could not be created; the error has
     // been reported). A record file the scan cannot read is reported with its
     // name and line, and start-up goes on.
-    bool Form_Load(AppContext& ctx);
+    bool load(AppContext& ctx);
 
     QLabel* lblMsg() const { return lblMsg_; }
     // The data folders this run created, in the order they were created.

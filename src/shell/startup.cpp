@@ -41,18 +41,18 @@ std::filesystem::path resolveProgramFolder() {
     return ec ? folder : real;
 }
 
-void installGraphWindow(AppContext& ctx, frmMain& main) {
+void installGraphWindow(AppContext& ctx, MainWindow& main) {
     // The graph window draws from the monthly window's list; the load step opens
     // it right after the monthly window, and the window reset reopens it.
-    main.setGraphWindowFactory([&ctx, &main] { return new frmGluf(ctx, *main.monthlyWindow()); });
+    main.setGraphWindowFactory([&ctx, &main] { return new GraphWindow(ctx, *main.monthlyWindow()); });
 }
 
-std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath) {
-    frmSplash splash;
-    if (!splash.Form_Load(ctx)) return nullptr;
-    auto main = std::make_unique<frmMain>(ctx, userStorePath);
+std::unique_ptr<MainWindow> runStartup(AppContext& ctx, const QString& userStorePath) {
+    SplashWindow splash;
+    if (!splash.load(ctx)) return nullptr;
+    auto main = std::make_unique<MainWindow>(ctx, userStorePath);
     installGraphWindow(ctx, *main);
-    if (!main->MDIForm_Load()) return nullptr;
+    if (!main->start()) return nullptr;
     splash.close();
     return main;
 }

@@ -9,7 +9,7 @@
 namespace tama::ui {
 
 class AppContext;
-class frmMain;
+class MainWindow;
 
 // The program folder: the folder of the executable when files can be made
 // there and the program is not an installed one, else the per-user data folder
@@ -21,13 +21,13 @@ std::filesystem::path resolveProgramFolder();
 // no data, whether or not it could be written.
 bool programFolderInstalled();
 
-// Gives the frame the factory of its graph window (before MDIForm_Load).
-void installGraphWindow(AppContext& ctx, frmMain& main);
+// Gives the frame the factory of its graph window (before start).
+void installGraphWindow(AppContext& ctx, MainWindow& main);
 
 // Runs the splash window's steps on `ctx`, then opens the main window with its
 // load step, then closes the splash window. Returns the open main window, or
 // null when start-up ended the run (data folders that could not be made, or a
-// second instance). `userStorePath` is passed on to frmMain.
-std::unique_ptr<frmMain> runStartup(AppContext& ctx, const QString& userStorePath = {});
+// second instance). `userStorePath` is passed on to MainWindow.
+std::unique_ptr<MainWindow> runStartup(AppContext& ctx, const QString& userStorePath = {});
 
 }  // namespace tama::ui

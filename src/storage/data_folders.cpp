@@ -45,7 +45,7 @@ std::int64_t DataFolderScan(const fs::path& programFolder, std::string_view user
     // The name comes from the settings file; one that could not be a user folder
     // (for example "..") names no user, so there is nothing to scan.
     if (!userNameProblem(user).empty()) return counter;
-    fs::path folder = store.UserFolder(user);
+    fs::path folder = store.userFolder(user);
     for (const auto& name : store.yearFileNames(user)) {
         for (size_t k = readYearFile(folder / name).size(); k > 0; --k) {
             ++counter;

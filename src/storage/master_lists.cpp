@@ -86,46 +86,46 @@ fs::path machineCatalogPath(const fs::path& programFolder, std::string_view type
 MasterLists::MasterLists(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
 
 fs::path MasterLists::userHallFile(std::string_view user) const {
-    return findNoCase(RecordStore(programFolder_).UserFolder(user), "holl.dat");
+    return findNoCase(RecordStore(programFolder_).userFolder(user), "holl.dat");
 }
 fs::path MasterLists::userMachineFile(std::string_view user) const {
-    return findNoCase(RecordStore(programFolder_).UserFolder(user), "kisyu.dat");
+    return findNoCase(RecordStore(programFolder_).userFolder(user), "kisyu.dat");
 }
 fs::path MasterLists::commonHallFile() const { return findNoCase(findNoCase(programFolder_, "CboData"), "holl.dat"); }
 fs::path MasterLists::commonMachineFile() const {
     return findNoCase(findNoCase(programFolder_, "CboData"), "Kisyu.dat");
 }
 
-std::vector<std::string> MasterLists::LoadHallNames(std::string_view user) const {
+std::vector<std::string> MasterLists::loadHallNames(std::string_view user) const {
     std::vector<std::string> names;
     if (user.empty()) return names;  // no user yet (first start): no list, as for a missing file
     for (auto& [name, one] : readPairFile(userHallFile(user))) names.push_back(std::move(name));
     return names;
 }
 
-std::vector<MachineEntry> MasterLists::LoadMachines(std::string_view user) const {
+std::vector<MachineEntry> MasterLists::loadMachines(std::string_view user) const {
     std::vector<MachineEntry> out;
     if (user.empty()) return out;  // no user yet (first start): no list, as for a missing file
     for (auto& [type, name] : readPairFile(userMachineFile(user))) out.push_back({std::move(type), std::move(name)});
     return out;
 }
 
-std::vector<std::string> MasterLists::LoadMachineNames(std::string_view user, std::string_view type) const {
+std::vector<std::string> MasterLists::loadMachineNames(std::string_view user, std::string_view type) const {
     std::vector<std::string> names;
-    for (auto& m : LoadMachines(user))
+    for (auto& m : loadMachines(user))
         if (m.type == type) names.push_back(std::move(m.name));
     return names;
 }
 
-std::vector<std::string> MasterLists::LoadAllMachineNames(std::string_view user) const {
+std::vector<std::string> MasterLists::loadAllMachineNames(std::string_view user) const {
     std::vector<std::string> names;
-    for (auto& m : LoadMachines(user)) names.push_back(std::move(m.name));
+    for (auto& m : loadMachines(user)) names.push_back(std::move(m.name));
     return names;
 }
 
 // Both lists are read before either is written, so a damaged user list does not
 // leave the name added to the common list alone.
-void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::string_view typed) {
+void MasterLists::addToHallList(SaveBatch& batch, std::string_view user, std::string_view typed) {
     if (typed.empty()) return;
     const std::string name = storedForm(typed);
     const ListContent lists[] = {readList(commonHallFile()), readList(userHallFile(user))};
@@ -137,7 +137,7 @@ void MasterLists::AddToHallList(SaveBatch& batch, std::string_view user, std::st
     }
 }
 
-void MasterLists::AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type,
+void MasterLists::addToMachineList(SaveBatch& batch, std::string_view user, std::string_view type,
                                    std::string_view typed) {
     if (typed.empty()) return;
     const std::string name = storedForm(typed);
@@ -150,19 +150,19 @@ void MasterLists::AddToMachineList(SaveBatch& batch, std::string_view user, std:
     }
 }
 
-void MasterLists::AddToHallList(std::string_view user, std::string_view name) {
+void MasterLists::addToHallList(std::string_view user, std::string_view name) {
     SaveBatch batch(programFolder_);
-    AddToHallList(batch, user, name);
+    addToHallList(batch, user, name);
     batch.commit();
 }
 
-void MasterLists::AddToMachineList(std::string_view user, std::string_view type, std::string_view name) {
+void MasterLists::addToMachineList(std::string_view user, std::string_view type, std::string_view name) {
     SaveBatch batch(programFolder_);
-    AddToMachineList(batch, user, type, name);
+    addToMachineList(batch, user, type, name);
     batch.commit();
 }
 
-AddResult MasterLists::AddHall(std::string_view user, std::string_view typed) {
+AddResult MasterLists::addHall(std::string_view user, std::string_view typed) {
     if (typed.empty()) return AddResult::EmptyName;
     const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
@@ -174,7 +174,7 @@ AddResult MasterLists::AddHall(std::string_view user, std::string_view typed) {
     return AddResult::Added;
 }
 
-AddResult MasterLists::AddMachine(std::string_view user, std::string_view type, std::string_view typed) {
+AddResult MasterLists::addMachine(std::string_view user, std::string_view type, std::string_view typed) {
     if (typed.empty()) return AddResult::EmptyName;
     const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
@@ -202,11 +202,11 @@ void deleteByName(const fs::path& programFolder, std::string_view user, const fs
 }
 }  // namespace
 
-void MasterLists::DeleteHall(std::string_view user, std::string_view name) {
+void MasterLists::deleteHall(std::string_view user, std::string_view name) {
     deleteByName(programFolder_, user, userHallFile(user), false, name);
 }
 
-void MasterLists::DeleteMachine(std::string_view user, std::string_view name) {
+void MasterLists::deleteMachine(std::string_view user, std::string_view name) {
     deleteByName(programFolder_, user, userMachineFile(user), true, name);
 }
 

@@ -65,38 +65,38 @@ public:
     fs::path commonMachineFile() const;
 
     // Hall names of the user's list in file order (missing file, or no user given: none).
-    std::vector<std::string> LoadHallNames(std::string_view user) const;
+    std::vector<std::string> loadHallNames(std::string_view user) const;
     // Names of the user's machines of exactly that type, in file order.
-    std::vector<std::string> LoadMachineNames(std::string_view user, std::string_view type) const;
+    std::vector<std::string> loadMachineNames(std::string_view user, std::string_view type) const;
     // Every name of the user's machine list, in file order (for windows without a type box).
-    std::vector<std::string> LoadAllMachineNames(std::string_view user) const;
+    std::vector<std::string> loadAllMachineNames(std::string_view user) const;
     // Every line of the user's machine list (missing file, or no user given: none).
-    std::vector<MachineEntry> LoadMachines(std::string_view user) const;
+    std::vector<MachineEntry> loadMachines(std::string_view user) const;
 
     // Used when a record is saved: appends (name, "1") to the common and then the
     // user's hall list unless the name is empty or already listed.
-    void AddToHallList(std::string_view user, std::string_view name);
+    void addToHallList(std::string_view user, std::string_view name);
     // Used when a record is saved: appends (type, name) to the common and then the
     // user's machine list unless the name is empty or that pair is already listed.
-    void AddToMachineList(std::string_view user, std::string_view type, std::string_view name);
+    void addToMachineList(std::string_view user, std::string_view type, std::string_view name);
     // The same two staged into a save's batch (written when the batch commits).
-    void AddToHallList(SaveBatch& batch, std::string_view user, std::string_view name);
-    void AddToMachineList(SaveBatch& batch, std::string_view user, std::string_view type, std::string_view name);
+    void addToHallList(SaveBatch& batch, std::string_view user, std::string_view name);
+    void addToMachineList(SaveBatch& batch, std::string_view user, std::string_view type, std::string_view name);
 
     // Every name is compared in the form it is stored in (storedForm): "〜" typed
     // matches the listed "～".
     //
     // Editor operations on the user's lists. Add refuses an empty name and a name
     // already listed (a machine under any type).
-    AddResult AddHall(std::string_view user, std::string_view name);
-    AddResult AddMachine(std::string_view user, std::string_view type, std::string_view name);
+    AddResult addHall(std::string_view user, std::string_view name);
+    AddResult addMachine(std::string_view user, std::string_view type, std::string_view name);
     // Remove every line with that name (a machine under every type), from a list
     // of any length. A missing list stays missing.
     //
     // Every writer throws FileError when a name holds a double quote, CR or LF
     // (the line could not be read back) or the file cannot be written.
-    void DeleteHall(std::string_view user, std::string_view name);
-    void DeleteMachine(std::string_view user, std::string_view name);
+    void deleteHall(std::string_view user, std::string_view name);
+    void deleteMachine(std::string_view user, std::string_view name);
 
 private:
     fs::path programFolder_;

@@ -88,7 +88,7 @@ std::string yearTextProblem(std::string_view year) {
     return {};
 }
 
-void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions) {
+void sortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions) {
     // The selection sort: step i swaps position i with the first position p >= i
     // that holds the smallest key. Each step's p is found in a tournament tree
     // over the positions (smallest key, then smallest position) instead of a
@@ -128,7 +128,7 @@ std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys) {
     // case) are left where they are by the selection sort: its strict comparison
     // never moves an equal key. Its n*n/2 comparisons are skipped then.
     if (std::is_sorted(keys.begin(), keys.end())) return pos;
-    SortByKey(keys, pos);
+    sortByKey(keys, pos);
     return pos;
 }
 
@@ -228,20 +228,20 @@ RecordStore::RecordStore(fs::path programFolder) : programFolder_(std::move(prog
 
 fs::path RecordStore::dataFolder() const { return findNoCase(programFolder_, "Data"); }
 
-fs::path RecordStore::UserFolder(std::string_view user) const {
+fs::path RecordStore::userFolder(std::string_view user) const {
     std::string problem = userNameProblem(user);
     if (!problem.empty()) throw std::invalid_argument(problem);
     return findNoCase(dataFolder(), user);
 }
 
-fs::path RecordStore::YearFilePath(std::string_view user, std::string_view year) const {
+fs::path RecordStore::yearFilePath(std::string_view user, std::string_view year) const {
     std::string problem = yearTextProblem(year);
     if (!problem.empty()) throw std::invalid_argument(problem);
-    return findNoCase(UserFolder(user), "s" + std::string(year) + ".sdb");
+    return findNoCase(userFolder(user), "s" + std::string(year) + ".sdb");
 }
 
 fs::path RecordStore::yearTotalPath(std::string_view user) const {
-    return findNoCase(UserFolder(user), "Year.txt");
+    return findNoCase(userFolder(user), "Year.txt");
 }
 
 std::optional<std::int64_t> yearBalanceTotal(const std::vector<DailyRecord>& records) {
@@ -250,11 +250,11 @@ std::optional<std::int64_t> yearBalanceTotal(const std::vector<DailyRecord>& rec
     return wholeInt64(total);
 }
 
-YearRecordList RecordStore::LoadYear(std::string_view user, std::string_view year) const {
+YearRecordList RecordStore::loadYear(std::string_view user, std::string_view year) const {
     YearRecordList list;
     list.user = user;
     list.year = year;
-    const fs::path path = YearFilePath(user, year);
+    const fs::path path = yearFilePath(user, year);
     list.records = readYearFile(path, &list.loadedFingerprint);
     // Balances whose sum leaves the 64-bit range (only a hand-edited file holds
     // such figures) would show as a clamped or rounded figure in every sum the
@@ -320,7 +320,7 @@ std::vector<DailyRecord> recordsWithout(const YearRecordList& list, int index) {
 bool RecordStore::changedOnDisk(const YearRecordList& list) const {
     try {
         if (list.user.empty() || list.year.empty()) return false;
-        auto bytes = readFileBytes(YearFilePath(list.user, list.year));
+        auto bytes = readFileBytes(yearFilePath(list.user, list.year));
         return (bytes ? fingerprintOf(*bytes) : 0) != list.loadedFingerprint;
     } catch (const std::exception&) {
         return true;
@@ -328,9 +328,9 @@ bool RecordStore::changedOnDisk(const YearRecordList& list) const {
 }
 
 YearFileContent RecordStore::readYearContent(std::string_view user, std::string_view year) const {
-    requireFolder(UserFolder(user));
+    requireFolder(userFolder(user));
     YearFileContent c;
-    c.path = YearFilePath(user, year);
+    c.path = yearFilePath(user, year);
     c.bytes = readFileBytes(c.path);
     if (c.bytes) c.records = decodeSoundYearFile(*c.bytes, c.path, year);
     return c;
@@ -386,7 +386,7 @@ std::vector<YearTotal> decodeYearTotals(const std::optional<std::string>& bytes,
 }
 }  // namespace
 
-std::vector<YearTotal> RecordStore::LoadYearTotals(std::string_view user) const {
+std::vector<YearTotal> RecordStore::loadYearTotals(std::string_view user) const {
     fs::path path = yearTotalPath(user);
     return decodeYearTotals(readFileBytes(path), path);
 }
@@ -396,7 +396,7 @@ std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user
     // A sum beyond 64 bits (only a damaged YearFile holds such figures) is never
     // written clamped: the save stops instead.
     const auto whole = yearBalanceTotal(records);
-    if (!whole) throw FileError(YearFilePath(user, year), 0, "収支の合計が大きすぎます");
+    if (!whole) throw FileError(yearFilePath(user, year), 0, "収支の合計が大きすぎます");
     const std::int64_t sum = *whole;
 
     fs::path path = yearTotalPath(user);
@@ -429,7 +429,7 @@ std::int64_t RecordStore::stageYearTotal(SaveBatch& batch, std::string_view user
 std::vector<std::string> RecordStore::yearFileNames(std::string_view user) const {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(UserFolder(user), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(userFolder(user), ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         // Every entry under a YearFile's name, not only regular files: a folder,
         // FIFO or device there is reported by the reader instead of reading as no

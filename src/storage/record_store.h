@@ -62,9 +62,9 @@ std::string newUserNameProblem(std::string_view name);
 // companions. The spans are 0-based views of the 1-based arrays (keys[0] is key 1).
 // For i = 1..n the first smallest of keys i..n is swapped to i, so records of equal
 // key come out in the order this procedure gives, not in input order.
-void SortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions);
+void sortByKey(std::span<std::int32_t> keys, std::span<std::int32_t> companions);
 
-// The order SortByKey puts items with these keys in: the 0-based input
+// The order sortByKey puts items with these keys in: the 0-based input
 // positions, first item first.
 std::vector<std::int32_t> orderByKey(std::vector<std::int32_t> keys);
 
@@ -114,7 +114,7 @@ std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::pa
 std::uint64_t yearFileFingerprint(std::string_view bytes);
 
 // The order of a YearFile after an insert: by the date key Nen+Tuki+Hi, equal
-// keys as SortByKey leaves them.
+// keys as sortByKey leaves them.
 std::vector<DailyRecord> sortedByDate(std::vector<DailyRecord> records);
 
 // The records left by a delete's pass over the list without record `index`
@@ -141,17 +141,17 @@ public:
     fs::path dataFolder() const;
 
     // Data/<user>/. Throws std::invalid_argument when the name is refused by userNameProblem.
-    fs::path UserFolder(std::string_view user) const;
+    fs::path userFolder(std::string_view user) const;
 
     // The user's YearFile of a year: found without regard to case, else Data/<user>/s<year>.sdb.
     // Throws std::invalid_argument when the user name or the year text is refused.
-    fs::path YearFilePath(std::string_view user, std::string_view year) const;
+    fs::path yearFilePath(std::string_view user, std::string_view year) const;
 
     // Data/<user>/Year.txt (found without regard to case).
     fs::path yearTotalPath(std::string_view user) const;
 
     // Every record of the user's YearFile of that year; a missing file gives an empty list.
-    YearRecordList LoadYear(std::string_view user, std::string_view year) const;
+    YearRecordList loadYear(std::string_view user, std::string_view year) const;
 
     // Whether the list's YearFile no longer holds what the list was loaded from
     // (another writer saved into it); a file that cannot be read counts as changed.
@@ -183,7 +183,7 @@ public:
                                 const std::vector<DailyRecord>& records);
 
     // The lines of Year.txt in file order (missing file: none).
-    std::vector<YearTotal> LoadYearTotals(std::string_view user) const;
+    std::vector<YearTotal> loadYearTotals(std::string_view user) const;
 
     // Names of the user's *.sdb files (any letter case), sorted by name.
     std::vector<std::string> yearFileNames(std::string_view user) const;

@@ -265,7 +265,7 @@ void restoreBackup(const fs::path& programFolder, std::string_view user, std::st
     commitAllOrNothing(batch, [&] {
         const std::string bytes = readFileBytes(version.path).value_or(std::string());
         RecordStore store(programFolder);
-        const fs::path userFolder = store.UserFolder(user);
+        const fs::path userFolder = store.userFolder(user);
         std::error_code ec;
         if (!fs::is_directory(userFolder, ec)) throw FileError(userFolder, 0, "利用者のフォルダーがありません");
         const fs::path target = findNoCase(userFolder, version.file);

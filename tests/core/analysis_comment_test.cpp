@@ -33,7 +33,7 @@ protected:
         c.user = "太郎";
         c.allPeriod = true;
         std::vector<std::string> out;
-        for (const auto& r : Load_day(tmp.path(), c).records) out.push_back(r.date);
+        for (const auto& r : loadRecords(tmp.path(), c).records) out.push_back(r.date);
         return out;
     }
     test::TempFolder tmp;
@@ -65,7 +65,7 @@ TEST_F(CommentSearch, CombinesWithThePeriod) {
     s.comment = "爆発";
     s.from = "2024/05/02";
     s.to = "2024/05/31";
-    const MatchedRecords m = Load_day(tmp.path(), s);
+    const MatchedRecords m = loadRecords(tmp.path(), s);
     ASSERT_EQ(m.n(), 1);
     EXPECT_EQ(m.records[0].date, "2024/05/02");
     EXPECT_EQ(m.totalLines, 4);  // every line is still counted

@@ -38,7 +38,7 @@ void writeYear(const TempFolder& t, std::string_view user, std::string_view year
 std::shared_ptr<const MatchedRecords> matchedOf(std::vector<DailyRecord> rs) {
     auto m = std::make_shared<MatchedRecords>();
     m->totalLines = static_cast<std::int64_t>(rs.size());
-    for (auto& r : rs) m->Data_Input(std::move(r));
+    for (auto& r : rs) m->add(std::move(r));
     return m;
 }
 
@@ -124,7 +124,7 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
          {"2002/05/10", "2003/04/30", "2003/05/15"}},
     };
     for (const Case& k : cases) {
-        const MatchedRecords m = Load_day(t.path(), k.c);
+        const MatchedRecords m = loadRecords(t.path(), k.c);
         std::vector<std::string> dates;
         for (const auto& r : m.records) dates.push_back(r.date);
         EXPECT_EQ(dates, k.dates) << k.name;
@@ -154,15 +154,15 @@ TEST(AnalysisPeriod, TypedDatesAreReadAsTheDatesMeant) {
 
 TEST(AnalysisSearch, MissingUserOrDamagedFile) {
     TempFolder t;
-    EXPECT_EQ(Load_day(t.path(), everything("nobody")).totalLines, 0);
-    EXPECT_EQ(Load_day(t.path(), everything("../x")).n(), 0);
+    EXPECT_EQ(loadRecords(t.path(), everything("nobody")).totalLines, 0);
+    EXPECT_EQ(loadRecords(t.path(), everything("../x")).n(), 0);
     const fs::path user = t.makeUser("u");
-    EXPECT_EQ(Load_day(t.path(), everything("u")).n(), 0);  // a folder without YearFiles
+    EXPECT_EQ(loadRecords(t.path(), everything("u")).n(), 0);  // a folder without YearFiles
 
     writeYear(t, "u", "2004", {recordOn("2004/01/02"), recordOn("2004/01/03")});
     const std::string line = formatRecordLine(recordOn("2003/05/01")) + "\n";
     test::putBytes(user / "s2003.sdb", test::sjis(line + "\"2003/05/02\",\"2003\"\n"));
-    const MatchedRecords m = Load_day(t.path(), everything("u"));
+    const MatchedRecords m = loadRecords(t.path(), everything("u"));
     EXPECT_EQ(m.n(), 2);  // the damaged year is left out whole, the next is read
     EXPECT_EQ(m.totalLines, 2);
     ASSERT_EQ(m.skippedFiles.size(), 1u);
@@ -192,7 +192,7 @@ TEST(AnalysisSearch, ManyYearsComeInFileAndLineOrderWithDamagedOnesLeftOut) {
         writeYear(t, "u", y, rs);
     }
     for (int round = 0; round < 5; ++round) {
-        const MatchedRecords m = Load_day(t.path(), everything("u"));
+        const MatchedRecords m = loadRecords(t.path(), everything("u"));
         std::vector<std::string> dates;
         for (const MatchedRecord& r : m.records) dates.push_back(r.date);
         ASSERT_EQ(dates, expected) << "round " << round;

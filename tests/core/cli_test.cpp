@@ -120,7 +120,7 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     // A second visit on the same date.
     r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=05", "txtHi=01", "txtKaisyu=0"});
     ASSERT_EQ(r.code, 0) << r.err;
-    auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
+    auto list = RecordStore(tmp.path()).loadYear("太郎", "2031");
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.record(1).DayFirst == "2" ? list.record(1).Syusi : list.record(2).Syusi, "-15,000");
     EXPECT_EQ(fileText(user / "Year.txt"), "\"2031\",15000\n");
@@ -132,7 +132,7 @@ TEST(CliAdd, NumbersAreTakenAsTheFormTakesThemAndRefusalsSaveNothing) {
     CliRun r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=1", "txtTousi=１５，０００",
                        "txtKaisyu=30,000", "cboK_no=１２"});
     ASSERT_EQ(r.code, 0) << r.err;
-    auto list = RecordStore(tmp.path()).LoadYear("太郎", "2031");
+    auto list = RecordStore(tmp.path()).loadYear("太郎", "2031");
     ASSERT_EQ(list.count(), 1);
     EXPECT_EQ(list.record(1).Tousi + " " + list.record(1).Kaisyu + " " + list.record(1).Syusi + " " + list.record(1).K_no,
               "15000 30000 15,000 12");
@@ -215,10 +215,10 @@ TEST(CliGenerate, DeterministicCleanAndInTheStoresFormat) {
     RecordStore store(a.path());
     EXPECT_EQ(store.userNames(), (std::vector<std::string>{"利用者1", "利用者2"}));
     for (const auto& user : store.userNames()) {
-        auto totals = store.LoadYearTotals(user);
+        auto totals = store.loadYearTotals(user);
         ASSERT_EQ(totals.size(), 4u);
         for (int y = 2028; y <= 2031; ++y) {
-            auto list = store.LoadYear(user, std::to_string(y));
+            auto list = store.loadYear(user, std::to_string(y));
             ASSERT_EQ(list.count(), 400);
             std::string lastDate;
             int visitsThatDay = 0;
@@ -241,7 +241,7 @@ TEST(CliGenerate, DeterministicCleanAndInTheStoresFormat) {
     // A dense year (more visits than three a day allow) is still clean.
     TempFolder dense;
     ASSERT_EQ(gen(dense, {"--years", "2004-2004", "--per-year", "2000"}).code, 0);
-    EXPECT_EQ(RecordStore(dense.path()).LoadYear("利用者1", "2004").count(), 2000);
+    EXPECT_EQ(RecordStore(dense.path()).loadYear("利用者1", "2004").count(), 2000);
     EXPECT_EQ(runCli({"check", dense.path().string()}).code, 0);
 
     // Existing data is never overwritten.
@@ -387,7 +387,7 @@ TEST(CliAdd, TwoWritersAtOnceLoseNothing) {
     ::waitpid(b, &statusB, 0);
     EXPECT_EQ(WEXITSTATUS(statusA), 0);
     EXPECT_EQ(WEXITSTATUS(statusB), 0);
-    auto list = RecordStore(tmp.path()).LoadYear("USER", "2003");
+    auto list = RecordStore(tmp.path()).loadYear("USER", "2003");
     std::set<std::string> comments;
     for (const auto& r : list.records) comments.insert(r.Come);
     EXPECT_EQ(list.count(), 80);
@@ -490,7 +490,7 @@ TEST(CliRestore, ListsVersionsAndBringsADeletedRecordBack) {
     ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=2"}).code, 0);
     const std::string two = fileBytes(user / "s2003.sdb");
     RecordStore store(tmp.path());
-    YearRecordList list = store.LoadYear("USER", "2003");
+    YearRecordList list = store.loadYear("USER", "2003");
     deleteRecord(store, list, 2);
 
     CliRun listing = runCli({"restore", dir, "USER"});

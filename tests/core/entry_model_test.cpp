@@ -19,7 +19,7 @@ using test::fileText;
 using test::sjis;
 using test::TempFolder;
 
-// A model after Form_Load on 2003/05/01 (start values 10:00-18:00, 15000 / 30000).
+// A model opened on 2003/05/01 (start values 10:00-18:00, 15000 / 30000).
 EntryModel startedModel() {
     EntryModel m;
     m.loadStartValues(CalendarDate{2003, 5, 1});
@@ -504,8 +504,8 @@ TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
     big.type(Box::txtKaisyu, "0");
     big.tick();
     ASSERT_TRUE(save(big).saved());
-    EXPECT_EQ(store.LoadYear("太郎", "2003").record(1).Syusi, "-999,999,999");
-    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, -999'999'999);
+    EXPECT_EQ(store.loadYear("太郎", "2003").record(1).Syusi, "-999,999,999");
+    EXPECT_EQ(store.loadYearTotals("太郎")[0].total, -999'999'999);
 
     EntryModel hours = model("5", "2");
     hours.type(Box::txtZ2_1, std::string(300, '9'));
@@ -513,7 +513,7 @@ TEST_F(EntrySaveSteps, AbsurdAmountsStayFiniteNumbers) {
     SaveResult r = save(hours);
     ASSERT_FALSE(r.saved());
     EXPECT_EQ(r.refusal->focus, Box::txtZ2_1);
-    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 1);
+    EXPECT_EQ(store.loadYear("太郎", "2003").count(), 1);
 }
 
 TEST_F(EntrySaveSteps, FirstSaveWritesTheExactLineAndTotal) {
@@ -554,7 +554,7 @@ TEST_F(EntrySaveSteps, DayFirstMarksOnlyTheSameDateOfTheSameYear) {
     // As stored: each date has exactly one record marked "1".
     for (const char* year : {"2003", "2004"}) {
         std::map<std::string, int> firsts;
-        for (const auto& r : store.LoadYear("太郎", year).records) firsts[r.DateKey] += r.DayFirst == "1";
+        for (const auto& r : store.loadYear("太郎", year).records) firsts[r.DateKey] += r.DayFirst == "1";
         for (const auto& [date, n] : firsts) EXPECT_EQ(n, 1) << date;
     }
 }
@@ -582,7 +582,7 @@ TEST_F(EntrySaveSteps, SameDateSortingListsAndTotals) {
     EXPECT_EQ(rc.record.DayFirst, "1");
     EXPECT_EQ(rc.yearTotal, 15000 - 3500 + 15000);
 
-    auto list = store.LoadYear("太郎", "2003");
+    auto list = store.loadYear("太郎", "2003");
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.record(1).DateKey, "2003/01/02");
     EXPECT_EQ(list.record(1).Youbi, "木");
@@ -649,7 +649,7 @@ TEST_F(EntrySaveSteps, UpdateReplacesFieldsKeepsDayFirstAndTotals) {
     ASSERT_TRUE(save(a).saved());
     EntryModel b = model("5", "10");
     ASSERT_TRUE(save(b).saved());
-    auto list = store.LoadYear("太郎", "2003");
+    auto list = store.loadYear("太郎", "2003");
     ASSERT_EQ(list.count(), 2);
     int second = list.record(1).DayFirst == "2" ? 1 : 2;
 
@@ -661,7 +661,7 @@ TEST_F(EntrySaveSteps, UpdateReplacesFieldsKeepsDayFirstAndTotals) {
     SaveResult r = updateRecord(store, list, second, edit);
     ASSERT_TRUE(r.saved());
     EXPECT_EQ(r.yearTotal, 15000 - 15000);
-    auto again = store.LoadYear("太郎", "2003");
+    auto again = store.loadYear("太郎", "2003");
     EXPECT_EQ(again.record(second).Syusi, "-15,000");
     EXPECT_EQ(again.record(second).Zikyu, "-1,875");
     EXPECT_EQ(again.record(second).Holl, "新しいホール");
@@ -685,7 +685,7 @@ TEST_F(EntrySaveSteps, DeleteRewritesTheFileAndUpdatesTheTotal) {
     ASSERT_TRUE(save(a).saved());
     EntryModel b = model("5", "11");
     ASSERT_TRUE(save(b).saved());
-    auto list = store.LoadYear("太郎", "2003");
+    auto list = store.loadYear("太郎", "2003");
     EXPECT_EQ(deleteRecord(store, list, 1), 15000);
     EXPECT_EQ(list.count(), 1);
     EXPECT_EQ(fileText(userFolder / "Year.txt"), "\"2003\",15000\n");

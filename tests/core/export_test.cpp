@@ -270,7 +270,7 @@ namespace {
 
 std::shared_ptr<const MatchedRecords> matched(std::vector<DailyRecord> list) {
     auto m = std::make_shared<MatchedRecords>();
-    for (DailyRecord& r : list) m->Data_Input(std::move(r));
+    for (DailyRecord& r : list) m->add(std::move(r));
     return m;
 }
 

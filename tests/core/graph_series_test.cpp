@@ -354,12 +354,12 @@ TEST(WeekdaySeries, AllYearsReadsEveryYearFileButNeedsTheSelectedYearToHoldRecor
     writeYearFile(user, "2002", {rec("2002/01/07", "月", "500", "1", "B館", "海物語")});
     writeYearFile(user, "2004", {});
 
-    auto empty = weekdaySeries(GraphPeriod::Year, store.LoadYear("太郎", "2004"), "01", store, GraphFilter{});
+    auto empty = weekdaySeries(GraphPeriod::Year, store.loadYear("太郎", "2004"), "01", store, GraphFilter{});
     EXPECT_TRUE(empty.noData);
     EXPECT_EQ(empty.chartTitle, "該当するデータはありません");
     EXPECT_EQ(empty.caption, "年間曜日別グラフ （2002-2004年度）");
 
-    auto list = store.LoadYear("太郎", "2003");
+    auto list = store.loadYear("太郎", "2003");
     auto all = weekdaySeries(GraphPeriod::Year, list, "01", store, GraphFilter{});
     EXPECT_EQ(values(all), (std::vector<double>{1500, 2000, 0, 0, 0, 0, 0}));
     auto machine = weekdaySeries(GraphPeriod::Year, list, "01", store, machineFilter("海物語"));
@@ -378,7 +378,7 @@ TEST(ComputeGraph, DispatchesByItemAndPeriodAndWeekdayIgnoresCumulative) {
     RecordStore store(tmp.path());
     writeYearFile(user, "2004", {rec("2004/05/01", "土", "1,000"), rec("2004/05/02", "日", "2,000")});
     test::saveYearTotal(store, "太郎", "2004");
-    auto list = store.LoadYear("太郎", "2004");
+    auto list = store.loadYear("太郎", "2004");
 
     GraphRequest req;
     req.cumulative = true;

@@ -92,7 +92,7 @@ TEST(MonthlyBudget, SavesReportTheMonthBalanceAroundThemselves) {
         r.Syusi = syusi;
         return r;
     };
-    const fs::path path = store.UserFolder("太郎") / "s2024.sdb";
+    const fs::path path = store.userFolder("太郎") / "s2024.sdb";
     const std::vector<DailyRecord> records = {visit("2024/04/30", "-90,000"), visit("2024/05/01", "-30,000"),
                                               visit("2024/05/02", "1,500")};
     // A balance that is no number counts 0, as in the summary. Such a file is
@@ -114,7 +114,7 @@ TEST(MonthlyBudget, SavesReportTheMonthBalanceAroundThemselves) {
     EXPECT_EQ(saved.monthBalanceAfter, -43500);
 
     // 2024/05/01 changed from a loss of 30,000 to one of 10,000.
-    YearRecordList list = store.LoadYear("太郎", "2024");
+    YearRecordList list = store.loadYear("太郎", "2024");
     const int index = 2;
     ASSERT_EQ(list.record(index).DateKey, "2024/05/01");
     EntryModel edit;

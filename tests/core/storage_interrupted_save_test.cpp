@@ -334,7 +334,7 @@ TEST(Backups, EveryOfferedVersionRestoresToFilesThatAgree) {
     Folder f;
     for (const char* day : {"1", "2", "3"})
         ASSERT_TRUE(saveNewRecord(f.store, f.lists, "太郎", visit("6", day, "駅前", "機種Ａ", "1000")).saved());
-    YearRecordList list = f.store.LoadYear("太郎", "2003");
+    YearRecordList list = f.store.loadYear("太郎", "2003");
     deleteRecord(f.store, list, 2);
     const auto versions = listBackups(f.tmp.path(), "太郎");
     ASSERT_GE(versions.size(), 4u);
@@ -343,9 +343,9 @@ TEST(Backups, EveryOfferedVersionRestoresToFilesThatAgree) {
         EXPECT_NE(v.file, "Year.txt");
         restoreBackup(f.tmp.path(), "太郎", v.id);
         std::int64_t sum = 0;
-        for (const auto& r : f.store.LoadYear("太郎", "2003").records) sum += numberOrZero(r.Syusi);
-        ASSERT_EQ(f.store.LoadYearTotals("太郎").size(), 1u);
-        EXPECT_EQ(f.store.LoadYearTotals("太郎")[0].total, sum);
+        for (const auto& r : f.store.loadYear("太郎", "2003").records) sum += numberOrZero(r.Syusi);
+        ASSERT_EQ(f.store.loadYearTotals("太郎").size(), 1u);
+        EXPECT_EQ(f.store.loadYearTotals("太郎")[0].total, sum);
     }
     // A version whose record a writer would refuse is refused by file and line.
     DailyRecord bad = test::recordOn("2003/05/01");

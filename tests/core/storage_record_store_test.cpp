@@ -68,7 +68,7 @@ TEST_F(RecordStoreTest, ReadsRealCp932FileAndWritesItBackByteForByte) {
     const std::string original = fileBytes(dataFile("s2003.sdb"));
     putBytes(userDir / "s2003.sdb", original);
 
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     ASSERT_EQ(list.count(), 5);
     EXPECT_EQ(list.record(1).Holl, "駅前ホール");
     EXPECT_EQ(list.record(2).Syusi, "-3,500");
@@ -104,14 +104,14 @@ TEST_F(RecordStoreTest, InsertMarksSecondRecordOfADateAndSortsEarlierDatesFirst)
     test::saveRecord(store, user, rec("2003/05/11", "0", "d"));
     // c is swapped from the end to the front, which puts b before a: the "2"
     // record of 05/10 now stands before its "1" record.
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records),
               (std::vector<std::string>{"c:1", "b:2", "a:1", "d:1"}));
     EXPECT_EQ(dayFirstOf(store, user, "2003/05/10"), "2");
     EXPECT_EQ(dayFirstOf(store, user, "2003/05/12"), "1");
     EXPECT_EQ(dayFirstOf(store, user, "2004/05/10"), "1");  // no file
     EXPECT_FALSE(fs::exists(userDir / "s2004.sdb"));
-    EXPECT_EQ(store.LoadYear(user, "2003").count(), 4);
-    EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -2000}}));
+    EXPECT_EQ(store.loadYear(user, "2003").count(), 4);
+    EXPECT_EQ(store.loadYearTotals(user), (std::vector<YearTotal>{{"2003", -2000}}));
 }
 
 // A save replaces only the files whose bytes change: a file written back as it
@@ -119,7 +119,7 @@ TEST_F(RecordStoreTest, InsertMarksSecondRecordOfADateAndSortsEarlierDatesFirst)
 TEST_F(RecordStoreTest, AFileWrittenBackUnchangedIsNotReplaced) {
     const std::string bytes = encodeYearFile({rec("2003/05/01", "0")}, "x");
     putBytes(userDir / "s2003.sdb", bytes);
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     EXPECT_EQ(sortedByDate(list.records), list.records);  // one record: no order to change
     rewrite(store, list);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
@@ -128,7 +128,7 @@ TEST_F(RecordStoreTest, AFileWrittenBackUnchangedIsNotReplaced) {
     // LF-only line ends are not the file's form: written back, it becomes CR LF
     // and its old bytes are kept as a version.
     putBytes(userDir / "s2003.sdb", sjis(formatRecordLine(rec("2003/05/01", "0"))).append("\n"));
-    list = store.LoadYear(user, "2003");
+    list = store.loadYear(user, "2003");
     rewrite(store, list);
     EXPECT_EQ(fileBytes(userDir / "s2003.sdb"), bytes);
     EXPECT_EQ(listBackups(tmp.path(), user).size(), 1u);
@@ -159,7 +159,7 @@ TEST(SortByKeyTest, SortedByDateMovesEachRecordWhereTheKeysSay) {
 
 TEST(SortByKeyTest, EqualKeysComeOutInSelectionSortOrderNotInputOrder) {
     std::vector<std::int32_t> keys{2, 1, 2, 1}, pos{1, 2, 3, 4};
-    SortByKey(keys, pos);
+    sortByKey(keys, pos);
     EXPECT_EQ(keys, (std::vector<std::int32_t>{1, 1, 2, 2}));
     EXPECT_EQ(pos, (std::vector<std::int32_t>{2, 4, 3, 1}));
 
@@ -170,7 +170,7 @@ TEST(SortByKeyTest, EqualKeysComeOutInSelectionSortOrderNotInputOrder) {
     EXPECT_NE(pos, stable);
 
     std::vector<std::int32_t> none, noneCompanions;
-    SortByKey(none, noneCompanions);  // n = 0 does nothing
+    sortByKey(none, noneCompanions);  // n = 0 does nothing
 }
 
 // orderByKey skips the sort for keys already in order: the order must still be
@@ -183,12 +183,12 @@ TEST(SortByKeyTest, OrderByKeyGivesTheSelectionSortsOrder) {
         if (round % 3 == 0) std::sort(keys.begin(), keys.end());
         std::vector<std::int32_t> sorted = keys, pos(keys.size());
         for (size_t i = 0; i < pos.size(); ++i) pos[i] = static_cast<std::int32_t>(i);
-        SortByKey(sorted, pos);
+        sortByKey(sorted, pos);
         EXPECT_EQ(orderByKey(keys), pos) << "round " << round;
     }
 }
 
-// SortByKey finds each step's smallest key without scanning; every swap must
+// sortByKey finds each step's smallest key without scanning; every swap must
 // still be the plain selection sort's, above all among equal keys, for sorted
 // input, input with one record appended out of place, and shuffled input.
 TEST(SortByKeyTest, SwapsExactlyAsThePlainSelectionSort) {
@@ -215,7 +215,7 @@ TEST(SortByKeyTest, SwapsExactlyAsThePlainSelectionSort) {
         }
         std::vector<std::int32_t> sorted = keys, pos(n);
         for (size_t i = 0; i < n; ++i) pos[i] = static_cast<std::int32_t>(i);
-        SortByKey(sorted, pos);
+        sortByKey(sorted, pos);
         ASSERT_EQ(pos, plain(keys)) << "round " << round;
         ASSERT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
     }
@@ -226,7 +226,7 @@ TEST_F(RecordStoreTest, AnInsertOrdersEqualDatesAsTheSelectionSortDoes) {
              encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C")},
                             "s2003.sdb"));
     test::saveRecord(store, user, rec("2003/05/01", "0", "D"));
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records),
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records),
               (std::vector<std::string>{"B:1", "D:2", "C:1", "A:1"}));
 }
 
@@ -235,11 +235,11 @@ TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
              encodeYearFile({rec("2003/05/01", "100", "x", "1"), rec("2003/05/01", "200", "y", "2"),
                              rec("2003/05/02", "300", "z", "1"), rec("2003/05/01", "400", "w", "2")},
                             "s2003.sdb"));
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     deleteRecord(store, list, 1);
     const std::vector<std::string> expected{"y:1", "z:1", "w:2"};
     EXPECT_EQ(comments(list.records), expected);
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), expected);
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), expected);
 }
 
 TEST_F(RecordStoreTest, DeletingAfterASecondRecordPromotesNothing) {
@@ -248,21 +248,21 @@ TEST_F(RecordStoreTest, DeletingAfterASecondRecordPromotesNothing) {
              encodeYearFile({rec("2003/05/01", "0", "y", "2"), rec("2003/05/01", "0", "x", "1"),
                              rec("2003/05/03", "0", "v", "2")},
                             "s2003.sdb"));
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     deleteRecord(store, list, 2);
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"y:2", "v:2"}));
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"y:2", "v:2"}));
 
     // Deleting a "2" record promotes nobody either.
     deleteRecord(store, list, 1);
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"v:2"}));
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"v:2"}));
     EXPECT_THROW(deleteRecord(store, list, 2), std::out_of_range);
     EXPECT_THROW(deleteRecord(store, list, 0), std::out_of_range);
 }
 
 TEST_F(RecordStoreTest, DeletingTheLastRecordLeavesAnEmptyFileAndATotalOfZero) {
     test::saveRecord(store, user, rec("2003/05/01", "-3,500"));
-    EXPECT_EQ(store.LoadYearTotals(user), (std::vector<YearTotal>{{"2003", -3500}}));
-    YearRecordList list = store.LoadYear(user, "2003");
+    EXPECT_EQ(store.loadYearTotals(user), (std::vector<YearTotal>{{"2003", -3500}}));
+    YearRecordList list = store.loadYear(user, "2003");
     EXPECT_EQ(deleteRecord(store, list, 1), 0);
     ASSERT_TRUE(fs::exists(userDir / "s2003.sdb"));
     EXPECT_EQ(fs::file_size(userDir / "s2003.sdb"), 0u);
@@ -293,21 +293,21 @@ TEST_F(RecordStoreTest, FileNamesAreFoundWithoutRegardToCase) {
     // The user folder and Data itself are found the same way.
     RecordStore other{tmp.path()};
     tmp.makeUser("Hanako");
-    EXPECT_EQ(other.UserFolder("HANAKO"), tmp.path() / "Data" / "Hanako");
+    EXPECT_EQ(other.userFolder("HANAKO"), tmp.path() / "Data" / "Hanako");
 }
 
 TEST_F(RecordStoreTest, BlankLinesAreSkippedAndCountedInLineNumbers) {
     std::string line = sjis(formatRecordLine(rec("2003/05/01", "0")) + "\n");
     putBytes(userDir / "s2003.sdb", line + "\r\n  \r\n" + line + "\"2003/05/02\"\r\n");
     try {
-        store.LoadYear(user, "2003");
+        store.loadYear(user, "2003");
         FAIL() << "a line of one field was accepted";
     } catch (const FileError& e) {
         EXPECT_EQ(e.line(), 5);
         EXPECT_EQ(e.file().filename(), "s2003.sdb");
     }
     putBytes(userDir / "s2003.sdb", line + "\r\n  \r\n" + line + "\r\n");
-    EXPECT_EQ(store.LoadYear(user, "2003").count(), 2);
+    EXPECT_EQ(store.loadYear(user, "2003").count(), 2);
 }
 
 // Every writer of a YearFile refuses a file it could not read whole, and leaves it
@@ -328,7 +328,7 @@ TEST_F(RecordStoreTest, DamagedYearFileIsReportedAndNeverRewritten) {
         handMade.records = {rec("2003/05/01", "0")};
 
         try {
-            store.LoadYear(user, "2003");
+            store.loadYear(user, "2003");
             FAIL() << "damaged file was read";
         } catch (const FileError& e) {
             EXPECT_EQ(e.line(), c.line);
@@ -349,7 +349,7 @@ TEST_F(RecordStoreTest, FailedRewriteLeavesFileAndListAsTheyWere) {
     putBytes(userDir / "s2003.sdb",
              encodeYearFile({rec("2003/05/01", "0", "x", "1"), rec("2003/05/01", "0", "y", "2")}, "x"));
     const std::string before = fileBytes(userDir / "s2003.sdb");
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     fs::permissions(userDir / "s2003.sdb", fs::perms::owner_write, fs::perm_options::remove);  // cannot be written
 
     EXPECT_THROW(test::saveRecord(store, user, rec("2003/05/02", "0")), FileError);
@@ -377,12 +377,12 @@ TEST_F(RecordStoreTest, FieldsThatWouldNotReadBackAreRefused) {
 
 TEST_F(RecordStoreTest, ListIsNotWrittenOverAFileChangedSinceLoading) {
     test::saveRecord(store, user, rec("2003/05/01", "0", "a"));
-    YearRecordList list = store.LoadYear(user, "2003");
+    YearRecordList list = store.loadYear(user, "2003");
     test::saveRecord(store, user, rec("2003/05/02", "0", "b"));  // written by another window
     list.record(1).Come = "edited";
     EXPECT_THROW(rewrite(store, list), FileError);
     EXPECT_THROW(deleteRecord(store, list, 1), FileError);
-    EXPECT_EQ(comments(store.LoadYear(user, "2003").records), (std::vector<std::string>{"a:1", "b:1"}));
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"a:1", "b:1"}));
 }
 
 TEST_F(RecordStoreTest, NamesThatWouldLeaveTheDataFolderAreRefused) {
@@ -390,12 +390,12 @@ TEST_F(RecordStoreTest, NamesThatWouldLeaveTheDataFolderAreRefused) {
                                                     std::string("nul\0x", 5), "del\x7f", "bad\xff utf8"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(userNameProblem(bad).empty());
-        EXPECT_THROW(store.UserFolder(bad), std::invalid_argument);
+        EXPECT_THROW(store.userFolder(bad), std::invalid_argument);
         EXPECT_THROW(test::saveRecord(store, bad, rec("2003/05/01", "0")), std::invalid_argument);
     }
     for (std::string bad : std::vector<std::string>{"../2003", "20/03", "2003\\", "20\"03", "2003\n"}) {
         SCOPED_TRACE(bad);
-        EXPECT_THROW(store.YearFilePath(user, bad), std::invalid_argument);
+        EXPECT_THROW(store.yearFilePath(user, bad), std::invalid_argument);
         DailyRecord r = rec("2003/05/01", "0");
         r.Nen = bad;
         EXPECT_THROW(test::saveRecord(store, user, r), std::invalid_argument);
@@ -410,8 +410,8 @@ TEST_F(RecordStoreTest, SavingForAUserWithoutFolderCreatesNothing) {
     EXPECT_THROW(test::saveRecord(store, "次郎", rec("2003/05/01", "0")), FileError);
     EXPECT_FALSE(fs::exists(tmp.path() / "Data" / "次郎"));
     // A missing YearFile reads as an empty year.
-    EXPECT_EQ(store.LoadYear("次郎", "2003").count(), 0);
-    EXPECT_TRUE(store.LoadYearTotals("次郎").empty());
+    EXPECT_EQ(store.loadYear("次郎", "2003").count(), 0);
+    EXPECT_TRUE(store.loadYearTotals("次郎").empty());
 }
 
 TEST_F(RecordStoreTest, ListsYearFilesAndUsers) {

@@ -87,7 +87,7 @@ TEST(SaveBatchTest, OnlyRegularFilesAreReadOrReplaced) {
     RecordStore store(tmp.path());
     auto started = std::chrono::steady_clock::now();
     try {
-        store.LoadYear("太郎", "2003");
+        store.loadYear("太郎", "2003");
         ADD_FAILURE() << "a FIFO was read as a YearFile";
     } catch (const FileError& e) {
         EXPECT_EQ(e.file(), user / "s2003.sdb");
@@ -98,7 +98,7 @@ TEST(SaveBatchTest, OnlyRegularFilesAreReadOrReplaced) {
 
     putBytes(tmp.path() / "elsewhere.txt", "\"x\",\"1\"\r\n");
     fs::create_symlink(tmp.path() / "elsewhere.txt", user / "holl.dat");
-    EXPECT_THROW(MasterLists(tmp.path()).LoadHallNames("太郎"), FileError);
+    EXPECT_THROW(MasterLists(tmp.path()).loadHallNames("太郎"), FileError);
 }
 
 class AllOrNothingSave : public ::testing::Test {
@@ -131,7 +131,7 @@ TEST_F(AllOrNothingSave, AReadOnlyFileStopsTheSaveBeforeAnyFileChanges) {
         }
         EXPECT_EQ(allFiles(tmp.path()), before);
         if (readOnly.parent_path() == user && readOnly.extension() != ".dat") {
-            YearRecordList list = store.LoadYear("太郎", "2003");
+            YearRecordList list = store.loadYear("太郎", "2003");
             EXPECT_THROW(deleteRecord(store, list, 1), FileError);
             EXPECT_EQ(allFiles(tmp.path()), before);
         }
@@ -140,7 +140,7 @@ TEST_F(AllOrNothingSave, AReadOnlyFileStopsTheSaveBeforeAnyFileChanges) {
     // The retry after the fault is mended saves the record once.
     EntryModel m = typedModel("5", "3", "新しいホール", "新しい機種");
     ASSERT_TRUE(saveNewRecord(store, lists, "太郎", m).saved());
-    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 2);
+    EXPECT_EQ(store.loadYear("太郎", "2003").count(), 2);
 }
 
 // A YearFile holding a balance of 23 digits (written by another program): the
@@ -179,8 +179,8 @@ TEST_F(AllOrNothingSave, TheYearTotalOnBothSidesOfThe64BitLimit) {
             if (ch != ',') digits += ch;
         // The readers behind the month, its graphs and the calendar draw the same
         // line: a sum outside is reported, never shown clamped or rounded.
-        if (c.fits) EXPECT_NO_THROW(store.LoadYear("太郎", "2003"));
-        else EXPECT_THROW(store.LoadYear("太郎", "2003"), FileError);
+        if (c.fits) EXPECT_NO_THROW(store.loadYear("太郎", "2003"));
+        else EXPECT_THROW(store.loadYear("太郎", "2003"), FileError);
         if (c.fits) {
             EXPECT_EQ(test::saveYearTotal(store, "太郎", "2003"), std::stoll(digits));
             EXPECT_EQ(fileBytes(user / "Year.txt"), "\"2003\"," + digits + "\r\n");
@@ -240,10 +240,10 @@ TEST_F(AllOrNothingSave, BackupsKeepTheNewestVersionsAndARestoreBringsARecordBac
     putBytes(tmp.path() / "tmrec.ini", "[Backup]\r\nKeep=3\r\n");
     for (const char* day : {"1", "2", "3", "4"})
         ASSERT_TRUE(saveNewRecord(store, lists, "太郎", typedModel("6", day, "駅前ホール", "機種Ａ")).saved());
-    YearRecordList list = store.LoadYear("太郎", "2003");
+    YearRecordList list = store.loadYear("太郎", "2003");
     ASSERT_EQ(list.count(), 5);
     deleteRecord(store, list, 1);  // the 5/10 record
-    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, 4 * 15000);
+    EXPECT_EQ(store.loadYearTotals("太郎")[0].total, 4 * 15000);
 
     auto versions = listBackups(tmp.path(), "太郎");
     int yearFileVersions = 0;
@@ -254,9 +254,9 @@ TEST_F(AllOrNothingSave, BackupsKeepTheNewestVersionsAndARestoreBringsARecordBac
     EXPECT_EQ(newest.stamp.size(), 19u);  // "YYYY/MM/DD HH:MM:SS"
 
     restoreBackup(tmp.path(), "太郎", newest.id);
-    EXPECT_EQ(store.LoadYear("太郎", "2003").count(), 5);
-    EXPECT_EQ(store.LoadYear("太郎", "2003").record(1).DateKey, "2003/05/10");
-    EXPECT_EQ(store.LoadYearTotals("太郎")[0].total, 5 * 15000);
+    EXPECT_EQ(store.loadYear("太郎", "2003").count(), 5);
+    EXPECT_EQ(store.loadYear("太郎", "2003").record(1).DateKey, "2003/05/10");
+    EXPECT_EQ(store.loadYearTotals("太郎")[0].total, 5 * 15000);
     // The restore was itself backed up: the four-record file can come back too.
     auto after = listBackups(tmp.path(), "太郎");
     ASSERT_EQ(after[0].file == "s2003.sdb" ? after[0].lines : after[1].lines, 4);
@@ -283,15 +283,15 @@ TEST(StoredFormTest, NamesTypedWithCharactersCp932StoresDifferentlyMatchTheirSto
     EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前～本店\",\"1\"\n");
     EXPECT_EQ(fileText(user / "kisyu.dat"), "\"ＣＲ機\",\"α－1\"\n");
     EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前～本店\",\"1\"\n");
-    EXPECT_EQ(lists.AddHall("太郎", "駅前〜本店"), AddResult::Exists);
-    lists.DeleteHall("太郎", "駅前〜本店");
+    EXPECT_EQ(lists.addHall("太郎", "駅前〜本店"), AddResult::Exists);
+    lists.deleteHall("太郎", "駅前〜本店");
     EXPECT_EQ(fileText(user / "holl.dat"), "");
     // The box shows the stored form.
     EXPECT_EQ(typedModel("5", "1", "駅前〜本店", "").text(Box::cboHoll), "駅前～本店");
 
     // A user folder made under either form is found under the other.
     fs::create_directories(tmp.path() / "Data" / "波〜花");
-    EXPECT_EQ(store.UserFolder("波～花"), tmp.path() / "Data" / "波〜花");
+    EXPECT_EQ(store.userFolder("波～花"), tmp.path() / "Data" / "波〜花");
 }
 
 TEST(FolderWriteLockTest, ASecondWriterWaitsAndGivesUpAfterItsTime) {

@@ -51,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::string> names;
     try {
-        names = lists.LoadHallNames("u");
+        names = lists.loadHallNames("u");
     } catch (const FileError& e) {
         check(e.line() >= 1);
         try {
-            lists.AddHall("u", "新台館");
+            lists.addHall("u", "新台館");
             std::abort();  // a damaged list must not be extended
         } catch (const FileError&) {
         }
@@ -66,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Add: a name already listed changes nothing, a new one is appended.
     const std::string added = "新台館";
     bool listed = std::find(names.begin(), names.end(), added) != names.end();
-    AddResult r = lists.AddHall("u", added);
+    AddResult r = lists.addHall("u", added);
     check(r == (listed ? AddResult::Exists : AddResult::Added));
-    std::vector<std::string> after = lists.LoadHallNames("u");
+    std::vector<std::string> after = lists.loadHallNames("u");
     std::vector<std::string> expected = names;
     if (!listed) expected.push_back(added);
     check(after == expected);
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> kept;
     for (const auto& n : expected)
         if (n != victim) kept.push_back(n);
-    lists.DeleteHall("u", victim);
-    check(lists.LoadHallNames("u") == kept);
+    lists.deleteHall("u", victim);
+    check(lists.loadHallNames("u") == kept);
     return 0;
 }

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         keys.push_back(static_cast<std::int32_t>(records[k].DateKey.size() + records[k].Come.size()));
         pos.push_back(static_cast<std::int32_t>(k));
     }
-    SortByKey(keys, pos);
+    sortByKey(keys, pos);
     std::vector<bool> seen(pos.size());
     for (std::size_t k = 0; k < pos.size(); ++k) {
         check(k == 0 || keys[k - 1] <= keys[k]);

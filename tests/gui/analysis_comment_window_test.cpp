@@ -34,7 +34,7 @@ void typeText(QWidget* w, const QString& text) {
     for (QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-QStringList dates(const frmDb& db) {
+QStringList dates(const AnalysisWindow& db) {
     QStringList out;
     for (const auto& r : db.matchedRecords()->records) out << QString::fromStdString(r.date);
     return out;
@@ -72,7 +72,7 @@ private slots:
     }
 
     void theBoxStandsOnTheMachineRowWithinTheLeastSize() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         QLineEdit* box = db.txtCome();
         QVERIFY(box);
@@ -89,7 +89,7 @@ private slots:
 
     // The matching rules themselves are the core search's (analysis_comment_test).
     void searchesByCommentAloneAndWithTheOtherSelectors() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         db.txtCome()->setText(u("爆発"));
         QTest::mouseClick(db.cmdKen(), Qt::LeftButton);

@@ -131,20 +131,20 @@ private slots:
 
     void opensFromTheMenuAndTheToolbarAsOneChildOfTheFrame() {
         const QString store = test::writeFrameStore(tmp->path(), 1100, 760, false);
-        auto main = std::make_unique<frmMain>(*ctx, store);
+        auto main = std::make_unique<MainWindow>(*ctx, store);
         installGraphWindow(*ctx, *main);
-        QVERIFY(main->MDIForm_Load());
+        QVERIFY(main->start());
         QAction* serch = main->menuItem(QStringLiteral("mnuSerch"));
         QVERIFY(serch->isEnabled());
         QVERIFY(main->toolButton(u("分析"))->isEnabled());
         serch->trigger();
-        auto* db = main->findChild<frmDb*>();
+        auto* db = main->findChild<AnalysisWindow*>();
         QVERIFY(db);
         QCOMPARE(db->windowTitle(), u("データ分析"));
         QVERIFY(main->subWindowOf(db));
         QCOMPARE(main->mdiArea()->activeSubWindow(), main->subWindowOf(db));
         main->toolButton(u("分析"))->trigger();
-        QCOMPARE(main->findChildren<frmDb*>().size(), 1);
+        QCOMPARE(main->findChildren<AnalysisWindow*>().size(), 1);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 3);
 
         // The default: this year from 1 January to today, every filter off, the daily list.
@@ -180,7 +180,7 @@ private slots:
     // change through the options dialog recolours the open grid; the fixed first
     // column keeps the heading colour.
     void rowColouringFollowsTheOptions() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         db.Check2()->click();
         db.cmdKen()->click();
@@ -219,16 +219,16 @@ private slots:
     // A frame destroyed while its analysis window is open (a failed test, or the
     // program ending without the close step) takes its children down first.
     void frameDestroyedWithTheAnalysisWindowOpen() {
-        auto main = std::make_unique<frmMain>(*ctx, QString::fromStdString((tmp->path() / "store.ini").string()));
+        auto main = std::make_unique<MainWindow>(*ctx, QString::fromStdString((tmp->path() / "store.ini").string()));
         installGraphWindow(*ctx, *main);
-        QVERIFY(main->MDIForm_Load());
+        QVERIFY(main->start());
         main->menuItem(QStringLiteral("mnuSerch"))->trigger();
-        QVERIFY(main->findChild<frmDb*>());
+        QVERIFY(main->findChild<AnalysisWindow*>());
         main.reset();
     }
 
     void everyTabShowsWhatTheCommandPrints() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         QAbstractItemModelTester tester(db.mfgDat1()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         struct Case {
@@ -280,7 +280,7 @@ private slots:
     }
 
     void headingClicksShareOneDirectionAcrossTabs() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.resize(900, 600);
         db.show();
         db.Check2()->click();
@@ -305,7 +305,7 @@ private slots:
     // The period is read as the dates meant and shown padded after 条件検索; a day
     // box takes "1" as 1; a bound that is no date gets a message and no search.
     void periodIsReadAsDatesAndNonDatesAreRefused() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         auto setPeriod = [&](const QStringList& six) {
             for (int i = 0; i < 6; ++i) db.periodBox(i)->setEditText(six[i]);
@@ -359,7 +359,7 @@ private slots:
 
     // An empty hall, number or machine box selects all, as its pseudo entry does.
     void emptySelectorsSelectAll() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         db.Check2()->click();
         db.cboNo()->setEditText(QString());
@@ -369,7 +369,7 @@ private slots:
     }
 
     void typeBoxRefillsTheMachinesAndCheck2TogglesThePeriod() {
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         QCOMPARE(items(db.cboKisyu()), (QStringList{u("全機種対象"), u("海物語"), u("北斗"), u("吉宗")}));
         db.cboKisyu()->setEditText(u("北斗"));
@@ -390,7 +390,7 @@ private slots:
         test::putBytes(taro / "s2002.sdb", test::sjis("\"2002/01/01\",\"x\"\n"));
         QSignalSpy status(ctx.get(), &AppContext::statusMessage);
         AnalysisOpening o = opening();
-        frmDb db(*ctx, o);
+        AnalysisWindow db(*ctx, o);
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].title, u("ｴﾗｰ発生"));
         QVERIFY2(answerer.asked[0].text.contains(u("s2002.sdb")), qPrintable(answerer.asked[0].text));
@@ -418,7 +418,7 @@ private slots:
             years[r.Nen].push_back(r);
         }
         for (const auto& [year, rs] : years) writeYear(taro, year, rs);
-        frmDb db(*ctx, opening());
+        AnalysisWindow db(*ctx, opening());
         db.show();
         db.Check2()->click();
         db.cmdKen()->click();
@@ -460,7 +460,7 @@ private slots:
         area.resize(1200, 800);
         area.show();
         auto open = [&] {
-            auto* db = new frmDb(*ctx, opening());
+            auto* db = new AnalysisWindow(*ctx, opening());
             QMdiSubWindow* sub = area.addSubWindow(db);
             sub->setAttribute(Qt::WA_DeleteOnClose);
             sub->show();
@@ -469,7 +469,7 @@ private slots:
         QMdiSubWindow* sub = open();
         QCOMPARE(sub->size(), QSize(twipsToPixelsX(11160), twipsToPixelsY(7980)));
         sub->setGeometry(30, 40, 900, 640);
-        auto* db = static_cast<frmDb*>(sub->widget());
+        auto* db = static_cast<AnalysisWindow*>(sub->widget());
         db->mfgDat1()->setColumnWidth(3, 120);
         const int wide = db->cmdKen()->x();
         sub->close();
@@ -480,7 +480,7 @@ private slots:
 
         sub = open();
         QCOMPARE(sub->geometry(), QRect(30, 40, 900, 640));
-        db = static_cast<frmDb*>(sub->widget());
+        db = static_cast<AnalysisWindow*>(sub->widget());
         QCOMPARE(db->cmdKen()->x(), wide);  // the buttons keep to the right edge
         sub->resize(400, 300);
         QTRY_COMPARE(sub->size(), QSize(twipsToPixelsX(11160), twipsToPixelsY(7980)));

@@ -47,14 +47,14 @@ class BudgetWindowTest : public QObject, protected test::GuiFixture {
     fs::path ini() const { return tmp->path() / "tmrec.ini"; }
 
     // The monthly window on 太郎, May 2024: two losses of 16,000 (-32,000).
-    std::unique_ptr<frmMonthly> openMonthly() {
-        auto m = std::make_unique<frmMonthly>(*ctx);
+    std::unique_ptr<MonthlyWindow> openMonthly() {
+        auto m = std::make_unique<MonthlyWindow>(*ctx);
         m->cboUser()->setCurrentText(u("太郎"));
         m->setYearMonth(u("2024"), u("05"));
         m->show();
         return m;
     }
-    QLabel* remainder(frmMonthly& m) { return m.findChild<QLabel*>(QStringLiteral("lblYosan")); }
+    QLabel* remainder(MonthlyWindow& m) { return m.findChild<QLabel*>(QStringLiteral("lblYosan")); }
 
 private slots:
     void init() {
@@ -72,7 +72,7 @@ private slots:
 
     void theOptionsPageStoresTheBudgetAndRefusesWhatIsNoAmount() {
         {
-            frmOption dlg(*ctx);
+            OptionsDialog dlg(*ctx);
             auto* tabs = dlg.findChild<QTabWidget*>(QStringLiteral("stb1"));
             QCOMPARE(tabs->tabText(tabs->count() - 1), u("予算"));
             QVERIFY(dlg.findChild<QLabel*>(QStringLiteral("Label5"))->text() == u("月間予算（負け額の上限）"));
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(next.monthlyBudget(), std::optional<std::int64_t>(50000));
 
         // Emptied again: off, and the key says so.
-        frmOption dlg(next);
+        OptionsDialog dlg(next);
         QCOMPARE(dlg.txtYosan()->text(), u("50,000"));
         retype(dlg.txtYosan(), u("0"));
         QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("cmdOk")), Qt::LeftButton);
@@ -142,7 +142,7 @@ private slots:
     void aSaveThatTakesTheMonthPastTheBudgetBringsOneNotice() {
         ctx->setMonthlyBudget(40000);
         auto monthly = openMonthly();
-        frmDay_upd form(*ctx, *monthly);
+        EntryForm form(*ctx, *monthly);
         form.prepareNew();
         form.show();
         auto* nen = form.findChild<QLineEdit*>(QStringLiteral("txtNen"));
@@ -157,13 +157,13 @@ private slots:
         QTest::mouseClick(save, Qt::LeftButton);
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].text, u("今月の予算を超えました（-2,000 円）"));
-        QCOMPARE(ctx->store().LoadYear("太郎", "2024").count(), 4);  // saved all the same
+        QCOMPARE(ctx->store().loadYear("太郎", "2024").count(), 4);  // saved all the same
         QCOMPARE(remainder(*monthly)->text(), u("-2,000 円 "));
 
         retype(hi, u("4"));
         QTest::mouseClick(save, Qt::LeftButton);  // past it already: no second notice
         QCOMPARE(answerer.asked.size(), size_t(1));
-        QCOMPARE(ctx->store().LoadYear("太郎", "2024").count(), 5);
+        QCOMPARE(ctx->store().loadYear("太郎", "2024").count(), 5);
 
     }
 };

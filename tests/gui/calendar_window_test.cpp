@@ -56,18 +56,18 @@ QStringList items(QComboBox* box) {
 class CalendarWindowTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
-    std::vector<frmMonthly::EntryRequest> requests;
+    std::vector<MonthlyWindow::EntryRequest> requests;
     QString storePath;
 
-    frmMonthly* monthly() const { return main->monthlyWindow(); }
-    frmCalendar* calendar() const { return main->calendarWindowIfOpen(); }
+    MonthlyWindow* monthly() const { return main->monthlyWindow(); }
+    CalendarWindow* calendar() const { return main->calendarWindowIfOpen(); }
     QString cellText(int day) const { return qs(calendarCellText(*calendar()->calendar().cellOf(day))); }
     // Opens the frame on May 2004 with the calendar open and the entry form recorded, not shown.
     void openFrame() {
-        main = std::make_unique<frmMain>(*ctx, storePath);
-        QVERIFY(main->MDIForm_Load());
+        main = std::make_unique<MainWindow>(*ctx, storePath);
+        QVERIFY(main->start());
         monthly()->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
-        monthly()->setEntryOpener([this](const frmMonthly::EntryRequest& r) { requests.push_back(r); });
+        monthly()->setEntryOpener([this](const MonthlyWindow::EntryRequest& r) { requests.push_back(r); });
         main->toolButton(QStringLiteral("ｶﾚﾝﾀﾞｰ"))->trigger();
         QVERIFY(calendar());
     }
@@ -94,7 +94,7 @@ private slots:
         openFrame();
         main->menuItem(QStringLiteral("mnuCalendar"))->trigger();
         int calendars = 0;
-        for (QMdiSubWindow* w : main->mdiArea()->subWindowList()) calendars += qobject_cast<frmCalendar*>(w->widget()) != nullptr;
+        for (QMdiSubWindow* w : main->mdiArea()->subWindowList()) calendars += qobject_cast<CalendarWindow*>(w->widget()) != nullptr;
         QCOMPARE(calendars, 1);
         QCOMPARE(child<QLabel>(calendar(), "lblCaption")->text(), QStringLiteral("2004年5月"));
         QCOMPARE(cellText(1), QStringLiteral("1:11,500"));
@@ -168,7 +168,7 @@ private slots:
 
         // The form shows the date it is given, with its weekday.
         monthly()->setEntryOpener(entryFormOpener(*ctx, *monthly()));
-        frmDay_upd form(*ctx, *monthly());
+        EntryForm form(*ctx, *monthly());
         form.prepareNew(QDate(2004, 2, 29));
         QCOMPARE(child<QLineEdit>(&form, "txtNen")->text() + "/" + child<QLineEdit>(&form, "txtTuki")->text() + "/" +
                      child<QLineEdit>(&form, "txtHi")->text(),
@@ -179,7 +179,7 @@ private slots:
     void sameAsLastTimeAndRecentNamesFirst() {
         openFrame();
         const std::string hallsBefore = test::fileBytes(tmp->path() / "Data" / "太郎" / "holl.dat");
-        frmDay_upd form(*ctx, *monthly());
+        EntryForm form(*ctx, *monthly());
         form.prepareNew(QDate(2004, 5, 30));
         // The latest record by date is 2004/06/02 at ホールA: recent halls newest first, then the stored list.
         QCOMPARE(items(child<QComboBox>(&form, "cboHoll")),
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(child<QPlainTextEdit>(&form, "txtCome")->toPlainText().isEmpty());
         // The stored list keeps its bytes; an edit form has no such button.
         QCOMPARE(test::fileBytes(tmp->path() / "Data" / "太郎" / "holl.dat"), hallsBefore);
-        frmDay_upd edit(*ctx, *monthly());
+        EntryForm edit(*ctx, *monthly());
         edit.prepareEdit(1, 1);
         QVERIFY(child<QPushButton>(&edit, "cmdLast")->isHidden());
     }
@@ -213,13 +213,13 @@ private slots:
         unknownHall.Holl = std::string(kUnknownName);
         test::saveRecord(store, "太郎", unknownHall);
         const std::string hallsBefore = test::fileBytes(tmp->path() / "Data" / "太郎" / "holl.dat");
-        frmDay_upd form(*ctx, *monthly());
+        EntryForm form(*ctx, *monthly());
         form.prepareNew(QDate(2004, 5, 2));
         child<QPushButton>(&form, "cmdLast")->click();
         QVERIFY(child<QComboBox>(&form, "cboHoll")->currentText().isEmpty());
         child<QLineEdit>(&form, "txtTousi")->setText(QStringLiteral("1000"));
         child<QLineEdit>(&form, "txtKaisyu")->setText(QStringLiteral("3000"));
-        form.cmdTou_Click();
+        form.saveNew();
         QCOMPARE(cellText(2), QStringLiteral("2:2,000"));
         QCOMPARE(test::fileBytes(tmp->path() / "Data" / "太郎" / "holl.dat"), hallsBefore);
     }

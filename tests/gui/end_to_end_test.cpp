@@ -240,7 +240,7 @@ class EndToEndTest : public QObject, protected test::FrameFixture {
         return test::sjis("\"" + std::to_string(thisMonth.year()) + "\"," + std::to_string(total) + "\n");
     }
 
-    frmMonthly* monthly() const { return main->monthlyWindowIfOpen(); }
+    MonthlyWindow* monthly() const { return main->monthlyWindowIfOpen(); }
     QMdiSubWindow* monthlySub() const { return main->subWindowOf(monthly()); }
     QTableView* grid() const { return child<QTableView>(monthly(), "mfgDat"); }
     QString cell(int row, int column) const { return grid()->model()->index(row, column).data().toString(); }
@@ -279,7 +279,7 @@ class EndToEndTest : public QObject, protected test::FrameFixture {
     }
 
     // Types one visit into the open entry form (new mode) and clicks 登録.
-    void enterVisit(frmDay_upd* form, const Visit& v) {
+    void enterVisit(EntryForm* form, const Visit& v) {
         // Year and month stay as the form opened them (today); the day is typed.
         retype(child<QLineEdit>(form, "txtHi"), QString::number(v.day));
         QCOMPARE(textOf(form, "cboYoubi"), u(weekdayOf(thisMonth.addDays(v.day - 1))));
@@ -327,8 +327,8 @@ private slots:
     void firstStartAsksForAUser() {
         ctx = std::make_unique<AppContext>(home());
         QStringList seen;
-        withModal<frmUser>([&] { main = runStartup(*ctx, storePath); },
-                           [&](frmUser* dialog) {
+        withModal<UserManager>([&] { main = runStartup(*ctx, storePath); },
+                           [&](UserManager* dialog) {
                                seen << dialog->windowTitle() << dialog->lblMsg()->text();
                                QVERIFY(!dialog->cmdCan()->isEnabled());
                                QCOMPARE(dialog->lst1()->count(), 0);
@@ -377,10 +377,10 @@ private slots:
 
     // 入力 opens the entry form; three visits typed in, two of them on the 9th.
     void threeVisitsAreEnteredThroughTheToolbar() {
-        QSignalSpy reloads(monthly(), &frmMonthly::reloaded);
+        QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
         std::string afterOne, afterTwo, totalAfterTwo;
-        withModal<frmDay_upd>([&] { clickToolbar("入力"); },
-                              [&](frmDay_upd* form) {
+        withModal<EntryForm>([&] { clickToolbar("入力"); },
+                              [&](EntryForm* form) {
                                   QCOMPARE(form->windowTitle(), u("日間収支データ入力"));
                                   QVERIFY(child<QWidget>(form, "scl1")->isHidden());
                                   QVERIFY(!child<QWidget>(form, "cmdUpd")->isEnabled());
@@ -453,8 +453,8 @@ private slots:
         std::string fileAfter;
         QStringList shown;
         main->setStatusMessage(u("前の案内"));
-        withModal<frmDay_upd>([&] { clickRow(2); },
-                              [&](frmDay_upd* form) {
+        withModal<EntryForm>([&] { clickRow(2); },
+                              [&](EntryForm* form) {
                                   shown << form->windowTitle() << textOf(form, "lblKen") << textOf(form, "txtKaisyu")
                                         << textOf(form, "txtCome") << main->statusMessage();
                                   QVERIFY(!child<QWidget>(form, "txtHi")->isEnabled());
@@ -489,8 +489,8 @@ private slots:
     void deletingTheFirstVisitOfADayPromotesTheNext() {
         QStringList shown;
         std::string fileAfter;
-        withModal<frmDay_upd>([&] { clickRow(2); },
-                              [&](frmDay_upd* form) {
+        withModal<EntryForm>([&] { clickRow(2); },
+                              [&](EntryForm* form) {
                                   // The second row of the 9th opens the second record of that day...
                                   shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
                                   // ...and the scroll bar's left arrow steps back to the first.
@@ -524,7 +524,7 @@ private slots:
 
     // The toolbar steps the monthly window; each step reloads the list once.
     void theToolbarStepsThroughMonthsAndYears() {
-        QSignalSpy reloads(monthly(), &frmMonthly::reloaded);
+        QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
         const QStringList visits{dayA.toString(QStringLiteral("yyyy/MM/dd")), dayB.toString(QStringLiteral("yyyy/MM/dd"))};
         struct Step {
             const char* key;
@@ -567,10 +567,10 @@ private slots:
 
     // A second user registered from the file menu does not take the monthly window over.
     void aSecondUserJoinsFromTheFileMenu() {
-        QSignalSpy reloads(monthly(), &frmMonthly::reloaded);
+        QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
         QStringList shown;
-        withModal<frmUser>([&] { main->menuItem(u("mnuUser"))->trigger(); },
-                           [&](frmUser* dialog) {
+        withModal<UserManager>([&] { main->menuItem(u("mnuUser"))->trigger(); },
+                           [&](UserManager* dialog) {
                                shown << dialog->lblMsg()->text() << dialog->lst1()->item(0)->text();
                                QVERIFY(dialog->cmdCan()->isEnabled());
                                typeText(dialog->txtUser(), u("佐藤"));

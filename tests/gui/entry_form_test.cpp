@@ -36,8 +36,8 @@ const std::string kUser = "太郎";
 class FakeMonthly : public MonthlyLink {
 public:
     FakeMonthly(RecordStore& store, QString year, QString month) : store_(store), year_(year), month_(month) {
-        GetSyusi();
-        PrtMfg();
+        reloadYear();
+        refillList();
     }
     QString currentUser() const override { return QString::fromStdString(kUser); }
     QString selectedYear() const override { return year_; }
@@ -46,11 +46,11 @@ public:
     int monthFirst() const override { return first_; }
     int monthCount() const override { return count_; }
     int currentRow() const override { return row_; }
-    void GetSyusi() override {
+    void reloadYear() override {
         ++getSyusiCalls;
-        list_ = store_.LoadYear(kUser, year_.toStdString());
+        list_ = store_.loadYear(kUser, year_.toStdString());
     }
-    void PrtMfg() override {
+    void refillList() override {
         ++prtMfgCalls;
         count_ = 0;
         for (int i = 1; i <= list_.count(); ++i) {
@@ -102,7 +102,7 @@ class EntryFormTest : public QObject, protected test::GuiFixture {
 
 private:
     std::unique_ptr<FakeMonthly> monthly;
-    std::unique_ptr<frmDay_upd> form;
+    std::unique_ptr<EntryForm> form;
 
     fs::path yearFile(const char* year = "2003") const {
         return tmp->path() / "Data" / kUser / (std::string("s") + year + ".sdb");
@@ -112,7 +112,7 @@ private:
     }
     void open(const char* year, const char* month) {
         monthly = std::make_unique<FakeMonthly>(ctx->store(), u(year), u(month));
-        form = std::make_unique<frmDay_upd>(*ctx, *monthly);
+        form = std::make_unique<EntryForm>(*ctx, *monthly);
     }
     void showActive() {
         form->show();
@@ -360,7 +360,7 @@ private slots:
         retype(child<QLineEdit>(form.get(), "txtKaisyu"), u("5000"));
         click("cmdTou");
         QVERIFY(answerer.asked.empty());
-        const auto saved = ctx->store().LoadYear(kUser, "2003");
+        const auto saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.count(), 2);
         QCOMPARE(saved.record(2).DayFirst, std::string("2"));
         QCOMPARE(saved.record(2).Holl, std::string("駅前ホール"));
@@ -463,7 +463,7 @@ private slots:
         retype(z12, u("30"));
         click("cmdTou");
         QCOMPARE(int(answerer.asked.size()), 2);
-        const auto saved = ctx->store().LoadYear(kUser, "2003");
+        const auto saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.count(), 1);
         QCOMPARE(QString::fromStdString(saved.record(1).Come), QString(50, QChar(0x3042)));
         QCOMPARE(saved.record(1).T_tim, std::string("7.5"));
@@ -528,7 +528,7 @@ private slots:
         child<QPlainTextEdit>(form.get(), "txtCome")->setPlainText(u("直した"));
         click("cmdUpd");
         QVERIFY(answerer.asked.empty());
-        const auto saved = ctx->store().LoadYear(kUser, "2003");
+        const auto saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.count(), 4);
         QCOMPARE(saved.record(3).Syusi, std::string("-5,000"));
         QCOMPARE(saved.record(3).Zikyu, std::string("-625"));
@@ -554,7 +554,7 @@ private slots:
         QCOMPARE(text("txtSyusi"), u("30,000"));  // shown before the save as it will be saved
         click("cmdTou");
         QVERIFY(answerer.asked.empty());
-        auto saved = ctx->store().LoadYear(kUser, "2003");
+        auto saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.count(), 1);
         QCOMPARE(saved.record(1).Tousi, std::string());
         QCOMPARE(saved.record(1).Syusi, std::string("30,000"));
@@ -568,11 +568,11 @@ private slots:
         open("2003", "05");
         form->prepareEdit(1, 1);
         click("cmdUpd");
-        QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Syusi, std::string("99,999"));
+        QCOMPARE(ctx->store().loadYear(kUser, "2003").record(1).Syusi, std::string("99,999"));
         retype(child<QLineEdit>(form.get(), "txtKaisyu"), QString());
         click("cmdUpd");
         QVERIFY(answerer.asked.empty());
-        saved = ctx->store().LoadYear(kUser, "2003");
+        saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.record(1).Kaisyu, std::string());
         QCOMPARE(saved.record(1).Syusi, std::string("-15,000"));
         QCOMPARE(saved.record(1).Zikyu, std::string("-1,875"));
@@ -623,7 +623,7 @@ private slots:
         QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を修正しました。"));
         click("cmdDel");  // the recording answerer says yes
         QCOMPARE(said.last().at(0).toString(), u("2003/05/01 駅前ホール を削除しました。"));
-        QVERIFY(ctx->store().LoadYear(kUser, "2003").records.empty());
+        QVERIFY(ctx->store().loadYear(kUser, "2003").records.empty());
     }
 
     void anUpdateKeepsAMissingMachineNumberMissing() {
@@ -635,7 +635,7 @@ private slots:
         QCOMPARE(text("cboK_no"), QString());
         click("cmdUpd");
         QVERIFY(answerer.asked.empty());
-        QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1), r);
+        QCOMPARE(ctx->store().loadYear(kUser, "2003").record(1), r);
     }
 
     void deletingTheOnlyRecordOfTheMonthEndsNavigation() {
@@ -653,12 +653,12 @@ private slots:
         QCOMPARE(answerer.asked[0].title, u("日間収支データの削除"));
         QCOMPARE(answerer.asked[0].buttons, Buttons::YesNo);
         QCOMPARE(answerer.asked[0].icon, Icon::Exclamation);
-        QCOMPARE(ctx->store().LoadYear(kUser, "2003").count(), 2);
+        QCOMPARE(ctx->store().loadYear(kUser, "2003").count(), 2);
         QCOMPARE(records.count(), 0);
 
         click("cmdDel");  // answered Yes
         QCOMPARE(int(answerer.asked.size()), 2);
-        const auto left = ctx->store().LoadYear(kUser, "2003");
+        const auto left = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(left.count(), 1);
         QCOMPARE(left.record(1).DateKey, std::string("2003/04/30"));
         QCOMPARE(text("lblKen"), u("(0 / 0)"));
@@ -678,7 +678,7 @@ private slots:
         form->prepareEdit(1, 1);
         monthly->row_ = 1;
         click("cmdDel");
-        const auto left = ctx->store().LoadYear(kUser, "2003");
+        const auto left = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(left.count(), 2);
         // The later record of the same date becomes the day's first.
         QCOMPARE(left.record(1).Come, std::string("二"));
@@ -714,8 +714,8 @@ private slots:
         click("cmdUpd");
         QCOMPARE(int(answerer.asked.size()), 3);
         QCOMPARE(answerer.asked[2].title, u("ｴﾗｰ発生"));
-        QCOMPARE(ctx->store().LoadYear(kUser, "2003").count(), 1);
-        QCOMPARE(ctx->store().LoadYear(kUser, "2003").record(1).Kaisyu, std::string("30000"));
+        QCOMPARE(ctx->store().loadYear(kUser, "2003").count(), 1);
+        QCOMPARE(ctx->store().loadYear(kUser, "2003").record(1).Kaisyu, std::string("30000"));
         QCOMPARE(text("lblKen"), u("(1 / 1)"));
         QCOMPARE(text("txtCome"), u("三"));
     }
@@ -752,7 +752,7 @@ private slots:
         kno->setCurrentIndex(13);
         typeDate("2003", "5", "1");
         click("cmdTou");
-        const auto saved = ctx->store().LoadYear(kUser, "2003");
+        const auto saved = ctx->store().loadYear(kUser, "2003");
         QCOMPARE(saved.record(1).K_no, std::string("14"));
         QCOMPARE(saved.record(1).K_type, std::string("スロット"));
         QCOMPARE(saved.record(1).Kisyu, std::string("新台"));

@@ -1,6 +1,6 @@
-// The export dialogs: frmPrint driving the monthly window and writing the same
+// The export dialogs: MonthExportDialog driving the monthly window and writing the same
 // workbook tamalog-cli export writes, the missing-application path and
-// "保存...", frmExcel's table choice and message, frmWait's 中止, and the
+// "保存...", AnalysisExportDialog's table choice and message, ExportProgress's 中止, and the
 // ExportJob both dialogs run their writer with.
 #include <QAction>
 #include <QApplication>
@@ -61,7 +61,7 @@ std::vector<fs::path> workbooksIn(const fs::path& folder) {
 class ExportDialogsTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
-    std::unique_ptr<frmMonthly> monthly;
+    std::unique_ptr<MonthlyWindow> monthly;
     std::vector<fs::path> opened;
     bool appPresent = true;
 
@@ -80,7 +80,7 @@ private slots:
         for (const DailyRecord* r : {&a, &b, &c}) text += formatRecordLine(*r) + "\n";
         test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb", test::sjis(text));
         openContext(12000, 9000);
-        monthly = std::make_unique<frmMonthly>(*ctx);
+        monthly = std::make_unique<MonthlyWindow>(*ctx);
         monthly->cboUser()->setCurrentIndex(monthly->cboUser()->findText(QStringLiteral("太郎")));
         monthly->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         opened.clear();
@@ -98,7 +98,7 @@ private slots:
     }
 
     void printDialogDrivesTheMonthlyWindow() {
-        frmPrint dlg(*ctx, *monthly);
+        MonthExportDialog dlg(*ctx, *monthly);
         auto* cboUser = dlg.findChild<QComboBox*>("cboUser");
         auto* txtTuki = dlg.findChild<QLineEdit*>("txtTuki");
         auto* txtNen = dlg.findChild<QLineEdit*>("txtNen");
@@ -125,7 +125,7 @@ private slots:
     }
 
     void exportWritesWhatTheCommandLineWrites() {
-        frmPrint dlg(*ctx, *monthly);
+        MonthExportDialog dlg(*ctx, *monthly);
         dlg.findChild<QLineEdit*>("txtTuki")->setText(QStringLiteral("3"));
         auto* cmdOut = dlg.findChild<QPushButton*>("cmdOut");
         QVERIFY(cmdOut->isEnabled());
@@ -154,14 +154,14 @@ private slots:
         QCOMPARE(test::fileBytes(tmp->path() / "Temp" / "work.csv"), csv);
 
         // A second export never overwrites the first (the user may have it open).
-        frmPrint again(*ctx, *monthly);
-        again.cmdOut_Click();
+        MonthExportDialog again(*ctx, *monthly);
+        again.writeAndOpen();
         QCOMPARE(opened.back().filename().string(), std::string("日間収支データ一覧  (2004年03月度) (2).xlsx"));
     }
 
     void withoutSpreadsheetApplicationSaveStillWrites() {
         appPresent = false;
-        frmPrint dlg(*ctx, *monthly);
+        MonthExportDialog dlg(*ctx, *monthly);
         dlg.show();
         QVERIFY(!dlg.findChild<QPushButton*>("cmdOut")->isEnabled());
         auto* lblMsg2 = dlg.findChild<QLabel*>("lblMsg2");
@@ -188,11 +188,11 @@ private slots:
         const fs::path fifo = tmp->path() / "pipe.xlsx";
         QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
         test::putBytes(tmp->path() / "Temp" / "work.csv", "old");
-        frmPrint dlg(*ctx, *monthly);
+        MonthExportDialog dlg(*ctx, *monthly);
         QStringList status;
         connect(ctx.get(), &AppContext::statusMessage, this, [&](const QString& t) { status << t; });
         setSaveFileChooser([&](QWidget*, const QString&) { return QString::fromStdString(fifo.string()); });
-        dlg.cmdSave_Click();
+        dlg.saveAs();
         QCOMPARE(answerer.asked.size(), size_t(1));
         QVERIFY2(answerer.asked[0].text.contains(QStringLiteral("通常のファイルではありません")),
                  qPrintable(answerer.asked[0].text));
@@ -207,16 +207,16 @@ private slots:
         c.user = "太郎";
         c.allPeriod = true;
         QStringList status;
-        AnalysisExportSource src{tmp->path(), std::make_shared<const MatchedRecords>(Load_day(tmp->path(), c)), c,
+        AnalysisExportSource src{tmp->path(), std::make_shared<const MatchedRecords>(loadRecords(tmp->path(), c)), c,
                                  [&](const QString& t) { status << t; }};
         {
-            frmExcel dlg(src);
+            AnalysisExportDialog dlg(src);
             auto* cboOut = dlg.findChild<QComboBox*>("cboOut");
             QCOMPARE(cboOut->count(), 7);
             QCOMPARE(cboOut->itemText(4), QStringLiteral("年間曜日別収支"));
             QCOMPARE(cboOut->itemText(6), QStringLiteral("機種別収支"));
             cboOut->setCurrentIndex(1);
-            dlg.cmdOk_Click();
+            dlg.writeAndOpen();
             QCOMPARE(opened, std::vector<fs::path>{tmp->path() / "Temp" / "月間収支データ一覧.xlsx"});
             const test::WorkbookDump d = test::dumpWorkbook(opened[0]);
             QCOMPARE(d.cell("A3").value, std::string("2004/03"));
@@ -224,8 +224,8 @@ private slots:
             QCOMPARE(d.header.substr(d.header.size() - 9), std::string("：太郎"));
         }
         appPresent = false;
-        frmExcel dlg(src);
-        dlg.cmdOk_Click();
+        AnalysisExportDialog dlg(src);
+        dlg.writeAndOpen();
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].title, QStringLiteral("Excel 出力エラー"));
         // The warning says that 保存... still writes the workbook.
@@ -237,7 +237,7 @@ private slots:
             return QString::fromStdString((tmp->path() / "daily.xlsx").string());
         });
         QVERIFY(status.isEmpty());
-        dlg.cmdSave_Click();
+        dlg.saveAs();
         QCOMPARE(test::dumpWorkbook(tmp->path() / "daily.xlsx").sheet, std::string("日間収支データ一覧"));
         QCOMPARE(status, QStringList{QString::fromStdString((tmp->path() / "daily.xlsx").string()) +
                                      QStringLiteral(" に保存しました")});
@@ -247,14 +247,14 @@ private slots:
     void frameOpensBothExports() {
         monthly.reset();
         const QString store = QString::fromStdString((tmp->path() / "user-store.ini").string());
-        auto main = std::make_unique<frmMain>(*ctx, store);
-        QVERIFY(main->MDIForm_Load());
+        auto main = std::make_unique<MainWindow>(*ctx, store);
+        QVERIFY(main->start());
         main->monthlyWindow()->setYearMonth(QStringLiteral("2004"), QStringLiteral("03"));
         QAction* item = main->menuItem(QStringLiteral("mnuFileProperties"));
         QVERIFY(item->isEnabled());
         bool sawPrint = false;
         QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<frmPrint*>(QApplication::activeModalWidget());
+            auto* dlg = qobject_cast<MonthExportDialog*>(QApplication::activeModalWidget());
             sawPrint = dlg != nullptr;
             if (dlg) QTest::mouseClick(dlg->findChild<QPushButton*>("cmdOut"), Qt::LeftButton);
         });
@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(test::dumpWorkbook(opened[0]).cell("A3").value, std::string("2004-03-02"));
 
         main->menuItem(QStringLiteral("mnuSerch"))->trigger();
-        auto* db = main->findChild<frmDb*>();
+        auto* db = main->findChild<AnalysisWindow*>();
         QVERIFY(db && db->cmdExcel()->isEnabled());
         db->Check2()->setChecked(true);
         QTest::mouseClick(db->cmdKen(), Qt::LeftButton);
@@ -272,7 +272,7 @@ private slots:
         // A period ticked back on without a new search does not reach the condition line.
         db->Check2()->setChecked(false);
         QTimer::singleShot(0, [&] {
-            if (auto* dlg = qobject_cast<frmExcel*>(QApplication::activeModalWidget())) dlg->cmdOk_Click();
+            if (auto* dlg = qobject_cast<AnalysisExportDialog*>(QApplication::activeModalWidget())) dlg->writeAndOpen();
         });
         QTest::mouseClick(db->cmdExcel(), Qt::LeftButton);
         QCOMPARE(opened.size(), size_t(2));
@@ -286,7 +286,7 @@ private slots:
 
     void stopInTheWaitWindowEndsTheWriter() {
         std::atomic<long> calls{0};
-        frmWait wait([&](const xlsx::ProgressFn& progress) {
+        ExportProgress wait([&](const xlsx::ProgressFn& progress) {
             for (long i = 0;; ++i) {
                 calls = i;
                 if (!progress(i % 100, 100)) throw xlsx::Cancelled();
@@ -294,7 +294,7 @@ private slots:
             }
         });
         QTimer::singleShot(200, &wait, [&] { QTest::mouseClick(wait.findChild<QPushButton*>("cmdCancel"), Qt::LeftButton); });
-        QCOMPARE(wait.run(), frmWait::Outcome::Stopped);
+        QCOMPARE(wait.run(), ExportProgress::Outcome::Stopped);
         QVERIFY(calls > 0);
     }
 
@@ -304,7 +304,7 @@ private slots:
         for (const bool byCloseBox : {false, true}) {
             std::atomic<bool> writerEnded{false};
             bool stillOpen = false;
-            frmWait wait([&](const xlsx::ProgressFn& progress) {
+            ExportProgress wait([&](const xlsx::ProgressFn& progress) {
                 for (long i = 0; progress(1 + i % 99, 100); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the clean-up takes a while
                 writerEnded = true;
@@ -315,7 +315,7 @@ private slots:
                 else QTest::keyClick(&wait, Qt::Key_Escape);
                 stillOpen = wait.isVisible();
             });
-            QCOMPARE(wait.run(), frmWait::Outcome::Stopped);
+            QCOMPARE(wait.run(), ExportProgress::Outcome::Stopped);
             QVERIFY(stillOpen);
             QVERIFY(writerEnded);
             QVERIFY(wait.findChild<QProgressBar*>("prb1")->value() > 0);  // progress came by signal

@@ -70,7 +70,7 @@ class FrameGraphTest : public QObject, protected test::FrameFixture {
     QDate month;  // the records lie in the month the frame opens on
 
     QAction* item(const char* name) const { return main->menuItem(QString::fromLatin1(name)); }
-    frmGluf* graph() const { return qobject_cast<frmGluf*>(main->graphWindow()); }
+    GraphWindow* graph() const { return qobject_cast<GraphWindow*>(main->graphWindow()); }
     QMdiSubWindow* graphSub() const { return main->subWindowOf(main->graphWindow()); }
     QMdiSubWindow* monthlySub() const { return main->subWindowOf(main->monthlyWindowIfOpen()); }
     QString checkedIn(std::initializer_list<const char*> names) const {
@@ -109,9 +109,9 @@ private slots:
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"海物語\"\n"));
         openContext();
         const QString store = test::writeFrameStore(tmp->path(), 1000, 700);
-        main = std::make_unique<frmMain>(*ctx, store);
+        main = std::make_unique<MainWindow>(*ctx, store);
         installGraphWindow(*ctx, *main);
-        QVERIFY(main->MDIForm_Load());
+        QVERIFY(main->start());
         QVERIFY(graph());
         QTRY_COMPARE(graph()->drawCount(), 1);
     }
@@ -141,7 +141,7 @@ private slots:
     }
 
     void theGraphMenuAndTheGraphWindowsBoxesMoveTogether() {
-        frmGluf* g = graph();
+        GraphWindow* g = graph();
         // Each menu item sets its box and carries the check mark alone in its group.
         const std::pair<const char*, const char*> types[] = {
             {"mnuGlf2", "折れ線ｸﾞﾗﾌ"}, {"mnuGlf3", "3D棒ｸﾞﾗﾌ"}, {"mnuGlf4", "3D折れ線ｸﾞﾗﾌ"}, {"mnuGlf1", "棒ｸﾞﾗﾌ"}};
@@ -202,12 +202,12 @@ private slots:
     }
 
     void aRecordSavedInTheEntryFormRedrawsTheGraphOnce() {
-        frmGluf* g = graph();
-        frmMonthly* monthly = main->monthlyWindow();
+        GraphWindow* g = graph();
+        MonthlyWindow* monthly = main->monthlyWindow();
         QTest::qWait(30);
         const int before = g->drawCount();
         {
-            frmDay_upd form(*ctx, *monthly, main.get());
+            EntryForm form(*ctx, *monthly, main.get());
             form.prepareNew();
             // The form opens on today; the 3rd of this month is typed in.
             QCOMPARE(form.findChild<QLineEdit*>("txtTuki")->text().toInt(), month.month());
@@ -223,7 +223,7 @@ private slots:
             retype(form.findChild<QComboBox*>("cboKisyu"), u("海物語"));
             retype(form.findChild<QLineEdit*>("txtTousi"), QStringLiteral("10000"));
             retype(form.findChild<QLineEdit*>("txtKaisyu"), QStringLiteral("14000"));
-            form.cmdTou_Click();
+            form.saveNew();
             QVERIFY2(answerer.asked.empty(), answerer.asked.empty() ? "" : qPrintable(answerer.asked.front().text));
         }
         QTRY_COMPARE(g->drawCount(), before + 1);
@@ -262,14 +262,14 @@ private slots:
 
         // The window reset: back in the right half.
         closeGraph();
-        main->mnuDefult_Click();
+        main->restoreDefaultLayout();
         QVERIFY(graph());
         QCOMPARE(graphSub()->geometry(), rightHalf());
         QCOMPARE(monthlySub()->geometry(), leftHalf());
 
         // Closing the monthly window takes the graph window with it (it draws from
         // the monthly list); a graph command brings both back, drawing again.
-        QPointer<frmGluf> old = graph();
+        QPointer<GraphWindow> old = graph();
         monthlySub()->close();
         QTRY_VERIFY(old.isNull());
         QTRY_VERIFY(main->monthlyWindowIfOpen() == nullptr);

@@ -58,8 +58,8 @@ class GraphDrillWindowTest : public QObject, protected test::FrameFixture {
     Q_OBJECT
 
 
-    frmGluf* graph() const { return qobject_cast<frmGluf*>(main->graphWindow()); }
-    frmMonthly* monthly() const { return main->monthlyWindowIfOpen(); }
+    GraphWindow* graph() const { return qobject_cast<GraphWindow*>(main->graphWindow()); }
+    MonthlyWindow* monthly() const { return main->monthlyWindowIfOpen(); }
     QTableView* grid() const { return monthly()->findChild<QTableView*>(QStringLiteral("mfgDat")); }
     QChartView* view() const { return graph()->findChild<QChartView*>(QStringLiteral("chartView")); }
     QToolButton* back() const { return graph()->findChild<QToolButton*>(QStringLiteral("cmdBack")); }
@@ -100,9 +100,9 @@ private slots:
         test::putBytes(taro / "Year.txt", test::sjis("\"2023\",1000\n\"2024\",36500\n"));
         openContext();
         const QString store = test::writeFrameStore(tmp->path(), 1200, 800);
-        main = std::make_unique<frmMain>(*ctx, store);
+        main = std::make_unique<MainWindow>(*ctx, store);
         installGraphWindow(*ctx, *main);
-        QVERIFY(main->MDIForm_Load());
+        QVERIFY(main->start());
         QVERIFY(graph());
         QTRY_VERIFY(graph()->drawCount() >= 1);
         monthly()->cboUser()->setCurrentText(u("太郎"));
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(pointValues(graph()->series()), (QList<double>{11500, -2000, 7000}));
 
         // Day -> the monthly window forward, the day's first row selected.
-        QSignalSpy opened(graph(), &frmGluf::dayOpened);
+        QSignalSpy opened(graph(), &GraphWindow::dayOpened);
         main->mdiArea()->setActiveSubWindow(main->subWindowOf(graph()));
         const int draws = graph()->drawCount();
         graph()->pointClicked(0);  // 05/04 has two rows: the first is chosen
@@ -219,7 +219,7 @@ private slots:
         emit bars->hovered(true, 5, bars->barSets().first());
         QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(graph()->pointTip(5), QString());
-        QSignalSpy opened(graph(), &frmGluf::dayOpened);
+        QSignalSpy opened(graph(), &GraphWindow::dayOpened);
         graph()->pointClicked(5);
         QTest::qWait(50);
         QCOMPARE(opened.count(), 0);
@@ -229,7 +229,7 @@ private slots:
 
     // The 3D bars: selecting a bar opens what the point opens.
     void threeDimensionalBarsTakeTheSelectedBar() {
-        if (!frmGluf::openGLAvailable()) QSKIP("no OpenGL here: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+        if (!GraphWindow::openGLAvailable()) QSKIP("no OpenGL here: run under xvfb-run with QT_QPA_PLATFORM=xcb");
         choosePeriod("年間ﾃﾞｰﾀ");
         andWait([&] { graph()->cboGtype()->setCurrentText(u("3D棒ｸﾞﾗﾌ")); });
         QVERIFY(graph()->showing3D());

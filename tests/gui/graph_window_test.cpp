@@ -61,18 +61,18 @@ class GraphWindowTest : public QObject, protected test::GuiFixture {
     fs::path taro;
 
     struct Windows {
-        std::unique_ptr<frmMonthly> monthly;
-        std::unique_ptr<frmGluf> graph;
+        std::unique_ptr<MonthlyWindow> monthly;
+        std::unique_ptr<GraphWindow> graph;
     };
 
     // The monthly window on 太郎, May 2024, and the graph window following it,
     // on its own or as a child of `area` (declare the area before the windows).
     Windows open(QMdiArea* area = nullptr) {
         Windows w;
-        w.monthly = std::make_unique<frmMonthly>(*ctx);
+        w.monthly = std::make_unique<MonthlyWindow>(*ctx);
         w.monthly->cboUser()->setCurrentText(QStringLiteral("太郎"));
         w.monthly->setYearMonth(QStringLiteral("2024"), QStringLiteral("05"));
-        w.graph = std::make_unique<frmGluf>(*ctx, *w.monthly);
+        w.graph = std::make_unique<GraphWindow>(*ctx, *w.monthly);
         if (area) {
             area->resize(1400, 1000);
             area->addSubWindow(w.graph.get());
@@ -147,7 +147,7 @@ private slots:
 
     void aHallChangeDrawsOnceAndIdleDrawsNothing() {
         Windows w = open();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         w.graph->cboHoll()->setCurrentText(QStringLiteral("港ホール"));
         QTRY_COMPARE(drawn.count(), 1);
         settle();
@@ -174,8 +174,8 @@ private slots:
         test::putBytes(taro / "s2024.sdb", test::sjis(line("2024/05/04", "土", "1", "-1,000", "港ホール", "北斗") +
                                                       line("2024/05/04", "土", "2", "2,500", "駅前ホール", "北斗") +
                                                       line("2024/05/04", "土", "2", "-500", "港ホール", "北斗")));
-        w.monthly->GetSyusi();
-        w.monthly->PrtMfg();
+        w.monthly->reloadYear();
+        w.monthly->refillList();
         QTRY_COMPARE(pointLabels(w.graph->series()), (QStringList{"04", "04", "04"}));
         for (int type = 0; type < 2; ++type) {  // bar, then line
             w.graph->cboGtype()->setCurrentIndex(type);
@@ -191,7 +191,7 @@ private slots:
     void aDamagedYearIsNamedOnTheDayGraph() {
         test::putBytes(taro / "s2022.sdb", test::sjis(line("2022/05/01", "日", "1", "100", "駅前ホール")) + "\"x\"\r\n");
         Windows w = open();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         w.monthly->txtNen()->setText(QStringLiteral("2022"));
         QTRY_VERIFY(drawn.count() >= 1);
         auto* notice = w.graph->findChild<QLabel*>(QStringLiteral("lblLoadProblem"));
@@ -208,8 +208,8 @@ private slots:
 
     void periodsAndCumulativeMode() {
         Windows w = open();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
-        QSignalSpy mirrored(w.graph.get(), &frmGluf::cumulativeChanged);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
+        QSignalSpy mirrored(w.graph.get(), &GraphWindow::cumulativeChanged);
         w.graph->cboKikan()->setCurrentText(QStringLiteral("月間ﾃﾞｰﾀ"));
         QTRY_COMPARE(drawn.count(), 1);
         QCOMPARE(w.graph->windowTitle(), QStringLiteral("月間収支グラフ （2024年度）"));
@@ -259,7 +259,7 @@ private slots:
 
     void weekdayItemDisablesCumulativeAndBack() {
         Windows w = open();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         QVERIFY(w.graph->chk1()->isEnabled());
         w.graph->cboKou()->setCurrentText(QStringLiteral("曜日別"));
         QTRY_COMPARE(drawn.count(), 1);
@@ -284,7 +284,7 @@ private slots:
     void chartTypeChangesDoNotRecompute() {
         Windows w = open();
         const GraphSeries before = w.graph->series();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         w.graph->cboGtype()->setCurrentText(QStringLiteral("折れ線ｸﾞﾗﾌ"));
         QTRY_COMPARE(drawn.count(), 1);
         QCOMPARE(w.graph->chartType(), ChartType::Line);
@@ -310,7 +310,7 @@ private slots:
         Windows w = open();
         w.graph->cboKikan()->setCurrentText(QStringLiteral("月間ﾃﾞｰﾀ"));
         QTRY_COMPARE(w.graph->drawCount(), 2);
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
 
         // What the entry form does after a save: the record goes to the file, the
         // monthly window reloads, and recordsChanged() is sent - all in one turn.
@@ -324,8 +324,8 @@ private slots:
         r.Syusi = "4,000";
         r.DayFirst = "1";
         test::saveRecord(ctx->store(), "太郎", r);
-        w.monthly->GetSyusi();
-        w.monthly->PrtMfg();
+        w.monthly->reloadYear();
+        w.monthly->refillList();
         emit ctx->recordsChanged();
         QTRY_COMPARE(drawn.count(), 1);
         settle();
@@ -344,7 +344,7 @@ private slots:
 
     void monthlySelectionAndUserFollowTheMonthlyWindow() {
         Windows w = open();
-        QSignalSpy drawn(w.graph.get(), &frmGluf::drawn);
+        QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         w.monthly->setYearMonth(QStringLiteral("2024"), QStringLiteral("03"));
         QTRY_COMPARE(drawn.count(), 1);
         QCOMPARE(w.graph->windowTitle(), QStringLiteral("日間収支グラフ （2024年03月度）"));
@@ -365,7 +365,7 @@ private slots:
 
     void valueLabelsFollowChk2WithoutRecomputing() {
         Windows w = open();
-        QSignalSpy labels(w.graph.get(), &frmGluf::dataLabelsChanged);
+        QSignalSpy labels(w.graph.get(), &GraphWindow::dataLabelsChanged);
         QVERIFY(w.graph->valueLabels().isEmpty());
         w.graph->chk2()->setChecked(true);
         QCOMPARE(labels.count(), 1);
@@ -376,8 +376,8 @@ private slots:
         // Labels stay on through a new series; a fraction in 万円 shows rounded.
         test::putBytes(taro / "s2024.sdb", test::sjis(line("2024/05/04", "土", "1", "950,000", "駅前ホール") +
                                                       line("2024/05/06", "月", "1", "12,345", "駅前ホール")));
-        w.monthly->GetSyusi();
-        w.monthly->PrtMfg();
+        w.monthly->reloadYear();
+        w.monthly->refillList();
         w.graph->cboKou()->setCurrentText(QStringLiteral("曜日別"));
         QTRY_COMPARE(w.graph->computeCount(), 2);
         QCOMPARE(w.graph->series().points.at(0).value, 1.2345);
@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(chart->axes(Qt::Vertical).value(0)->linePenColor(), QColor(0, 0, 255));
 
         // Each axis box of the options dialog switches the axis its label names.
-        frmOption dialog(*ctx);
+        OptionsDialog dialog(*ctx);
         auto axisBox = [&](const QString& label) {
             for (QCheckBox* c : dialog.findChildren<QCheckBox*>())
                 if (c->text() == label) return c;
@@ -426,7 +426,7 @@ private slots:
             xBox->setChecked(c.xOn);
             yBox->setChecked(c.yOn);
             const int draws = w.graph->drawCount();
-            dialog.cmdUpd_Click();
+            dialog.apply();
             QTRY_COMPARE(w.graph->drawCount(), draws + 1);
             QCOMPARE(x->isTitleVisible(), c.xOn);
             QCOMPARE(y->isTitleVisible(), c.yOn);
@@ -435,7 +435,7 @@ private slots:
         // The stored keys stay: the X box is "chkG2.Value", the Y box "chkG3.Value".
         xBox->setChecked(false);
         yBox->setChecked(true);
-        dialog.cmdUpd_Click();
+        dialog.apply();
         QCOMPARE(ctx->options().chkG2Value, std::string("0"));
         QCOMPARE(ctx->options().chkG3Value, std::string("1"));
     }
@@ -514,7 +514,7 @@ private slots:
     }
 
     void threeDimensionalViewsRender() {
-        if (!frmGluf::openGLAvailable())
+        if (!GraphWindow::openGLAvailable())
             QSKIP("no usable OpenGL on this platform; run with QT_QPA_PLATFORM=xcb xvfb-run -a");
         Windows w = open();
         w.graph->chk2()->setChecked(true);

@@ -50,7 +50,7 @@ private slots:
 
     void hallAddDuplicateAndDelete() {
         QSignalSpy refills(ctx.get(), &AppContext::listsChanged);
-        frmHoll_upd dlg(*ctx, QStringLiteral("太郎"));
+        HallListEditor dlg(*ctx, QStringLiteral("太郎"));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("ホールリスト編集"));
         QCOMPARE(dlg.txtHoll()->objectName(), QStringLiteral("txtHoll"));
         QVERIFY(!dlg.cmdDel()->isEnabled());
@@ -100,7 +100,7 @@ private slots:
     void namesTheFileCannotHoldAreRefused() {
         QFETCH(QString, name);
         QFETCH(QString, message);
-        frmKisyu_upd dlg(*ctx, QStringLiteral("太郎"));
+        MachineListEditor dlg(*ctx, QStringLiteral("太郎"));
         add(dlg, name);
         QCOMPARE(answerer.asked.size(), size_t{1});
         QCOMPARE(answerer.asked[0].text, message);
@@ -109,7 +109,7 @@ private slots:
     }
 
     void machineTypesAndDuplicatesAcrossTypes() {
-        frmKisyu_upd dlg(*ctx, QStringLiteral("太郎"));
+        MachineListEditor dlg(*ctx, QStringLiteral("太郎"));
         QStringList types;
         for (int k = 0; k < dlg.cboK_type()->count(); ++k) types << dlg.cboK_type()->itemText(k);
         QCOMPARE(types, (QStringList{"ＣＲ機", "時短機", "権利物", "一般電役", "ハネモノ", "その他", "スロット"}));
@@ -129,9 +129,9 @@ private slots:
         // The shown type has a name, the file two lines; the delete still removes
         // a name listed only under another type.
         test::putBytes(kisyu(), test::sjis("\"スロット\",\"北斗\"\n\"ＣＲ機\",\"海物語\"\n\"時短機\",\"北斗\"\n"));
-        dlg.Kisyu_Load();
+        dlg.loadMachines();
         dlg.lst1()->setCurrentRow(0);
-        dlg.lst1_Click();
+        dlg.entrySelected();
         dlg.txtKisyu()->setText(QStringLiteral("北斗"));
         QTest::mouseClick(dlg.cmdDel(), Qt::LeftButton);
         QCOMPARE(test::fileBytes(kisyu()), test::sjis("\"ＣＲ機\",\"海物語\"\n"));
@@ -142,12 +142,12 @@ private slots:
 
     void cmdDelFollowsTheWholeMachineFile() {
         test::putBytes(kisyu(), test::sjis("\"スロット\",\"北斗\"\n"));
-        frmKisyu_upd dlg(*ctx, QStringLiteral("太郎"));
+        MachineListEditor dlg(*ctx, QStringLiteral("太郎"));
         QCOMPARE(dlg.lst1()->count(), 0);  // ＣＲ機 shows nothing
         QCOMPARE(dlg.linesRead(), 1);
         dlg.txtKisyu()->setText(QStringLiteral("北斗"));
         dlg.cmdDel()->setEnabled(true);
-        dlg.Kisyu_Load();
+        dlg.loadMachines();
         QVERIFY(dlg.cmdDel()->isEnabled());  // the file has a line, though not of this type
     }
 
@@ -169,10 +169,10 @@ private slots:
         const fs::path file = halls ? holl() : kisyu();
         test::putBytes(file, listText(0, n));
         std::unique_ptr<ListEditor> dlg;
-        if (halls) dlg = std::make_unique<frmHoll_upd>(*ctx, QStringLiteral("太郎"));
-        else dlg = std::make_unique<frmKisyu_upd>(*ctx, QStringLiteral("太郎"));
+        if (halls) dlg = std::make_unique<HallListEditor>(*ctx, QStringLiteral("太郎"));
+        else dlg = std::make_unique<MachineListEditor>(*ctx, QStringLiteral("太郎"));
         dlg->lst1()->setCurrentRow(0);
-        dlg->lst1_Click();
+        dlg->entrySelected();
         QCOMPARE(dlg->nameBox()->text(), halls ? QStringLiteral("H0") : QStringLiteral("M0"));
         QTest::mouseClick(dlg->cmdDel(), Qt::LeftButton);
         QCOMPARE(answerer.asked.size(), size_t{0});
@@ -183,14 +183,14 @@ private slots:
     void damagedFileIsNamedAndLeftAlone() {
         const std::string bytes = test::sjis("\"駅前ホール\",\"1\"\n駅前\n");
         test::putBytes(holl(), bytes);
-        frmHoll_upd dlg(*ctx, QStringLiteral("太郎"));
+        HallListEditor dlg(*ctx, QStringLiteral("太郎"));
         QCOMPARE(answerer.asked.size(), size_t{1});
         QVERIFY(answerer.asked[0].text.contains(QStringLiteral("holl.dat")));
         QVERIFY(answerer.asked[0].text.contains(QStringLiteral("2")));
         add(dlg, QStringLiteral("新しいホール"));
         QVERIFY(!dlg.cmdDel()->isEnabled());  // nothing listed to pick
         dlg.txtHoll()->setText(QStringLiteral("駅前ホール"));
-        dlg.cmdDel_Click();
+        dlg.deleteName();
         QCOMPARE(answerer.asked.size(), size_t{3});
         QCOMPARE(test::fileBytes(holl()), bytes);
     }

@@ -1,7 +1,7 @@
 // The main frame: its menu tree and toolbar, the year and month stepping on
 // the real monthly window, view toggles, the graph menu tied to a graph
 // window, the window reset and its two messages, closing (minimised or not),
-// Refresh, and the error report's two forms.
+// refresh, and the error report's two forms.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,7 +47,7 @@ class MainWindowTest : public QObject, protected test::FrameFixture {
 
     QAction* item(const char* name) const { return main->menuItem(QString::fromLatin1(name)); }
     void click(const QString& key) { main->toolButton(key)->trigger(); }
-    frmMonthly* monthly() const { return main->monthlyWindow(); }
+    MonthlyWindow* monthly() const { return main->monthlyWindow(); }
     void setYearMonth(const QString& y, const QString& m) {
         monthly()->txtNen()->setText(y);
         monthly()->txtTuki()->setText(m);
@@ -62,8 +62,8 @@ private slots:
         tmp->makeUser("太郎");
         openContext();
         storePath = test::writeFrameStore(tmp->path(), 900, 700);
-        main = std::make_unique<frmMain>(*ctx, storePath);
-        QVERIFY(main->MDIForm_Load());
+        main = std::make_unique<MainWindow>(*ctx, storePath);
+        QVERIFY(main->start());
     }
     void cleanup() {
         finish();
@@ -136,7 +136,7 @@ private slots:
         RecordStore store(tmp->path());
         test::saveRecord(store, "太郎", test::recordOn("2004/05/01"));
         test::saveRecord(store, "太郎", test::recordOn("2004/05/02"));
-        YearRecordList list = store.LoadYear("太郎", "2004");
+        YearRecordList list = store.loadYear("太郎", "2004");
         deleteRecord(store, list, 2);
         setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         auto* grid = monthly()->findChild<QTableView*>(QStringLiteral("mfgDat"));
@@ -144,7 +144,7 @@ private slots:
 
         QStringList seen;
         QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<frmRestore*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<RestoreDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("lstVersions"));
             int twoRecords = -1;
@@ -173,22 +173,22 @@ private slots:
     // the entry form, and the form opens only once there is a user to save for.
     void entryWithoutAUserAsksForOneFirst() {
         fs::remove_all(tmp->path() / "Data" / "太郎");
-        main->Refresh();
+        main->refresh();
         QCOMPARE(monthly()->currentUser(), QString());
         int formsOpened = 0;
-        monthly()->setEntryOpener([&](const frmMonthly::EntryRequest& r) {
+        monthly()->setEntryOpener([&](const MonthlyWindow::EntryRequest& r) {
             QVERIFY(!r.edit);
             ++formsOpened;
         });
         QString asked;
         auto answerManager = [&](const QString& add) {
             QTimer::singleShot(0, this, [&, add] {
-                auto* dialog = qobject_cast<frmUser*>(QApplication::activeModalWidget());
+                auto* dialog = qobject_cast<UserManager*>(QApplication::activeModalWidget());
                 if (!dialog) return;
                 asked = dialog->lblMsg()->text();
                 if (!add.isEmpty()) {
                     dialog->txtUser()->setText(add);
-                    dialog->cmdTou_Click();
+                    dialog->addUser();
                 }
                 dialog->reject();
             });
@@ -267,7 +267,7 @@ private slots:
 
     void inputCommandsReachTheMonthlyWindow() {
         QList<bool> edits;
-        monthly()->setEntryOpener([&](const frmMonthly::EntryRequest& r) { edits << r.edit; });
+        monthly()->setEntryOpener([&](const MonthlyWindow::EntryRequest& r) { edits << r.edit; });
         click(QStringLiteral("入力"));
         item("mnuInp")->trigger();
         QCOMPARE(edits, (QList<bool>{false, false}));
@@ -286,7 +286,7 @@ private slots:
     }
 
     void graphMenuFollowsTheGraphWindow() {
-        auto* graph = new frmGluf(*ctx, *monthly());
+        auto* graph = new GraphWindow(*ctx, *monthly());
         main->addGraphWindow(graph);
         QVERIFY(item("mnuGlf1")->isEnabled());
         QVERIFY(main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
@@ -322,12 +322,12 @@ private slots:
         main->close();
         main.reset();
         int made = 0;
-        main = std::make_unique<frmMain>(*ctx, storePath);
+        main = std::make_unique<MainWindow>(*ctx, storePath);
         main->setGraphWindowFactory([this, &made] {
             ++made;
-            return new frmGluf(*ctx, *main->monthlyWindow());
+            return new GraphWindow(*ctx, *main->monthlyWindow());
         });
-        QVERIFY(main->MDIForm_Load());
+        QVERIFY(main->start());
         QCOMPARE(made, 1);
         QVERIFY(main->graphWindow());
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
@@ -337,21 +337,21 @@ private slots:
         main->subWindowOf(main->graphWindow())->close();
         QTRY_VERIFY(main->graphWindow() == nullptr);
         QVERIFY(item("mnuGlf_d")->isEnabled());  // its commands open it again
-        main->mnuDefult_Click();
+        main->restoreDefaultLayout();
         QCOMPARE(made, 2);
         QVERIFY(main->graphWindow());
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
     }
 
     void windowResetAndItsTwoMessages() {
-        auto* graph = new frmGluf(*ctx, *monthly());
+        auto* graph = new GraphWindow(*ctx, *monthly());
         main->addGraphWindow(graph);
         QMdiSubWindow* m = main->subWindowOf(monthly());
         QMdiSubWindow* g = main->subWindowOf(graph);
         m->setGeometry(40, 30, 100, 100);
         g->showMinimized();
 
-        main->mnuDefult_Click();
+        main->restoreDefaultLayout();
         QCOMPARE(main->statusMessage(), QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
         const int W = ctx->frameInnerWidth(), H = ctx->frameInnerHeight();
         QCOMPARE(W, int(std::lround(pixelsToTwipsX(main->mdiArea()->viewport()->width()))));
@@ -363,7 +363,7 @@ private slots:
         m->setGeometry(40, 30, 300, 200);
         g->showMinimized();
         m->showMaximized();
-        main->mnuDefult_Click();
+        main->restoreDefaultLayout();
         QCOMPARE(main->statusMessage(), QStringLiteral("最小化及び最大化のウィンドウを元のサイズに戻して下さい。"));
         QVERIFY(!g->isMinimized());
         if (!m->isMaximized()) QCOMPARE(m->geometry(), QRect(40, 30, 300, 200));
@@ -374,7 +374,7 @@ private slots:
         QMdiSubWindow* m = main->subWindowOf(monthly());
         m->close();
         QTRY_VERIFY(main->monthlyWindowIfOpen() == nullptr);
-        main->mnuDefult_Click();
+        main->restoreDefaultLayout();
         QVERIFY(main->monthlyWindowIfOpen() != nullptr);
         QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
         QCOMPARE(main->statusMessage(), QStringLiteral("ウィンドウをデフォルト（初期設定）状態に戻しました。"));
@@ -390,8 +390,8 @@ private slots:
         QCOMPARE(settingsValue("monthly", "cboUser.Text"), QStringLiteral("太郎"));
         main.reset();
         // The lock is gone with the window: the program can start again.
-        frmMain next(*ctx, storePath);
-        QVERIFY(next.MDIForm_Load());
+        MainWindow next(*ctx, storePath);
+        QVERIFY(next.start());
         next.close();
     }
 
@@ -451,8 +451,8 @@ private slots:
         ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Left"), QString::number(pixelsToTwipsX(300)));
         ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Width"), QString::number(pixelsToTwipsX(1900)));
         ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Height"), QString::number(pixelsToTwipsY(1300)));
-        main = std::make_unique<frmMain>(*ctx, storePath);
-        QVERIFY(main->MDIForm_Load());
+        main = std::make_unique<MainWindow>(*ctx, storePath);
+        QVERIFY(main->start());
         const QRect screen = main->screen()->availableGeometry();
         QVERIFY(screen.contains(main->frameGeometry()));
         QVERIFY(main->statusBar()->isVisible());
@@ -471,7 +471,7 @@ private slots:
     void refreshRefillsTheUserBox() {
         fs::create_directories(tmp->path() / "Data" / fs::path("花子"));
         QCOMPARE(monthly()->cboUser()->findText(QStringLiteral("花子")), -1);
-        main->Refresh();
+        main->refresh();
         QVERIFY(monthly()->cboUser()->findText(QStringLiteral("花子")) >= 0);
         QCOMPARE(monthly()->cboUser()->currentText(), QStringLiteral("太郎"));
     }
@@ -480,16 +480,16 @@ private slots:
     // made again after it was closed.
     void analysisFromTheMenuAndTheToolbar() {
         item("mnuSerch")->trigger();
-        QCOMPARE(main->findChildren<frmDb*>().size(), 1);
+        QCOMPARE(main->findChildren<AnalysisWindow*>().size(), 1);
         QMdiSubWindow* sub = main->mdiArea()->activeSubWindow();
-        QVERIFY(sub && qobject_cast<frmDb*>(sub->widget()));
+        QVERIFY(sub && qobject_cast<AnalysisWindow*>(sub->widget()));
         sub->close();
-        QTRY_COMPARE(main->findChildren<frmDb*>().size(), 0);
+        QTRY_COMPARE(main->findChildren<AnalysisWindow*>().size(), 0);
         click(QStringLiteral("分析"));
-        QCOMPARE(main->findChildren<frmDb*>().size(), 1);
+        QCOMPARE(main->findChildren<AnalysisWindow*>().size(), 1);
         click(QStringLiteral("分析"));
-        QCOMPARE(main->findChildren<frmDb*>().size(), 1);
-        QVERIFY(qobject_cast<frmDb*>(main->mdiArea()->activeSubWindow()->widget()));
+        QCOMPARE(main->findChildren<AnalysisWindow*>().size(), 1);
+        QVERIFY(qobject_cast<AnalysisWindow*>(main->mdiArea()->activeSubWindow()->widget()));
     }
 
     void statusLineTakesMessagesFromAnyWindow() {

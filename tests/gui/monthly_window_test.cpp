@@ -74,8 +74,8 @@ class MonthlyWindowTest : public QObject, protected test::GuiFixture {
     Q_OBJECT
 
 
-    std::unique_ptr<frmMonthly> openWindow() {
-        auto w = std::make_unique<frmMonthly>(*ctx);
+    std::unique_ptr<MonthlyWindow> openWindow() {
+        auto w = std::make_unique<MonthlyWindow>(*ctx);
         w->setEntryOpener(entryFormOpener(*ctx, *w));
         w->resize(700, 500);
         w->show();
@@ -138,7 +138,7 @@ private slots:
     void spinButtonsStepAndWrap() {
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("12"));
-        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        QSignalSpy reloads(w.get(), &MonthlyWindow::reloaded);
         auto* updTuki = w->findChild<QWidget*>("updTuki");
         auto* up = updTuki->findChild<QToolButton*>("up");
         auto* down = updTuki->findChild<QToolButton*>("down");
@@ -166,8 +166,8 @@ private slots:
     void reloadsOnlyWhenTheSelectionChanges() {
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
-        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
-        QSignalSpy users(w.get(), &frmMonthly::userChanged);
+        QSignalSpy reloads(w.get(), &MonthlyWindow::reloaded);
+        QSignalSpy users(w.get(), &MonthlyWindow::userChanged);
         auto* grid = w->findChild<QTableView*>("mfgDat");
 
         w->txtTuki()->setText(QStringLiteral("06"));
@@ -196,8 +196,8 @@ private slots:
         QCOMPARE(columnTexts(grid, 0), QStringList{QStringLiteral("2004/05/10")});
         QCOMPARE(w->yearRecordList().user, std::string("花子"));
 
-        // Refresh keeps the selected user and does not reload.
-        w->Refresh();
+        // refresh keeps the selected user and does not reload.
+        w->refresh();
         QCOMPARE(w->cboUser()->currentText(), QStringLiteral("花子"));
         QCOMPARE(reloads.count(), 5);
     }
@@ -238,8 +238,8 @@ private slots:
         // A losing month turns the balance red; an empty month empties every label.
         test::putBytes(tmp->path() / "Data" / "太郎" / "s2004.sdb",
                        test::sjis(line("2004/05/01", "1", "1,500", "2.0") + line("2004/05/02", "1", "-2,000", "2.0")));
-        w->GetSyusi();
-        w->PrtMfg();
+        w->reloadYear();
+        w->refillList();
         QCOMPARE(label("lblSyusi")->text(), QStringLiteral("-500 円 "));
         QCOMPARE(label("lblSyusi")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         w->txtTuki()->setText(QStringLiteral("08"));
@@ -254,7 +254,7 @@ private slots:
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         auto* grid = w->findChild<QTableView*>("mfgDat");
-        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        QSignalSpy reloads(w.get(), &MonthlyWindow::reloaded);
         clickHeading(grid, 6);
         QCOMPARE(columnTexts(grid, 6), (QStringList{"15,000", "-2,000", "-3,500"}));
         QCOMPARE(grid->model()->index(2, 6).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
@@ -275,8 +275,8 @@ private slots:
     void rowClickOpensTheClickedRecord() {
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
-        std::vector<frmMonthly::EntryRequest> opened;
-        w->setEntryOpener([&](const frmMonthly::EntryRequest& r) { opened.push_back(r); });
+        std::vector<MonthlyWindow::EntryRequest> opened;
+        w->setEntryOpener([&](const MonthlyWindow::EntryRequest& r) { opened.push_back(r); });
         auto* grid = w->findChild<QTableView*>("mfgDat");
 
         // Each of the two rows of 1 May opens its own record.
@@ -293,7 +293,7 @@ private slots:
 
         clickCell(grid, 2, 0);
         QCOMPARE(opened.back().recordIndex, 3);
-        w->mfgDat_Click();  // the menu command opens the current row again
+        w->editSelected();  // the menu command opens the current row again
         QCOMPARE(opened.size(), size_t(3));
         QCOMPARE(opened.back().recordIndex, 3);
 
@@ -311,7 +311,7 @@ private slots:
         auto w = openWindow();
         w->setYearMonth(QStringLiteral("2004"), QStringLiteral("05"));
         auto* grid = w->findChild<QTableView*>("mfgDat");
-        QSignalSpy reloads(w.get(), &frmMonthly::reloaded);
+        QSignalSpy reloads(w.get(), &MonthlyWindow::reloaded);
         QString title, ken, syusi;
         bool touEnabled = true;
         QTimer::singleShot(0, [&] {
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(ken, QStringLiteral("(2 / 3)"));
         QCOMPARE(syusi, QStringLiteral("-3,500"));
         QVERIFY(!touEnabled);
-        // The form's update rewrote record 2 and refreshed this window through GetSyusi / PrtMfg.
+        // The form's update rewrote record 2 and refreshed this window through reloadYear / refillList.
         QVERIFY(reloads.count() >= 1);
         QCOMPARE(cell(grid, 1, 2), QStringLiteral("ホールZ"));
         QCOMPARE(w->yearRecordList().record(2).Holl, std::string("ホールZ"));
@@ -351,7 +351,7 @@ private slots:
         QTRY_COMPARE(grid->model()->rowCount(), 4);
         QVERIFY(changed.count() >= 1);
 
-        YearRecordList list = other.LoadYear("太郎", "2004");
+        YearRecordList list = other.loadYear("太郎", "2004");
         QCOMPARE(list.record(4).DateKey, std::string("2004/05/20"));  // in date order, before 06/02
         deleteRecord(other, list, 4);
         QTRY_COMPARE(grid->model()->rowCount(), 3);
@@ -370,7 +370,7 @@ private slots:
         clickHeading(grid, 6);  // 15,000 / -2,000 / -3,500: records 1, 3, 2
         QStringList shown;
         QTimer::singleShot(0, [&] {
-            auto* form = qobject_cast<frmDay_upd*>(QApplication::activeModalWidget());
+            auto* form = qobject_cast<EntryForm*>(QApplication::activeModalWidget());
             if (!form) return;
             auto* ken = form->findChild<QLabel*>("lblKen");
             auto* scl1 = form->findChild<QScrollBar*>("scl1");
@@ -425,7 +425,7 @@ private slots:
 
         // The user box's list is not stretched by a long name.
         fs::create_directories(tmp->path() / "Data" / fs::path(longHall + longHall + longHall));
-        w->Refresh();
+        w->refresh();
         w->cboUser()->showPopup();
         QWidget* popup = w->cboUser()->view()->window();
         QTRY_VERIFY(popup->isVisible());
@@ -472,7 +472,7 @@ private slots:
         QMdiArea area;
         area.resize(1000, 800);
         area.show();
-        auto* w = new frmMonthly(*ctx);
+        auto* w = new MonthlyWindow(*ctx);
         QMdiSubWindow* sub = area.addSubWindow(w);
         sub->show();
         QCOMPARE(sub->geometry(), QRect(0, 0, twipsToPixelsX(6000), twipsToPixelsY(8650)));
@@ -512,7 +512,7 @@ private slots:
         QMdiArea area;
         area.resize(1000, 800);
         area.show();
-        auto* w = new frmMonthly(*ctx);
+        auto* w = new MonthlyWindow(*ctx);
         QCOMPARE(w->cboUser()->currentText(), QStringLiteral("花子"));
         QMdiSubWindow* sub = area.addSubWindow(w);
         sub->show();

@@ -51,7 +51,7 @@ private slots:
         test::putBytes(ini(), "[Option]\r\ncmdAll.BackColor=blue\r\ncmdGluf.BackColor=12x\r\nlblLine.Caption=0\r\n"
                               "chkDat1.Value=yes\r\nchkG1.Value=1\r\n");
         ctx->loadOptions();
-        frmOption dlg(*ctx);
+        OptionsDialog dlg(*ctx);
         const OptionSet shown = dlg.fromControls();
         QCOMPARE(shown.cmdAllBackColor, std::string("-2147483633"));
         QCOMPARE(shown.cmdGlufBackColor, std::string("255"));
@@ -62,7 +62,7 @@ private slots:
     }
 
     void chkDat1EnablesTheRowControls() {
-        frmOption dlg(*ctx);
+        OptionsDialog dlg(*ctx);
         dlg.show();
         QVERIFY(dlg.chkDat1()->isChecked());
         QVERIFY(dlg.lblLine()->isEnabled() && dlg.cmdDat()->isEnabled() && dlg.UpDown1()->isEnabled());
@@ -83,7 +83,7 @@ private slots:
     void applyOkAndCancel() {
         ctx->writeSetting(QStringLiteral("Option"), QStringLiteral("cmdAll.BackColor"), QStringLiteral("65280"));
         ctx->loadOptions();
-        auto monthly = std::make_unique<frmMonthly>(*ctx);
+        auto monthly = std::make_unique<MonthlyWindow>(*ctx);
         monthly->cboUser()->setCurrentText(QStringLiteral("太郎"));
         monthly->txtNen()->setText(QStringLiteral("2004"));
         monthly->txtTuki()->setText(QStringLiteral("5"));
@@ -98,7 +98,7 @@ private slots:
         QSignalSpy changed(ctx.get(), &AppContext::optionsChanged);
         const std::string before = test::fileBytes(ini());
         {
-            frmOption dlg(*ctx);
+            OptionsDialog dlg(*ctx);
             dlg.setColourChooser([](const QColor&) { return std::optional<QColor>(QColor(255, 0, 0)); });
             click(dlg.cmdAll());
             dlg.setColourChooser([](const QColor&) { return std::optional<QColor>(QColor(0, 0, 255)); });
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(ctx->options().cmdAllBackColor, std::string("255"));  // ... and what Apply did
 
         {
-            frmOption dlg(*ctx);
+            OptionsDialog dlg(*ctx);
             click(dlg.chkG1());
             click(dlg.chkDat1());
             click(dlg.findChild<QPushButton*>(QStringLiteral("cmdOk")));
@@ -150,7 +150,7 @@ private slots:
         ctx->loadOptions();
         const std::string before = test::fileBytes(ini());
         QSignalSpy changed(ctx.get(), &AppContext::optionsChanged);
-        frmOption dlg(*ctx);
+        OptionsDialog dlg(*ctx);
         QVERIFY(!dlg.chkG2()->isChecked());
         click(dlg.findChild<QPushButton*>(QStringLiteral("cmdDefult")));
         QVERIFY(dlg.chkG2()->isChecked());

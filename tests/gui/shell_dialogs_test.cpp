@@ -53,10 +53,10 @@ class ShellDialogsTest : public QObject, protected test::GuiFixture {
     // The help built beside the program in the build folder.
     static QString builtHelp() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/help"); }
 
-    std::unique_ptr<frmMain> openFrame() {
-        auto main = std::make_unique<frmMain>(*ctx, storeDir.filePath(QStringLiteral("store.ini")));
+    std::unique_ptr<MainWindow> openFrame() {
+        auto main = std::make_unique<MainWindow>(*ctx, storeDir.filePath(QStringLiteral("store.ini")));
         installGraphWindow(*ctx, *main);
-        if (!main->MDIForm_Load()) return nullptr;
+        if (!main->start()) return nullptr;
         return main;
     }
 
@@ -146,14 +146,14 @@ private slots:
     }
 
     void aboutBoxShowsTheFolderAndLooksForAViewer() {
-        frmAbout about(*ctx, true);
+        AboutBox about(*ctx, true);
         QCOMPARE(about.Label1()->text(), QStringLiteral("Version 1.00  for Windows"));
         QVERIFY(about.lblFolder()->text().contains(QString::fromStdString(tmp->path().string())));
         QVERIFY(about.lblFolder()->text().contains(QStringLiteral("利用者用")));
 
         QTemporaryDir bin;
         about.setViewerSearchPaths({bin.path()});
-        about.cmdSysInfo_Click();
+        about.showSystemInfo();
         QCOMPARE(answerer.asked.size(), size_t{1});
         QCOMPARE(answerer.asked[0].text, QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
 
@@ -165,7 +165,7 @@ private slots:
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
         QCOMPARE(about.systemInfoViewer(), script.fileName());
-        about.cmdSysInfo_Click();
+        about.showSystemInfo();
         QTRY_VERIFY(QFile::exists(marker));
         QCOMPARE(answerer.asked.size(), size_t{1});
     }

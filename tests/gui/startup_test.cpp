@@ -95,9 +95,9 @@ private slots:
         test::putBytes(taro / "Year.txt", test::sjis("\"2003\",\"3000\"\n"));
         lastUser("太郎");
         AppContext context(home());
-        frmSplash splash;
+        SplashWindow splash;
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("処理状況メッセージ"));
-        QVERIFY(splash.Form_Load(context));
+        QVERIFY(splash.load(context));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 7 )..."));
         QCOMPARE(splash.recordCount(), std::int64_t(7));
         QVERIFY(answerer.asked.empty());
@@ -117,8 +117,8 @@ private slots:
         put(temp / ".日間収支データ一覧.xlsx.tmp~a1b2c3", 0);
         test::putBytes(home() / "tmrec.ini", test::sjis("[Export]\nKeepDays=3\n"));
         AppContext context(home());
-        frmSplash splash;
-        QVERIFY(splash.Form_Load(context));
+        SplashWindow splash;
+        QVERIFY(splash.load(context));
         QVERIFY(!fs::exists(temp / "月間収支データ一覧.xlsx"));
         QVERIFY(fs::exists(temp / "年間収支データ一覧.xlsx"));
         QVERIFY(fs::exists(temp / "mine.xlsx"));
@@ -134,7 +134,7 @@ private slots:
         test::putBytes(taro / "s2004.sdb", big);
         lastUser("太郎");
         AppContext context(home());
-        frmSplash splash;
+        SplashWindow splash;
         struct PaintCounter : QObject {
             int paints = 0;
             bool eventFilter(QObject*, QEvent* e) override {
@@ -145,7 +145,7 @@ private slots:
         splash.lblMsg()->installEventFilter(&counter);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(splash.Form_Load(context));
+        QVERIFY(splash.load(context));
         QCOMPARE(splash.recordCount(), std::int64_t(12600));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("Dataファイル読み込み中 ( 12600 )..."));
         // At most one repaint per screen frame (plus the start and the end).
@@ -156,7 +156,7 @@ private slots:
     }
 
     void anyKeyClosesTheSplash() {
-        frmSplash splash;
+        SplashWindow splash;
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         QTest::keyClick(&splash, Qt::Key_Space);
@@ -167,13 +167,13 @@ private slots:
         tmp->makeUser("太郎");
         lastUser("太郎");
         AppContext context(home());
-        frmSplash splash;
-        QVERIFY(splash.Form_Load(context));
+        SplashWindow splash;
+        QVERIFY(splash.load(context));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));
         QCOMPARE(splash.recordCount(), std::int64_t(0));
 
         // The counter text itself.
-        QCOMPARE(frmSplash::scanText(100000), QStringLiteral("Dataファイル読み込み中 ( 100000 )..."));
+        QCOMPARE(SplashWindow::scanText(100000), QStringLiteral("Dataファイル読み込み中 ( 100000 )..."));
     }
 
     void aDamagedRecordFileIsNamedAndStartUpGoesOn() {
@@ -197,22 +197,22 @@ private slots:
         AppContext context(home());
         QStringList seen;
         onModal([&seen](QWidget* modal) {
-            auto* dlg = qobject_cast<frmUser*>(modal);
+            auto* dlg = qobject_cast<UserManager*>(modal);
             if (!dlg) return;
             seen << dlg->lblMsg()->text() << (dlg->cmdCan()->isEnabled() ? "cancel on" : "cancel off");
             dlg->txtUser()->setText(QStringLiteral("山田"));
             dlg->cmdTou()->click();
         });
-        frmSplash splash;
-        QVERIFY(splash.Form_Load(context));
+        SplashWindow splash;
+        QVERIFY(splash.load(context));
         const std::vector<std::string> expected = {"CboData", "Data", "Backup", "Temp", "Kisyudat#", "Kisyudat"};
         QVERIFY(splash.createdFolders() == expected);
         for (const auto& name : expected) QVERIFY(fs::is_directory(home() / name));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));  // no last user, no scan
         QVERIFY(!fs::exists(home() / "tmrec.ini"));  // start-up writes no settings
 
-        frmMain main(context, storePath);
-        QVERIFY(main.MDIForm_Load());
+        MainWindow main(context, storePath);
+        QVERIFY(main.start());
         QVERIFY(main.firstRun());
         QCOMPARE(seen, (QStringList{QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"),
                                     QStringLiteral("cancel off")}));
@@ -222,13 +222,13 @@ private slots:
         // The flag holds for the run: a later add through 利用者登録 also closes
         // the dialog and shows the new user.
         onModal([](QWidget* modal) {
-            auto* dlg = qobject_cast<frmUser*>(modal);
+            auto* dlg = qobject_cast<UserManager*>(modal);
             if (!dlg) return;
             dlg->txtUser()->setText(QStringLiteral("鈴木"));
             dlg->cmdTou()->click();
             if (dlg->isVisible()) dlg->reject();
         });
-        main.mnuUser_Click();
+        main.manageUsers();
         QCOMPARE(main.monthlyWindow()->cboUser()->currentText(), QStringLiteral("鈴木"));
         main.close();
     }
@@ -238,8 +238,8 @@ private slots:
         test::putBytes(home() / "Temp", "a plain file");
         for (const char* d : {"CboData", "Backup", "Kisyudat#", "Kisyudat"}) fs::create_directories(home() / d);
         AppContext context(home());
-        frmSplash splash;
-        QVERIFY(splash.Form_Load(context));
+        SplashWindow splash;
+        QVERIFY(splash.load(context));
         QVERIFY(splash.createdFolders() == std::vector<std::string>{"Data"});
         QVERIFY(fs::is_directory(home() / "Data"));
         QVERIFY(fs::is_directory(home() / "data"));
@@ -293,8 +293,8 @@ private slots:
             // MainWidth missing: 6500 twips
         }
         AppContext context(home());
-        frmMain main(context, storePath);
-        QVERIFY(main.MDIForm_Load());
+        MainWindow main(context, storePath);
+        QVERIFY(main.start());
         QCOMPARE(main.pos(), QPoint(twipsToPixelsX(1500), twipsToPixelsY(750)));
         QCOMPARE(main.size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(9000)));
         // The frame's inner size is recorded for the child windows' defaults.

@@ -19,13 +19,13 @@ using namespace tama::ui;
 
 namespace {
 
-QStringList listed(const frmUser& dlg) {
+QStringList listed(const UserManager& dlg) {
     QStringList out;
     for (int k = 0; k < dlg.lst1()->count(); ++k) out << dlg.lst1()->item(k)->text();
     return out;
 }
 
-void select(frmUser& dlg, const QString& name) {
+void select(UserManager& dlg, const QString& name) {
     const auto items = dlg.lst1()->findItems(name, Qt::MatchExactly);
     QVERIFY(!items.isEmpty());
     dlg.lst1()->setCurrentItem(items.first());
@@ -40,8 +40,8 @@ class UserManagerTest : public QObject, protected test::GuiFixture {
 
     int refreshes = 0;
 
-    std::unique_ptr<frmUser> open() {
-        auto dlg = std::make_unique<frmUser>(*ctx, [this] { ++refreshes; });
+    std::unique_ptr<UserManager> open() {
+        auto dlg = std::make_unique<UserManager>(*ctx, [this] { ++refreshes; });
         dlg->show();
         return dlg;
     }
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名を、適当に登録して下さい。（後で、修正可能）"));
         QVERIFY(!dlg->cmdCan()->isEnabled());
         QSignalSpy usersChanged(ctx.get(), &AppContext::usersChanged);
-        QSignalSpy added(dlg.get(), &frmUser::userAdded);
+        QSignalSpy added(dlg.get(), &UserManager::userAdded);
 
         // Escape does not leave first-run mode (the cancel button is off).
         QTest::keyClick(dlg.get(), Qt::Key_Escape);
@@ -106,7 +106,7 @@ private slots:
         const QString ninety = QString(90, QLatin1Char('x'));
         for (const QString& name : {tooLong, ninety}) {
             dlg->txtUser()->setText(name);
-            dlg->cmdTou_Click();
+            dlg->addUser();
             QCOMPARE(answerer.asked.size(), size_t{1});
             QCOMPARE(answerer.asked[0].text, QStringLiteral("利用者名が長すぎます。全角32文字（半角64文字）以内にして下さい。"));
             QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
@@ -115,14 +115,14 @@ private slots:
         }
         for (const QString& name : {fits32, mixed}) {
             dlg->txtUser()->setText(name);
-            dlg->cmdTou_Click();
+            dlg->addUser();
             QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名を登録しました。"));
         }
         QVERIFY(answerer.asked.empty());
         // A rename to a name too long: the same refusal, the folder keeps its name.
         select(*dlg, mixed);
         dlg->txtUser()->setText(ninety);
-        dlg->cmdUpd_Click();
+        dlg->renameUser();
         QCOMPARE(answerer.asked.size(), size_t{1});
         QVERIFY(answerer.asked[0].text.startsWith(QStringLiteral("利用者名が長すぎます。")));
         QCOMPARE(listed(*dlg).size(), 2);
@@ -132,28 +132,28 @@ private slots:
     void addingAnExistingNameChangesNothing() {
         auto dlg = open();
         dlg->txtUser()->setText(QStringLiteral("山田"));
-        dlg->cmdTou_Click();
+        dlg->addUser();
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名を登録しました。"));
         QVERIFY(dlg->txtUser()->text().isEmpty());
         QVERIFY(dlg->cmdCan()->isEnabled());
         QVERIFY(dlg->isVisible());  // normal mode stays open
 
         dlg->txtUser()->setText(QStringLiteral("山田"));
-        dlg->cmdTou_Click();
+        dlg->addUser();
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名は、既に登録済みです。"));
         QCOMPARE(listed(*dlg), QStringList{QStringLiteral("山田")});
 
         // Another letter case names the same folder.
         dlg->txtUser()->setText(QStringLiteral("Taro"));
-        dlg->cmdTou_Click();
+        dlg->addUser();
         dlg->txtUser()->setText(QStringLiteral("TARO"));
-        dlg->cmdTou_Click();
+        dlg->addUser();
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名は、既に登録済みです。"));
         QCOMPARE(listed(*dlg), (QStringList{QStringLiteral("Taro"), QStringLiteral("山田")}));
 
         // An empty name addresses Data itself, which exists.
         dlg->txtUser()->clear();
-        dlg->cmdTou_Click();
+        dlg->addUser();
         QCOMPARE(dlg->lblMsg()->text(), QStringLiteral("利用者名は、既に登録済みです。"));
         QCOMPARE(refreshes, 2);
         QVERIFY(answerer.asked.empty());
@@ -167,7 +167,7 @@ private slots:
                                    QStringLiteral("x\\y"), QStringLiteral("tab\there")}) {
             answerer.asked.clear();
             dlg->txtUser()->setText(bad);
-            dlg->cmdTou_Click();
+            dlg->addUser();
             QCOMPARE(answerer.asked.size(), size_t(1));
             QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
             QVERIFY(!answerer.asked[0].text.isEmpty());
@@ -180,7 +180,7 @@ private slots:
         for (const QString& bad : {QStringLiteral(".."), QStringLiteral("a/b"), QString()}) {
             answerer.asked.clear();
             dlg->txtUser()->setText(bad);
-            dlg->cmdUpd_Click();
+            dlg->renameUser();
             QCOMPARE(answerer.asked.size(), size_t(1));
             QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
         }
@@ -190,7 +190,7 @@ private slots:
         for (const QString& bad : {QStringLiteral(".."), QStringLiteral("a/b"), QString()}) {
             answerer.asked.clear();
             dlg->txtUser()->setText(bad);
-            dlg->cmdDel_Click();
+            dlg->deleteUser();
             QCOMPARE(answerer.asked.size(), size_t(1));
             QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
             QCOMPARE(int(answerer.asked[0].buttons), int(Buttons::Ok));
@@ -237,7 +237,7 @@ private slots:
         auto dlg = open();
         select(*dlg, QStringLiteral("山田"));
         dlg->txtUser()->setText(QStringLiteral("田中"));
-        dlg->cmdUpd_Click();
+        dlg->renameUser();
 
         QCOMPARE(answerer.asked.size(), size_t(1));
         const MessageRequest& r = answerer.asked[0];
@@ -260,7 +260,7 @@ private slots:
         auto dlg = open();
         QSignalSpy usersChanged(ctx.get(), &AppContext::usersChanged);
         select(*dlg, QStringLiteral("山田"));
-        dlg->cmdDel_Click();
+        dlg->deleteUser();
 
         QCOMPARE(answerer.asked.size(), size_t(1));
         const MessageRequest& q = answerer.asked[0];
@@ -285,7 +285,7 @@ private slots:
         dlg->setFirstRun(true);  // cancel off
         select(*dlg, QStringLiteral("山田"));
         answerer.answers = {Answer::No};
-        dlg->cmdDel_Click();
+        dlg->deleteUser();
         QVERIFY(fs::exists(yamada / "s2003.sdb"));
         QVERIFY(dlg->cmdCan()->isEnabled());
         QCOMPARE(refreshes, 0);
@@ -297,7 +297,7 @@ private slots:
         fs::create_directories(yamada / "old");
         auto dlg = open();
         select(*dlg, QStringLiteral("山田"));
-        dlg->cmdDel_Click();
+        dlg->deleteUser();
         QCOMPARE(answerer.asked.size(), size_t(2));
         QCOMPARE(answerer.asked[1].title, QStringLiteral("ｴﾗｰ発生"));
         QVERIFY(answerer.asked[1].text.contains(QStringLiteral("old")));
@@ -311,7 +311,7 @@ private slots:
         fs::create_directory_symlink(tmp->path() / "elsewhere", data() / "link");
         auto dlg = open();
         select(*dlg, QStringLiteral("link"));
-        dlg->cmdDel_Click();
+        dlg->deleteUser();
         QVERIFY(!fs::exists(fs::symlink_status(data() / "link")));
         QCOMPARE(test::fileBytes(tmp->path() / "elsewhere" / "s2003.sdb"), std::string("precious"));
     }

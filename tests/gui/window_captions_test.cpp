@@ -90,24 +90,24 @@ private slots:
 
     void theFrameAndItsWindowsAtTheirDefaultSize() {
         // A first start: no stored position, the frame fits the screen.
-        frmMain main(*ctx, storeDir.filePath(QStringLiteral("user-store.ini")));
+        MainWindow main(*ctx, storeDir.filePath(QStringLiteral("user-store.ini")));
         installGraphWindow(*ctx, main);
-        QVERIFY(main.MDIForm_Load());
+        QVERIFY(main.start());
         const QRect screen = main.screen()->availableGeometry();
         QVERIFY2(screen.contains(main.frameGeometry()),
                  qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5x%6")
                                 .arg(main.frameGeometry().x()).arg(main.frameGeometry().y())
                                 .arg(main.frameGeometry().width()).arg(main.frameGeometry().height())
                                 .arg(screen.width()).arg(screen.height())));
-        frmMonthly* monthly = main.monthlyWindow();
+        MonthlyWindow* monthly = main.monthlyWindow();
         monthly->setYearMonth(QStringLiteral("2024"), QStringLiteral("05"));
-        main.mnuDefult_Click();
+        main.restoreDefaultLayout();
         QTest::qWait(100);
         verifyWhole(monthly);
         for (QMdiSubWindow* sub : main.mdiArea()->subWindowList())
             QVERIFY(QRect(QPoint(), main.mdiArea()->viewport()->size()).contains(sub->geometry()));
 
-        auto* graph = main.findChild<frmGluf*>();
+        auto* graph = main.findChild<GraphWindow*>();
         QVERIFY(graph);
         verifyWhole(graph);
         // Every entry of the three fixed lists, and both check boxes on.
@@ -126,7 +126,7 @@ private slots:
         verifyWhole(main.calendarWindowIfOpen());
 
         if (QAction* serch = main.menuItem(QStringLiteral("mnuSerch"))) serch->trigger();
-        auto* db = main.findChild<frmDb*>();
+        auto* db = main.findChild<AnalysisWindow*>();
         QVERIFY(db);
         db->Check2()->click();
         db->cmdKen()->click();
@@ -134,14 +134,14 @@ private slots:
             db->stb1()->setCurrentIndex(tab);
             verifyWhole(db);
         }
-        frmExcel choice({ctx->programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
+        AnalysisExportDialog choice({ctx->programFolder(), db->matchedRecords(), db->criteria(), {}}, &main);
         choice.show();
         verifyWhole(&choice);
         choice.close();
 
         // The dialogs, each at the size it opens at.
         {
-            frmDay_upd form(*ctx, *monthly, &main);
+            EntryForm form(*ctx, *monthly, &main);
             form.prepareNew();
             form.show();
             verifyWhole(&form);
@@ -149,14 +149,14 @@ private slots:
         }
         {
             QVERIFY(monthly->monthCount() > 0);
-            frmDay_upd form(*ctx, *monthly, &main);
+            EntryForm form(*ctx, *monthly, &main);
             form.prepareEdit(monthly->monthFirst(), 1);
             form.show();
             verifyWhole(&form);
             form.close();
         }
         for (bool firstRun : {false, true}) {
-            frmUser users(*ctx, {}, &main);
+            UserManager users(*ctx, {}, &main);
             users.setFirstRun(firstRun);
             if (users.lst1()->count() > 0) users.lst1()->setCurrentRow(0);
             users.show();
@@ -164,30 +164,30 @@ private slots:
             users.close();
         }
         {
-            frmHoll_upd holl(*ctx, QStringLiteral("太郎"), &main);
+            HallListEditor holl(*ctx, QStringLiteral("太郎"), &main);
             holl.show();
             verifyWhole(&holl);
             holl.close();
-            frmKisyu_upd kisyu(*ctx, QStringLiteral("太郎"), &main);
+            MachineListEditor kisyu(*ctx, QStringLiteral("太郎"), &main);
             kisyu.show();
             verifyWhole(&kisyu);
             kisyu.close();
-            frmOption options(*ctx, &main);
+            OptionsDialog options(*ctx, &main);
             options.show();
             verifyWhole(&options);
             options.close();
-            frmAbout about(*ctx, false, &main);
+            AboutBox about(*ctx, false, &main);
             about.show();
             verifyWhole(&about);
             about.close();
-            frmRestore restore(*ctx, QStringLiteral("太郎"), &main);
+            RestoreDialog restore(*ctx, QStringLiteral("太郎"), &main);
             restore.show();
             verifyWhole(&restore);
             restore.close();
         }
         for (bool app : {true, false}) {
             setSpreadsheetProbe([app] { return app; });
-            frmPrint print(*ctx, *monthly, &main);
+            MonthExportDialog print(*ctx, *monthly, &main);
             print.show();
             verifyWhole(&print);
             print.close();

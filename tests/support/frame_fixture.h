@@ -19,7 +19,7 @@ protected:
     // Closes and drops the frame when one is open, then as GuiFixture::finish.
     void finish();
 
-    std::unique_ptr<ui::frmMain> main;
+    std::unique_ptr<ui::MainWindow> main;
 };
 
 }  // namespace tama::test
