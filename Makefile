@@ -1,7 +1,7 @@
 # タマログ — the two everyday commands:
 #   make run    installs what is needed, builds and starts the program
 #   make test   installs what is needed, builds and runs every test
-# Others: make screenshots, make bench, make fuzz-long, make package.
+# Others: make screenshots, make bench, make fuzz-long, make package, make format.
 
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 WERROR ?= OFF
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install package
+.PHONY: deps configure build run test test-core fuzz fuzz-long screenshots bench clean install package format
 
 deps:
 	@./scripts/install-deps
@@ -58,6 +58,10 @@ install: build
 package: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target tamalog tamalog-cli tamalog_package_files
 	@cd $(BUILD) && cpack -G DEB
+
+# Formats every C++ file the project tracks with .clang-format.
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) build-bench
