@@ -40,8 +40,8 @@ const Sample& sample(int firstYear, int lastYear, int perYear) {
     auto& s = samples[{firstYear, lastYear, perYear}];
     if (s) return *s;
     s = std::make_unique<OwnedSample>();
-    s->folder = fs::temp_directory_path() / ("tamalog-bench-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(samples.size()));
+    s->folder = fs::temp_directory_path() /
+                ("tamalog-bench-" + std::to_string(::getpid()) + "-" + std::to_string(samples.size()));
     fs::remove_all(s->folder);
     std::string cmd = std::string("'") + TAMA_CLI + "' generate '" + s->folder.string() + "' --users 1 --years " +
                       std::to_string(firstYear) + "-" + std::to_string(lastYear) + " --per-year " +
@@ -81,8 +81,8 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
 }
 
 void RatioReporter::printRatios() const {
-    std::printf("\n%-16s %13s %13s %7s   %13s %13s %7s\n", "figure", "real", "floor real", "ratio", "cpu",
-                "floor cpu", "ratio");
+    std::printf("\n%-16s %13s %13s %7s   %13s %13s %7s\n", "figure", "real", "floor real", "ratio", "cpu", "floor cpu",
+                "ratio");
     for (const auto& name : figures_) {
         auto s = times_.find(name + "_store");
         auto f = times_.find(name + "_floor");

@@ -30,9 +30,9 @@ struct Fixture {
 
     explicit Fixture(int perYear)
         : store(tama::bench::sample(2010, 2011, perYear).folder), lists(store.programFolder()) {
-        for (const fs::path& f : {store.yearFilePath(kUser, kYear), store.yearTotalPath(kUser),
-                                  lists.userHallFile(kUser), lists.userMachineFile(kUser), lists.commonHallFile(),
-                                  lists.commonMachineFile()})
+        for (const fs::path& f :
+             {store.yearFilePath(kUser, kYear), store.yearTotalPath(kUser), lists.userHallFile(kUser),
+              lists.userMachineFile(kUser), lists.commonHallFile(), lists.commonMachineFile()})
             saved.emplace_back(f, readFileBytes(f).value_or(""));
     }
     void restore() {

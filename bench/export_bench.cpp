@@ -33,7 +33,10 @@ const fs::path& outFolder() {
     static const fs::path dir = [] {
         fs::path d = fs::temp_directory_path() / ("tamalog-export-bench-" + std::to_string(::getpid()));
         fs::create_directories(d);
-        std::atexit([] { std::error_code ec; fs::remove_all(outFolder(), ec); });
+        std::atexit([] {
+            std::error_code ec;
+            fs::remove_all(outFolder(), ec);
+        });
         return d;
     }();
     return dir;
@@ -86,14 +89,14 @@ void writeFloor(const TypedCells& t, const fs::path& file) {
             const auto rr = static_cast<lxw_row_t>(r);
             const auto cc = static_cast<lxw_col_t>(c);
             switch (v.kind) {
-            case xlsx::CellValue::Kind::Empty: worksheet_write_blank(ws, rr, cc, border); break;
-            case xlsx::CellValue::Kind::Text: worksheet_write_string(ws, rr, cc, t.texts[i].c_str(), border); break;
-            case xlsx::CellValue::Kind::Number: worksheet_write_number(ws, rr, cc, v.number, border); break;
-            case xlsx::CellValue::Kind::Date: {
-                lxw_datetime dt{v.year, v.month, v.day, 0, 0, 0};
-                worksheet_write_datetime(ws, rr, cc, &dt, date);
-                break;
-            }
+                case xlsx::CellValue::Kind::Empty: worksheet_write_blank(ws, rr, cc, border); break;
+                case xlsx::CellValue::Kind::Text: worksheet_write_string(ws, rr, cc, t.texts[i].c_str(), border); break;
+                case xlsx::CellValue::Kind::Number: worksheet_write_number(ws, rr, cc, v.number, border); break;
+                case xlsx::CellValue::Kind::Date: {
+                    lxw_datetime dt{v.year, v.month, v.day, 0, 0, 0};
+                    worksheet_write_datetime(ws, rr, cc, &dt, date);
+                    break;
+                }
             }
         }
     workbook_close(wb);
@@ -199,12 +202,12 @@ Peak peakOf(const std::function<void()>& prepare, const std::function<void()>& w
 void printPeaks() {
     folder();  // the sample data, made once in this process
     const fs::path out = outFolder();
-    const Peak store = peakOf([] { allRecords(); },
-                              [&] { exportAnalysis(allRecords(), AnalysisTab::Daily, allPeriod(), out / "rss.xlsx", {}, folder()); });
+    const Peak store = peakOf(
+        [] { allRecords(); },
+        [&] { exportAnalysis(allRecords(), AnalysisTab::Daily, allPeriod(), out / "rss.xlsx", {}, folder()); });
     static TypedCells cells;
-    const Peak floor = peakOf(
-        [] { cells = typed(analysisSheet(allRecords(), AnalysisTab::Daily, allPeriod())); },
-        [&] { writeFloor(cells, out / "rss-floor.xlsx"); });
+    const Peak floor = peakOf([] { cells = typed(analysisSheet(allRecords(), AnalysisTab::Daily, allPeriod())); },
+                              [&] { writeFloor(cells, out / "rss-floor.xlsx"); });
     std::printf("Peak resident size writing the daily sheet of 100,000 records%s:\n",
                 store.reset ? "" : " (since the child started: the peak could not be reset)");
     std::printf("  DailySheet100k_store  %6.1f MB (records loaded: %.1f MB)  goal <= 64 MB: %s\n", store.peak,

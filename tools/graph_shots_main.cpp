@@ -124,8 +124,9 @@ int main(int argc, char** argv) {
     settle();
 
     if (!GraphWindow::openGLAvailable())
-        fail(QStringLiteral("no usable OpenGL here: the 3D pictures show no 3D view "
-                            "(run with QT_QPA_PLATFORM=xcb under xvfb-run -a)"));
+        fail(
+            QStringLiteral("no usable OpenGL here: the 3D pictures show no 3D view "
+                           "(run with QT_QPA_PLATFORM=xcb under xvfb-run -a)"));
 
     // Every shot starts from the window's opening state and sets what it shows.
     auto reset = [&] {
@@ -147,28 +148,112 @@ int main(int argc, char** argv) {
     const std::vector<std::pair<const char*, std::function<void()>>> shots = {
         {"day-bar", [] {}},
         {"day-bar-labels", [&] { labels(); }},
-        {"day-line-labels", [&] { type(1); labels(); }},
+        {"day-line-labels",
+         [&] {
+             type(1);
+             labels();
+         }},
         {"day-3dbar", [&] { type(2); }},
         {"day-3dline", [&] { type(3); }},
-        {"day-3dbar-labels", [&] { type(2); labels(); }},
-        {"day-cumulative-line", [&] { type(1); cumulative(); }},
-        {"day-hall", [&] { if (graph.cboHoll()->count() > 1) graph.cboHoll()->setCurrentIndex(1); }},
-        {"day-machine", [&] { if (graph.cboKisyu()->count() > 1) graph.cboKisyu()->setCurrentIndex(1); labels(); }},
-        {"month-bar-labels", [&] { period(1); labels(); }},
-        {"month-cumulative-line", [&] { period(1); type(1); cumulative(); labels(); }},
-        {"month-3dbar", [&] { period(1); type(2); }},
-        {"month-3dline", [&] { period(1); type(3); }},
-        {"year-bar-labels", [&] { period(2); labels(); }},
-        {"year-cumulative-line", [&] { period(2); type(1); cumulative(); }},
-        {"year-3dbar", [&] { period(2); type(2); }},
-        {"weekday-day", [&] { weekday(); labels(); }},
-        {"weekday-month", [&] { weekday(); period(1); labels(); }},
-        {"weekday-year", [&] { weekday(); period(2); labels(); }},
-        {"weekday-month-line", [&] { weekday(); period(1); type(1); }},
-        {"weekday-year-3dbar", [&] { weekday(); period(2); type(2); labels(); }},
-        {"weekday-month-3dline", [&] { weekday(); period(1); type(3); }},
+        {"day-3dbar-labels",
+         [&] {
+             type(2);
+             labels();
+         }},
+        {"day-cumulative-line",
+         [&] {
+             type(1);
+             cumulative();
+         }},
+        {"day-hall",
+         [&] {
+             if (graph.cboHoll()->count() > 1) graph.cboHoll()->setCurrentIndex(1);
+         }},
+        {"day-machine",
+         [&] {
+             if (graph.cboKisyu()->count() > 1) graph.cboKisyu()->setCurrentIndex(1);
+             labels();
+         }},
+        {"month-bar-labels",
+         [&] {
+             period(1);
+             labels();
+         }},
+        {"month-cumulative-line",
+         [&] {
+             period(1);
+             type(1);
+             cumulative();
+             labels();
+         }},
+        {"month-3dbar",
+         [&] {
+             period(1);
+             type(2);
+         }},
+        {"month-3dline",
+         [&] {
+             period(1);
+             type(3);
+         }},
+        {"year-bar-labels",
+         [&] {
+             period(2);
+             labels();
+         }},
+        {"year-cumulative-line",
+         [&] {
+             period(2);
+             type(1);
+             cumulative();
+         }},
+        {"year-3dbar",
+         [&] {
+             period(2);
+             type(2);
+         }},
+        {"weekday-day",
+         [&] {
+             weekday();
+             labels();
+         }},
+        {"weekday-month",
+         [&] {
+             weekday();
+             period(1);
+             labels();
+         }},
+        {"weekday-year",
+         [&] {
+             weekday();
+             period(2);
+             labels();
+         }},
+        {"weekday-month-line",
+         [&] {
+             weekday();
+             period(1);
+             type(1);
+         }},
+        {"weekday-year-3dbar",
+         [&] {
+             weekday();
+             period(2);
+             type(2);
+             labels();
+         }},
+        {"weekday-month-3dline",
+         [&] {
+             weekday();
+             period(1);
+             type(3);
+         }},
         {"empty", [&] { monthly.setYearMonth(QStringLiteral("1999"), QStringLiteral("01")); }},
-        {"empty-weekday", [&] { monthly.setYearMonth(QStringLiteral("1999"), QStringLiteral("01")); weekday(); }},
+        {"empty-weekday",
+         [&] {
+             monthly.setYearMonth(QStringLiteral("1999"), QStringLiteral("01"));
+             weekday();
+         }},
     };
 
     int written = 0;

@@ -129,7 +129,8 @@ bool drillShots(MainWindow& main, const QDir& out) {
     for (int i = 1; i < static_cast<int>(points.size()); ++i)
         if (points[static_cast<size_t>(i)].value > points[static_cast<size_t>(month)].value) month = i;
     if (bars && view && !bars->barSets().isEmpty()) {
-        const QPointF at = graph->chart()->mapToPosition(QPointF(month, points[static_cast<size_t>(month)].value / 2), bars);
+        const QPointF at = graph->chart()->mapToPosition(QPointF(month, points[static_cast<size_t>(month)].value / 2),
+                                                         bars);
         QCursor::setPos(view->viewport()->mapToGlobal(view->mapFromScene(at)));
         emit bars->hovered(true, month, bars->barSets().first());
         settle(300);
@@ -244,7 +245,8 @@ int main(int argc, char** argv) {
         settle(100);
         if (QMdiSubWindow* sub = main.subWindowOf(monthly)) ok &= save(sub, out, QStringLiteral("monthly_budget.png"));
         OptionsDialog options(ctx, &main);
-        if (auto* tabs = options.findChild<QTabWidget*>(QStringLiteral("stb1"))) tabs->setCurrentIndex(tabs->count() - 1);
+        if (auto* tabs = options.findChild<QTabWidget*>(QStringLiteral("stb1")))
+            tabs->setCurrentIndex(tabs->count() - 1);
         options.show();
         ok &= save(&options, out, QStringLiteral("options_budget.png"));
         options.close();
@@ -271,7 +273,8 @@ int main(int argc, char** argv) {
     }
 
     {
-        UserManager users(ctx, [&main] { main.refresh(); }, &main);
+        UserManager users(
+            ctx, [&main] { main.refresh(); }, &main);
         if (users.lst1()->count() > 0) users.lst1()->setCurrentRow(0);
         users.show();
         ok &= save(&users, out, QStringLiteral("user_manager.png"));
@@ -325,7 +328,8 @@ int main(int argc, char** argv) {
         setSpreadsheetProbe([withApp] { return withApp; });
         MonthExportDialog print(ctx, *monthly, &main);
         print.show();
-        ok &= save(&print, out, withApp ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
+        ok &= save(&print, out,
+                   withApp ? QStringLiteral("export_month.png") : QStringLiteral("export_month_no_app.png"));
         print.close();
     }
     setSpreadsheetProbe({});
@@ -376,8 +380,7 @@ int main(int argc, char** argv) {
 
     // A year whose file cannot be read: the notice in place of the summary and on the day graph.
     {
-        const std::filesystem::path damaged =
-            ctx.store().userFolder(tama::ui::ss(sample.user)) / "s1999.sdb";
+        const std::filesystem::path damaged = ctx.store().userFolder(tama::ui::ss(sample.user)) / "s1999.sdb";
         std::FILE* f = std::fopen(damaged.c_str(), "wb");
         if (f) {
             std::fputs("\"1999/05/01\",\"1999\"\r\n", f);

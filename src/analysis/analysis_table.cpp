@@ -18,9 +18,7 @@ AnalysisTable::AnalysisTable(std::shared_ptr<const MatchedRecords> records, std:
     for (int i = 0; i < n; ++i) order_[static_cast<size_t>(i)] = i;
 }
 
-int AnalysisTable::rowCount() const {
-    return static_cast<int>(records_ ? order_.size() : rows_.size());
-}
+int AnalysisTable::rowCount() const { return static_cast<int>(records_ ? order_.size() : rows_.size()); }
 
 TableCell AnalysisTable::cell(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())

@@ -38,8 +38,8 @@ const QString kKeyPrefix = QStringLiteral("frmdb.");
 constexpr double kDefaultWidth = 11160, kDefaultHeight = 7980, kLeastHeight = 5280;
 // Columns whose widths are kept in the settings file, and their widths when none are kept.
 constexpr int kKeptColumns = 11;
-constexpr std::array<int, kKeptColumns> kDefaultColumnTwips = {1100, 460, 1600, 2000, 460, 460,
-                                                               1200, 2000, 460, 460, 1200};
+constexpr std::array<int, kKeptColumns> kDefaultColumnTwips = {1100, 460,  1600, 2000, 460, 460,
+                                                               1200, 2000, 460,  460,  1200};
 
 // The grid's rows over the core table: its cells and headings as they are.
 class AnalysisModel : public GridModel {
@@ -215,7 +215,8 @@ AnalysisWindow::AnalysisWindow(AppContext& ctx, const AnalysisOpening& opening, 
     }
     // 2: user, hall and machine taken over from the monthly and graph windows.
     fillCombo(d->cboUser, opening.users);
-    d->cboUser->setCurrentIndex(std::max(0, d->cboUser->findText(opening.user, Qt::MatchExactly | Qt::MatchCaseSensitive)));
+    d->cboUser->setCurrentIndex(
+        std::max(0, d->cboUser->findText(opening.user, Qt::MatchExactly | Qt::MatchCaseSensitive)));
     QStringList halls = opening.halls;
     if (halls.isEmpty()) {
         halls << qs(kAllHalls);
@@ -460,8 +461,7 @@ void AnalysisWindow::placeControls() {
 }
 
 void AnalysisWindow::showEvent(QShowEvent* event) {
-    if (!d->layout->isRestored())
-        d->layout->restore(kSection, kKeyPrefix, {0, 0, kDefaultWidth, kDefaultHeight});
+    if (!d->layout->isRestored()) d->layout->restore(kSection, kKeyPrefix, {0, 0, kDefaultWidth, kDefaultHeight});
     QWidget::showEvent(event);
 }
 

@@ -20,9 +20,9 @@ constexpr std::array<std::string_view, 8> kWeekdayByNumber = {"", "月", "火", 
 // The columns every ranking tab shows after its name columns.
 std::vector<TableColumn> rankingColumns(std::vector<TableColumn> names) {
     const std::vector<TableColumn> common = {
-        {"日数", 460, C, C},     {"回数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 700, C, C},
+        {"日数", 460, C, C},     {"回数", 460, C, C},      {"勝数", 460, C, C},      {"勝率", 700, C, C},
         {"稼働時間", 860, C, R}, {"総投資額", 1000, C, R}, {"総回収額", 1000, C, R}, {"総収支額", 1000, C, R},
-        {"回収率", 760, C, R},   {"平均時給", 860, C, R}, {"平均収支", 860, C, R}};
+        {"回収率", 760, C, R},   {"平均時給", 860, C, R},  {"平均収支", 860, C, R}};
     names.insert(names.end(), common.begin(), common.end());
     return names;
 }
@@ -92,8 +92,8 @@ void addAmounts(Sums& s, const MatchedRecord& r) {
 
 // The running state of one build of the period or weekday tables.
 struct Grouping {
-    bool monthly = true;                // key "yyyy/mm" (tabs 1, 3) or "yyyy" (tabs 2, 4)
-    std::vector<std::string> keys;      // key per group, in the order the groups start
+    bool monthly = true;            // key "yyyy/mm" (tabs 1, 3) or "yyyy" (tabs 2, 4)
+    std::vector<std::string> keys;  // key per group, in the order the groups start
     std::string_view groupYear, groupMonth;
     std::optional<std::string_view> lastDate;  // none before the first record
     double dayBalance = 0;
@@ -258,9 +258,11 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
     size_t current = 0;
     const MatchedRecord* previous = nullptr;
     for (const MatchedRecord& r : m.records) {
-        const std::pair<std::string_view, std::string_view> key =
-            byMachine ? std::pair<std::string_view, std::string_view>(r.type, r.machine)
-                      : std::pair<std::string_view, std::string_view>(r.hall, {});
+        const std::pair<std::string_view, std::string_view> key = byMachine
+                                                                      ? std::pair<std::string_view, std::string_view>(
+                                                                            r.type, r.machine)
+                                                                      : std::pair<std::string_view, std::string_view>(
+                                                                            r.hall, {});
         // Records of one hall or machine usually follow each other: skip the lookup then.
         const bool same = previous && (byMachine ? previous->type == r.type && previous->machine == r.machine
                                                  : previous->hall == r.hall);
@@ -318,22 +320,36 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
         std::vector<TableCell> row;
         int c = 0;
         if (byMachine) {
-            row.push_back(cellOf(x.first->type, k, c, al(c))); ++c;
-            row.push_back(cellOf(x.first->machine, k, c, al(c))); ++c;
+            row.push_back(cellOf(x.first->type, k, c, al(c)));
+            ++c;
+            row.push_back(cellOf(x.first->machine, k, c, al(c)));
+            ++c;
         } else {
-            row.push_back(cellOf(x.first->hall, k, c, al(c))); ++c;
+            row.push_back(cellOf(x.first->hall, k, c, al(c)));
+            ++c;
         }
         const double count = static_cast<double>(x.records);
-        row.push_back(cellOf(std::to_string(x.sums.days), k, c, al(c))); ++c;
-        row.push_back(cellOf(std::to_string(x.records), k, c, al(c))); ++c;
-        row.push_back(cellOf(std::to_string(s.wins), k, c, al(c))); ++c;
-        row.push_back(cellOf(formatFixed(s.wins / count, 3), k, c, al(c))); ++c;
-        row.push_back(cellOf(hours(s.time), k, c, al(c))); ++c;
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, c, al(c))); ++c;
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, c, al(c))); ++c;
-        row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, c, al(c), s.balance < 0)); ++c;
+        row.push_back(cellOf(std::to_string(x.sums.days), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(std::to_string(x.records), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(std::to_string(s.wins), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(formatFixed(s.wins / count, 3), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(hours(s.time), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyIn)), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(formatGrouped(static_cast<double>(s.moneyOut)), k, c, al(c)));
+        ++c;
+        row.push_back(cellOf(formatGrouped(static_cast<double>(s.balance)), k, c, al(c), s.balance < 0));
+        ++c;
         if (s.moneyIn == 0) row.push_back(cellOf("--- ", k, c, al(c)));
-        else row.push_back(cellOf(formatFixed(static_cast<double>(s.moneyOut) / static_cast<double>(s.moneyIn) * 100, 1) + "%", k, c, al(c)));
+        else
+            row.push_back(
+                cellOf(formatFixed(static_cast<double>(s.moneyOut) / static_cast<double>(s.moneyIn) * 100, 1) + "%", k,
+                       c, al(c)));
         ++c;
         if (s.time == 0) row.push_back(cellOf("--- ", k, c, al(c)));
         else row.push_back(quotientCell(static_cast<double>(s.balance) / s.time, k, c, al(c)));
@@ -349,26 +365,42 @@ AnalysisTable rankingTable(const MatchedRecords& m, AnalysisTab tab) {
 std::vector<TableColumn> tableColumns(AnalysisTab tab) {
     switch (tab) {
         case AnalysisTab::Daily:
-            return {{"日付", 1100, C, C},     {"曜日", 460, C, C},     {"ホール名", 1600, C, L}, {"機種ﾀｲﾌﾟ", 800, C, C},
-                    {"機種名", 2000, C, L},   {"台番", 460, C, C},     {"稼働時間", 860, C, G},  {"投資金額", 860, C, G},
-                    {"回収金額", 860, C, G},  {"時給", 860, C, G},     {"収支金額", 860, C, G}};
+            return {{"日付", 1100, C, C},    {"曜日", 460, C, C}, {"ホール名", 1600, C, L}, {"機種ﾀｲﾌﾟ", 800, C, C},
+                    {"機種名", 2000, C, L},  {"台番", 460, C, C}, {"稼働時間", 860, C, G},  {"投資金額", 860, C, G},
+                    {"回収金額", 860, C, G}, {"時給", 860, C, G}, {"収支金額", 860, C, G}};
         case AnalysisTab::Monthly:
         case AnalysisTab::Yearly:
             return {{tab == AnalysisTab::Monthly ? "年月" : "年度", 900, C, C},
-                    {"日数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 620, C, C},     {"稼働時間", 860, C, R},
-                    {"総投資額", 860, C, R}, {"総回収額", 860, C, R}, {"総収支額", 860, C, G}, {"平均時間", 860, C, G},
-                    {"平均投資", 860, C, R}, {"平均回収", 860, C, G}, {"平均時給", 860, C, G}, {"平均日給", 860, C, G}};
+                    {"日数", 460, C, C},
+                    {"勝数", 460, C, C},
+                    {"勝率", 620, C, C},
+                    {"稼働時間", 860, C, R},
+                    {"総投資額", 860, C, R},
+                    {"総回収額", 860, C, R},
+                    {"総収支額", 860, C, G},
+                    {"平均時間", 860, C, G},
+                    {"平均投資", 860, C, R},
+                    {"平均回収", 860, C, G},
+                    {"平均時給", 860, C, G},
+                    {"平均日給", 860, C, G}};
         case AnalysisTab::MonthlyWeekday:
         case AnalysisTab::YearlyWeekday:
             return {{tab == AnalysisTab::MonthlyWeekday ? "年月" : "年度", 900, C, C},
-                    {"曜日", 460, C, C},     {"日数", 460, C, C},     {"勝数", 460, C, C},     {"勝率", 620, C, C},
-                    {"稼働時間", 860, C, R}, {"総投資額", 860, C, R}, {"総回収額", 860, C, G}, {"総収支額", 860, C, G},
-                    {"平均時間", 860, C, R}, {"平均投資", 860, R, G}, {"平均回収", 860, G, G}, {"平均時給", 860, G, G},
+                    {"曜日", 460, C, C},
+                    {"日数", 460, C, C},
+                    {"勝数", 460, C, C},
+                    {"勝率", 620, C, C},
+                    {"稼働時間", 860, C, R},
+                    {"総投資額", 860, C, R},
+                    {"総回収額", 860, C, G},
+                    {"総収支額", 860, C, G},
+                    {"平均時間", 860, C, R},
+                    {"平均投資", 860, R, G},
+                    {"平均回収", 860, G, G},
+                    {"平均時給", 860, G, G},
                     {"平均日給", 860, G, G}};
-        case AnalysisTab::ByHall:
-            return rankingColumns({{"ホール名", 1600, C, L}});
-        case AnalysisTab::ByMachine:
-            return rankingColumns({{"機種ﾀｲﾌﾟ", 1000, C, C}, {"機種名", 2000, C, L}});
+        case AnalysisTab::ByHall: return rankingColumns({{"ホール名", 1600, C, L}});
+        case AnalysisTab::ByMachine: return rankingColumns({{"機種ﾀｲﾌﾟ", 1000, C, C}, {"機種名", 2000, C, L}});
     }
     return {};
 }

@@ -28,8 +28,9 @@ constexpr std::string_view kUsage = "add FOLDER USER BOX=VALUE ...";
 // The boxes a user types into on the form; the computed ones (lblT_tim,
 // txtZikyu, txtSyusi) are not offered.
 constexpr Box kTypableBoxes[] = {
-    Box::txtNen,  Box::txtTuki,  Box::txtHi,     Box::cboYoubi, Box::cboHoll,  Box::txtZ1_1,   Box::txtZ1_2, Box::txtZ2_1,
-    Box::txtZ2_2, Box::txtTousi, Box::txtKaisyu, Box::cboK_no,  Box::cboK_type, Box::cboKisyu, Box::txtCome,
+    Box::txtNen,    Box::txtTuki, Box::txtHi,     Box::cboYoubi, Box::cboHoll,
+    Box::txtZ1_1,   Box::txtZ1_2, Box::txtZ2_1,   Box::txtZ2_2,  Box::txtTousi,
+    Box::txtKaisyu, Box::cboK_no, Box::cboK_type, Box::cboKisyu, Box::txtCome,
 };
 
 bool isTypable(Box box) {
@@ -140,8 +141,7 @@ int runAdd(const std::vector<std::string>& args) {
         std::cerr << result.refusal->message << "\n";
         return 1;
     }
-    std::cout << store.yearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record)
-              << "\n"
+    std::cout << store.yearFilePath(user, result.record.Nen).string() << ": " << formatRecordLine(result.record) << "\n"
               << result.record.Nen << "年の収支合計: " << result.yearTotal << "\n";
     // The monthly budget's notice, as the form shows it; the record is saved.
     const SettingsFile settings(settingsFilePath(folder));

@@ -23,8 +23,7 @@
 namespace tama::cli {
 namespace {
 
-constexpr std::string_view kUsage =
-    "generate FOLDER [--users N] [--years FIRST-LAST] [--per-year R] [--seed S]";
+constexpr std::string_view kUsage = "generate FOLDER [--users N] [--years FIRST-LAST] [--per-year R] [--seed S]";
 
 // splitmix64: small, fast and the same on every platform (the standard
 // distributions are not), so a seed always gives the same files.
@@ -56,9 +55,9 @@ private:
 };
 
 constexpr std::string_view kHallPool[] = {
-    "駅前ホール",   "パーラー銀河", "ホール富士",   "ニュー太陽",   "パーラーさくら", "ホール大黒",
+    "駅前ホール",   "パーラー銀河", "ホール富士",     "ニュー太陽",   "パーラーさくら", "ホール大黒",
     "キング会館",   "ラッキー会館", "パーラー日の出", "ホール新世界", "ミカド会館",     "スター北口店",
-    "エース南口店", "パーラー港",   "センター会館", "ダイヤ本店",
+    "エース南口店", "パーラー港",   "センター会館",   "ダイヤ本店",
 };
 
 struct MachinePool {
@@ -81,9 +80,9 @@ const std::vector<MachinePool>& machinePools() {
 }
 
 constexpr std::string_view kComments[] = {
-    "朝一から並んだ",       "確変が３連チャン",     "ハマりがきつかった",   "新台入替日",
-    "閉店まで粘った",       "隣の台が大当たり連発", "釘が締まっていた",     "初当たりが早かった",
-    "今日は引き際が良かった", "単発ばかり",           "イベント日",           "久しぶりの大勝ち",
+    "朝一から並んだ",         "確変が３連チャン",     "ハマりがきつかった", "新台入替日",
+    "閉店まで粘った",         "隣の台が大当たり連発", "釘が締まっていた",   "初当たりが早かった",
+    "今日は引き際が良かった", "単発ばかり",           "イベント日",         "久しぶりの大勝ち",
 };
 
 struct Options {
@@ -127,7 +126,8 @@ std::vector<int> visitsPerDay(Rng& rng, int days, int records) {
     int playDays = std::clamp(records * 4 / 5, (records + cap - 1) / cap, days);
     std::vector<int> order(static_cast<size_t>(days));
     for (int i = 0; i < days; ++i) order[static_cast<size_t>(i)] = i;
-    for (int i = 0; i < playDays; ++i) std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(i + rng.below(days - i))]);
+    for (int i = 0; i < playDays; ++i)
+        std::swap(order[static_cast<size_t>(i)], order[static_cast<size_t>(i + rng.below(days - i))]);
     for (int i = 0; i < playDays; ++i) counts[static_cast<size_t>(order[static_cast<size_t>(i)])] = 1;
     for (int extra = records - playDays; extra > 0;) {
         int day = order[static_cast<size_t>(rng.below(playDays))];
@@ -180,7 +180,8 @@ struct UserPlan {
 UserPlan planUser(Rng& rng) {
     UserPlan plan;
     std::vector<std::string_view> halls(std::begin(kHallPool), std::end(kHallPool));
-    for (size_t i = 0; i < halls.size(); ++i) std::swap(halls[i], halls[i + static_cast<size_t>(rng.below(static_cast<int>(halls.size() - i)))]);
+    for (size_t i = 0; i < halls.size(); ++i)
+        std::swap(halls[i], halls[i + static_cast<size_t>(rng.below(static_cast<int>(halls.size() - i)))]);
     halls.resize(static_cast<size_t>(rng.between(4, 8)));
     plan.halls = halls;
     for (const auto& pool : machinePools()) {
@@ -245,8 +246,8 @@ int runGenerate(const std::vector<std::string>& args) {
     for (const auto& user : users) {
         fs::path folder = store.userFolder(user);
         if (fs::exists(folder, ec) && !fs::is_empty(folder, ec)) {
-            std::cerr << "利用者「" << user << "」のフォルダーにはもうファイルがあります（上書きしません）: "
-                      << folder.string() << "\n";
+            std::cerr << "利用者「" << user
+                      << "」のフォルダーにはもうファイルがあります（上書きしません）: " << folder.string() << "\n";
             return 1;
         }
     }
@@ -261,7 +262,8 @@ int runGenerate(const std::vector<std::string>& args) {
         std::vector<std::pair<std::string_view, std::string_view>> machinesUsed;
         // Favourite halls are visited more often: weights 8, 7, 6, ...
         std::vector<int> hallWeights;
-        for (size_t h = 0; h < plan.halls.size(); ++h) hallWeights.push_back(static_cast<int>(plan.halls.size() - h) * 2);
+        for (size_t h = 0; h < plan.halls.size(); ++h)
+            hallWeights.push_back(static_cast<int>(plan.halls.size() - h) * 2);
 
         EntryModel model;
         for (int year = o.firstYear; year <= o.lastYear; ++year) {
@@ -303,9 +305,8 @@ int runGenerate(const std::vector<std::string>& args) {
                     std::string_view hallText = model.text(Box::cboHoll), machineText = model.text(Box::cboKisyu);
                     if (!hallText.empty() && std::find(hallsUsed.begin(), hallsUsed.end(), hall) == hallsUsed.end())
                         hallsUsed.push_back(hall);
-                    if (!machineText.empty() &&
-                        std::find(machinesUsed.begin(), machinesUsed.end(), std::make_pair(type, machine)) ==
-                            machinesUsed.end())
+                    if (!machineText.empty() && std::find(machinesUsed.begin(), machinesUsed.end(),
+                                                          std::make_pair(type, machine)) == machinesUsed.end())
                         machinesUsed.emplace_back(type, machine);
                 }
             }

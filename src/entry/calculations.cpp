@@ -7,22 +7,29 @@ namespace tama::entry {
 
 bool isDigitBox(Box box) {
     switch (box) {
-    case Box::txtNen: case Box::txtTuki: case Box::txtHi:
-    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
-    case Box::txtTousi: case Box::txtKaisyu: case Box::cboK_no:
-        return true;
-    default:
-        return false;
+        case Box::txtNen:
+        case Box::txtTuki:
+        case Box::txtHi:
+        case Box::txtZ1_1:
+        case Box::txtZ1_2:
+        case Box::txtZ2_1:
+        case Box::txtZ2_2:
+        case Box::txtTousi:
+        case Box::txtKaisyu:
+        case Box::cboK_no: return true;
+        default: return false;
     }
 }
 
 bool clearsRecalc(Box box) {
     switch (box) {
-    case Box::txtTousi: case Box::txtKaisyu:
-    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
-        return true;
-    default:
-        return false;
+        case Box::txtTousi:
+        case Box::txtKaisyu:
+        case Box::txtZ1_1:
+        case Box::txtZ1_2:
+        case Box::txtZ2_1:
+        case Box::txtZ2_2: return true;
+        default: return false;
     }
 }
 
@@ -78,24 +85,32 @@ std::string numberRefusalMessage(Box box, std::string_view refused) {
 
 std::string_view boxCaption(Box box) {
     switch (box) {
-    case Box::txtNen: case Box::txtTuki: case Box::txtHi: case Box::cboYoubi: return "日付";
-    case Box::cboHoll: return "ホール名";
-    case Box::txtZ1_1: case Box::txtZ1_2: case Box::txtZ2_1: case Box::txtZ2_2:
-    case Box::lblT_tim: return "遊技時間";
-    case Box::txtTousi: return "投資金額";
-    case Box::txtKaisyu: return "回収金額";
-    case Box::txtZikyu: return "時給";
-    case Box::txtSyusi: return "収支金額";
-    case Box::cboK_no: return "台番号";
-    case Box::cboK_type: return "機種タイプ";
-    case Box::cboKisyu: return "機種名";
-    case Box::txtCome: return "コメント";
+        case Box::txtNen:
+        case Box::txtTuki:
+        case Box::txtHi:
+        case Box::cboYoubi: return "日付";
+        case Box::cboHoll: return "ホール名";
+        case Box::txtZ1_1:
+        case Box::txtZ1_2:
+        case Box::txtZ2_1:
+        case Box::txtZ2_2:
+        case Box::lblT_tim: return "遊技時間";
+        case Box::txtTousi: return "投資金額";
+        case Box::txtKaisyu: return "回収金額";
+        case Box::txtZikyu: return "時給";
+        case Box::txtSyusi: return "収支金額";
+        case Box::cboK_no: return "台番号";
+        case Box::cboK_type: return "機種タイプ";
+        case Box::cboKisyu: return "機種名";
+        case Box::txtCome: return "コメント";
     }
     return "";
 }
 
 std::string checkedText(Box box, std::string_view typed) {
-    std::string text = isNumberBox(box) ? numberInput(typed).text : isDigitBox(box) ? plainDigits(typed) : std::string(typed);
+    std::string text = isNumberBox(box)  ? numberInput(typed).text
+                       : isDigitBox(box) ? plainDigits(typed)
+                                         : std::string(typed);
     if (int max = maxLengthOf(box); max > 0 && utf8Length(text) > static_cast<size_t>(max))
         text = utf8Prefix(text, static_cast<size_t>(max));
     if (box == Box::txtZ1_2 || box == Box::txtZ2_2) {
@@ -152,9 +167,7 @@ bool playTimeUsable(std::string_view playTime) {
     return numberOrZero(playTime) != 0.0;
 }
 
-Figure figureOf(double yen) {
-    return Figure{formatGrouped(yen), yen > -1 ? TextColour::Black : TextColour::Red};
-}
+Figure figureOf(double yen) { return Figure{formatGrouped(yen), yen > -1 ? TextColour::Black : TextColour::Red}; }
 
 double balanceOf(std::string_view tousiText, std::string_view kaisyuText) {
     return leadingNumber(kaisyuText) - leadingNumber(tousiText);

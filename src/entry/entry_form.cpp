@@ -421,10 +421,17 @@ QWidget* EntryForm::Impl::widgetFor(Box box) const {
 
 void EntryForm::Impl::bindBoxes() {
     const std::array<std::pair<QLineEdit*, Box>, 11> edits = {{
-        {txtNen, Box::txtNen},     {txtTuki, Box::txtTuki},     {txtHi, Box::txtHi},
-        {txtZ1_1, Box::txtZ1_1},   {txtZ1_2, Box::txtZ1_2},     {txtZ2_1, Box::txtZ2_1},
-        {txtZ2_2, Box::txtZ2_2},   {txtTousi, Box::txtTousi},   {txtKaisyu, Box::txtKaisyu},
-        {txtZikyu, Box::txtZikyu}, {txtSyusi, Box::txtSyusi},
+        {txtNen, Box::txtNen},
+        {txtTuki, Box::txtTuki},
+        {txtHi, Box::txtHi},
+        {txtZ1_1, Box::txtZ1_1},
+        {txtZ1_2, Box::txtZ1_2},
+        {txtZ2_1, Box::txtZ2_1},
+        {txtZ2_2, Box::txtZ2_2},
+        {txtTousi, Box::txtTousi},
+        {txtKaisyu, Box::txtKaisyu},
+        {txtZikyu, Box::txtZikyu},
+        {txtSyusi, Box::txtSyusi},
     }};
     for (auto [edit, box] : edits) {
         const Box b = box;
@@ -554,8 +561,7 @@ void EntryForm::Impl::loadMachines() {
     for (const auto& name : history.recentMachinesOf(model.text(Box::cboK_type), 10)) cboKisyu->addItem(qs(name));
     if (cboKisyu->count() > 0) cboKisyu->insertSeparator(cboKisyu->count());
     try {
-        for (const auto& name :
-             ctx.lists().loadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
+        for (const auto& name : ctx.lists().loadMachineNames(ss(monthly.currentUser()), model.text(Box::cboK_type)))
             cboKisyu->addItem(qs(name));
     } catch (const std::exception& e) {
         reportError(e);
@@ -644,10 +650,8 @@ void EntryForm::Impl::showRefusal(const SaveRefusal& refusal) {
 
 void EntryForm::Impl::rememberShown() {
     YearRecordList& list = monthly.yearRecordList();
-    if (CurIndex >= 1 && CurIndex <= list.count())
-        shown = list.record(CurIndex);
-    else
-        shown.reset();
+    if (CurIndex >= 1 && CurIndex <= list.count()) shown = list.record(CurIndex);
+    else shown.reset();
 }
 
 // Whether record CurIndex of the monthly window's list is still the one the
@@ -663,7 +667,8 @@ bool EntryForm::Impl::stillShown() {
     } catch (const std::exception&) {
         // No usable file name: the message names none.
     }
-    reportError(std::runtime_error(file + "表示中の日間収支データが一覧にありません。表示を更新してからやり直して下さい"));
+    reportError(
+        std::runtime_error(file + "表示中の日間収支データが一覧にありません。表示を更新してからやり直して下さい"));
     recoverAfterError();
     return false;
 }
@@ -682,9 +687,7 @@ void EntryForm::Impl::budgetNotice(const SaveResult& result) {
         showMessage(q, {qs(*text), QStringLiteral("予算"), Icon::Exclamation, Buttons::Ok});
 }
 
-void EntryForm::Impl::reportError(const std::exception& e) {
-    ErrorReport(q, kFileErrorNumber, qs(e.what()));
-}
+void EntryForm::Impl::reportError(const std::exception& e) { ErrorReport(q, kFileErrorNumber, qs(e.what())); }
 
 // ---------------------------------------------------------------------------
 

@@ -17,7 +17,9 @@
 #include <QWidget>
 #include <memory>
 
-namespace tama { class EntryModel; }
+namespace tama {
+class EntryModel;
+}
 
 namespace tama::ui {
 
@@ -45,9 +47,9 @@ public:
     EntryModel& model();
 
     // The command handlers, also reachable by clicking the buttons.
-    void saveNew();      // save a new record
-    void saveChanges();      // replace the shown record
-    void deleteShown();      // delete the shown record after confirmation
+    void saveNew();            // save a new record
+    void saveChanges();        // replace the shown record
+    void deleteShown();        // delete the shown record after confirmation
     void computeHourlyRate();  // hourly rate from the balance box and the play time
 
     // CurIndex: the record shown in edit mode (1-based in the YearRecordList), 0 when none.

@@ -12,9 +12,8 @@ namespace tama {
 namespace {
 
 constexpr std::array<std::string_view, kBoxCount> kBoxNames = {
-    "txtNen",  "txtTuki",  "txtHi",    "cboYoubi", "cboHoll",   "txtZ1_1",
-    "txtZ1_2", "txtZ2_1",  "txtZ2_2",  "lblT_tim", "txtTousi",  "txtKaisyu",
-    "txtZikyu", "txtSyusi", "cboK_no", "cboK_type", "cboKisyu", "txtCome",
+    "txtNen",   "txtTuki",  "txtHi",     "cboYoubi", "cboHoll",  "txtZ1_1", "txtZ1_2",   "txtZ2_1",  "txtZ2_2",
+    "lblT_tim", "txtTousi", "txtKaisyu", "txtZikyu", "txtSyusi", "cboK_no", "cboK_type", "cboKisyu", "txtCome",
 };
 static_assert(static_cast<int>(Box::txtCome) + 1 == kBoxCount);
 
@@ -93,8 +92,7 @@ void EntryModel::dateTyped() {
     if (nen.empty() || tuki.empty() || hi.empty()) return;
     if (auto m = entry::twoDigitForWeekday(tuki)) month2_ = *m;
     if (auto d = entry::twoDigitForWeekday(hi)) day2_ = *d;
-    if (auto w = entry::typedWeekday(nen, month2_, day2_))
-        box(Box::cboYoubi) = kWeekdayNames[static_cast<size_t>(*w)];
+    if (auto w = entry::typedWeekday(nen, month2_, day2_)) box(Box::cboYoubi) = kWeekdayNames[static_cast<size_t>(*w)];
 }
 
 const std::string& EntryModel::text(Box b) const { return texts_[static_cast<size_t>(b)]; }
@@ -188,8 +186,8 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
         std::string lower;
         for (char c : text(b)) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
         if (lower.find("inf") != std::string::npos || lower.find("nan") != std::string::npos)
-            return SaveRefusal{std::string(entry::boxCaption(b)) + "の数値が大きすぎます。", std::string(entry::kInputErrorTitle),
-                               b == Box::lblT_tim ? Box::txtZ2_1 : Box::txtTousi};
+            return SaveRefusal{std::string(entry::boxCaption(b)) + "の数値が大きすぎます。",
+                               std::string(entry::kInputErrorTitle), b == Box::lblT_tim ? Box::txtZ2_1 : Box::txtTousi};
     }
     // Texts that go into the file as they stand must fit its line layout and code page.
     for (size_t i = 0; i < texts_.size(); ++i) {
@@ -197,7 +195,8 @@ std::optional<SaveRefusal> EntryModel::checkSave() const {
         if (b == Box::txtTousi || b == Box::txtKaisyu || b == Box::cboK_no) continue;  // stored as numbers
         std::string problem = entry::unstorableTextProblem(texts_[i]);
         if (!problem.empty())
-            return SaveRefusal{std::string(entry::boxCaption(b)) + "に" + problem, std::string(entry::kInputErrorTitle), b};
+            return SaveRefusal{std::string(entry::boxCaption(b)) + "に" + problem, std::string(entry::kInputErrorTitle),
+                               b};
     }
     return std::nullopt;
 }

@@ -17,10 +17,24 @@ class RecordStore;
 
 // The boxes of the form that hold text, by their control names.
 enum class Box {
-    txtNen, txtTuki, txtHi, cboYoubi, cboHoll,
-    txtZ1_1, txtZ1_2, txtZ2_1, txtZ2_2, lblT_tim,
-    txtTousi, txtKaisyu, txtZikyu, txtSyusi,
-    cboK_no, cboK_type, cboKisyu, txtCome,
+    txtNen,
+    txtTuki,
+    txtHi,
+    cboYoubi,
+    cboHoll,
+    txtZ1_1,
+    txtZ1_2,
+    txtZ2_1,
+    txtZ2_2,
+    lblT_tim,
+    txtTousi,
+    txtKaisyu,
+    txtZikyu,
+    txtSyusi,
+    cboK_no,
+    cboK_type,
+    cboKisyu,
+    txtCome,
 };
 inline constexpr int kBoxCount = 18;
 

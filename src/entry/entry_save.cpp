@@ -56,9 +56,9 @@ SaveResult saveNewRecord(RecordStore& store, MasterLists& lists, std::string_vie
     if (user.empty())
         return refused(SaveRefusal{std::string(entry::kNoUser), std::string(entry::kInputErrorTitle), Box::cboHoll});
     if (!userNameProblem(user).empty() || !fs::is_directory(store.userFolder(user), ec))
-        return refused(SaveRefusal{"利用者「" + std::string(user) + "」のフォルダーがありません。" +
-                                       std::string(entry::kCheckUser),
-                                   std::string(entry::kInputErrorTitle), Box::cboHoll});
+        return refused(SaveRefusal{
+            "利用者「" + std::string(user) + "」のフォルダーがありません。" + std::string(entry::kCheckUser),
+            std::string(entry::kInputErrorTitle), Box::cboHoll});
     if (auto refusal = model.checkSave()) return refused(std::move(*refusal));
     if (auto refusal = checkNewRecordDate(model)) return refused(std::move(*refusal));
 

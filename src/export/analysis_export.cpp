@@ -73,10 +73,10 @@ double widthFor(const TableColumn& c) {
 // that stands for a missing figure line up on one edge.
 HAlign alignFor(CellAlign a) {
     switch (a) {
-    case CellAlign::Center: return HAlign::Center;
-    case CellAlign::Left: return HAlign::Left;
-    case CellAlign::Right:
-    case CellAlign::General: break;
+        case CellAlign::Center: return HAlign::Center;
+        case CellAlign::Left: return HAlign::Left;
+        case CellAlign::Right:
+        case CellAlign::General: break;
     }
     return HAlign::Right;
 }
@@ -127,8 +127,8 @@ std::string conditionLine(const SearchCriteria& c) {
     auto orShort = [](const std::string& text, std::string_view pseudo, std::string_view shortForm) {
         return text == pseudo ? std::string(shortForm) : text;
     };
-    return "分析条件 [ 期間：" + (c.allPeriod ? std::string("全期間") : c.from + "～" + c.to) +
-           "　ﾎｰﾙ名：" + orShort(c.hall, kAllHalls, "全ﾎｰﾙ") + "　台番号：" + orShort(c.number, kAllNumbers, "全番号") +
+    return "分析条件 [ 期間：" + (c.allPeriod ? std::string("全期間") : c.from + "～" + c.to) + "　ﾎｰﾙ名：" +
+           orShort(c.hall, kAllHalls, "全ﾎｰﾙ") + "　台番号：" + orShort(c.number, kAllNumbers, "全番号") +
            "　機種ﾀｲﾌﾟ：" + orShort(c.type, kAllTypes, "全ﾀｲﾌﾟ") + "　機種名：" +
            orShort(c.machine, kAllMachines, "全機種") + (c.comment.empty() ? "" : "　ｺﾒﾝﾄ：" + c.comment) + " ]";
 }

@@ -39,7 +39,6 @@ xlsx::Sheet analysisSheet(std::shared_ptr<const MatchedRecords> records, Analysi
 // start-up clean-up then leaves the hidden temporary alone) and its Temp
 // folder, when there is one, takes the writer's row file (see xlsx::saveWorkbook).
 void exportAnalysis(std::shared_ptr<const MatchedRecords> records, AnalysisTab tab, const SearchCriteria& criteria,
-                    const fs::path& target, const xlsx::ProgressFn& progress = {},
-                    const fs::path& programFolder = {});
+                    const fs::path& target, const xlsx::ProgressFn& progress = {}, const fs::path& programFolder = {});
 
 }  // namespace tama

@@ -84,7 +84,8 @@ constexpr const char* kXlsxMime = "application/vnd.openxmlformats-officedocument
 bool spreadsheetAppAvailable() {
     if (probeHook()) return probeHook()();
     QProcess p;
-    p.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kXlsxMime)});
+    p.start(QStringLiteral("xdg-mime"),
+            {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kXlsxMime)});
     if (!p.waitForFinished(5000)) {
         p.kill();
         p.waitForFinished();
@@ -156,9 +157,8 @@ ExportProgress::ExportProgress(Job job, QWidget* parent) : QDialog(parent), work
     tim2_->setSingleShot(true);
     tim2_->setInterval(0);
     connect(tim2_, &QTimer::timeout, this, &ExportProgress::startWriter);
-    connect(&job_, &ExportJob::progressed, this, [this](long done, long total) {
-        prb1_->setValue(static_cast<int>(1000 * done / std::max(total, 1L)));
-    });
+    connect(&job_, &ExportJob::progressed, this,
+            [this](long done, long total) { prb1_->setValue(static_cast<int>(1000 * done / std::max(total, 1L))); });
     connect(&job_, &ExportJob::finished, this, &ExportProgress::writerEnded);
 }
 
@@ -252,7 +252,8 @@ MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QW
     lblMsg1_->setObjectName(QStringLiteral("lblMsg1"));
     lblMsg2_ = new QLabel(QStringLiteral("警告） "), this);
     lblMsg2_->setObjectName(QStringLiteral("lblMsg2"));
-    lblMsg3_ = new QLabel(QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "), this);
+    lblMsg3_ = new QLabel(QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "),
+                          this);
     lblMsg3_->setObjectName(QStringLiteral("lblMsg3"));
     lblMsg3_->setWordWrap(true);
     for (QLabel* l : {lblMsg2_, lblMsg3_}) {
@@ -297,7 +298,9 @@ MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QW
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void MonthExportDialog::yearEdited() { monthly_.setYearMonth(txtNen_->text(), qs(twoDigitMonth(ss(txtTuki_->text())))); }
+void MonthExportDialog::yearEdited() {
+    monthly_.setYearMonth(txtNen_->text(), qs(twoDigitMonth(ss(txtTuki_->text()))));
+}
 
 void MonthExportDialog::monthEdited() {
     // The month is shown with two digits ("3" -> "03") as soon as no second digit
@@ -390,7 +393,8 @@ void MonthExportDialog::saveAs() {
 // month's dialog leaves it on beside its warning.
 const QString AnalysisExportDialog::kSaveInstead = QStringLiteral("\n 「保存...」でファイルに保存することは出来ます｡");
 
-AnalysisExportDialog::AnalysisExportDialog(AnalysisExportSource source, QWidget* parent) : QDialog(parent), source_(std::move(source)) {
+AnalysisExportDialog::AnalysisExportDialog(AnalysisExportSource source, QWidget* parent)
+    : QDialog(parent), source_(std::move(source)) {
     setObjectName(QStringLiteral("frmExcel"));
     setWindowTitle(QStringLiteral("Excel 出力設定"));
     setModal(true);
@@ -439,9 +443,11 @@ bool AnalysisExportDialog::writeWith(const fs::path& target) {
     const SearchCriteria criteria = source_.criteria;
     const fs::path programFolder = source_.programFolder;
     hide();
-    ExportProgress wait([records, tab, criteria, target, programFolder](const xlsx::ProgressFn& progress) {
-        exportAnalysis(records, tab, criteria, target, progress, programFolder);
-    }, parentWidget());
+    ExportProgress wait(
+        [records, tab, criteria, target, programFolder](const xlsx::ProgressFn& progress) {
+            exportAnalysis(records, tab, criteria, target, progress, programFolder);
+        },
+        parentWidget());
     const ExportProgress::Outcome outcome = wait.run();
     if (outcome == ExportProgress::Outcome::Failed) ErrorReport(parentWidget(), kFileErrorNumber, wait.error(), false);
     if (outcome != ExportProgress::Outcome::Done) {
@@ -454,9 +460,11 @@ bool AnalysisExportDialog::writeWith(const fs::path& target) {
 
 void AnalysisExportDialog::writeAndOpen() {
     if (!spreadsheetAppAvailable()) {
-        showMessage(this, {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡") +
-                               kSaveInstead,
-                           QStringLiteral("Excel 出力エラー"), Icon::Exclamation, Buttons::Ok});
+        showMessage(
+            this,
+            {QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡") +
+                 kSaveInstead,
+             QStringLiteral("Excel 出力エラー"), Icon::Exclamation, Buttons::Ok});
         return;
     }
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
@@ -489,8 +497,8 @@ void openAnalysisExport(QWidget* parent, AnalysisExportSource source) {
 void installAnalysisExport(AnalysisWindow& window, const fs::path& programFolder,
                            std::function<void(const QString&)> statusMessage) {
     // Every search makes a new MatchedRecords; the selectors are taken when one appears.
-    auto last = std::make_shared<AnalysisExportSource>(AnalysisExportSource{
-        programFolder, window.matchedRecords(), window.criteria(), std::move(statusMessage)});
+    auto last = std::make_shared<AnalysisExportSource>(
+        AnalysisExportSource{programFolder, window.matchedRecords(), window.criteria(), std::move(statusMessage)});
     QObject::connect(&window, &AnalysisWindow::tableShown, &window, [&window, last] {
         if (window.matchedRecords() == last->records) return;
         last->records = window.matchedRecords();

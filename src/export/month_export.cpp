@@ -21,22 +21,16 @@ struct Column {
     std::string_view heading;
     double width;
 };
-constexpr std::array<Column, 7> kColumns = {{{"日付", 12},
-                                             {"曜日", 4},
-                                             {"ホール名", 20},
-                                             {"機種名", 27},
-                                             {"台番", 6},
-                                             {"稼働時間", 9},
-                                             {"収支金額", 9}}};
+constexpr std::array<Column, 7> kColumns = {
+    {{"日付", 12}, {"曜日", 4}, {"ホール名", 20}, {"機種名", 27}, {"台番", 6}, {"稼働時間", 9}, {"収支金額", 9}}};
 
-constexpr std::array<std::string_view, 9> kSummaryTitles = {"日　　　数", "勝　　　数", "勝　　　率",
-                                                            "稼働時間",   "最大勝額",   "平均時間",
-                                                            "平均時給",   "平均日給",   "月間収支"};
+constexpr std::array<std::string_view, 9> kSummaryTitles = {
+    "日　　　数", "勝　　　数", "勝　　　率", "稼働時間", "最大勝額", "平均時間", "平均時給", "平均日給", "月間収支"};
 
 // The number formats of the nine summary figures, in the labels' order.
-constexpr std::array<std::string_view, 9> kSummaryFormats = {
-    "0\" 日 \"",      "0\" 日 \"",      "0.000 　",         "0.0\" 時間 \"", "#,##0\" 円 \"",
-    "0.0\" 時間 \"", "#,##0\" 円 \"", "#,##0\" 円 \"", "#,##0\" 円 \""};
+constexpr std::array<std::string_view, 9> kSummaryFormats = {"0\" 日 \"",     "0\" 日 \"",     "0.000 　",
+                                                             "0.0\" 時間 \"", "#,##0\" 円 \"", "0.0\" 時間 \"",
+                                                             "#,##0\" 円 \"", "#,##0\" 円 \"", "#,##0\" 円 \""};
 
 }  // namespace
 
@@ -136,7 +130,8 @@ xlsx::Sheet monthSheet(const std::vector<DailyRecord>& records, const MonthSumma
     // Each figure is a number whose format shows the label's text: " 日 ",
     // " 時間 " and " 円 " are part of the format, so the sheet can add them up.
     for (int i = 1; i <= 9; ++i)
-        sheet.style(xlsx::cell(s + i, 1), StylePatch{.numberFormat = std::string(kSummaryFormats[static_cast<size_t>(i - 1)])});
+        sheet.style(xlsx::cell(s + i, 1),
+                    StylePatch{.numberFormat = std::string(kSummaryFormats[static_cast<size_t>(i - 1)])});
     for (int i = 1; i <= 9; ++i) sheet.merge({s + i, 1, s + i, 2});
     sheet.style({s + 1, 0, s + 9, 2}, StylePatch{.border = true});
     advance();
@@ -174,8 +169,9 @@ int exportMonth(const fs::path& programFolder, const std::vector<DailyRecord>& r
     const int n = writeWorkCsv(programFolder, records, input.month);
     xlsx::Sheet sheet = monthSheet(records, summary, input, progress);
     const long total = n + 10;
-    xlsx::saveWorkbook(sheet, target, [&](long, long) { return !progress || progress(total, total); },
-                       xlsx::scratchFolderOf(programFolder));
+    xlsx::saveWorkbook(
+        sheet, target, [&](long, long) { return !progress || progress(total, total); },
+        xlsx::scratchFolderOf(programFolder));
     return n;
 }
 

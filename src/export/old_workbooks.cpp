@@ -35,8 +35,7 @@ bool isMonthSheetName(std::string_view s) {
     const size_t year = s.find("年");
     if (year == std::string_view::npos || year == 0 || year > 4 || !allDigits(s.substr(0, year))) return false;
     s.remove_prefix(year + std::string_view("年").size());
-    return s.size() == 2 + std::string_view("月度)").size() && allDigits(s.substr(0, 2)) &&
-           s.substr(2) == "月度)";
+    return s.size() == 2 + std::string_view("月度)").size() && allDigits(s.substr(0, 2)) && s.substr(2) == "月度)";
 }
 
 }  // namespace

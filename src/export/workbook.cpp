@@ -386,7 +386,8 @@ void Sheet::style(const Range& range, const StylePatch& patch) {
         if (range.firstRow > stream_.first || range.lastRow < stream_.first + stream_.count - 1)
             throw std::logic_error("a styling step covers part of the streamed rows");
         for (int c = range.firstCol; c <= range.lastCol && c < stream_.cols; ++c)
-            stream_.styles[static_cast<size_t>(c)] = patched(stream_.styles[static_cast<size_t>(c)], patch, format, mapped);
+            stream_.styles[static_cast<size_t>(c)] = patched(stream_.styles[static_cast<size_t>(c)], patch, format,
+                                                             mapped);
     }
     for (int r = range.firstRow; r <= range.lastRow; ++r) {
         if (stream_.holds(r)) {
@@ -454,10 +455,10 @@ lxw_format* makeFormat(lxw_workbook* wb, const Style& s) {
         format_set_bg_color(f, static_cast<lxw_color_t>(*s.fill));
     }
     switch (s.align) {
-    case HAlign::General: break;
-    case HAlign::Left: format_set_align(f, LXW_ALIGN_LEFT); break;
-    case HAlign::Center: format_set_align(f, LXW_ALIGN_CENTER); break;
-    case HAlign::Right: format_set_align(f, LXW_ALIGN_RIGHT); break;
+        case HAlign::General: break;
+        case HAlign::Left: format_set_align(f, LXW_ALIGN_LEFT); break;
+        case HAlign::Center: format_set_align(f, LXW_ALIGN_CENTER); break;
+        case HAlign::Right: format_set_align(f, LXW_ALIGN_RIGHT); break;
     }
     if (!s.numberFormat.empty()) format_set_num_format(f, s.numberFormat.c_str());
     if (s.border) format_set_border(f, LXW_BORDER_THIN);
@@ -510,26 +511,26 @@ void writeSheet(lxw_workbook* wb, const Sheet& sheet, const fs::path& target, co
             }
             lxw_error e = LXW_NO_ERROR;
             switch (v.kind) {
-            case CellValue::Kind::Empty:
-                // A styled empty cell keeps its look; an unstyled one is not written.
-                if (sid != 0) e = worksheet_write_blank(ws, rr, cc, f);
-                break;
-            case CellValue::Kind::Text: e = worksheet_write_string(ws, rr, cc, t.c_str(), f); break;
-            case CellValue::Kind::Number: e = worksheet_write_number(ws, rr, cc, v.number, f); break;
-            case CellValue::Kind::Date: {
-                lxw_datetime dt{v.year, v.month, v.day, 0, 0, 0.0};
-                // A date typed into a cell without a number format shows as a date.
-                if (sheet.styles()[sid].numberFormat.empty()) {
-                    if (!dateFormats[sid]) {
-                        Style s = sheet.styles()[sid];
-                        s.numberFormat = "yyyy/mm/dd";
-                        dateFormats[sid] = makeFormat(wb, s);
+                case CellValue::Kind::Empty:
+                    // A styled empty cell keeps its look; an unstyled one is not written.
+                    if (sid != 0) e = worksheet_write_blank(ws, rr, cc, f);
+                    break;
+                case CellValue::Kind::Text: e = worksheet_write_string(ws, rr, cc, t.c_str(), f); break;
+                case CellValue::Kind::Number: e = worksheet_write_number(ws, rr, cc, v.number, f); break;
+                case CellValue::Kind::Date: {
+                    lxw_datetime dt{v.year, v.month, v.day, 0, 0, 0.0};
+                    // A date typed into a cell without a number format shows as a date.
+                    if (sheet.styles()[sid].numberFormat.empty()) {
+                        if (!dateFormats[sid]) {
+                            Style s = sheet.styles()[sid];
+                            s.numberFormat = "yyyy/mm/dd";
+                            dateFormats[sid] = makeFormat(wb, s);
+                        }
+                        f = dateFormats[sid];
                     }
-                    f = dateFormats[sid];
+                    e = worksheet_write_datetime(ws, rr, cc, &dt, f);
+                    break;
                 }
-                e = worksheet_write_datetime(ws, rr, cc, &dt, f);
-                break;
-            }
             }
             check(e, target, "セルの書き込み");
         }
@@ -548,15 +549,12 @@ void writeSheet(lxw_workbook* wb, const Sheet& sheet, const fs::path& target, co
 
     const PageSetup& p = sheet.page();
     worksheet_set_paper(ws, static_cast<std::uint8_t>(p.paper));
-    if (p.landscape)
-        worksheet_set_landscape(ws);
-    else
-        worksheet_set_portrait(ws);
+    if (p.landscape) worksheet_set_landscape(ws);
+    else worksheet_set_portrait(ws);
     if (p.printArea)
-        check(worksheet_print_area(ws, static_cast<lxw_row_t>(p.printArea->firstRow),
-                                   static_cast<lxw_col_t>(p.printArea->firstCol),
-                                   static_cast<lxw_row_t>(p.printArea->lastRow),
-                                   static_cast<lxw_col_t>(p.printArea->lastCol)),
+        check(worksheet_print_area(
+                  ws, static_cast<lxw_row_t>(p.printArea->firstRow), static_cast<lxw_col_t>(p.printArea->firstCol),
+                  static_cast<lxw_row_t>(p.printArea->lastRow), static_cast<lxw_col_t>(p.printArea->lastCol)),
               target, "印刷範囲");
     if (p.repeatRows)
         check(worksheet_repeat_rows(ws, static_cast<lxw_row_t>(p.repeatRows->first),

@@ -73,9 +73,9 @@ struct PageSetup {
     int paper = 9;  // A4
     bool landscape = false;
     std::optional<Range> printArea;
-    std::string leftHeader, rightHeader;  // header codes as the spreadsheet takes them ("&A" the sheet name)
+    std::string leftHeader, rightHeader;            // header codes as the spreadsheet takes them ("&A" the sheet name)
     std::optional<std::pair<int, int>> repeatRows;  // first and last row printed on every page
-    bool fitOnePageWide = false;  // scaled down so that every column fits the page's width
+    bool fitOnePageWide = false;                    // scaled down so that every column fits the page's width
     // Margins in inches.
     double top = 0.75, left = 0.7, right = 0.7, bottom = 0.75, header = 0.3;
 };
@@ -83,7 +83,7 @@ struct PageSetup {
 // How a text is stored in a cell.
 struct CellValue {
     enum class Kind { Empty, Text, Number, Date } kind = Kind::Empty;
-    double number = 0;   // Number
+    double number = 0;                 // Number
     int year = 0, month = 0, day = 0;  // Date
 };
 // The typing rule above, for one text.

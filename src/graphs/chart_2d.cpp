@@ -161,10 +161,12 @@ QStringList Chart2D::valueLabels() const {
 void Chart2D::watchPoints() {
     if (auto* bars = qobject_cast<QBarSeries*>(series_)) {
         connect(bars, &QBarSeries::clicked, this, [this](int index, QBarSet*) { emit pointClicked(index); });
-        connect(bars, &QBarSeries::hovered, this, [this](bool on, int index, QBarSet*) { emit pointHovered(index, on); });
+        connect(bars, &QBarSeries::hovered, this,
+                [this](bool on, int index, QBarSet*) { emit pointHovered(index, on); });
     } else if (auto* line = qobject_cast<QLineSeries*>(series_)) {
         const auto nearest = [](const QPointF& p) { return static_cast<int>(std::lround(p.x())); };
-        connect(line, &QLineSeries::clicked, this, [this, nearest](const QPointF& p) { emit pointClicked(nearest(p)); });
+        connect(line, &QLineSeries::clicked, this,
+                [this, nearest](const QPointF& p) { emit pointClicked(nearest(p)); });
         connect(line, &QLineSeries::hovered, this,
                 [this, nearest](const QPointF& p, bool on) { emit pointHovered(nearest(p), on); });
     }

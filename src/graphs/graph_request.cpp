@@ -9,12 +9,9 @@ GraphSeries computeGraph(const GraphRequest& request, const YearRecordList& list
                          const RecordStore& store) {
     if (request.item == GraphItem::Weekday) return weekdaySeries(request.period, list, month, store, request.filter);
     switch (request.period) {
-        case GraphPeriod::Day:
-            return dayBalanceSeries(list, month, request.filter, request.cumulative, request.titles);
-        case GraphPeriod::Month:
-            return monthBalanceSeries(list, request.filter, request.cumulative, request.titles);
-        case GraphPeriod::Year:
-            break;
+        case GraphPeriod::Day: return dayBalanceSeries(list, month, request.filter, request.cumulative, request.titles);
+        case GraphPeriod::Month: return monthBalanceSeries(list, request.filter, request.cumulative, request.titles);
+        case GraphPeriod::Year: break;
     }
     return yearBalanceSeries(store, list.user, request.filter, request.cumulative, request.titles);
 }

@@ -25,9 +25,7 @@ std::optional<GraphPeriod> periodFromText(std::string_view text) {
     return std::nullopt;
 }
 
-std::string_view itemText(GraphItem item) {
-    return item == GraphItem::Balance ? kItemBalanceText : kItemWeekdayText;
-}
+std::string_view itemText(GraphItem item) { return item == GraphItem::Balance ? kItemBalanceText : kItemWeekdayText; }
 
 std::optional<GraphItem> itemFromText(std::string_view text) {
     if (text == kItemBalanceText) return GraphItem::Balance;

@@ -62,7 +62,7 @@ struct GraphFilter {
     std::string hall{kAllHalls};
     std::string machine{kAllMachines};
 
-    bool hallOn() const { return hall != kAllHalls; }        // HallFilterOn
+    bool hallOn() const { return hall != kAllHalls; }           // HallFilterOn
     bool machineOn() const { return machine != kAllMachines; }  // MachineFilterOn
     bool any() const { return hallOn() || machineOn(); }
     bool matches(const DailyRecord& r) const {
@@ -96,7 +96,7 @@ struct GraphSeries {
     std::string xAxisTitle;  // empty when hidden
     std::string yAxisTitle;  // empty when hidden
     GraphUnit unit = GraphUnit::Yen;
-    bool noData = false;     // the chart "該当するデータはありません": no rows, no axis titles
+    bool noData = false;  // the chart "該当するデータはありません": no rows, no axis titles
     std::vector<GraphPoint> points;
     // A balance graph drawn in 万円: each point's figure in whole yen (what its
     // tooltip names); empty when the points are in yen.

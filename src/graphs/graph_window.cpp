@@ -86,13 +86,13 @@ struct GraphWindow::Impl {
     int draws = 0;
     int computes = 0;
 
-    DrawnGraph drawn;          // what the series shown was computed for (clicks read it)
-    QStringList backPeriods;   // the period boxes the clicks came from, last on top
-    bool drilling = false;     // the period box is being set by a click or by 戻る
+    DrawnGraph drawn;         // what the series shown was computed for (clicks read it)
+    QStringList backPeriods;  // the period boxes the clicks came from, last on top
+    bool drilling = false;    // the period box is being set by a click or by 戻る
     QToolButton* cmdBack = nullptr;
 
-    WindowLayout* layout;  // position, size and state; a child of the window
-    bool linkGone = false;  // the monthly window drawn from has been deleted
+    WindowLayout* layout;      // position, size and state; a child of the window
+    bool linkGone = false;     // the monthly window drawn from has been deleted
     bool loadProblem = false;  // the chart says why the monthly window's year could not be read
 
     GraphSelection selection() const {
@@ -109,7 +109,8 @@ struct GraphWindow::Impl {
 
 // ---------------------------------------------------------------- building
 
-GraphWindow::GraphWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent) : GraphWindow(ctx, static_cast<MonthlyLink&>(monthly), parent) {
+GraphWindow::GraphWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* parent)
+    : GraphWindow(ctx, static_cast<MonthlyLink&>(monthly), parent) {
     connect(&monthly, &MonthlyWindow::reloaded, this, &GraphWindow::monthlyReloaded);
     connect(&monthly, &MonthlyWindow::userChanged, this, &GraphWindow::monthlyUserChanged);
     connect(this, &GraphWindow::yearMonthRequested, &monthly, &MonthlyWindow::setYearMonth);
@@ -129,7 +130,8 @@ GraphWindow::GraphWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget* paren
     });
 }
 
-GraphWindow::GraphWindow(AppContext& ctx, MonthlyLink& link, QWidget* parent) : QWidget(parent), d(new Impl(ctx, link, this)) {
+GraphWindow::GraphWindow(AppContext& ctx, MonthlyLink& link, QWidget* parent)
+    : QWidget(parent), d(new Impl(ctx, link, this)) {
     setObjectName(QStringLiteral("frmGluf"));
     setWindowTitle(QStringLiteral("グラフ"));
     build();
@@ -243,7 +245,8 @@ void GraphWindow::build() {
     // The clicks run after the chart's own mouse handling: a click may redraw the
     // chart, which deletes the series that reported it.
     connect(d->chart2D.get(), &Chart2D::pointClicked, this, [this](int index) {
-        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
     });
     connect(d->chart2D.get(), &Chart2D::pointHovered, this, &GraphWindow::pointHovered);
 
@@ -272,7 +275,7 @@ void GraphWindow::applyColours() {
 // Refills a hall or machine box with its pseudo entry, selected, and the user's
 // names; a list that cannot be read is reported and leaves the pseudo entry alone.
 void GraphWindow::fillNameBox(QComboBox* box, std::string_view allEntry,
-                          std::vector<std::string> (MasterLists::*load)(std::string_view) const) {
+                              std::vector<std::string> (MasterLists::*load)(std::string_view) const) {
     std::vector<std::string> names;
     try {
         if (!d->linkGone) names = (d->ctx.lists().*load)(ss(d->link.currentUser()));
@@ -327,10 +330,8 @@ void GraphWindow::runRedrawStep() {
     d->inStep = true;
     const RedrawStep step = d->control.step(d->selection());
     d->chk1->setEnabled(step.cumulativeEnabled);
-    if (step.draw == RedrawStep::Draw::Balance)
-        compute(step.period, GraphItem::Balance, step.cumulative);
-    else if (step.draw == RedrawStep::Draw::Weekday)
-        compute(step.period, GraphItem::Weekday, false);
+    if (step.draw == RedrawStep::Draw::Balance) compute(step.period, GraphItem::Balance, step.cumulative);
+    else if (step.draw == RedrawStep::Draw::Weekday) compute(step.period, GraphItem::Weekday, false);
     if (step.applyType) d->type = *step.applyType;
     if (step.changesChart() || d->labelsStale) drawChart();
     d->inStep = false;
@@ -412,10 +413,8 @@ void GraphWindow::dataLabelsToggled() {
 
 void GraphWindow::drawChart() {
     d->labelsStale = false;
-    if (is3D(d->type))
-        draw3D();
-    else
-        draw2D();
+    if (is3D(d->type)) draw3D();
+    else draw2D();
     ++d->draws;
     emit drawn();
 }
@@ -559,7 +558,8 @@ void GraphWindow::pointHovered(int index, bool on) {
 // the selection opens what the point opens.
 void GraphWindow::watchPointClicks3D(QObject* graph) {
     auto later = [this](int index) {
-        QMetaObject::invokeMethod(this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, index] { pointClicked(index); }, Qt::QueuedConnection);
     };
     // The selection is let go once handled, so that the same bar can be chosen again.
     if (auto* bars = qobject_cast<Q3DBars*>(graph)) {
@@ -579,7 +579,8 @@ void GraphWindow::watchPointClicks3D(QObject* graph) {
                 // One point is drawn as two columns around its place.
                 later(d->series.points.size() == 1 ? 0 : at.y());
                 QMetaObject::invokeMethod(
-                    s, [s] { s->setSelectedPoint(QSurface3DSeries::invalidSelectionPosition()); }, Qt::QueuedConnection);
+                    s, [s] { s->setSelectedPoint(QSurface3DSeries::invalidSelectionPosition()); },
+                    Qt::QueuedConnection);
             });
     }
 }

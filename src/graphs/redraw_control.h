@@ -29,31 +29,38 @@ inline bool is3D(ChartType type) { return type == ChartType::Bar3D || type == Ch
 // What the selectors of the graph window hold: the box texts (UTF-8) and the
 // two check boxes.
 struct GraphSelection {
-    std::string period{kPeriodDayText};   // cboKikan
-    std::string type{kChartBarText};      // cboGtype
-    std::string item{kItemBalanceText};   // cboKou
-    std::string hall{kAllHalls};          // cboHoll
-    std::string machine{kAllMachines};    // cboKisyu
-    bool cumulative = false;              // chk1
+    std::string period{kPeriodDayText};  // cboKikan
+    std::string type{kChartBarText};     // cboGtype
+    std::string item{kItemBalanceText};  // cboKou
+    std::string hall{kAllHalls};         // cboHoll
+    std::string machine{kAllMachines};   // cboKisyu
+    bool cumulative = false;             // chk1
 };
 
 // What one step asks the window to do.
 struct RedrawStep {
     enum class Draw { None, Balance, Weekday };
-    Draw draw = Draw::None;                // compute and draw this graph of `period`
+    Draw draw = Draw::None;  // compute and draw this graph of `period`
     GraphPeriod period = GraphPeriod::Day;
-    bool cumulative = false;               // the balance graph is the cumulative one
-    std::optional<ChartType> applyType;    // redrawChart with this type
-    bool cumulativeEnabled = true;         // chk1 is enabled (not for weekday graphs)
+    bool cumulative = false;             // the balance graph is the cumulative one
+    std::optional<ChartType> applyType;  // redrawChart with this type
+    bool cumulativeEnabled = true;       // chk1 is enabled (not for weekday graphs)
 
     bool changesChart() const { return draw != Draw::None || applyType.has_value(); }
 };
 
 // The graphs and chart types that can be stale (GraphStale).
 enum class StaleGraph {
-    DayBalance, MonthBalance, YearBalance,
-    Bar, Line, Bar3D, Line3D,
-    DayWeekday, MonthWeekday, YearWeekday,
+    DayBalance,
+    MonthBalance,
+    YearBalance,
+    Bar,
+    Line,
+    Bar3D,
+    Line3D,
+    DayWeekday,
+    MonthWeekday,
+    YearWeekday,
 };
 inline constexpr size_t kStaleGraphCount = 10;
 

@@ -88,7 +88,8 @@ void Surface3D::drawPoints(const GraphSeries& s, const NiceRange& range, const Q
                << QSurfaceDataItem(QVector3D(0.3f, y, static_cast<float>(row)));
         } else {
             for (int i = 0; i < n; ++i)
-                *r << QSurfaceDataItem(QVector3D(static_cast<float>(i), static_cast<float>(s.points[static_cast<size_t>(i)].value),
+                *r << QSurfaceDataItem(QVector3D(static_cast<float>(i),
+                                                 static_cast<float>(s.points[static_cast<size_t>(i)].value),
                                                  static_cast<float>(row)));
         }
         *array << r;

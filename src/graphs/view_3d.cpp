@@ -136,7 +136,8 @@ void View3D::draw(const GraphSeries& s, const QColor& axisColour, bool valueLabe
 
 bool View3D::isDayLabel(const QCustom3DLabel& label) { return label.objectName() == QStringLiteral("dayLabel"); }
 
-void View3D::addLabel(const QString& text, const QColor& colour, const QVector3D& at, float scale, const QString& name) {
+void View3D::addLabel(const QString& text, const QColor& colour, const QVector3D& at, float scale,
+                      const QString& name) {
     QCustom3DLabel* l = spare_.take(labelKey(name, colour, scale, text));
     if (!l) {
         l = new QCustom3DLabel;

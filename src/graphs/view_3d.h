@@ -48,8 +48,7 @@ protected:
     explicit View3D(QAbstract3DGraph* graph);
     // Makes the page around the graph: the theme, the camera `cameraDistance`
     // away, labels of `labelledAxes` turned towards it, the container named `name`.
-    void buildPage(const QList<QAbstract3DAxis*>& labelledAxes, float cameraDistance,
-                   const QString& name);
+    void buildPage(const QList<QAbstract3DAxis*>& labelledAxes, float cameraDistance, const QString& name);
     // The points, their axes and labels; `labels` are the points' labels.
     virtual void drawPoints(const GraphSeries& s, const NiceRange& range, const QStringList& labels,
                             bool valueLabels) = 0;

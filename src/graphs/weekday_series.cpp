@@ -15,7 +15,8 @@ struct WeekdayTotals {
     void add(const DailyRecord& r) {
         ++matches;
         const int i = weekdayChartIndex(r.Youbi);
-        if (i >= 0) buckets[static_cast<size_t>(i)] = roundHalfEven(buckets[static_cast<size_t>(i)] + numberOrZero(r.Syusi));
+        if (i >= 0)
+            buckets[static_cast<size_t>(i)] = roundHalfEven(buckets[static_cast<size_t>(i)] + numberOrZero(r.Syusi));
     }
 };
 
@@ -59,7 +60,8 @@ GraphSeries weekdaySeries(GraphPeriod period, const YearRecordList& list, std::s
     for (double b : totals.buckets) large = large || b > 899999;
     if (large) s.unit = GraphUnit::ManYen;
     for (size_t i = 0; i < 7; ++i)
-        s.points.push_back({std::string(kWeekdayChartOrder[i]), large ? totals.buckets[i] / 10000.0 : totals.buckets[i]});
+        s.points.push_back(
+            {std::string(kWeekdayChartOrder[i]), large ? totals.buckets[i] / 10000.0 : totals.buckets[i]});
     s.xAxisTitle = std::string(kWeekdayAxisTitle);
     s.yAxisTitle = std::string(large ? kManYenAxisTitle : kYenAxisTitle);
     return s;

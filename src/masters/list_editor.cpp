@@ -125,7 +125,8 @@ void ListEditor::addName() {
     AddResult result = AddResult::EmptyName;
     if (!guarded([&] { result = add(*name); })) return;
     if (result == AddResult::Exists)
-        showMessage(this, {QString::fromUtf8(texts_.exists), QStringLiteral("登録ｴﾗｰ"), Icon::Exclamation, Buttons::Ok});
+        showMessage(this,
+                    {QString::fromUtf8(texts_.exists), QStringLiteral("登録ｴﾗｰ"), Icon::Exclamation, Buttons::Ok});
     refresh();
 }
 
@@ -160,8 +161,8 @@ void HallListEditor::remove(const std::string& name) { ctx_.lists().deleteHall(s
 // ---------------------------------------------------------------- machines
 
 MachineListEditor::MachineListEditor(AppContext& ctx, const QString& user, QWidget* parent)
-    : ListEditor(ctx, user,
-                 {"frmKisyu_upd", "機種リスト編集", "txtKisyu", "機種名", "機種名は、既に登録済みです。"}, parent) {
+    : ListEditor(ctx, user, {"frmKisyu_upd", "機種リスト編集", "txtKisyu", "機種名", "機種名は、既に登録済みです。"},
+                 parent) {
     auto* top = new QWidget(this);
     Label2_ = new QLabel(QStringLiteral("機種タイプ"), top);
     Label2_->setObjectName(QStringLiteral("Label2"));

@@ -30,10 +30,10 @@ class AppContext;
 class ListEditor : public QDialog {
     Q_OBJECT
 public:
-    void entrySelected();    // a name was selected: into the name box, cmdDel enabled
-    void addName();  // add the name in the name box
-    void deleteName();  // delete every line with the name in the name box
-    void closeEditor();  // close
+    void entrySelected();  // a name was selected: into the name box, cmdDel enabled
+    void addName();        // add the name in the name box
+    void deleteName();     // delete every line with the name in the name box
+    void closeEditor();    // close
 
     QListWidget* lst1() const { return lst1_; }
     QLineEdit* nameBox() const { return txtName_; }
@@ -45,11 +45,11 @@ public:
 
 protected:
     struct Texts {
-        const char* objectName;   // "frmHoll_upd"
-        const char* caption;      // window title
-        const char* boxName;      // objectName of the name box ("txtHoll")
-        const char* boxLabel;     // caption of Label1 ("ホール名")
-        const char* exists;       // message when the name is listed already
+        const char* objectName;  // "frmHoll_upd"
+        const char* caption;     // window title
+        const char* boxName;     // objectName of the name box ("txtHoll")
+        const char* boxLabel;    // caption of Label1 ("ホール名")
+        const char* exists;      // message when the name is listed already
     };
     ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidget* parent);
 

@@ -26,8 +26,8 @@ namespace {
 const QString kCaption = QStringLiteral("利用者名登録");
 
 // Error numbers of the short error report, as the file commands give them.
-constexpr int kErrFileExists = 58;   // a file or folder of that name exists
-constexpr int kErrPathNotFound = 76; // the folder is not there
+constexpr int kErrFileExists = 58;    // a file or folder of that name exists
+constexpr int kErrPathNotFound = 76;  // the folder is not there
 constexpr int kErrFileAccess = kFileErrorNumber;
 
 fs::path toPath(const QString& s) { return fs::path(s.toStdString()); }
@@ -241,7 +241,8 @@ void UserManager::renameUser() {
     const std::optional<fs::path> from = dataEntry(dataDir, ss(oldName));
     std::error_code ec;
     if (!from || !fs::is_directory(fs::symlink_status(*from, ec))) {
-        ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(oldName), false);
+        ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(oldName),
+                    false);
         QApplication::beep();
         return;
     }
@@ -249,14 +250,15 @@ void UserManager::renameUser() {
     // letter case only (the same folder) is allowed.
     const std::optional<fs::path> clash = dataEntry(dataDir, ss(newName));
     if (clash && clash->filename() != from->filename()) {
-        ErrorReport(this, kErrFileExists, QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります: %1").arg(newName),
-                    false);
+        ErrorReport(this, kErrFileExists,
+                    QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります: %1").arg(newName), false);
         QApplication::beep();
         return;
     }
     const fs::path to = dataDir / toPath(newName);
     if (!directlyInside(*from, dataDir) || !directlyInside(to, dataDir)) {
-        ErrorReport(this, kErrFileAccess, QStringLiteral("Data フォルダーの外は変更できません: %1").arg(newName), false);
+        ErrorReport(this, kErrFileAccess, QStringLiteral("Data フォルダーの外は変更できません: %1").arg(newName),
+                    false);
         QApplication::beep();
         return;
     }
@@ -295,12 +297,14 @@ void UserManager::deleteUser() {
         const fs::file_status st = found ? fs::symlink_status(*found, ec) : fs::file_status{};
         bool done = false;
         if (!found || !directlyInside(*found, dataDir)) {
-            ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(name), false);
+            ErrorReport(this, kErrPathNotFound, QStringLiteral("利用者のフォルダーが見つかりません: %1").arg(name),
+                        false);
         } else if (fs::is_symlink(st)) {
             // A link in Data: only the link goes, never what it points to.
             fs::remove(*found, ec);
             if (ec)
-                ErrorReport(this, kErrFileAccess, QStringLiteral("削除できません: %1 (%2)").arg(name, describe(ec)), false);
+                ErrorReport(this, kErrFileAccess, QStringLiteral("削除できません: %1 (%2)").arg(name, describe(ec)),
+                            false);
             done = !ec;
         } else if (!fs::is_directory(st)) {
             ErrorReport(this, kErrFileAccess, QStringLiteral("利用者のフォルダーではありません: %1").arg(name), false);
@@ -312,14 +316,12 @@ void UserManager::deleteUser() {
             QString subFolder;
             for (fs::directory_iterator it(*found, ec), end; !ec && it != end; it.increment(ec)) {
                 std::error_code sec;
-                if (fs::is_directory(it->symlink_status(sec)))
-                    subFolder = fromPath(it->path().filename());
-                else
-                    files.push_back(it->path());
+                if (fs::is_directory(it->symlink_status(sec))) subFolder = fromPath(it->path().filename());
+                else files.push_back(it->path());
             }
             if (ec) {
-                ErrorReport(this, kErrFileAccess, QStringLiteral("フォルダーを読めません: %1 (%2)").arg(name, describe(ec)),
-                            false);
+                ErrorReport(this, kErrFileAccess,
+                            QStringLiteral("フォルダーを読めません: %1 (%2)").arg(name, describe(ec)), false);
             } else if (!subFolder.isEmpty()) {
                 ErrorReport(this, kErrFileAccess,
                             QStringLiteral("フォルダー「%1」を含むため削除できません: %2").arg(subFolder, name), false);
@@ -337,7 +339,8 @@ void UserManager::deleteUser() {
                     fs::remove(*found, ec);
                     if (ec)
                         ErrorReport(this, kErrFileAccess,
-                                    QStringLiteral("フォルダーを削除できません: %1 (%2)").arg(name, describe(ec)), false);
+                                    QStringLiteral("フォルダーを削除できません: %1 (%2)").arg(name, describe(ec)),
+                                    false);
                 }
                 done = !ec;
             }

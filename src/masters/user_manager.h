@@ -40,12 +40,12 @@ public:
     QString addedUser() const { return addedUser_; }
 
     // The handlers, also reached by the buttons and the list.
-    void loadUsers();       // refill the list from Data
-    void entrySelected();    // a list entry was selected
-    void addUser();  // add the name in txtUser
-    void renameUser();  // rename the selected user to the name in txtUser
-    void deleteUser();  // delete the user named in txtUser with all its files
-    void cancel();  // close
+    void loadUsers();      // refill the list from Data
+    void entrySelected();  // a list entry was selected
+    void addUser();        // add the name in txtUser
+    void renameUser();     // rename the selected user to the name in txtUser
+    void deleteUser();     // delete the user named in txtUser with all its files
+    void cancel();         // close
 
     QLineEdit* txtUser() const { return txtUser_; }
     QListWidget* lst1() const { return lst1_; }

@@ -80,7 +80,10 @@ public:
             case TodayRole: return c->day == today_;
             case Qt::ToolTipRole:
                 return c->visited() ? QStringLiteral("%1月%2日  収支 %3 円 (%4 件)")
-                                          .arg(cal_.month).arg(c->day).arg(balance).arg(c->records)
+                                          .arg(cal_.month)
+                                          .arg(c->day)
+                                          .arg(balance)
+                                          .arg(c->records)
                                     : QVariant();
             case Qt::BackgroundRole:
                 if (!c->visited()) return QBrush(Qt::white);
@@ -292,7 +295,8 @@ void CalendarWindow::refresh() {
     const bool thisMonth = shown && shown->year == today.year() && shown->month == today.month();
     d->model->setCalendar(cal, thisMonth ? today.day() : 0);
     d->lblCaption->setText(shown ? qs(calendarCaption(shown->year, shown->month)) : QStringLiteral("－"));
-    setWindowTitle(shown ? QStringLiteral("カレンダー  (%1)").arg(d->lblCaption->text()) : QStringLiteral("カレンダー"));
+    setWindowTitle(shown ? QStringLiteral("カレンダー  (%1)").arg(d->lblCaption->text())
+                         : QStringLiteral("カレンダー"));
 
     // The figures of the monthly summary; empty for a month without records.
     const bool any = summary.MonthCount > 0;

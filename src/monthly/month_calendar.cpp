@@ -63,9 +63,7 @@ std::optional<YearMonth> readYearMonth(std::string_view yearText, std::string_vi
     return YearMonth{year, month};
 }
 
-std::string calendarCaption(int year, int month) {
-    return std::to_string(year) + "年" + std::to_string(month) + "月";
-}
+std::string calendarCaption(int year, int month) { return std::to_string(year) + "年" + std::to_string(month) + "月"; }
 
 std::string calendarCellText(const CalendarCell& cell) {
     if (cell.day == 0) return {};

@@ -122,7 +122,7 @@ MonthSummary summarizeMonth(const std::vector<DailyRecord>& records, std::string
     // A file re-sorted by date may hold a day's "2" record before its "1": it
     // then waits for that "1". A "2" record whose date has no "1" record adds to
     // a day that is never counted.
-    std::map<std::string_view, size_t> openDay;             // DateKey -> latest day of that date
+    std::map<std::string_view, size_t> openDay;              // DateKey -> latest day of that date
     std::map<std::string_view, std::int64_t> waitingForDay;  // DateKey -> "2" balances before its "1"
     int r = 0;
     for (size_t i = 0; i < records.size(); ++i) {
@@ -187,8 +187,7 @@ void sortRows(std::vector<MonthRow>& rows, int column, SortMode mode) {
     };
     if (descending)
         mergeSort(rows, [&](const MonthRow& a, const MonthRow& b) { return cmp(a.cells[c], b.cells[c]) > 0; });
-    else
-        mergeSort(rows, [&](const MonthRow& a, const MonthRow& b) { return cmp(a.cells[c], b.cells[c]) < 0; });
+    else mergeSort(rows, [&](const MonthRow& a, const MonthRow& b) { return cmp(a.cells[c], b.cells[c]) < 0; });
 }
 
 void sortOnHeadingClick(std::vector<MonthRow>& rows, int column, int& headerSortDescending) {
@@ -221,9 +220,7 @@ std::string typedMonth(std::string_view text) {
     return twoDigitMonth(text);
 }
 
-std::string stepYearText(std::string_view year, int delta) {
-    return stepped(year, delta).value_or(std::string(year));
-}
+std::string stepYearText(std::string_view year, int delta) { return stepped(year, delta).value_or(std::string(year)); }
 
 void stepMonthText(std::string& year, std::string& month, int delta) {
     auto next = stepped(month, delta);

@@ -16,8 +16,8 @@
 namespace tama {
 
 inline constexpr int kMonthColumns = 7;
-inline constexpr std::array<std::string_view, kMonthColumns> kMonthHeadings = {
-    "日付", "曜日", "ホール名", "機種名", "台番", "時間", "収支金額"};
+inline constexpr std::array<std::string_view, kMonthColumns> kMonthHeadings = {"日付", "曜日", "ホール名", "機種名",
+                                                                               "台番", "時間", "収支金額"};
 
 // Column widths in twips when the settings file holds none.
 inline constexpr std::array<int, kMonthColumns> kMonthDefaultColumnWidths = {1100, 460, 1600, 2000, 460, 460, 900};
@@ -51,16 +51,16 @@ struct SummaryText {
 
 // What refillList shows for one month.
 struct MonthSummary {
-    std::string month;            // the month text the records were selected by
-    std::vector<MonthRow> rows;   // in display order; one empty row when the month has no records
-    int MonthCount = 0;           // records of the month
-    int MonthFirst = 0;           // 1-based index of the month's first record; 0 when it has none
-    int days = 0;                 // records whose DayFirst is "1" (D)
-    int wins = 0;                 // day totals greater than 0 (w)
-    std::vector<std::int64_t> dayTotals;  // balance of each day (per DateKey), in the order the days start
-    double hours = 0;             // summed play time (T)
-    std::int64_t largestWin = 0;  // largest single balance, at least 0
-    std::int64_t balance = 0;     // month balance (S), yen
+    std::string month;                               // the month text the records were selected by
+    std::vector<MonthRow> rows;                      // in display order; one empty row when the month has no records
+    int MonthCount = 0;                              // records of the month
+    int MonthFirst = 0;                              // 1-based index of the month's first record; 0 when it has none
+    int days = 0;                                    // records whose DayFirst is "1" (D)
+    int wins = 0;                                    // day totals greater than 0 (w)
+    std::vector<std::int64_t> dayTotals;             // balance of each day (per DateKey), in the order the days start
+    double hours = 0;                                // summed play time (T)
+    std::int64_t largestWin = 0;                     // largest single balance, at least 0
+    std::int64_t balance = 0;                        // month balance (S), yen
     std::array<SummaryText, kSummaryLabels> labels;  // all empty when MonthCount is 0
 
     const SummaryText& label(std::string_view name) const;

@@ -123,14 +123,14 @@ struct MonthlyWindow::Impl {
     QLabel* budgetCaption = nullptr;  // "予算残り", shown while a monthly budget is set
     QLabel* lblYosan = nullptr;
 
-    YearRecordList list;        // YearRecordList
-    MonthPosition position;     // MonthFirst, MonthCount
-    MonthSummary summary;       // what the grid and the labels show (rows in display order)
+    YearRecordList list;     // YearRecordList
+    MonthPosition position;  // MonthFirst, MonthCount
+    MonthSummary summary;    // what the grid and the labels show (rows in display order)
     int headerSortDescending = 0;
 
-    std::vector<char> yearFlags = std::vector<char>(kYearFlags, 1);   // YearReloadFlags
-    std::vector<char> monthFlags = std::vector<char>(12, 1);          // MonthReloadFlags
-    QString lastUser;                                                  // LastUser
+    std::vector<char> yearFlags = std::vector<char>(kYearFlags, 1);  // YearReloadFlags
+    std::vector<char> monthFlags = std::vector<char>(12, 1);         // MonthReloadFlags
+    QString lastUser;                                                // LastUser
 
     // Selection changes made together are checked once at the end.
     int batch = 0;
@@ -337,9 +337,7 @@ void MonthlyWindow::setYearMonth(const QString& year, const QString& month) {
 
 // --- Selection editing -------------------------------------------------------
 
-void MonthlyWindow::setCaption() {
-    setWindowTitle(qs(monthlyCaption(ss(d->txtNen->text()), ss(d->txtTuki->text()))));
-}
+void MonthlyWindow::setCaption() { setWindowTitle(qs(monthlyCaption(ss(d->txtNen->text()), ss(d->txtTuki->text())))); }
 
 namespace {
 bool digitsOnly(const QString& s) {
@@ -458,7 +456,9 @@ void MonthlyWindow::reloadYear() {
         d->list.user = ss(user);
         d->list.year = ss(year);
         const QString text = qs(e.what());
-        d->loadProblem = text + QStringLiteral("\nこの年のデータを読み込めないため表示できません。\nファイルには何も変更を加えていません。");
+        d->loadProblem =
+            text + QStringLiteral(
+                       "\nこの年のデータを読み込めないため表示できません。\nファイルには何も変更を加えていません。");
         if (text != d->lastLoadError) {
             d->lastLoadError = text;
             ErrorReport(this, kFileErrorNumber, text, false);
@@ -587,8 +587,8 @@ void MonthlyWindow::refillList() {
 void MonthlyWindow::newEntry() {
     // A new record opens on the first day of the month shown when that is not the current month.
     const QDate today = QDate::currentDate();
-    const CalendarDate date =
-        newEntryDate({today.year(), today.month(), today.day()}, ss(d->txtNen->text()), ss(d->txtTuki->text()));
+    const CalendarDate date = newEntryDate({today.year(), today.month(), today.day()}, ss(d->txtNen->text()),
+                                           ss(d->txtTuki->text()));
     openEntry({false, 0, 0, QDate(date.year, date.month, date.day)});
 }
 
@@ -600,7 +600,8 @@ bool MonthlyWindow::selectDay(int day) {
         const int index = rows[r].recordIndex;
         if (index < 1 || index > d->list.count() || recordDay(d->list.record(index)) != day) continue;
         const QModelIndex cell = d->model->index(static_cast<int>(r), 0);
-        d->mfgDat->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        d->mfgDat->selectionModel()->setCurrentIndex(cell,
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         d->mfgDat->scrollTo(cell);
         return true;
     }
@@ -679,8 +680,9 @@ void MonthlyWindow::showEvent(QShowEvent* event) {
 void MonthlyWindow::restoreLayout() {
     // Missing keys: the frame's top left corner, half its inner width, its inner height less 350.
     const AppContext& ctx = d->ctx;
-    d->layout->restore(kSection, kKeyPrefix,
-                       {0, 0, static_cast<double>(ctx.frameInnerWidth() / 2), static_cast<double>(ctx.frameInnerHeight() - 350)});
+    d->layout->restore(
+        kSection, kKeyPrefix,
+        {0, 0, static_cast<double>(ctx.frameInnerWidth() / 2), static_cast<double>(ctx.frameInnerHeight() - 350)});
 }
 
 void MonthlyWindow::closeEvent(QCloseEvent* event) {

@@ -223,8 +223,8 @@ void OptionsDialog::build() {
 void OptionsDialog::setSwatch(Swatch& s, std::uint32_t value) {
     s.value = value;
     const QColor c = colourFromStored(value);
-    s.button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #404040; }")
-                                .arg(c.name()));
+    s.button->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; border: 1px solid #404040; }").arg(c.name()));
     s.button->setToolTip(c.name());
 }
 
@@ -266,7 +266,9 @@ void OptionsDialog::chooseRowColour() { chooseColour(dat_, &OptionSet::cmdDatBac
 
 void OptionsDialog::rowBandingToggled() {
     const bool on = chkDat1_->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(lblLine_), static_cast<QWidget*>(cmdDat_), static_cast<QWidget*>(UpDown1_)}) w->setEnabled(on);
+    for (QWidget* w :
+         {static_cast<QWidget*>(lblLine_), static_cast<QWidget*>(cmdDat_), static_cast<QWidget*>(UpDown1_)})
+        w->setEnabled(on);
 }
 
 void OptionsDialog::applyColours() {
@@ -295,7 +297,8 @@ void OptionsDialog::saveAndClose() {
     writeOptionSet(ctx_.settings(), o);
     // The budget key is written when it changes: a file without it reads as "off".
     const std::string text = budgetStoredText(budget);
-    if (ctx_.settings().read(kBudgetSection, kBudgetKey) != text) ctx_.settings().write(kBudgetSection, kBudgetKey, text);
+    if (ctx_.settings().read(kBudgetSection, kBudgetKey) != text)
+        ctx_.settings().write(kBudgetSection, kBudgetKey, text);
     ctx_.setOptions(o);
     ctx_.setMonthlyBudget(budget);
     accept();

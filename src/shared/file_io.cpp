@@ -354,8 +354,7 @@ void FileBatch::commit(const fs::path& journalFolder) {
         }
         std::string text = std::string(kJournalHead) + "\n";
         for (const Item& item : items_) {
-            if (item.exclusive)
-                text += "N\t" + journalPath(item.target, journalFolder) + "\n";
+            if (item.exclusive) text += "N\t" + journalPath(item.target, journalFolder) + "\n";
             else
                 text += "R\t" + std::to_string(item.inode) + "\t" + journalPath(item.temp, journalFolder) + "\t" +
                         journalPath(item.target, journalFolder) + "\t" +
@@ -384,8 +383,9 @@ void FileBatch::commit(const fs::path& journalFolder) {
         if (int e = renameFile(item.temp, item.target); e != 0) {
             const fs::path failed = item.target;  // rollBack empties the batch
             rollBack(k, journal);
-            writeFailed(failed, e, present(journal) ? "（保存は途中で止まっています。次に書き込むときに完了するか取り消されます）"
-                                                     : nothing);
+            writeFailed(failed, e,
+                        present(journal) ? "（保存は途中で止まっています。次に書き込むときに完了するか取り消されます）"
+                                         : nothing);
         }
         item.temp.clear();
     }
@@ -454,8 +454,7 @@ Recovery recoverInterruptedSave(const fs::path& folder) {
         } else if (finishable) {
             if (inodeOf(e.target) != e.inode && renameFile(e.temp, e.target) != 0) whole = false;
         } else if (inodeOf(e.target) == e.inode) {
-            if (!e.undo.empty() ? renameFile(e.undo, e.target) != 0 : ::unlink(e.target.c_str()) != 0)
-                whole = false;
+            if (!e.undo.empty() ? renameFile(e.undo, e.target) != 0 : ::unlink(e.target.c_str()) != 0) whole = false;
         }
     }
     if (syncFolders(touched) != 0) whole = false;
@@ -490,8 +489,7 @@ void collectTemporaries(const fs::path& folder, int depth, std::vector<fs::path>
         const fs::file_type type = it->symlink_status(ec2).type();
         if (isTemporaryName(it->path().filename().string()) && type == fs::file_type::regular)
             out.push_back(it->path());
-        else if (depth > 0 && type == fs::file_type::directory)
-            collectTemporaries(it->path(), depth - 1, out);
+        else if (depth > 0 && type == fs::file_type::directory) collectTemporaries(it->path(), depth - 1, out);
     }
 }
 }  // namespace

@@ -154,8 +154,7 @@ inline constexpr std::string_view kWriteLockName = "tamalog-write.lock";
 // while held (the inner holder shares the outer one's lock).
 class FolderWriteLock {
 public:
-    explicit FolderWriteLock(const fs::path& programFolder,
-                             std::chrono::milliseconds wait = std::chrono::seconds(10));
+    explicit FolderWriteLock(const fs::path& programFolder, std::chrono::milliseconds wait = std::chrono::seconds(10));
     ~FolderWriteLock();
     FolderWriteLock(const FolderWriteLock&) = delete;
     FolderWriteLock& operator=(const FolderWriteLock&) = delete;

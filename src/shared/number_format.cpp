@@ -74,10 +74,16 @@ double leadingNumber(std::string_view text) {
     std::string num;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) num += s[i++];
     bool any = false;
-    while (i < s.size() && isDigit(s[i])) { num += s[i++]; any = true; }
+    while (i < s.size() && isDigit(s[i])) {
+        num += s[i++];
+        any = true;
+    }
     if (i < s.size() && s[i] == '.') {
         num += s[i++];
-        while (i < s.size() && isDigit(s[i])) { num += s[i++]; any = true; }
+        while (i < s.size() && isDigit(s[i])) {
+            num += s[i++];
+            any = true;
+        }
     }
     if (!any) return 0;
     return std::strtod(num.c_str(), nullptr);
@@ -91,7 +97,8 @@ namespace {
 // from_chars gives. Nothing when the text is not such a figure (longer, or not
 // a number at all); the general reader then decides.
 std::optional<double> shortFigure(std::string_view s) {
-    static constexpr double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     size_t i = 0;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
@@ -134,10 +141,14 @@ std::optional<double> shortFigure(std::string_view s) {
     bool any = false, point = false;
     for (; i < s.size(); ++i) {
         char c = s[i];
-        if (isDigit(c)) { num[n++] = c; any = true; }
-        else if (c == ',' && !point) continue;
-        else if (c == '.' && !point) { num[n++] = c; point = true; }
-        else return std::nullopt;
+        if (isDigit(c)) {
+            num[n++] = c;
+            any = true;
+        } else if (c == ',' && !point) continue;
+        else if (c == '.' && !point) {
+            num[n++] = c;
+            point = true;
+        } else return std::nullopt;
     }
     if (!any) return std::nullopt;
     // from_chars reads the digits as strtod does in the "C" locale, whatever

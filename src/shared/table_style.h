@@ -16,9 +16,9 @@ struct Rgb {
 inline constexpr Rgb kRgbBlack{0, 0, 0};
 inline constexpr Rgb kRgbRed{255, 0, 0};
 inline constexpr Rgb kRgbWhite{255, 255, 255};
-inline constexpr Rgb kRgbRowTint{245, 255, 255};   // every second data row
-inline constexpr Rgb kRgbHeading{224, 224, 224};   // heading row (and fixed column) background
-inline constexpr Rgb kRgbGridOutside{74, 99, 148}; // grid area outside the cells
+inline constexpr Rgb kRgbRowTint{245, 255, 255};    // every second data row
+inline constexpr Rgb kRgbHeading{224, 224, 224};    // heading row (and fixed column) background
+inline constexpr Rgb kRgbGridOutside{74, 99, 148};  // grid area outside the cells
 
 // Left, centred, right, or General: a text that reads as a number stands at the
 // right, any other text at the left (the grid's own rule).
@@ -36,8 +36,8 @@ struct TableColumn {
 // One cell of a grid row.
 struct TableCell {
     std::string text;
-    Rgb colour = kRgbBlack;       // text colour
-    Rgb background = kRgbWhite;   // column 0 (the fixed column) has the heading background
+    Rgb colour = kRgbBlack;      // text colour
+    Rgb background = kRgbWhite;  // column 0 (the fixed column) has the heading background
     CellAlign align = CellAlign::General;
     // The 1-based row or group position whose parity gave `background` (even:
     // shaded); 0 for a cell that is never shaded (the fixed column). The window

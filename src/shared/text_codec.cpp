@@ -6,9 +6,9 @@
 namespace tama {
 namespace cp932 {
 // Tables generated from the system's iconv when the program is built.
-extern const std::uint16_t kSingle[256];    // byte -> code point, kLead or kNone
-extern const std::uint16_t kLeadIndex[256];  // lead byte -> row of kPairs
-extern const std::uint16_t kPairs[];         // row * 256 + second byte -> code point or kNone
+extern const std::uint16_t kSingle[256];      // byte -> code point, kLead or kNone
+extern const std::uint16_t kLeadIndex[256];   // lead byte -> row of kPairs
+extern const std::uint16_t kPairs[];          // row * 256 + second byte -> code point or kNone
 extern const std::uint16_t kEncode[0x10000];  // code point -> one byte (< 0x100), a pair, or kNone
 }  // namespace cp932
 

@@ -21,8 +21,8 @@ AboutBox::AboutBox(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDial
 
     auto* picture1 = new QLabel(this);
     picture1->setObjectName(QStringLiteral("Picture1"));
-    picture1->setPixmap(QPixmap(QStringLiteral(":/tamalog/icon.png"))
-                            .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture1->setPixmap(
+        QPixmap(QStringLiteral(":/tamalog/icon.png")).scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     auto* title = new QLabel(QStringLiteral("タマログ ～管理編～"), this);
     title->setObjectName(QStringLiteral("lblTitle"));
     QFont big = title->font();
@@ -45,8 +45,8 @@ AboutBox::AboutBox(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDial
 
     auto* picture2 = new QLabel(this);
     picture2->setObjectName(QStringLiteral("Picture2"));
-    picture2->setPixmap(QPixmap(QStringLiteral(":/tamalog/skin/background.png"))
-                            .scaledToHeight(48, Qt::SmoothTransformation));
+    picture2->setPixmap(
+        QPixmap(QStringLiteral(":/tamalog/skin/background.png")).scaledToHeight(48, Qt::SmoothTransformation));
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
@@ -97,8 +97,8 @@ void AboutBox::closeBox() { accept(); }
 void AboutBox::showSystemInfo() {
     const QString viewer = systemInfoViewer();
     if (!viewer.isEmpty() && QProcess::startDetached(viewer, {})) return;
-    showMessage(this, {QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), windowTitle(), Icon::Information,
-                       Buttons::Ok});
+    showMessage(this,
+                {QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), windowTitle(), Icon::Information, Buttons::Ok});
 }
 
 }  // namespace tama::ui

@@ -15,8 +15,7 @@ class AppContext;
 
 // Viewers of system information looked for on the PATH, in this order.
 inline const QStringList kSystemInfoViewers = {QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
-                                               QStringLiteral("kinfocenter"),
-                                               QStringLiteral("gnome-system-monitor")};
+                                               QStringLiteral("kinfocenter"), QStringLiteral("gnome-system-monitor")};
 
 class AboutBox : public QDialog {
     Q_OBJECT

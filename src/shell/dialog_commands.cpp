@@ -94,7 +94,8 @@ void MainWindow::openAnalysis() {
         }
         auto* db = new AnalysisWindow(ctx_, opening);
         // Excel 出力 writes the tab chosen in AnalysisExportDialog from the window's last search.
-        installAnalysisExport(*db, ctx_.programFolder(), [this](const QString& text) { emit ctx_.statusMessage(text); });
+        installAnalysisExport(*db, ctx_.programFolder(),
+                              [this](const QString& text) { emit ctx_.statusMessage(text); });
         analysis_ = db;
         QMdiSubWindow* sub = mdi_->addSubWindow(db);
         sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -8,10 +8,8 @@ namespace tama::ui {
 MonthlyWindow::EntryOpener entryFormOpener(AppContext& ctx, MonthlyWindow& monthly) {
     return [&ctx, &monthly](const MonthlyWindow::EntryRequest& request) {
         EntryForm form(ctx, monthly, &monthly);
-        if (request.edit)
-            form.prepareEdit(request.recordIndex, request.rowInMonth);
-        else
-            form.prepareNew(request.date);
+        if (request.edit) form.prepareEdit(request.recordIndex, request.rowInMonth);
+        else form.prepareNew(request.date);
         form.exec();
     };
 }

@@ -118,17 +118,15 @@ HelpViewer::HelpViewer(const QString& collection, QWidget* parent)
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpViewer::open);
     connect(index, &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink& link, const QString&) { open(link.url); });
-    connect(index, &QHelpIndexWidget::documentsActivated, this,
-            [this](const QList<QHelpLink>& links, const QString&) {
-                if (!links.isEmpty()) open(links.first().url);
-            });
+    connect(index, &QHelpIndexWidget::documentsActivated, this, [this](const QList<QHelpLink>& links, const QString&) {
+        if (!links.isEmpty()) open(links.first().url);
+    });
     connect(keyword, &QLineEdit::textChanged, index, [index](const QString& text) { index->filterIndices(text); });
     connect(keyword, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
     // The models are built in the background once the data is set up.
     connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents, &QTreeView::expandAll);
-    connect(engine_->indexModel(), &QHelpIndexModel::indexCreated, this, [keyword, index] {
-        index->filterIndices(keyword->text());
-    });
+    connect(engine_->indexModel(), &QHelpIndexModel::indexCreated, this,
+            [keyword, index] { index->filterIndices(keyword->text()); });
     open(QUrl(kStartPage));
 }
 

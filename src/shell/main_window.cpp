@@ -48,10 +48,8 @@ struct GraphChoice {
     const char* item;
     const char* text;
 };
-constexpr std::array<GraphChoice, 4> kChartTypes = {{{"mnuGlf1", "棒ｸﾞﾗﾌ"},
-                                                     {"mnuGlf2", "折れ線ｸﾞﾗﾌ"},
-                                                     {"mnuGlf3", "3D棒ｸﾞﾗﾌ"},
-                                                     {"mnuGlf4", "3D折れ線ｸﾞﾗﾌ"}}};
+constexpr std::array<GraphChoice, 4> kChartTypes = {
+    {{"mnuGlf1", "棒ｸﾞﾗﾌ"}, {"mnuGlf2", "折れ線ｸﾞﾗﾌ"}, {"mnuGlf3", "3D棒ｸﾞﾗﾌ"}, {"mnuGlf4", "3D折れ線ｸﾞﾗﾌ"}}};
 constexpr std::array<GraphChoice, 3> kPeriods = {
     {{"mnuGlf_d", "日間ﾃﾞｰﾀ"}, {"mnuGlf_m", "月間ﾃﾞｰﾀ"}, {"mnuGlf_y", "年間ﾃﾞｰﾀ"}}};
 constexpr std::array<GraphChoice, 2> kKinds = {{{"mnuSyusi", "収支"}, {"mnuYoubi", "曜日別"}}};
@@ -84,8 +82,7 @@ MainWindow::MainWindow(AppContext& ctx, const QString& userStorePath, QWidget* p
         userStore_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                                  QString::fromLatin1(kApplicationTitle),
                                                  QString::fromLatin1(kApplicationTitle));
-    else
-        userStore_ = std::make_unique<QSettings>(userStorePath, QSettings::IniFormat);
+    else userStore_ = std::make_unique<QSettings>(userStorePath, QSettings::IniFormat);
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdiArea"));
@@ -191,7 +188,8 @@ void MainWindow::buildMenus() {
             &MainWindow::openOptions);
 
     QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
-    auto group = [&](const GraphChoice* choices, const QStringList& captions, void (GraphWindow::*select)(const QString&)) {
+    auto group = [&](const GraphChoice* choices, const QStringList& captions,
+                     void (GraphWindow::*select)(const QString&)) {
         auto* g = new QActionGroup(this);
         g->setExclusive(true);
         for (int k = 0; k < captions.size(); ++k) {
@@ -212,11 +210,13 @@ void MainWindow::buildMenus() {
                         QStringLiteral("3D折れ線ｸﾞﾗﾌ(&E)")},
                        &GraphWindow::setChartType);
     addSeparator(graph, "bar1");
-    periodGroup_ = group(kPeriods.data(),
-                         {QStringLiteral("日間ﾃﾞｰﾀ(&D)"), QStringLiteral("月間ﾃﾞｰﾀ(&M)"), QStringLiteral("年間ﾃﾞｰﾀ(&Y)")},
-                         &GraphWindow::setPeriod);
+    periodGroup_ = group(
+        kPeriods.data(),
+        {QStringLiteral("日間ﾃﾞｰﾀ(&D)"), QStringLiteral("月間ﾃﾞｰﾀ(&M)"), QStringLiteral("年間ﾃﾞｰﾀ(&Y)")},
+        &GraphWindow::setPeriod);
     addSeparator(graph, "bar2");
-    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")}, &GraphWindow::setItem);
+    kindGroup_ = group(kKinds.data(), {QStringLiteral("収支(&S)"), QStringLiteral("曜日別(&W)")},
+                       &GraphWindow::setItem);
     addSeparator(graph, "bar3");
     QAction* ruiseki = addItem(graph, "mnuRuiseki", QStringLiteral("累積表示する(&R)"));
     ruiseki->setCheckable(true);
@@ -243,18 +243,19 @@ void MainWindow::buildMenus() {
             &QMdiArea::cascadeSubWindows);
     connect(addItem(windowMenu_, "mnuWindowTileHorizontal", QStringLiteral("上下に並べて表示(&H)")),
             &QAction::triggered, this, [this] { tileSubWindows(Qt::Vertical); });
-    connect(addItem(windowMenu_, "mnuWindowTileVertical", QStringLiteral("左右に並べて表示(&V)")),
-            &QAction::triggered, this, [this] { tileSubWindows(Qt::Horizontal); });
-    connect(addItem(windowMenu_, "mnuWindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)")), &QAction::triggered, this, [this] {
-        // Minimised windows in a row along the bottom edge.
-        int x = 0;
-        const int bottom = mdi_->viewport()->height();
-        for (QMdiSubWindow* w : mdi_->subWindowList()) {
-            if (!w->isMinimized()) continue;
-            w->move(x, bottom - w->height());
-            x += w->width();
-        }
-    });
+    connect(addItem(windowMenu_, "mnuWindowTileVertical", QStringLiteral("左右に並べて表示(&V)")), &QAction::triggered,
+            this, [this] { tileSubWindows(Qt::Horizontal); });
+    connect(addItem(windowMenu_, "mnuWindowArrangeIcons", QStringLiteral("ｱｲｺﾝの整列(&A)")), &QAction::triggered, this,
+            [this] {
+                // Minimised windows in a row along the bottom edge.
+                int x = 0;
+                const int bottom = mdi_->viewport()->height();
+                for (QMdiSubWindow* w : mdi_->subWindowList()) {
+                    if (!w->isMinimized()) continue;
+                    w->move(x, bottom - w->height());
+                    x += w->width();
+                }
+            });
     addSeparator(windowMenu_, "mnuBar1");
     connect(addItem(windowMenu_, "mnuDefult", QStringLiteral("ﾃﾞﾌｫﾙﾄに戻す(&D)")), &QAction::triggered, this,
             &MainWindow::restoreDefaultLayout);
@@ -286,8 +287,7 @@ void MainWindow::tileSubWindows(Qt::Orientation stacking) {
         shown[k]->showNormal();
         if (stacking == Qt::Vertical)
             shown[k]->setGeometry(0, k * (area.height() / n), area.width(), area.height() / n);
-        else
-            shown[k]->setGeometry(k * (area.width() / n), 0, area.width() / n, area.height());
+        else shown[k]->setGeometry(k * (area.width() / n), 0, area.width() / n, area.height());
     }
 }
 
@@ -323,7 +323,7 @@ void MainWindow::buildToolBar() {
 // A toolbar button: its caption is also its objectName and the key that
 // toolButton finds it by. Every button clears the message line before its command runs.
 QAction* MainWindow::addToolButton(QStyle::StandardPixmap icon, const char* key, const char* tip,
-                                void (MainWindow::*slot)()) {
+                                   void (MainWindow::*slot)()) {
     const QString caption = QString::fromUtf8(key);
     QAction* a = toolBar_->addAction(style()->standardIcon(icon), caption);
     a->setObjectName(caption);
@@ -334,9 +334,7 @@ QAction* MainWindow::addToolButton(QStyle::StandardPixmap icon, const char* key,
     return a;
 }
 
-QAction* MainWindow::menuItem(const QString& itemName) const {
-    return findChild<QAction*>(itemName);
-}
+QAction* MainWindow::menuItem(const QString& itemName) const { return findChild<QAction*>(itemName); }
 
 QAction* MainWindow::toolButton(const QString& key) const {
     for (QAction* a : toolBar_->actions())
@@ -366,8 +364,9 @@ void MainWindow::restoreFramePosition() {
         // First start: the fallbacks above make a frame too small for its two
         // windows; open it large enough for both, within the screen, centred.
         const QRect available = screenAreaFor(QRect());
-        Placement first = fitInArea({available.topLeft(), QSize(twipsToPixelsX(kFirstStartWidth), twipsToPixelsY(kFirstStartHeight))},
-                                    margins, available);
+        Placement first = fitInArea(
+            {available.topLeft(), QSize(twipsToPixelsX(kFirstStartWidth), twipsToPixelsY(kFirstStartHeight))}, margins,
+            available);
         QRect outer(QPoint(), first.inner.grownBy(margins));
         outer.moveCenter(available.center());
         first.outerTopLeft = outer.topLeft();
@@ -394,7 +393,8 @@ QMargins MainWindow::decorationMargins() const {
     // higher than a line of text, and thin borders. The fit is made again with
     // the real ones once they are known (fitFramedWindow).
     constexpr int kBorder = 4;
-    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), fontMetrics().height() + 12);
+    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this),
+                               fontMetrics().height() + 12);
     return {kBorder, title + kBorder, kBorder, kBorder};
 }
 
@@ -417,7 +417,8 @@ void MainWindow::placeFrame(const Placement& p) {
 }
 
 void MainWindow::fitFramedWindow() {
-    if (frameFitted_ || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+    if (frameFitted_ || !isVisible() ||
+        (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         return;
     const QWindow* w = windowHandle();
     const QMargins margins = w ? w->frameMargins() : QMargins();
@@ -474,8 +475,8 @@ bool MainWindow::start() {
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) {
         lock_.reset();
-        showMessage(this, {QStringLiteral("このアプリケーションはすでに開かれています。"), QStringLiteral("ロードエラー"),
-                           Icon::Exclamation, Buttons::Ok});
+        showMessage(this, {QStringLiteral("このアプリケーションはすでに開かれています。"),
+                           QStringLiteral("ロードエラー"), Icon::Exclamation, Buttons::Ok});
         close();
         return false;
     }
@@ -527,9 +528,8 @@ MonthlyWindow* MainWindow::monthlyWindow() {
     auto* monthly = new MonthlyWindow(ctx_);
     monthly_ = monthly;
     monthly->setEntryOpener(entryFormOpener(ctx_, *monthly));
-    monthly->setUserRequest([this] {
-        openUserManager(false, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。"));
-    });
+    monthly->setUserRequest(
+        [this] { openUserManager(false, QStringLiteral("日間ﾃﾞｰﾀを入力する前に、利用者名を登録して下さい。")); });
     QMdiSubWindow* sub = mdi_->addSubWindow(monthly);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
@@ -671,7 +671,8 @@ void MainWindow::openRestore() {
 }
 
 void MainWindow::openUserManager(bool firstRunMode, const QString& message) {
-    UserManager dialog(ctx_, [this] { refresh(); }, this);
+    UserManager dialog(
+        ctx_, [this] { refresh(); }, this);
     dialog.setFirstRun(firstRunMode);
     if (!message.isEmpty()) dialog.lblMsg()->setText(message);
     dialog.exec();
@@ -679,10 +680,8 @@ void MainWindow::openUserManager(bool firstRunMode, const QString& message) {
         // In a first run, the user just added becomes the one the monthly window shows.
         QComboBox* box = monthlyWindow()->cboUser();
         const int index = box->findText(dialog.addedUser());
-        if (index >= 0)
-            box->setCurrentIndex(index);
-        else if (box->isEditable())
-            box->setEditText(dialog.addedUser());
+        if (index >= 0) box->setCurrentIndex(index);
+        else if (box->isEditable()) box->setEditText(dialog.addedUser());
     }
 }
 

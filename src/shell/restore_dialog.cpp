@@ -41,7 +41,8 @@ RestoreDialog::RestoreDialog(AppContext& ctx, const QString& user, QWidget* pare
     buttons->addWidget(cmdRestore_);
     buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("ファイルが書き換えられる前の内容です。復元すると今の内容も保存されます。"), this));
+    layout->addWidget(
+        new QLabel(QStringLiteral("ファイルが書き換えられる前の内容です。復元すると今の内容も保存されます。"), this));
     layout->addWidget(lstVersions_, 1);
     layout->addLayout(buttons);
 
@@ -75,8 +76,7 @@ void RestoreDialog::fill() {
         }
         ids_ << qs(v.id);
         texts_ << user_ + QStringLiteral(" の ") + qs(v.file) + QStringLiteral(" を ") + stamp +
-                      QStringLiteral(" の版") +
-                      (v.lines < 0 ? QString() : QStringLiteral("（%1 件）").arg(v.lines)) +
+                      QStringLiteral(" の版") + (v.lines < 0 ? QString() : QStringLiteral("（%1 件）").arg(v.lines)) +
                       QStringLiteral("に戻しました。");
     }
     lstVersions_->resizeColumnsToContents();
@@ -102,8 +102,8 @@ bool RestoreDialog::restoreRow(int row) {
 void RestoreDialog::restoreSelected() {
     const int row = lstVersions_->currentRow();
     if (row < 0) return;
-    const QString text = lstVersions_->item(row, 2)->text() + QStringLiteral(" を ") + lstVersions_->item(row, 0)->text() +
-                         QStringLiteral(" ") + lstVersions_->item(row, 1)->text() +
+    const QString text = lstVersions_->item(row, 2)->text() + QStringLiteral(" を ") +
+                         lstVersions_->item(row, 0)->text() + QStringLiteral(" ") + lstVersions_->item(row, 1)->text() +
                          QStringLiteral(" の内容に戻しますか？");
     if (!confirm(this, text, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元"))) return;
     restoreRow(row);

@@ -5,9 +5,9 @@
 namespace tama {
 
 std::array<std::string*, DailyRecord::kFieldCount> DailyRecord::fields() {
-    return {&DateKey, &Nen,   &Tuki,   &Hi,    &Youbi, &Holl,   &Z1_1,  &Z1_2,
-            &Z2_1,    &Z2_2,  &T_tim,  &Tousi, &Kaisyu, &Zikyu, &Syusi, &K_no,
-            &K_type,  &Kisyu, &Come,   &DayFirst, &Reserve1, &Reserve2, &Reserve3, &Reserve4};
+    return {&DateKey, &Nen,   &Tuki,  &Hi,       &Youbi,    &Holl,     &Z1_1,     &Z1_2,
+            &Z2_1,    &Z2_2,  &T_tim, &Tousi,    &Kaisyu,   &Zikyu,    &Syusi,    &K_no,
+            &K_type,  &Kisyu, &Come,  &DayFirst, &Reserve1, &Reserve2, &Reserve3, &Reserve4};
 }
 
 std::array<const std::string*, DailyRecord::kFieldCount> DailyRecord::fields() const {

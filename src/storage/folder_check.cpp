@@ -22,8 +22,8 @@ namespace {
 struct RawLine {
     int no;
     std::string_view bytes;
-    bool crlf;     // ended by CR LF
-    bool lastOpen; // the file's last line, without any line end
+    bool crlf;      // ended by CR LF
+    bool lastOpen;  // the file's last line, without any line end
 };
 
 std::vector<RawLine> splitRawLines(std::string_view bytes) {
@@ -124,7 +124,8 @@ std::optional<std::vector<std::pair<int, std::string>>> Checker::readLines(const
     std::string_view source = whole ? std::string_view(*whole) : std::string_view(*bytes);
     std::vector<std::pair<int, std::string>> out;
     for (const RawLine& l : splitRawLines(source)) {
-        if (!l.crlf) report(file, l.no, l.lastOpen ? "最後の行に改行 (CR LF) がありません" : "行末が CR LF ではありません");
+        if (!l.crlf)
+            report(file, l.no, l.lastOpen ? "最後の行に改行 (CR LF) がありません" : "行末が CR LF ではありません");
         if (l.bytes.find_first_not_of(" \t") == std::string_view::npos) {
             report(file, l.no, "空の行があります");
             continue;
@@ -188,7 +189,8 @@ void Checker::scan() {
     for (size_t i = 0; i < users.size(); ++i)
         for (size_t j = i + 1; j < users.size(); ++j)
             if (equalsNoCase(users[i].first, users[j].first))
-                report(users[j].second, 0, "大文字と小文字だけが違う利用者フォルダー " + users[i].first + " があります");
+                report(users[j].second, 0,
+                       "大文字と小文字だけが違う利用者フォルダー " + users[i].first + " があります");
     for (const auto& [name, folder] : users) checkUser(folder, name);
 }
 
@@ -303,13 +305,15 @@ void Checker::checkYearTotals(const fs::path& file, const std::map<std::string, 
         if (!whole || *whole != expected) {
             std::string source = sum == sums.end() ? "（s" + year + ".sdb がありません）"
                                                    : "（s" + year + ".sdb の収支の合計）";
-            report(file, no, year + " 年の合計 " + totalText + " が " + std::to_string(expected) + " と違います" + source);
+            report(file, no,
+                   year + " 年の合計 " + totalText + " が " + std::to_string(expected) + " と違います" + source);
         }
     }
     for (const auto& [year, sum] : sums) {
         if (seen.count(year) || !sum || *sum == 0) continue;
-        report(file, 0, exists ? year + " 年の合計の行がありません（s" + year + ".sdb の合計は " + std::to_string(*sum) + "）"
-                               : "ファイルがありません（s" + year + ".sdb の合計は " + std::to_string(*sum) + "）");
+        report(file, 0,
+               exists ? year + " 年の合計の行がありません（s" + year + ".sdb の合計は " + std::to_string(*sum) + "）"
+                      : "ファイルがありません（s" + year + ".sdb の合計は " + std::to_string(*sum) + "）");
     }
 }
 

@@ -30,10 +30,10 @@ inline constexpr std::array<MachineType, 7> kMachineTypes = {{
 }};
 
 // The order of the entry form's type box.
-inline constexpr std::array<std::string_view, 7> kEntryTypeOrder = {"ＣＲ機", "時短機", "権利物", "一般電役",
+inline constexpr std::array<std::string_view, 7> kEntryTypeOrder = {"ＣＲ機",   "時短機",   "権利物", "一般電役",
                                                                     "ハネモノ", "スロット", "その他"};
 // The order of the machine list editor's type box.
-inline constexpr std::array<std::string_view, 7> kEditorTypeOrder = {"ＣＲ機", "時短機", "権利物", "一般電役",
+inline constexpr std::array<std::string_view, 7> kEditorTypeOrder = {"ＣＲ機",   "時短機", "権利物",  "一般電役",
                                                                      "ハネモノ", "その他", "スロット"};
 inline constexpr std::string_view kDefaultMachineType = "ＣＲ機";
 

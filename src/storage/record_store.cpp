@@ -24,9 +24,7 @@ void requireFolder(const fs::path& folder) {
     if (!fs::is_directory(folder, ec)) throw FileError(folder, 0, "利用者のフォルダーがありません");
 }
 
-bool isBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
+bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 // Finds the first line whose bytes are not CP932, for the error message.
 int firstUndecodableLine(std::string_view bytes) {
@@ -190,24 +188,26 @@ void parseYearFile(std::string_view bytes, const fs::path& path, Into&& into, Do
 std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& path) {
     std::vector<DailyRecord> out;
     out.reserve(bytes.size() / 150 + 1);
-    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); }, [](DailyRecord&, int) {});
+    parseYearFile(
+        bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); }, [](DailyRecord&, int) {});
     return out;
 }
 
 std::vector<DailyRecord> decodeSoundYearFile(std::string_view bytes, const fs::path& path, std::string_view fileYear) {
     std::vector<DailyRecord> out;
-    parseYearFile(bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); },
-                  [&](DailyRecord& r, int no) {
-                      auto problems = recordProblems(r, fileYear);
-                      if (!problems.empty()) throw FileError(path, no, problems.front());
-                  });
+    parseYearFile(
+        bytes, path, [&]() -> DailyRecord& { return out.emplace_back(); },
+        [&](DailyRecord& r, int no) {
+            auto problems = recordProblems(r, fileYear);
+            if (!problems.empty()) throw FileError(path, no, problems.front());
+        });
     return out;
 }
 
-void forEachYearRecord(std::string_view bytes, const fs::path& path,
-                       const std::function<void(DailyRecord&)>& take) {
+void forEachYearRecord(std::string_view bytes, const fs::path& path, const std::function<void(DailyRecord&)>& take) {
     DailyRecord record;
-    parseYearFile(bytes, path, [&]() -> DailyRecord& { return record; }, [&](DailyRecord& r, int) { take(r); });
+    parseYearFile(
+        bytes, path, [&]() -> DailyRecord& { return record; }, [&](DailyRecord& r, int) { take(r); });
 }
 
 std::string encodeYearFile(const std::vector<DailyRecord>& records, const fs::path& path) {
@@ -240,9 +240,7 @@ fs::path RecordStore::yearFilePath(std::string_view user, std::string_view year)
     return findNoCase(userFolder(user), "s" + std::string(year) + ".sdb");
 }
 
-fs::path RecordStore::yearTotalPath(std::string_view user) const {
-    return findNoCase(userFolder(user), "Year.txt");
-}
+fs::path RecordStore::yearTotalPath(std::string_view user) const { return findNoCase(userFolder(user), "Year.txt"); }
 
 std::optional<std::int64_t> yearBalanceTotal(const std::vector<DailyRecord>& records) {
     double total = 0;

@@ -98,8 +98,7 @@ std::vector<DailyRecord> decodeYearFile(std::string_view bytes, const fs::path& 
 // Hands each record of the bytes of a YearFile to `take`, in file order, in one
 // reused DailyRecord whose texts `take` may move out. Same rules as
 // readYearFile; a FileError may come after some records have been handed over.
-void forEachYearRecord(std::string_view bytes, const fs::path& path,
-                       const std::function<void(DailyRecord&)>& take);
+void forEachYearRecord(std::string_view bytes, const fs::path& path, const std::function<void(DailyRecord&)>& take);
 
 // decodeYearFile, refusing (FileError naming the file and line) a record with a
 // problem that recordProblems finds for the year `fileYear`.

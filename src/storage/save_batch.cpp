@@ -274,8 +274,8 @@ void restoreBackup(const fs::path& programFolder, std::string_view user, std::st
         // A version is put back only when it reads as what its file should hold,
         // with records a writer would accept, so that the files agree afterwards.
         const std::string& f = version.file;
-        const bool yearFile =
-            f.size() > 5 && (f[0] == 's' || f[0] == 'S') && equalsNoCase(f.substr(f.size() - 4), ".sdb");
+        const bool yearFile = f.size() > 5 && (f[0] == 's' || f[0] == 'S') &&
+                              equalsNoCase(f.substr(f.size() - 4), ".sdb");
         if (yearFile) {
             const std::string year = f.substr(1, f.size() - 5);
             auto records = decodeSoundYearFile(bytes, version.path, year);

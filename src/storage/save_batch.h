@@ -88,11 +88,11 @@ void commitAllOrNothing(SaveBatch& batch, F&& stage) {
 
 // One kept version of a user file.
 struct BackupVersion {
-    std::string id;     // the backup file's name, which restoreBackup takes
+    std::string id;              // the backup file's name, which restoreBackup takes
     std::uint64_t sequence = 0;  // the save that made it; later saves have greater numbers
-    std::string file;   // the user file it is a version of ("s2003.sdb")
-    std::string stamp;  // when it was replaced: "2026/12/08 21:49:17"
-    int lines = 0;      // records (YearFile) or entries (list) it holds
+    std::string file;            // the user file it is a version of ("s2003.sdb")
+    std::string stamp;           // when it was replaced: "2026/12/08 21:49:17"
+    int lines = 0;               // records (YearFile) or entries (list) it holds
     fs::path path;
 };
 

@@ -115,8 +115,8 @@ bool SettingsFile::write(std::string_view section, std::string_view key, std::st
     if (!sec || !k || !v) return false;
     // A line end would split the entry into lines of its own; an "=" in the key or
     // a "]" in the section would read back as another key or section.
-    if (holdsLineEnd(section) || holdsLineEnd(key) || holdsLineEnd(value) ||
-        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+    if (holdsLineEnd(section) || holdsLineEnd(key) || holdsLineEnd(value) || key.find('=') != std::string_view::npos ||
+        section.find(']') != std::string_view::npos)
         return false;
     // A file that exists but cannot be read is left alone: rewriting it from
     // nothing would lose every other setting.

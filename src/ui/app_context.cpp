@@ -15,10 +15,7 @@
 namespace tama::ui {
 
 AppContext::AppContext(std::filesystem::path programFolder, QObject* parent)
-    : QObject(parent),
-      programFolder_(programFolder),
-      store_(programFolder),
-      lists_(programFolder),
+    : QObject(parent), programFolder_(programFolder), store_(programFolder), lists_(programFolder),
       settings_(settingsFilePath(programFolder)) {}
 
 void AppContext::setOptions(const OptionSet& options, bool notify) {
@@ -66,13 +63,13 @@ QColor colourFromStored(std::uint32_t value) {
         // System colour numbers of the original platform, mapped to the palette.
         QPalette pal = QGuiApplication::palette();
         switch (value & 0xFF) {
-            case 5: return pal.color(QPalette::Base);             // window background
-            case 8: return pal.color(QPalette::Text);             // window text
-            case 12: return pal.color(QPalette::Window);          // MDI background
-            case 13: return pal.color(QPalette::Highlight);       // highlight
+            case 5: return pal.color(QPalette::Base);        // window background
+            case 8: return pal.color(QPalette::Text);        // window text
+            case 12: return pal.color(QPalette::Window);     // MDI background
+            case 13: return pal.color(QPalette::Highlight);  // highlight
             case 14: return pal.color(QPalette::HighlightedText);
             case 18: return pal.color(QPalette::ButtonText);
-            default: return pal.color(QPalette::Button);          // 15: button face
+            default: return pal.color(QPalette::Button);  // 15: button face
         }
     }
     return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),

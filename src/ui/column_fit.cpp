@@ -34,11 +34,10 @@ int textWidthUnits(const std::string& utf8) {
         }
         const size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
         // U+FF61..U+FF9F (half-width katakana): EF BD A1..BF, EF BE 80..9F.
-        const bool halfWidth = len == 3 && i + 2 < utf8.size() && b == 0xEF &&
-                               ((static_cast<unsigned char>(utf8[i + 1]) == 0xBD &&
-                                 static_cast<unsigned char>(utf8[i + 2]) >= 0xA1) ||
-                                (static_cast<unsigned char>(utf8[i + 1]) == 0xBE &&
-                                 static_cast<unsigned char>(utf8[i + 2]) <= 0x9F));
+        const bool halfWidth =
+            len == 3 && i + 2 < utf8.size() && b == 0xEF &&
+            ((static_cast<unsigned char>(utf8[i + 1]) == 0xBD && static_cast<unsigned char>(utf8[i + 2]) >= 0xA1) ||
+             (static_cast<unsigned char>(utf8[i + 1]) == 0xBE && static_cast<unsigned char>(utf8[i + 2]) <= 0x9F));
         units += halfWidth ? 1 : 2;
         i += len;
     }

@@ -44,7 +44,8 @@ void FixedColumnTableView::syncFixed() {
 }
 
 void FixedColumnTableView::placeFixed() {
-    fixed_->setGeometry(frameWidth(), frameWidth(), columnWidth(0), viewport()->height() + horizontalHeader()->height());
+    fixed_->setGeometry(frameWidth(), frameWidth(), columnWidth(0),
+                        viewport()->height() + horizontalHeader()->height());
 }
 
 }  // namespace tama::ui

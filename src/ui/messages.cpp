@@ -51,7 +51,8 @@ Answer showMessage(QWidget* parent, const MessageRequest& request) {
 QString errorReportText(int number, const QString& description, bool full) {
     const QString cr = QStringLiteral("\r");
     QString num = number < 0 ? QString::number(number) : QStringLiteral(" ") + QString::number(number);
-    QString text = QStringLiteral("ｴﾗｰ番号 ：") + num + cr + cr + QStringLiteral("ﾒｯｾｰｼﾞ   ： ") + description + cr + cr;
+    QString text = QStringLiteral("ｴﾗｰ番号 ：") + num + cr + cr + QStringLiteral("ﾒｯｾｰｼﾞ   ： ") + description + cr +
+                   cr;
     if (full) text += QStringLiteral("上記のｴﾗｰ番号とﾒｯｾｰｼﾞを作者まで連絡して下さい。") + cr;
     return text;
 }

@@ -67,8 +67,8 @@ SpinButton::SpinButton(QLineEdit* buddy, int start, int minimum, int step, int m
           buddy, [buddy] { return buddy->text(); }, [buddy](const QString& t) { buddy->setText(t); }, start,
           SpinRule{minimum, step, maximum, style}, parent, arrows) {}
 
-SpinButton::SpinButton(QLabel* buddy, int start, int minimum, int step, int maximum, QWidget* parent,
-                       SpinStyle style, const SpinArrows& arrows)
+SpinButton::SpinButton(QLabel* buddy, int start, int minimum, int step, int maximum, QWidget* parent, SpinStyle style,
+                       const SpinArrows& arrows)
     : SpinButton(
           buddy, [buddy] { return buddy->text(); }, [buddy](const QString& t) { buddy->setText(t); }, start,
           SpinRule{minimum, step, maximum, style}, parent, arrows) {}

@@ -80,10 +80,11 @@ void WindowLayout::restore(const QString& section, const QString& keyPrefix, con
         const QSize room = sub->mdiArea()->viewport()->size();
         if (!room.isEmpty()) {
             const Placement fitted = fitInArea({px.topLeft(), px.size()}, {}, QRect(QPoint(), room));
-            if (fitted.inner != px.size()) twips.setSize(QSizeF(pixelsToTwipsX(fitted.inner.width()),
-                                                                 pixelsToTwipsY(fitted.inner.height())));
+            if (fitted.inner != px.size())
+                twips.setSize(QSizeF(pixelsToTwipsX(fitted.inner.width()), pixelsToTwipsY(fitted.inner.height())));
             if (fitted.outerTopLeft != px.topLeft())
-                twips.moveTopLeft(QPointF(pixelsToTwipsX(fitted.outerTopLeft.x()), pixelsToTwipsY(fitted.outerTopLeft.y())));
+                twips.moveTopLeft(
+                    QPointF(pixelsToTwipsX(fitted.outerTopLeft.x()), pixelsToTwipsY(fitted.outerTopLeft.y())));
             px = QRect(fitted.outerTopLeft, fitted.inner);
         }
     }
@@ -92,10 +93,8 @@ void WindowLayout::restore(const QString& section, const QString& keyPrefix, con
     restoredPixels_ = target->geometry();
     restoredTwips_ = twips;
     normalGeometry_ = restoredPixels_;
-    if (state == 2)
-        target->setWindowState(Qt::WindowMaximized);
-    else if (state == 1)
-        target->setWindowState(Qt::WindowMinimized);
+    if (state == 2) target->setWindowState(Qt::WindowMaximized);
+    else if (state == 1) target->setWindowState(Qt::WindowMinimized);
 }
 
 bool WindowLayout::eventFilter(QObject* watched, QEvent* event) {

@@ -23,11 +23,11 @@ protected:
     void SetUp() override {
         tmp.makeUser("太郎");
         const fs::path path = tmp.path() / "Data" / "太郎" / "s2024.sdb";
-        test::putBytes(path, encodeYearFile({commented("2024/05/01", "駅前", "朝から並んで爆発"),
-                                             commented("2024/05/02", "港", "爆発なし、12時～18時"),
-                                             commented("2024/05/03", "駅前", ""),
-                                             commented("2024/05/04", "港", "Ｖ確～連チャン")},
-                                            path));
+        test::putBytes(
+            path, encodeYearFile({commented("2024/05/01", "駅前", "朝から並んで爆発"),
+                                  commented("2024/05/02", "港", "爆発なし、12時～18時"),
+                                  commented("2024/05/03", "駅前", ""), commented("2024/05/04", "港", "Ｖ確～連チャン")},
+                                 path));
     }
     std::vector<std::string> datesFor(SearchCriteria c) {
         c.user = "太郎";
@@ -45,10 +45,10 @@ TEST_F(CommentSearch, ContainsTheTextInItsStoredForm) {
         std::vector<std::string> dates;
     } cases[] = {
         {"", {"2024/05/01", "2024/05/02", "2024/05/03", "2024/05/04"}},  // empty: every record, "" comments too
-        {"爆発", {"2024/05/01", "2024/05/02"}},                           // anywhere in the comment
-        {"朝から並んで爆発", {"2024/05/01"}},                             // the whole comment
-        {"爆発する", {}},                                                 // longer than any comment
-        {"〜", {"2024/05/02", "2024/05/04"}},  // WAVE DASH is stored as FULLWIDTH TILDE
+        {"爆発", {"2024/05/01", "2024/05/02"}},                          // anywhere in the comment
+        {"朝から並んで爆発", {"2024/05/01"}},                            // the whole comment
+        {"爆発する", {}},                                                // longer than any comment
+        {"〜", {"2024/05/02", "2024/05/04"}},                            // WAVE DASH is stored as FULLWIDTH TILDE
         {"～連", {"2024/05/04"}},
         {"ｖ確", {}},  // no folding of width or case
     };
@@ -83,11 +83,13 @@ TEST(CommentArguments, CommandLineAndConditionLine) {
     EXPECT_NE(parseAnalysisArguments({folder, "太郎", "--comment"}, opening).error, "");  // the value is missing
 
     SearchCriteria c = parsed.criteria;
-    EXPECT_EQ(conditionLine(c), "分析条件 [ 期間：2024/01/01～2024/12/31　ﾎｰﾙ名：港　台番号：全番号　機種ﾀｲﾌﾟ：全ﾀｲﾌﾟ"
-                                "　機種名：全機種　ｺﾒﾝﾄ：爆発 ]");
+    EXPECT_EQ(conditionLine(c),
+              "分析条件 [ 期間：2024/01/01～2024/12/31　ﾎｰﾙ名：港　台番号：全番号　機種ﾀｲﾌﾟ：全ﾀｲﾌﾟ"
+              "　機種名：全機種　ｺﾒﾝﾄ：爆発 ]");
     c.comment.clear();  // not used: the line stays as it always was
-    EXPECT_EQ(conditionLine(c), "分析条件 [ 期間：2024/01/01～2024/12/31　ﾎｰﾙ名：港　台番号：全番号　機種ﾀｲﾌﾟ：全ﾀｲﾌﾟ"
-                                "　機種名：全機種 ]");
+    EXPECT_EQ(conditionLine(c),
+              "分析条件 [ 期間：2024/01/01～2024/12/31　ﾎｰﾙ名：港　台番号：全番号　機種ﾀｲﾌﾟ：全ﾀｲﾌﾟ"
+              "　機種名：全機種 ]");
 }
 
 }  // namespace

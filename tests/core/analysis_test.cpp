@@ -65,12 +65,12 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
     TempFolder t;
     t.makeUser("u");
     std::vector<DailyRecord> y2003;
-    for (auto [date, no, hall, type] : std::vector<std::array<const char*, 4>>{
-             {"2003/04/30", "12", "駅前ホール", "ＣＲ機"},
-             {"2003/05/01", "12", "駅前ホール", "スロット"},
-             {"2003/05/31", "07", "駅前ホール", "ＣＲ機"},
-             {"2003/06/01", "?", "駅前ホール", "ＣＲ機"},
-             {"2003/05/15", "12", "駅前ホール ", "ＣＲ機"}}) {
+    for (auto [date, no, hall, type] :
+         std::vector<std::array<const char*, 4>>{{"2003/04/30", "12", "駅前ホール", "ＣＲ機"},
+                                                 {"2003/05/01", "12", "駅前ホール", "スロット"},
+                                                 {"2003/05/31", "07", "駅前ホール", "ＣＲ機"},
+                                                 {"2003/06/01", "?", "駅前ホール", "ＣＲ機"},
+                                                 {"2003/05/15", "12", "駅前ホール ", "ＣＲ機"}}) {
         DailyRecord r = recordOn(date);
         r.K_no = no;
         r.Holl = hall;
@@ -91,33 +91,37 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
         return c;
     };
     const std::vector<Case> cases = {
-        {"all", everything("u"),
-         {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
-        {"period bounds included", with([](SearchCriteria& c) {
+        {"all", everything("u"), {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
+        {"period bounds included",
+         with([](SearchCriteria& c) {
              c.allPeriod = false;
              c.from = "2003/05/01";
              c.to = "2003/05/31";
          }),
          {"2003/05/01", "2003/05/31", "2003/05/15"}},
-        {"number 12 only", with([](SearchCriteria& c) { c.number = "12"; }),
+        {"number 12 only",
+         with([](SearchCriteria& c) { c.number = "12"; }),
          {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/15"}},
         {"07 is not 7", with([](SearchCriteria& c) { c.number = "7"; }), {}},
         {"? never matches a number", with([](SearchCriteria& c) { c.number = "1"; }), {}},
         {"hall without trimming", with([](SearchCriteria& c) { c.hall = "駅前ホール "; }), {"2003/05/15"}},
-        {"empty boxes select all", with([](SearchCriteria& c) {
+        {"empty boxes select all",
+         with([](SearchCriteria& c) {
              c.hall = "";
              c.number = "";
              c.type = "";
              c.machine = "";
          }),
          {"2002/05/10", "2003/04/30", "2003/05/01", "2003/05/31", "2003/06/01", "2003/05/15"}},
-        {"a period typed with one-digit month and day", with([](SearchCriteria& c) {
+        {"a period typed with one-digit month and day",
+         with([](SearchCriteria& c) {
              c.allPeriod = false;
              c.from = *typedDate("2003/5/1");
              c.to = *typedDate("2003/5/31");
          }),
          {"2003/05/01", "2003/05/31", "2003/05/15"}},
-        {"type and number together", with([](SearchCriteria& c) {
+        {"type and number together",
+         with([](SearchCriteria& c) {
              c.type = "ＣＲ機";
              c.number = "12";
          }),
@@ -140,12 +144,24 @@ TEST(AnalysisSearch, FiltersArePreciseTextComparisons) {
 
 TEST(AnalysisPeriod, TypedDatesAreReadAsTheDatesMeant) {
     const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
-        {"2003/5/1", "2003/05/01"},    {"2003/05/31", "2003/05/31"}, {"2003/10/5", "2003/10/05"},
-        {"２００３/５/１", "2003/05/01"}, {" 2003 / 5 / 1 ", "2003/05/01"}, {"2004/2/29", "2004/02/29"},
-        {"2003/2/29", std::nullopt},   {"2003/13/1", std::nullopt},  {"2003/5/", std::nullopt},
-        {"2003/0/1", std::nullopt},    {"2003/5/32", std::nullopt},  {"abc", std::nullopt},
-        {"03/5/1", std::nullopt},      {"2003/005/1", std::nullopt}, {"2003/5/1/1", std::nullopt},
-        {"2003-5-1", std::nullopt},    {"", std::nullopt},           {"2003/-5/1", std::nullopt},
+        {"2003/5/1", "2003/05/01"},
+        {"2003/05/31", "2003/05/31"},
+        {"2003/10/5", "2003/10/05"},
+        {"２００３/５/１", "2003/05/01"},
+        {" 2003 / 5 / 1 ", "2003/05/01"},
+        {"2004/2/29", "2004/02/29"},
+        {"2003/2/29", std::nullopt},
+        {"2003/13/1", std::nullopt},
+        {"2003/5/", std::nullopt},
+        {"2003/0/1", std::nullopt},
+        {"2003/5/32", std::nullopt},
+        {"abc", std::nullopt},
+        {"03/5/1", std::nullopt},
+        {"2003/005/1", std::nullopt},
+        {"2003/5/1/1", std::nullopt},
+        {"2003-5-1", std::nullopt},
+        {"", std::nullopt},
+        {"2003/-5/1", std::nullopt},
     };
     for (const auto& [text, date] : cases) EXPECT_EQ(typedDate(text), date) << text;
     EXPECT_EQ(typedDate("2003", "5", "1"), "2003/05/01");
@@ -212,7 +228,7 @@ TEST(DailyList, CellsColoursAndOrder) {
     ASSERT_EQ(t.rowCount(), 3);
     EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/01"}));
     EXPECT_EQ(rowTexts(t, 2), (std::vector<std::string>{"2003/05/01", "木", "駅前ホール", "ＣＲ機", "（不明）", "12",
-                                                         "3.5 h", "", "6,500", "-1,000", "-3,500"}));
+                                                        "3.5 h", "", "6,500", "-1,000", "-3,500"}));
     EXPECT_EQ(t.cell(2, 9).colour, kRgbRed);
     EXPECT_EQ(t.cell(2, 10).colour, kRgbRed);
     EXPECT_EQ(t.text(0, 9), "--- ");  // no play time
@@ -232,15 +248,15 @@ TEST(DailyList, CellsColoursAndOrder) {
 
 TEST(DailyList, DatesSortNewestFirstWithEqualDatesInReadOrder) {
     // Read in date order (the usual case), in reverse, and mixed: equal dates keep their read order.
-    const std::vector<std::vector<const char*>> inputs = {
-        {"2003/05/01", "2003/05/02", "2003/05/02", "2003/05/03"},
-        {"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"},
-        {"2003/05/02", "2003/05/03", "2003/05/01", "2003/05/02"}};
+    const std::vector<std::vector<const char*>> inputs = {{"2003/05/01", "2003/05/02", "2003/05/02", "2003/05/03"},
+                                                          {"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"},
+                                                          {"2003/05/02", "2003/05/03", "2003/05/01", "2003/05/02"}};
     for (const auto& dates : inputs) {
         std::vector<DailyRecord> rs;
         for (size_t i = 0; i < dates.size(); ++i) rs.push_back(visit(dates[i], "木", static_cast<double>(i)));
         const AnalysisTable t = buildTable(matchedOf(rs), AnalysisTab::Daily);
-        EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"}));
+        EXPECT_EQ(columnTexts(t, 0),
+                  (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/02", "2003/05/01"}));
         std::vector<int> sameDay;  // record indexes of the two 05/02 rows, in display order
         for (int r = 0; r < 4; ++r)
             if (t.text(r, 0) == "2003/05/02") sameDay.push_back(t.recordIndex(r));
@@ -249,9 +265,9 @@ TEST(DailyList, DatesSortNewestFirstWithEqualDatesInReadOrder) {
 }
 
 TEST(HeadingClick, SharedDirectionFlagAcrossColumns) {
-    AnalysisTable t = buildTable(matchedOf({visit("2003/05/01", "木", 900), visit("2003/05/02", "金", 10000),
-                                            visit("2003/05/03", "土", -200)}),
-                                 AnalysisTab::Daily);
+    AnalysisTable t = buildTable(
+        matchedOf({visit("2003/05/01", "木", 900), visit("2003/05/02", "金", 10000), visit("2003/05/03", "土", -200)}),
+        AnalysisTab::Daily);
     int flag = 0;
     t.sortOnHeadingClick(0, flag);  // descending
     EXPECT_EQ(columnTexts(t, 0), (std::vector<std::string>{"2003/05/03", "2003/05/02", "2003/05/01"}));
@@ -272,18 +288,18 @@ TEST(PeriodTables, MonthlyRowFromTheDayRuns) {
     const AnalysisTable t = buildTable(m, AnalysisTab::Monthly);
     ASSERT_EQ(t.rowCount(), 3);
     EXPECT_EQ(rowTexts(t, 0), (std::vector<std::string>{"2003/06", "1", "0", "0.000", "0.0 h", "10,000", "9,900",
-                                                         "-100", "0.0 h", "10,000", "9,900", "--- ", "-100"}));
+                                                        "-100", "0.0 h", "10,000", "9,900", "--- ", "-100"}));
     // The split month: the later run of 2003/05 gives a second row with the same key
     // (equal keys keep their order).
     EXPECT_EQ(t.text(2, 0), "2003/05");
     EXPECT_EQ(t.text(2, 7), "-700");
     EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "2", "1", "0.500", "32.0 h", "40,000", "39,500",
-                                                         "-500", "16.0 h", "20,000", "19,750", "-16", "-250"}));
+                                                        "-500", "16.0 h", "20,000", "19,750", "-16", "-250"}));
     EXPECT_EQ(t.cell(1, 7).colour, kRgbRed);
     EXPECT_EQ(t.cell(1, 12).colour, kRgbRed);
     EXPECT_EQ(t.cell(1, 5).colour, kRgbBlack);
-    EXPECT_EQ(t.cell(2, 3).background, kRgbWhite);  // group 1
-    EXPECT_EQ(t.cell(1, 3).background, kRgbWhite);  // group 3
+    EXPECT_EQ(t.cell(2, 3).background, kRgbWhite);    // group 1
+    EXPECT_EQ(t.cell(1, 3).background, kRgbWhite);    // group 3
     EXPECT_EQ(t.cell(0, 3).background, kRgbRowTint);  // group 2
 
     const AnalysisTable years = buildTable(
@@ -295,15 +311,15 @@ TEST(PeriodTables, MonthlyRowFromTheDayRuns) {
 TEST(PeriodTables, ADayIsWonOnceByItsBalanceAfterItsLastRecord) {
     // Each case: the balances of the records of one date, and whether that day is won.
     const std::vector<std::pair<std::vector<double>, int>> days = {
-        {{5000, -1000}, 1},        // positive all along: still one win
-        {{-1000, 5000}, 1},        // ends positive
-        {{5000, -6000}, 0},        // positive on the way, ends negative
-        {{2000, -500, 1000}, 1},   // three records, one day
-        {{0}, 0},                  // even is no win
-        {{-1000, 1000}, 0},        // back to even
+        {{5000, -1000}, 1},       // positive all along: still one win
+        {{-1000, 5000}, 1},       // ends positive
+        {{5000, -6000}, 0},       // positive on the way, ends negative
+        {{2000, -500, 1000}, 1},  // three records, one day
+        {{0}, 0},                 // even is no win
+        {{-1000, 1000}, 0},       // back to even
     };
-    for (AnalysisTab tab : {AnalysisTab::Monthly, AnalysisTab::Yearly, AnalysisTab::MonthlyWeekday,
-                            AnalysisTab::YearlyWeekday}) {
+    for (AnalysisTab tab :
+         {AnalysisTab::Monthly, AnalysisTab::Yearly, AnalysisTab::MonthlyWeekday, AnalysisTab::YearlyWeekday}) {
         std::vector<DailyRecord> rs;
         int wins = 0;
         for (size_t d = 0; d < days.size(); ++d) {
@@ -389,18 +405,17 @@ TEST(WeekdayTables, SevenRowsPerGroupInOrder) {
     const AnalysisTable t = buildTable(m, AnalysisTab::MonthlyWeekday);
     ASSERT_EQ(t.rowCount(), 14);
     EXPECT_EQ(rowTexts(t, 1), (std::vector<std::string>{"2003/05", "火", "0", "0", "---", "0.0 h", "0", "0", "0",
-                                                         "--- ", "--- ", "--- ", "--- ", "--- "}));
-    EXPECT_EQ(rowTexts(t, 6), (std::vector<std::string>{"2003/05", "日", "2", "1", "0.500", "4.0 h", "20,000",
-                                                         "18,000", "-2,000", "2.0 h", "10,000", "9,000", "-500",
-                                                         "-1,000"}));
+                                                        "--- ", "--- ", "--- ", "--- ", "--- "}));
+    EXPECT_EQ(rowTexts(t, 6), (std::vector<std::string>{"2003/05", "日", "2", "1", "0.500", "4.0 h", "20,000", "18,000",
+                                                        "-2,000", "2.0 h", "10,000", "9,000", "-500", "-1,000"}));
     EXPECT_EQ(t.cell(6, 8).colour, kRgbRed);
     EXPECT_EQ(rowTexts(t, 7)[0] + rowTexts(t, 7)[1], "2004/01月");
     EXPECT_EQ(t.cell(7, 2).background, kRgbRowTint);  // group 2, all seven rows
 
     const AnalysisTable years = buildTable(m, AnalysisTab::YearlyWeekday);
     EXPECT_EQ(columnTexts(years, 0).front(), "2003");  // oldest first, not sorted
-    EXPECT_EQ(columnTexts(years, 1),
-              (std::vector<std::string>{"月", "火", "水", "木", "金", "土", "日", "月", "火", "水", "木", "金", "土", "日"}));
+    EXPECT_EQ(columnTexts(years, 1), (std::vector<std::string>{"月", "火", "水", "木", "金", "土", "日", "月", "火",
+                                                               "水", "木", "金", "土", "日"}));
     EXPECT_EQ(years.text(13, 0), "2004");
 }
 
@@ -419,10 +434,10 @@ TEST(RankingTables, GroupedSortedAndFormatted) {
     ASSERT_EQ(halls.rowCount(), 3);
     // B and C tie at 4,000: name order.
     EXPECT_EQ(rowTexts(halls, 0), (std::vector<std::string>{"Bホール", "1", "2", "1", "0.500", "3.0 h", "20,000",
-                                                             "24,000", "4,000", "120.0%", "1,333", "2,000"}));
+                                                            "24,000", "4,000", "120.0%", "1,333", "2,000"}));
     EXPECT_EQ(halls.text(1, 0), "Cホール");
     EXPECT_EQ(rowTexts(halls, 2), (std::vector<std::string>{"Aホール", "1", "1", "0", "0.000", "0.0 h", "0", "0",
-                                                             "-2,000", "--- ", "--- ", "-2,000"}));
+                                                            "-2,000", "--- ", "--- ", "-2,000"}));
     EXPECT_EQ(halls.cell(2, 8).colour, kRgbRed);
     EXPECT_EQ(halls.cell(2, 11).colour, kRgbRed);
     EXPECT_EQ(halls.cell(1, 1).background, kRgbRowTint);
@@ -437,7 +452,7 @@ TEST(RankingTables, GroupedSortedAndFormatted) {
     EXPECT_EQ(machines.columns()[0].heading + machines.columns()[1].heading, "機種ﾀｲﾌﾟ機種名");
     ASSERT_EQ(machines.rowCount(), 2);
     EXPECT_EQ(machines.text(0, 0), "スロット");  // 4,000 above ＣＲ機's 2,000
-    EXPECT_EQ(machines.text(1, 2), "2");       // two dates
+    EXPECT_EQ(machines.text(1, 2), "2");         // two dates
     EXPECT_EQ(machines.text(1, 3), "3");
 }
 
@@ -456,10 +471,11 @@ TEST(AnalysisCommand, PrintsTheLabelAndTheTableOrRefusesBadArguments) {
         "日付\t曜日\tホール名\t機種ﾀｲﾌﾟ\t機種名\t台番\t稼働時間\t投資金額\t回収金額\t時給\t収支金額\n";
     EXPECT_EQ(run({}), "0\n該当データ件数  1 件  /  総データ件数  2 件\n" + header +
                            "2003/01/01\t水\t駅前ホール\tＣＲ機\t（不明）\t12\t8.0 h\t10,000\t10,100\t13\t100\n");
-    EXPECT_EQ(run({"--all-period", "--hall", "全ﾎｰﾙ対象", "--table", "2"}),
-              "0\n該当データ件数  2 件  /  総データ件数  2 件\n"
-              "年度\t日数\t勝数\t勝率\t稼働時間\t総投資額\t総回収額\t総収支額\t平均時間\t平均投資\t平均回収\t平均時給\t平均日給\n"
-              "2003\t2\t1\t0.500\t16.0 h\t20,000\t19,900\t-100\t8.0 h\t10,000\t9,950\t-6\t-50\n");
+    EXPECT_EQ(
+        run({"--all-period", "--hall", "全ﾎｰﾙ対象", "--table", "2"}),
+        "0\n該当データ件数  2 件  /  総データ件数  2 件\n"
+        "年度\t日数\t勝数\t勝率\t稼働時間\t総投資額\t総回収額\t総収支額\t平均時間\t平均投資\t平均回収\t平均時給\t平均日給\n"
+        "2003\t2\t1\t0.500\t16.0 h\t20,000\t19,900\t-100\t8.0 h\t10,000\t9,950\t-6\t-50\n");
     EXPECT_EQ(run({"--from", "2003/05/01", "--to", "2003/05/01", "--type", "スロット"}),
               "0\n該当データ件数  0 件  /  総データ件数  2 件\n" + header);
     // A period typed without padding is the dates meant: 2003/5/1 is not after 2003/10/5 as a text would be.
@@ -468,9 +484,16 @@ TEST(AnalysisCommand, PrintsTheLabelAndTheTableOrRefusesBadArguments) {
     std::string notADate;
     run({"--to", "2003/13/1"}, &notADate);
     EXPECT_NE(notADate.find("--to: 期間の終了「2003/13/1」は日付ではありません。"), std::string::npos) << notADate;
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--table", "7"}, {"--table", "x"}, {"--hall"}, {"--colour", "red"}, {"extra"}, {"--from", "2003/13/1"},
-             {"--to", "2003/5/"}, {"--from", "abc"}, {"--to", "2003/02/29", "--all-period"}}) {
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--table", "7"},
+                                               {"--table", "x"},
+                                               {"--hall"},
+                                               {"--colour", "red"},
+                                               {"extra"},
+                                               {"--from", "2003/13/1"},
+                                               {"--to", "2003/5/"},
+                                               {"--from", "abc"},
+                                               {"--to", "2003/02/29", "--all-period"}}) {
         std::string err;
         EXPECT_EQ(run(bad, &err), "2\n") << bad[0];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

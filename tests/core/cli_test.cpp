@@ -43,8 +43,8 @@ CliRun runCli(const std::vector<std::string>& args) {
         ADD_FAILURE() << "build tamalog-cli first: " << program;
         return {};
     }
-    fs::path outFile = fs::temp_directory_path() / ("tamalog-cli-" + std::to_string(::getpid()) + "-" +
-                                                    std::to_string(serial++));
+    fs::path outFile = fs::temp_directory_path() /
+                       ("tamalog-cli-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
     fs::path errFile = outFile;
     outFile += ".out";
     errFile += ".err";
@@ -106,12 +106,13 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
     // minute "0" becomes "00";
     // the date typed last sets the weekday whatever cboYoubi said before.
     CliRun r = runCli({"add", tmp.path().string(), "太郎", "cboYoubi=月", "txtNen=2031", "txtTuki=5", "txtHi=1",
-                    "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=", "cboHoll=駅前ホール",
-                    "cboK_type=スロット", "cboKisyu=スロ・七揃い", "txtCome=初めての店"});
+                       "txtZ1_1=9", "txtZ1_2=0", "txtZ2_1=21", "txtZ2_2=30", "txtTousi=", "cboHoll=駅前ホール",
+                       "cboK_type=スロット", "cboKisyu=スロ・七揃い", "txtCome=初めての店"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(fileText(user / "s2031.sdb"),
-              "\"2031/05/01\",\"2031\",\"05\",\"01\",\"木\",\"駅前ホール\",\"09\",\"00\",\"21\",\"30\",\"12.5\",\"\","
-              "\"30000\",\"2,400\",\"30,000\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
+    EXPECT_EQ(
+        fileText(user / "s2031.sdb"),
+        "\"2031/05/01\",\"2031\",\"05\",\"01\",\"木\",\"駅前ホール\",\"09\",\"00\",\"21\",\"30\",\"12.5\",\"\","
+        "\"30000\",\"2,400\",\"30,000\",\"?\",\"スロット\",\"スロ・七揃い\",\"初めての店\",\"1\",\"\",\"\",\"\",\"\"\n");
     EXPECT_EQ(fileText(user / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(tmp.path() / "CboData" / "holl.dat"), "\"駅前ホール\",\"1\"\n");
     EXPECT_EQ(fileText(user / "kisyu.dat"), "\"スロット\",\"スロ・七揃い\"\n");
@@ -129,18 +130,19 @@ TEST(CliAdd, BoxesAreTypedInOrderWithTheirChecks) {
 TEST(CliAdd, NumbersAreTakenAsTheFormTakesThemAndRefusalsSaveNothing) {
     TempFolder tmp;
     fs::path user = tmp.makeUser("太郎");
-    CliRun r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=1", "txtTousi=１５，０００",
-                       "txtKaisyu=30,000", "cboK_no=１２"});
+    CliRun r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=1",
+                       "txtTousi=１５，０００", "txtKaisyu=30,000", "cboK_no=１２"});
     ASSERT_EQ(r.code, 0) << r.err;
     auto list = RecordStore(tmp.path()).loadYear("太郎", "2031");
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.record(1).Tousi + " " + list.record(1).Kaisyu + " " + list.record(1).Syusi + " " + list.record(1).K_no,
-              "15000 30000 15,000 12");
+    EXPECT_EQ(
+        list.record(1).Tousi + " " + list.record(1).Kaisyu + " " + list.record(1).Syusi + " " + list.record(1).K_no,
+        "15000 30000 15,000 12");
 
     const std::string before = fileBytes(user / "s2031.sdb");
     for (auto [arg, box, caption] : std::vector<std::array<std::string, 3>>{{"txtTousi=12a", "txtTousi", "投資金額"},
-                                                                           {"txtKaisyu=-500", "txtKaisyu", "回収金額"},
-                                                                           {"cboK_no=12番", "cboK_no", "台番号"}}) {
+                                                                            {"txtKaisyu=-500", "txtKaisyu", "回収金額"},
+                                                                            {"cboK_no=12番", "cboK_no", "台番号"}}) {
         r = runCli({"add", tmp.path().string(), "太郎", "txtNen=2031", "txtTuki=5", "txtHi=2", arg});
         EXPECT_EQ(r.code, 2) << arg;
         EXPECT_NE(r.err.find(box + ": " + caption + "に"), std::string::npos) << r.err;
@@ -257,7 +259,8 @@ TEST(CliCheck, FindsPlantedFaultsWithFileAndLine) {
     fs::path user = tmp.makeUser("USER");
     std::string dir = tmp.path().string();
     ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=5", "txtHi=1", "cboK_no=12"}).code, 0);
-    ASSERT_EQ(runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=6", "txtHi=1", "txtKaisyu=10000", "cboHoll=駅前"}).code, 0);
+    ASSERT_EQ(
+        runCli({"add", dir, "USER", "txtNen=2003", "txtTuki=6", "txtHi=1", "txtKaisyu=10000", "cboHoll=駅前"}).code, 0);
     CliRun clean = runCli({"check", dir});
     ASSERT_EQ(clean.code, 0) << clean.out;
 

@@ -305,7 +305,7 @@ TEST(EntryWeekday, InvalidDatesKeepTheWeekdayAndLongTextsKeepThePreviousMonth) {
     EntryModel m = startedModel();  // 2003/5/1 木
     m.type(Box::txtHi, "31");
     EXPECT_EQ(m.text(Box::cboYoubi), "土");  // 2003/05/31
-    m.type(Box::txtTuki, "6");              // 2003/06/31 does not exist
+    m.type(Box::txtTuki, "6");               // 2003/06/31 does not exist
     EXPECT_EQ(m.text(Box::cboYoubi), "土");
     m.type(Box::txtTuki, "2");
     m.type(Box::txtHi, "29");  // 2003 is no leap year
@@ -433,7 +433,7 @@ TEST(EntryRecord, TextFormsOfTheStoredFields) {
     r = m.buildRecord();
     EXPECT_EQ(r.K_no, "?");
     EXPECT_EQ(r.Tuki, "12");
-    EXPECT_EQ(r.Hi, "0");  // only "1".."9" get the leading zero
+    EXPECT_EQ(r.Hi, "0");          // only "1".."9" get the leading zero
     EXPECT_EQ(r.Syusi, "-3,500");  // typed by hand after the figures were settled
 }
 

@@ -33,12 +33,24 @@ TEST(CellTyping, TextsAreStoredAsATypedEntryWouldBe) {
     };
     using K = CellValue::Kind;
     const Case cases[] = {
-        {"2003/05/01", K::Date, 0},  {"2004/02/29", K::Date, 0},      {"2003/02/29", K::Text, 0},
-        {"2003/13/01", K::Text, 0},  {"1899/12/31", K::Text, 0},      {"2003/5/1", K::Text, 0},
-        {"15,000", K::Number, 15000}, {"-2,000", K::Number, -2000},    {"8.0", K::Number, 8},
-        {"0.667 ", K::Number, 0.667}, {"+3", K::Number, 3},            {"8.0 h", K::Text, 0},
-        {"（不明）", K::Text, 0},    {" 3 日 ", K::Text, 0},          {"?", K::Text, 0},
-        {"--- ", K::Text, 0},        {"1e5", K::Text, 0},             {"1.2.3", K::Text, 0},
+        {"2003/05/01", K::Date, 0},
+        {"2004/02/29", K::Date, 0},
+        {"2003/02/29", K::Text, 0},
+        {"2003/13/01", K::Text, 0},
+        {"1899/12/31", K::Text, 0},
+        {"2003/5/1", K::Text, 0},
+        {"15,000", K::Number, 15000},
+        {"-2,000", K::Number, -2000},
+        {"8.0", K::Number, 8},
+        {"0.667 ", K::Number, 0.667},
+        {"+3", K::Number, 3},
+        {"8.0 h", K::Text, 0},
+        {"（不明）", K::Text, 0},
+        {" 3 日 ", K::Text, 0},
+        {"?", K::Text, 0},
+        {"--- ", K::Text, 0},
+        {"1e5", K::Text, 0},
+        {"1.2.3", K::Text, 0},
         {"", K::Empty, 0},
     };
     for (const Case& c : cases) {
@@ -106,9 +118,7 @@ TEST(WorkCsv, AnExistingTempFolderIsFoundWithoutRegardToCase) {
     EXPECT_FALSE(fs::exists(tmp.path() / "Temp"));
 }
 
-MonthSheetInput mayInput(std::string user = "太郎") {
-    return {monthlyCaption("2003", "05"), std::move(user), "05"};
-}
+MonthSheetInput mayInput(std::string user = "太郎") { return {monthlyCaption("2003", "05"), std::move(user), "05"}; }
 
 TEST(MonthWorkbook, ThreeRecordsGiveListSummaryAndPageSetupAsLaidOut) {
     TempFolder tmp;
@@ -173,7 +183,7 @@ TEST(MonthWorkbook, ThreeRecordsGiveListSummaryAndPageSetupAsLaidOut) {
     EXPECT_EQ(d.cell("B7").look.at("align"), "right");
     // Every summary figure is a number; its format shows the label's text (the
     // win rate keeps its laid-out format).
-    const char* formats[] = {"0\" 日 \"",      "0\" 日 \"",      "0.000 　",         "0.0\" 時間 \"", "#,##0\" 円 \"",
+    const char* formats[] = {"0\" 日 \"",     "0\" 日 \"",     "0.000 　",      "0.0\" 時間 \"", "#,##0\" 円 \"",
                              "0.0\" 時間 \"", "#,##0\" 円 \"", "#,##0\" 円 \"", "#,##0\" 円 \""};
     for (int i = 0; i < 9; ++i) {
         const auto& b = d.cell("B" + std::to_string(7 + i));
@@ -299,8 +309,9 @@ TEST(AnalysisWorkbook, ConditionLineNamesEveryFilterOrItsShortForm) {
     some.hall = "北ホール";
     some.number = "";  // an emptied box is a filter on the empty text
     some.machine = "ＣＲ花火";
-    EXPECT_EQ(conditionLine(some), "分析条件 [ 期間：2003/01/01～2003/12/31　ﾎｰﾙ名：北ホール　台番号：　機種ﾀｲﾌﾟ："
-                                   "全ﾀｲﾌﾟ　機種名：ＣＲ花火 ]");
+    EXPECT_EQ(conditionLine(some),
+              "分析条件 [ 期間：2003/01/01～2003/12/31　ﾎｰﾙ名：北ホール　台番号：　機種ﾀｲﾌﾟ："
+              "全ﾀｲﾌﾟ　機種名：ＣＲ花火 ]");
 }
 
 TEST(AnalysisWorkbook, DailySheetListsRecordsOldestFirstWithoutDivisionErrors) {
@@ -352,7 +363,7 @@ TEST(AnalysisWorkbook, GroupSheetsOldestFirstRankingBestFirstEmptySearchTwoRows)
         const char* titleRows;
     };
     const Case cases[] = {{AnalysisTab::Monthly, "2003/04", "A5", "$1:$2"},
-                          {AnalysisTab::Yearly, "2003.0", "A4", "$1:$1"},  // a year key is a number
+                          {AnalysisTab::Yearly, "2003.0", "A4", "$1:$1"},          // a year key is a number
                           {AnalysisTab::YearlyWeekday, "2003.0", "A16", "$1:$2"},  // headings on every page
                           {AnalysisTab::ByHall, "駅前ホール", "A4", "$1:$2"}};
     for (const Case& k : cases) {
@@ -404,21 +415,21 @@ TEST(CellTyping, AFigureWithAUnitIsANumberOnlyWhenItsFormatShowsTheSameText) {
     };
     const Case cases[] = {
         {"8.0 h", "0.0\" h\"", true, 8},
-        {"1454.5 h", "0.0\" h\"", true, 1454.5},       // no grouping, as the window shows hours
-        {"8 h", "0.0\" h\"", false, 0},                // the format would show "8.0 h"
+        {"1454.5 h", "0.0\" h\"", true, 1454.5},  // no grouping, as the window shows hours
+        {"8 h", "0.0\" h\"", false, 0},           // the format would show "8.0 h"
         {"1,454.5 h", "0.0\" h\"", false, 0},
         {"-1.0 h", "#,##0.0\" h\";#,##0.0\" h\"", false, 0},  // the format hides the minus
         {"55,000 円 ", "#,##0\" 円 \"", true, 55000},
         {"-48,800 円 ", "#,##0\" 円 \"", true, -48800},
         {"55000 円 ", "#,##0\" 円 \"", false, 0},
-        {"55,000 円", "#,##0\" 円 \"", false, 0},       // the trailing space is part of the text
+        {"55,000 円", "#,##0\" 円 \"", false, 0},  // the trailing space is part of the text
         {"3 日 ", "0\" 日 \"", true, 3},
         {"6.5 時間 ", "0.0\" 時間 \"", true, 6.5},
         {"98.5%", "0.0%", true, 0.985},
         {"--- ", "#,##0;[Red]-#,##0", false, 0},
         {"（不明）", "0.0\" h\"", false, 0},
-        {"8.0 h", "", false, 0},                        // no format: text as before
-        {"15,000", "0.0\" h\"", true, 15000},            // a plain number stays a number
+        {"8.0 h", "", false, 0},               // no format: text as before
+        {"15,000", "0.0\" h\"", true, 15000},  // a plain number stays a number
     };
     for (const Case& c : cases) {
         const xlsx::CellValue v = xlsx::typeOf(c.text, c.format);
@@ -440,8 +451,8 @@ TEST(CellTyping, NumberFormatsShowWhatTheSpreadsheetShows) {
         {-2752000, "#,##0;[Red]-#,##0", "-2,752,000"},
         {999, "#,##0", "999"},
         {1000, "#,##0", "1,000"},
-        {0.5, "#,##0", "1"},                  // halves away from zero
-        {-0.04, "0.0", "0.0"},                // a negative that rounds to zero shows no minus
+        {0.5, "#,##0", "1"},    // halves away from zero
+        {-0.04, "0.0", "0.0"},  // a negative that rounds to zero shows no minus
         {2.0 / 3, "0.000", "0.667"},
         {0.5, "0.000 　", "0.500 　"},
         {1234.5, "#,##0.0;#,##0.0", "1,234.5"},
@@ -454,7 +465,7 @@ TEST(CellTyping, NumberFormatsShowWhatTheSpreadsheetShows) {
         {1, "yyyy/mm/dd", nullptr},
         {1, "@", nullptr},
         {1, "0.00E+00", nullptr},
-        {1, "\"h\"", nullptr},                // no digits
+        {1, "\"h\"", nullptr},  // no digits
     };
     for (const Case& c : cases) {
         const auto shown = xlsx::formatNumber(c.value, c.format);
@@ -506,8 +517,8 @@ TEST(AnalysisWorkbook, SteadyPlayersFiguresFitReadAsNumbersAndLineUp) {
     const double need = xlsx::Sheet::fittedWidth("2,700,000") + 0.71;
     for (const char* col : {"F", "G"}) EXPECT_GE(std::stod(d.widths.at(col)), need) << col;
     // Never below the widths the grid's columns gave (twips / 90, at least the heading and a half).
-    const std::pair<const char*, double> before[] = {{"A", 10.0}, {"B", 5.5}, {"D", 620 / 90.0}, {"H", 860 / 90.0},
-                                                     {"M", 860 / 90.0}};
+    const std::pair<const char*, double> before[] = {
+        {"A", 10.0}, {"B", 5.5}, {"D", 620 / 90.0}, {"H", 860 / 90.0}, {"M", 860 / 90.0}};
     for (const auto& [col, width] : before) EXPECT_GE(std::stod(d.widths.at(col)), width + 0.7) << col;
     // Hours: numbers shown with their unit, right-aligned beside the yen.
     for (const char* addr : {"E3", "I3"}) {
@@ -539,9 +550,8 @@ TEST(AnalysisWorkbook, MonthlyAndYearlyRowsAreTheGroupsInTheirOrder) {
     SearchCriteria c;
     c.allPeriod = true;
     // Out of date order: May, June, May again, then 2002.
-    const auto records =
-        matched({test::recordOn("2003/05/01"), test::recordOn("2003/06/01"), test::recordOn("2003/05/10"),
-                 test::recordOn("2002/01/01")});
+    const auto records = matched({test::recordOn("2003/05/01"), test::recordOn("2003/06/01"),
+                                  test::recordOn("2003/05/10"), test::recordOn("2002/01/01")});
     struct Case {
         AnalysisTab tab;
         std::vector<std::string> keys;
@@ -602,7 +612,8 @@ struct OddTarget {
 std::vector<OddTarget> oddTargets() {
     return {{"FIFO", [](const fs::path& t, const fs::path&) { ASSERT_EQ(::mkfifo(t.c_str(), 0644), 0); }},
             {"folder", [](const fs::path& t, const fs::path&) { fs::create_directory(t); }},
-            {"link to a file", [](const fs::path& t, const fs::path& o) {
+            {"link to a file",
+             [](const fs::path& t, const fs::path& o) {
                  test::putBytes(o, "mine");
                  fs::create_symlink(o, t);
              }},
@@ -677,9 +688,9 @@ TEST(WorkbookFile, WhileWritingOnlyCleanUpKnownNamesExistAndTheRowFileIsAlreadyU
         }
         // The row file is open in Temp and already gone from its listing.
         const auto open = openFilesIn(temp);
-        EXPECT_TRUE(std::any_of(open.begin(), open.end(),
-                                [](const std::string& f) { return f.ends_with(" (deleted)"); }))
-            << testing::PrintToString(open);
+        EXPECT_TRUE(std::any_of(open.begin(), open.end(), [](const std::string& f) {
+            return f.ends_with(" (deleted)");
+        })) << testing::PrintToString(open);
         return true;
     };
     xlsx::saveWorkbook(sheet, target, look, temp);
@@ -687,7 +698,8 @@ TEST(WorkbookFile, WhileWritingOnlyCleanUpKnownNamesExistAndTheRowFileIsAlreadyU
     EXPECT_TRUE(openFilesIn(temp).empty());
     EXPECT_EQ(test::dumpWorkbook(target).cell("A5000").value, "4999.0");
     // Stopped halfway, nothing is left and nothing stays open.
-    EXPECT_THROW(xlsx::saveWorkbook(sheet, temp / "b.xlsx", [](long done, long) { return done < 2500; }, temp),
+    EXPECT_THROW(xlsx::saveWorkbook(
+                     sheet, temp / "b.xlsx", [](long done, long) { return done < 2500; }, temp),
                  xlsx::Cancelled);
     EXPECT_TRUE(openFilesIn(temp).empty());
     std::vector<fs::path> left;
@@ -715,7 +727,7 @@ TEST(OldWorkbooks, OnlyTheExportsOwnNamesAreTheirs) {
 }
 
 TEST(OldWorkbooks, KeepDaysComeFromTheSettingsFile) {
-    const std::pair<const char*, int> cases[] = {{"", 7}, {"3", 3}, {"0", 0}, {"3650", 3650}, {"3651", 7},
+    const std::pair<const char*, int> cases[] = {{"", 7},    {"3", 3},  {"0", 0},   {"3650", 3650}, {"3651", 7},
                                                  {"abc", 7}, {"-1", 7}, {"1.5", 7}, {"99999", 7}};
     for (const auto& [value, days] : cases) {
         TempFolder tmp;
@@ -741,10 +753,10 @@ TEST(OldWorkbooks, OldOwnRegularFilesGoNothingElseAndNoLinkIsFollowed) {
         test::putBytes(p, "x");
         age(p, days);
     };
-    put(temp / "月間収支データ一覧.xlsx", 8);                          // old: goes
-    put(temp / "日間収支データ一覧  (2003年05月度) (2).xlsx", 30);      // old: goes
-    put(temp / "年間収支データ一覧.xlsx", 6);                          // young: stays
-    put(temp / "私の集計.xlsx", 30);                                    // not ours: stays
+    put(temp / "月間収支データ一覧.xlsx", 8);                       // old: goes
+    put(temp / "日間収支データ一覧  (2003年05月度) (2).xlsx", 30);  // old: goes
+    put(temp / "年間収支データ一覧.xlsx", 6);                       // young: stays
+    put(temp / "私の集計.xlsx", 30);                                // not ours: stays
     put(temp / "work.csv", 30);
     put(outside / "年間曜日別収支データ一覧.xlsx", 30);
     fs::create_symlink(outside / "年間曜日別収支データ一覧.xlsx", temp / "年間曜日別収支データ一覧.xlsx");

@@ -31,8 +31,8 @@ TEST(GraphDrill, WhatAPointOpens) {
         {drawn(GraphPeriod::Month), 0, {K::DayGraph, "2024", "04", ""}},
         {drawn(GraphPeriod::Day), 1, {K::MonthlyDay, "2024", "05", "18"}},
         {drawn(GraphPeriod::Day, true), 0, {K::MonthlyDay, "2024", "05", "04"}},  // cumulative: the same
-        {drawn(GraphPeriod::Month, false, GraphItem::Weekday), 0, {}},             // weekdays open nothing
-        {drawn(GraphPeriod::Day), 2, {}},                                           // past the last point
+        {drawn(GraphPeriod::Month, false, GraphItem::Weekday), 0, {}},            // weekdays open nothing
+        {drawn(GraphPeriod::Day), 2, {}},                                         // past the last point
     };
     for (const auto& c : cases) EXPECT_EQ(drillTarget(c.graph, s, c.index), c.target) << c.index;
 

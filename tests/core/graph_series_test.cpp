@@ -91,9 +91,9 @@ TEST(DayBalanceSeries, ADayNeverAddsToAnotherDaysPoint) {
     // Hall filter: the day's first record ("1") is at another hall, so the
     // filtered hall's record is marked "2"; it must still be a point of its own
     // day, not added to the 05/01 point.
-    auto list = listOf("2004", {rec("2004/05/01", "土", "10,000", "1", "A館"),
-                                rec("2004/05/02", "日", "5,000", "1", "B館"),
-                                rec("2004/05/02", "日", "-1,000", "2", "A館")});
+    auto list = listOf("2004",
+                       {rec("2004/05/01", "土", "10,000", "1", "A館"), rec("2004/05/02", "日", "5,000", "1", "B館"),
+                        rec("2004/05/02", "日", "-1,000", "2", "A館")});
     auto s = dayBalanceSeries(list, "05", hallFilter("A館"), false, kDefaultTitles);
     EXPECT_EQ(labels(s), (std::vector<std::string>{"01", "02"}));
     EXPECT_EQ(values(s), (std::vector<double>{10000, -1000}));
@@ -126,10 +126,10 @@ TEST(VerticalAxisTitle, TheUnitsBracketsReadTheRightWayAlongTheAxis) {
     } cases[] = {
         {"収 支 額 ⌒円ー", "収 支 額 （円）"},
         {"収 支 額 ⌒万円ー", "収 支 額 （万円）"},
-        {"", ""},                            // a hidden title
-        {"遊   技   日", "遊   技   日"},    // no bracket: unchanged
-        {"ー ⌒円ー", "ー （円）"},           // only the "ー" after the unit closes
-        {"額 ⌒円", "額 （円）"},             // an unclosed unit is closed
+        {"", ""},                          // a hidden title
+        {"遊   技   日", "遊   技   日"},  // no bracket: unchanged
+        {"ー ⌒円ー", "ー （円）"},         // only the "ー" after the unit closes
+        {"額 ⌒円", "額 （円）"},           // an unclosed unit is closed
     };
     for (const auto& c : cases) EXPECT_EQ(verticalAxisTitle(c.title), c.shown) << c.title;
 }
@@ -183,8 +183,9 @@ TEST(MonthBalanceSeries, CumulativeSwitchesToManYenAboveAnyRunningSumOf899999) {
     EXPECT_EQ(plain.yAxisTitle, "収 支 額 ⌒円ー");
 
     // Exactly 899,999 stays in yen; large losses never switch.
-    auto edge = monthBalanceSeries(listOf("2003", {rec("2003/01/02", "木", "899,999"), rec("2003/02/02", "日", "-1,950,000")}),
-                                   GraphFilter{}, true, kDefaultTitles);
+    auto edge = monthBalanceSeries(
+        listOf("2003", {rec("2003/01/02", "木", "899,999"), rec("2003/02/02", "日", "-1,950,000")}), GraphFilter{},
+        true, kDefaultTitles);
     EXPECT_EQ(values(edge), (std::vector<double>{899999, -1050001}));
     EXPECT_EQ(edge.unit, GraphUnit::Yen);
 }
@@ -205,7 +206,7 @@ TEST(ManYenSwitch, StaysInYenAt899999AndSwitchesAt900000) {
         auto days = listOf("2004", {rec("2004/05/06", "木", figure)});
         EXPECT_EQ(weekdaySeries(GraphPeriod::Day, days, "05", store, GraphFilter{}).unit, unit);
         test::putBytes(tmp.path() / "Data" / "太郎" / "Year.txt",
-                 "\"2003\"," + std::string(figure == std::string("899,999") ? "899999" : "900000") + "\r\n");
+                       "\"2003\"," + std::string(figure == std::string("899,999") ? "899999" : "900000") + "\r\n");
         EXPECT_EQ(yearBalanceSeries(store, "太郎", GraphFilter{}, false, kDefaultTitles).unit, unit);
     }
 }
@@ -262,8 +263,9 @@ TEST_F(YearGraph, APointOf900000SwitchesEveryPointToManYenHalvesToEven) {
 
 TEST_F(YearGraph, AFilterReadsTheYearFilesOnePointPerFileWithAMatch) {
     yearTxt("\"2002\",1\n\"2003\",2\n\"2004\",3\n");  // not used with a filter
-    writeYearFile(user, "2002", {rec("2002/01/05", "土", "1,000", "1", "A館"), rec("2002/02/05", "火", "2,000", "1", "A館"),
-                                 rec("2002/02/06", "水", "9,999", "1", "B館")});
+    writeYearFile(user, "2002",
+                  {rec("2002/01/05", "土", "1,000", "1", "A館"), rec("2002/02/05", "火", "2,000", "1", "A館"),
+                   rec("2002/02/06", "水", "9,999", "1", "B館")});
     writeYearFile(user, "2003", {rec("2003/01/05", "日", "7,000", "1", "B館")});
     writeYearFile(user, "2004", {rec("2004/03/05", "金", "-500", "1", "A館")});
     test::putBytes(user / "backup.sdb", "not a year file");
@@ -287,7 +289,8 @@ TEST_F(YearGraph, UserWithoutYearFilesGetsATitleWithoutYears) {
     auto s = yearBalanceSeries(store, "太郎", GraphFilter{}, false, kDefaultTitles);
     EXPECT_EQ(s.caption, "年間収支グラフ");
     EXPECT_TRUE(s.points.empty());
-    auto w = weekdaySeries(GraphPeriod::Year, listOf("2004", {rec("2004/01/01", "木", "1")}), "01", store, GraphFilter{});
+    auto w = weekdaySeries(GraphPeriod::Year, listOf("2004", {rec("2004/01/01", "木", "1")}), "01", store,
+                           GraphFilter{});
     EXPECT_EQ(w.caption, "年間曜日別グラフ");
 }
 
@@ -338,9 +341,9 @@ TEST(WeekdaySeries, ManYenKeepsTheFraction) {
     EXPECT_EQ(plainValueText(s.points[2].value), "-200");
 
     // A large loss alone does not switch; 899,999 does not either.
-    auto loss = weekdaySeries(GraphPeriod::Day, listOf("2004", {rec("2004/05/05", "水", "-2,000,000"),
-                                                                rec("2004/05/06", "木", "899,999")}),
-                              "05", store, GraphFilter{});
+    auto loss = weekdaySeries(
+        GraphPeriod::Day, listOf("2004", {rec("2004/05/05", "水", "-2,000,000"), rec("2004/05/06", "木", "899,999")}),
+        "05", store, GraphFilter{});
     EXPECT_EQ(loss.unit, GraphUnit::Yen);
     EXPECT_EQ(values(loss), (std::vector<double>{0, 0, -2000000, 899999, 0, 0, 0}));
 }
@@ -349,8 +352,9 @@ TEST(WeekdaySeries, AllYearsReadsEveryYearFileButNeedsTheSelectedYearToHoldRecor
     TempFolder tmp;
     fs::path user = tmp.makeUser("太郎");
     RecordStore store(tmp.path());
-    writeYearFile(user, "2003", {rec("2003/01/06", "月", "1,000", "1", "A館", "海物語"),
-                                 rec("2003/01/07", "火", "2,000", "1", "A館", "北斗")});
+    writeYearFile(
+        user, "2003",
+        {rec("2003/01/06", "月", "1,000", "1", "A館", "海物語"), rec("2003/01/07", "火", "2,000", "1", "A館", "北斗")});
     writeYearFile(user, "2002", {rec("2002/01/07", "月", "500", "1", "B館", "海物語")});
     writeYearFile(user, "2004", {});
 

@@ -29,20 +29,29 @@ TEST(MonthCalendar, GridsOfMonthsStartingOnSundayAndSaturdayAndLeapFebruary) {
     };
     const Case cases[] = {
         // Leap February starting on a Sunday: five weeks, the 29th alone in the last.
-        {2004, 2, {"2004年2月", "日\t月\t火\t水\t木\t金\t土", "1\t2\t3\t4\t5\t6\t7", "8\t9\t10\t11\t12\t13\t14",
-                   "15\t16\t17\t18\t19\t20\t21", "22\t23\t24\t25\t26\t27\t28", "29\t\t\t\t\t\t"}},
+        {2004,
+         2,
+         {"2004年2月", "日\t月\t火\t水\t木\t金\t土", "1\t2\t3\t4\t5\t6\t7", "8\t9\t10\t11\t12\t13\t14",
+          "15\t16\t17\t18\t19\t20\t21", "22\t23\t24\t25\t26\t27\t28", "29\t\t\t\t\t\t"}},
         // 28 days starting on a Sunday: exactly four weeks.
-        {2009, 2, {"2009年2月", "日\t月\t火\t水\t木\t金\t土", "1\t2\t3\t4\t5\t6\t7", "8\t9\t10\t11\t12\t13\t14",
-                   "15\t16\t17\t18\t19\t20\t21", "22\t23\t24\t25\t26\t27\t28"}},
+        {2009,
+         2,
+         {"2009年2月", "日\t月\t火\t水\t木\t金\t土", "1\t2\t3\t4\t5\t6\t7", "8\t9\t10\t11\t12\t13\t14",
+          "15\t16\t17\t18\t19\t20\t21", "22\t23\t24\t25\t26\t27\t28"}},
         // 31 days starting on a Saturday: six weeks.
-        {2004, 5, {"2004年5月", "日\t月\t火\t水\t木\t金\t土", "\t\t\t\t\t\t1", "2\t3\t4\t5\t6\t7\t8",
-                   "9\t10\t11\t12\t13\t14\t15", "16\t17\t18\t19\t20\t21\t22", "23\t24\t25\t26\t27\t28\t29",
-                   "30\t31\t\t\t\t\t"}},
+        {2004,
+         5,
+         {"2004年5月", "日\t月\t火\t水\t木\t金\t土", "\t\t\t\t\t\t1", "2\t3\t4\t5\t6\t7\t8",
+          "9\t10\t11\t12\t13\t14\t15", "16\t17\t18\t19\t20\t21\t22", "23\t24\t25\t26\t27\t28\t29", "30\t31\t\t\t\t\t"}},
         // A century leap year (2000) and a century that is not one (1900).
-        {2000, 2, {"2000年2月", "日\t月\t火\t水\t木\t金\t土", "\t\t1\t2\t3\t4\t5", "6\t7\t8\t9\t10\t11\t12",
-                   "13\t14\t15\t16\t17\t18\t19", "20\t21\t22\t23\t24\t25\t26", "27\t28\t29\t\t\t\t"}},
-        {1900, 2, {"1900年2月", "日\t月\t火\t水\t木\t金\t土", "\t\t\t\t1\t2\t3", "4\t5\t6\t7\t8\t9\t10",
-                   "11\t12\t13\t14\t15\t16\t17", "18\t19\t20\t21\t22\t23\t24", "25\t26\t27\t28\t\t\t"}},
+        {2000,
+         2,
+         {"2000年2月", "日\t月\t火\t水\t木\t金\t土", "\t\t1\t2\t3\t4\t5", "6\t7\t8\t9\t10\t11\t12",
+          "13\t14\t15\t16\t17\t18\t19", "20\t21\t22\t23\t24\t25\t26", "27\t28\t29\t\t\t\t"}},
+        {1900,
+         2,
+         {"1900年2月", "日\t月\t火\t水\t木\t金\t土", "\t\t\t\t1\t2\t3", "4\t5\t6\t7\t8\t9\t10",
+          "11\t12\t13\t14\t15\t16\t17", "18\t19\t20\t21\t22\t23\t24", "25\t26\t27\t28\t\t\t"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(calendarLines(buildMonthCalendar(c.year, c.month, {})), c.lines) << c.year << "/" << c.month;
@@ -54,10 +63,15 @@ TEST(MonthCalendar, VisitDaysSumTheirRecordsAndStrayRecordsStayOut) {
     DailyRecord unpadded = visit("2004/05/05", "900");
     unpadded.Tuki = "5";  // the monthly list does not select it either
     const std::vector<DailyRecord> records = {
-        visit("2004/04/30", "5,000"),                                  // another month
-        visit("2004/05/01", "15,000"), visit("2004/05/01", "-3,500"),  // one day, two visits
-        visit("2004/05/03", "-1,600"), visit("2004/05/29", "1,000"),   visit("2004/05/29", "-1,000"),
-        visit("2004/05/10", "98,600"), stray, unpadded,
+        visit("2004/04/30", "5,000"),  // another month
+        visit("2004/05/01", "15,000"),
+        visit("2004/05/01", "-3,500"),  // one day, two visits
+        visit("2004/05/03", "-1,600"),
+        visit("2004/05/29", "1,000"),
+        visit("2004/05/29", "-1,000"),
+        visit("2004/05/10", "98,600"),
+        stray,
+        unpadded,
     };
     const MonthCalendar cal = buildMonthCalendar(2004, 5, records);
     EXPECT_EQ(calendarLines(cal)[2], "\t\t\t\t\t\t1:11,500");
@@ -86,10 +100,10 @@ TEST(MonthCalendar, YearAndMonthTextsAndTheNewRecordsDate) {
         CalendarDate want;
     };
     const Case cases[] = {
-        {"2026", "12", today},       // the current month: today
+        {"2026", "12", today},          // the current month: today
         {"2026", "11", {2026, 11, 1}},  // another month: its first day
         {"2025", "12", {2025, 12, 1}},  // the same month of another year
-        {"", "12", today},           // no month shown: today
+        {"", "12", today},              // no month shown: today
         {"2026", "13", today},
     };
     for (const Case& c : cases) {
@@ -118,8 +132,8 @@ TEST(EntryHistory, LatestRecordAndRecentNamesAcrossYearsNewestFirst) {
     const EntryHistory h = loadEntryHistory(store, "太郎");
     ASSERT_TRUE(h.latest);
     EXPECT_EQ(h.latest->Holl, "ホールD");  // the later line of the latest date
-    const std::vector<std::string> halls = {"ホールD", "ホールC", "ホールB", "古ホール12", "古ホール11", "古ホール10",
-                                            "古ホール9", "古ホール8", "古ホール7", "古ホール6"};
+    const std::vector<std::string> halls = {"ホールD",    "ホールC",   "ホールB",   "古ホール12", "古ホール11",
+                                            "古ホール10", "古ホール9", "古ホール8", "古ホール7",  "古ホール6"};
     EXPECT_EQ(h.recentHalls, halls);
     EXPECT_EQ(h.recentMachinesOf("スロット", 10), (std::vector<std::string>{"吉宗", "北斗"}));
     EXPECT_EQ(h.recentMachinesOf("ＣＲ機", 3), (std::vector<std::string>{"海物語", "機12", "機11"}));

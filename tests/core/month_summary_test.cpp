@@ -64,7 +64,8 @@ TEST(MonthSummary, TypicalMonthCellsAndLabels) {
     EXPECT_EQ(s.MonthCount, 3);
     EXPECT_EQ(s.MonthFirst, 2);
     ASSERT_EQ(s.rows.size(), 3u);
-    EXPECT_EQ(s.rows[1].cells, (std::array<std::string, 7>{"2004/05/03", "月", "ホールB", "機種X", "?", "8.0", "-3,500"}));
+    EXPECT_EQ(s.rows[1].cells,
+              (std::array<std::string, 7>{"2004/05/03", "月", "ホールB", "機種X", "?", "8.0", "-3,500"}));
     EXPECT_EQ(s.rows[1].recordIndex, 3);
     EXPECT_EQ(s.rows[1].balanceColour, kRgbRed);
     EXPECT_EQ(s.rows[0].balanceColour, kRgbBlack);
@@ -86,9 +87,8 @@ TEST(MonthSummary, TypicalMonthCellsAndLabels) {
 
 TEST(MonthSummary, SameDateRecordsCountOneDayWonOnlyOnTheirSum) {
     // 1 May: +1,000 then -3,000 (a lost day); 2 May: -500 then +800 (a won day).
-    std::vector<DailyRecord> records = {
-        rec("2004/05/01", "1", "1,000"), rec("2004/05/01", "2", "-3,000"),
-        rec("2004/05/02", "1", "-500"), rec("2004/05/02", "2", "800")};
+    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "1,000"), rec("2004/05/01", "2", "-3,000"),
+                                        rec("2004/05/02", "1", "-500"), rec("2004/05/02", "2", "800")};
     MonthSummary s = summarizeMonth(records, "05");
     EXPECT_EQ(s.rows.size(), 4u);
     EXPECT_EQ(s.days, 2);
@@ -109,9 +109,9 @@ TEST(MonthSummary, DayTotalsFollowTheDateNotTheRecordOrder) {
     // The date sort after a save may put a day's "2" record before its "1"; the
     // "2" belongs to its own date, not to the day before. A "2" record whose
     // date has no "1" record joins no other day.
-    std::vector<DailyRecord> records = {
-        rec("2004/05/01", "1", "1,000"), rec("2004/05/02", "2", "3,000"), rec("2004/05/02", "1", "-2,000"),
-        rec("2004/05/03", "1", "500"),   rec("2004/05/04", "2", "-900"),  rec("2004/05/03", "2", "-700")};
+    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "1,000"),  rec("2004/05/02", "2", "3,000"),
+                                        rec("2004/05/02", "1", "-2,000"), rec("2004/05/03", "1", "500"),
+                                        rec("2004/05/04", "2", "-900"),   rec("2004/05/03", "2", "-700")};
     MonthSummary s = summarizeMonth(records, "05");
     EXPECT_EQ(s.dayTotals, (std::vector<std::int64_t>{1000, 1000, -200}));
     EXPECT_EQ(s.label("lblDay").text, "3 日 ");
@@ -120,7 +120,8 @@ TEST(MonthSummary, DayTotalsFollowTheDateNotTheRecordOrder) {
 }
 
 TEST(MonthSummary, AllLossMonthShowsZeroLargestWinAndRedAverages) {
-    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "-1,000", "4.0"), rec("2004/05/02", "1", "-2,500", "3.0")};
+    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "-1,000", "4.0"),
+                                        rec("2004/05/02", "1", "-2,500", "3.0")};
     MonthSummary s = summarizeMonth(records, "05");
     EXPECT_EQ(s.label("lblMax").text, "0 円 ");
     EXPECT_EQ(s.label("lblMax").colour, kRgbBlack);
@@ -132,7 +133,8 @@ TEST(MonthSummary, AllLossMonthShowsZeroLargestWinAndRedAverages) {
 }
 
 TEST(MonthSummary, BigWinsAreSummedIn64BitsWithoutClamping) {
-    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "3,000,000,000"), rec("2004/05/02", "1", "2,500,000,000")};
+    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "3,000,000,000"),
+                                        rec("2004/05/02", "1", "2,500,000,000")};
     MonthSummary s = summarizeMonth(records, "05");
     EXPECT_EQ(s.label("lblMax").text, "3,000,000,000 円 ");
     EXPECT_EQ(s.label("lblSyusi").text, "5,500,000,000 円 ");
@@ -144,7 +146,8 @@ TEST(MonthSummary, WinRateAndGroupedBalances) {
                                      rec("2004/05/03", "1", "0"), rec("2004/05/04", "1", "-20")};
     EXPECT_EQ(summarizeMonth(four, "05").label("lblAvr").text, "0.250 ");
 
-    std::vector<DailyRecord> grouped = {rec("2004/05/01", "1", "1,500", "2.0"), rec("2004/05/02", "1", "-2,000", "2.0")};
+    std::vector<DailyRecord> grouped = {rec("2004/05/01", "1", "1,500", "2.0"),
+                                        rec("2004/05/02", "1", "-2,000", "2.0")};
     MonthSummary s = summarizeMonth(grouped, "05");
     EXPECT_EQ(s.balance, -500);
     EXPECT_EQ(s.label("lblSyusi"), (SummaryText{"-500 円 ", kRgbRed}));
@@ -156,9 +159,9 @@ TEST(MonthSummary, RoundingHalvesAwayFromZero) {
     // S = 1,001 over 2 days is 500.5; over 5.0 hours 200.2.
     std::vector<DailyRecord> records = {rec("2004/05/01", "1", "1,001", "2.5"), rec("2004/05/02", "1", "0", "2.5")};
     MonthSummary s = summarizeMonth(records, "05");
-    EXPECT_EQ(s.label("lblH_nikyu").text, "501 円 ");   // 500.5
+    EXPECT_EQ(s.label("lblH_nikyu").text, "501 円 ");  // 500.5
     EXPECT_EQ(s.label("lblH_tim").text, "2.5 時間 ");
-    EXPECT_EQ(s.label("lblH_zikyu").text, "200 円 ");   // 200.2
+    EXPECT_EQ(s.label("lblH_zikyu").text, "200 円 ");  // 200.2
 
     std::vector<DailyRecord> neg = {rec("2004/05/01", "1", "-1,001", "2.5"), rec("2004/05/02", "1", "0", "2.5")};
     EXPECT_EQ(summarizeMonth(neg, "05").label("lblH_nikyu").text, "-501 円 ");
@@ -209,10 +212,9 @@ TEST(MonthSummary, EverySecondRowIsTinted) {
 }
 
 TEST(MonthSorting, HeadingClicksAlternateDescendingAndAscendingOnAnyColumn) {
-    std::vector<DailyRecord> records = {rec("2004/05/01", "1", "900", "8.0", "A", "7"),
-                                        rec("2004/05/02", "1", "15,000", "10.5", "B", "?"),
-                                        rec("2004/05/03", "1", "-3,500", "2.0", "C", "120"),
-                                        rec("2004/05/04", "1", "2,000", "9.0", "D", "15")};
+    std::vector<DailyRecord> records = {
+        rec("2004/05/01", "1", "900", "8.0", "A", "7"), rec("2004/05/02", "1", "15,000", "10.5", "B", "?"),
+        rec("2004/05/03", "1", "-3,500", "2.0", "C", "120"), rec("2004/05/04", "1", "2,000", "9.0", "D", "15")};
     MonthSummary s = summarizeMonth(records, "05");
     int flag = 0;
     sortOnHeadingClick(s.rows, 6, flag);
@@ -360,8 +362,8 @@ TEST(MonthCommand, PrintsTheRowsInDateOrderAndTheNineLabels) {
     // File order with a later date first: the reload's date sort puts it last.
     test::putBytes(user / "s2004.sdb",
                    test::sjis(line(rec("2004/07/09", "1", "-2,000", "4.5", "ホールB", "?")) +
-                              line(rec("2004/07/01", "1", "15,000", "7.5")) + line(rec("2004/07/01", "2", "-3,500", "2.0")) +
-                              line(rec("2004/08/01", "1", "100"))));
+                              line(rec("2004/07/01", "1", "15,000", "7.5")) +
+                              line(rec("2004/07/01", "2", "-3,500", "2.0")) + line(rec("2004/08/01", "1", "100"))));
     const std::string folder = "'" + tmp.path().string() + "' ";
     CliResult r = runMonthCommand(folder + "太郎 2004 7");
     EXPECT_EQ(r.code, 0);

@@ -52,7 +52,7 @@ TEST(MonthlyBudget, RemainderLineAndItsColour) {
         {50000, -50000, "0 円 ", kRgbBlack},  // exactly used up is not below 0
         {50000, -50001, "-1 円 ", kRgbRed},
         {50000, 12000, "62,000 円 ", kRgbBlack},  // a winning month adds to it
-        {50000, INT64_MIN, "", kRgbRed},  // a damaged month's sum at the 64-bit limit stays below 0
+        {50000, INT64_MIN, "", kRgbRed},          // a damaged month's sum at the 64-bit limit stays below 0
     };
     for (const auto& c : cases) {
         const BudgetLine line = budgetLine(c.budget, c.balance);
@@ -72,9 +72,9 @@ TEST(MonthlyBudget, NoticeOnlyWhenASaveCrossesTheBudget) {
     } cases[] = {
         {50000, -40000, -62000, "今月の予算を超えました（-12,000 円）"},
         {50000, -50000, -50001, "今月の予算を超えました（-1 円）"},
-        {50000, -40000, -50000, std::nullopt},  // used up, not past
-        {50000, -60000, -70000, std::nullopt},  // past it already: no second notice
-        {50000, -60000, -40000, std::nullopt},  // back within it
+        {50000, -40000, -50000, std::nullopt},      // used up, not past
+        {50000, -60000, -70000, std::nullopt},      // past it already: no second notice
+        {50000, -60000, -40000, std::nullopt},      // back within it
         {std::nullopt, 0, -1000000, std::nullopt},  // no budget
     };
     for (const auto& c : cases) EXPECT_EQ(budgetExceededNotice(c.budget, c.before, c.after), c.notice) << c.after;

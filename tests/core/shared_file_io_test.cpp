@@ -113,8 +113,7 @@ TEST(FileIoTest, FailedAtomicWriteLeavesTheOldFileWhole) {
     fs::permissions(f, fs::perms::owner_read | fs::perms::group_read);
     EXPECT_THROW(writeFileAtomic(f, "new"), FileError);
     EXPECT_EQ(fileBytes(f), "old");
-    fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                           fs::perms::group_write);
+    fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
     writeFileAtomic(f, "new");  // permissions kept
     EXPECT_EQ(fs::status(f).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);

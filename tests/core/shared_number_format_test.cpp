@@ -40,9 +40,9 @@ TEST(NumberFormatTest, FixedDecimals) {
     EXPECT_EQ(formatFixed(-2, 1), "-2.0");
     EXPECT_EQ(formatFixed(7.25, 1), "7.3");
     EXPECT_EQ(formatFixed(-7.25, 1), "-7.3");
-    EXPECT_EQ(formatFixed(0.05, 1), "0.1");       // 0.05 is stored just above or below; rounds as written
-    EXPECT_EQ(formatFixed(2.675, 2), "2.68");     // binary 2.67499999...
-    EXPECT_EQ(formatFixed(9.96, 1), "10.0");      // carry into the whole part
+    EXPECT_EQ(formatFixed(0.05, 1), "0.1");    // 0.05 is stored just above or below; rounds as written
+    EXPECT_EQ(formatFixed(2.675, 2), "2.68");  // binary 2.67499999...
+    EXPECT_EQ(formatFixed(9.96, 1), "10.0");   // carry into the whole part
     EXPECT_EQ(formatFixed(-0.04, 1), "0.0");
     EXPECT_EQ(formatFixed(0.0005, 3), "0.001");
 }
@@ -94,8 +94,16 @@ TEST(NumberFormatTest, ParseNumberGivesTheDoubleStrtodGives) {
     // The short-figure path and the general one must agree with the C library
     // to the last bit, on both sides of 15 digits and 2^53.
     std::mt19937_64 rng(53);
-    std::vector<std::string> texts = {"5.", ".5", "0.1", "-0", "10.5", "9007199254740992", "9007199254740993",
-                                      "123456789012.345", "0.0000000000000001", "1234567890123456.7"};
+    std::vector<std::string> texts = {"5.",
+                                      ".5",
+                                      "0.1",
+                                      "-0",
+                                      "10.5",
+                                      "9007199254740992",
+                                      "9007199254740993",
+                                      "123456789012.345",
+                                      "0.0000000000000001",
+                                      "1234567890123456.7"};
     for (int i = 0; i < 50000; ++i) {
         std::string s = rng() % 4 == 0 ? "-" : "";
         const int digits = 1 + static_cast<int>(rng() % 19);

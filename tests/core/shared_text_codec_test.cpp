@@ -70,9 +70,24 @@ TEST(TextCodecTest, RandomTextsConvertAsIconvDoes) {
     // including broken and overlong UTF-8.
     const Iconv decode("UTF-8", "CP932"), encode("CP932", "UTF-8");
     std::mt19937 rng(932);
-    const std::string pieces[] = {"a", ",", "\"", "\r\n", "\xB1", "\x83\x5C", "\x81\x60", "\x82", "\xFC\xFC",
-                                  "\x80", "\xE3\x81\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x98\x80",
-                                  "\xE3\x80\x9C", "\xC2\xA5", "\xEF\xBD\xB1", "\xF3\xA0\x80\x81"};
+    const std::string pieces[] = {"a",
+                                  ",",
+                                  "\"",
+                                  "\r\n",
+                                  "\xB1",
+                                  "\x83\x5C",
+                                  "\x81\x60",
+                                  "\x82",
+                                  "\xFC\xFC",
+                                  "\x80",
+                                  "\xE3\x81\x82",
+                                  "\xC0\xAF",
+                                  "\xED\xA0\x80",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xE3\x80\x9C",
+                                  "\xC2\xA5",
+                                  "\xEF\xBD\xB1",
+                                  "\xF3\xA0\x80\x81"};
     for (int i = 0; i < 20000; ++i) {
         std::string s;
         for (int n = static_cast<int>(rng() % 12); n > 0; --n) s += pieces[rng() % std::size(pieces)];
@@ -87,9 +102,10 @@ TEST(TextCodecTest, Cp932BytesOfTheCharactersThatMatter) {
         const char* utf8;
         const char* cp932;
     };
-    for (Case c : {Case{"ソ", "\x83\x5C"}, Case{"表", "\x95\x5C"}, Case{"～", "\x81\x60"}, Case{"－", "\x81\x7C"},
-                   Case{"①", "\x87\x40"}, Case{"髙", "\xFB\xFC"}, Case{"ｱ", "\xB1"}, Case{"ｴﾗｰ発生", "\xB4\xD7\xB0\x94\xAD\x90\xB6"},
-                   Case{"（不明）", "\x81\x69\x95\x73\x96\xBE\x81\x6A"}}) {
+    for (Case c :
+         {Case{"ソ", "\x83\x5C"}, Case{"表", "\x95\x5C"}, Case{"～", "\x81\x60"}, Case{"－", "\x81\x7C"},
+          Case{"①", "\x87\x40"}, Case{"髙", "\xFB\xFC"}, Case{"ｱ", "\xB1"},
+          Case{"ｴﾗｰ発生", "\xB4\xD7\xB0\x94\xAD\x90\xB6"}, Case{"（不明）", "\x81\x69\x95\x73\x96\xBE\x81\x6A"}}) {
         SCOPED_TRACE(c.utf8);
         EXPECT_EQ(utf8ToCp932(c.utf8), std::string(c.cp932));
         EXPECT_EQ(cp932ToUtf8(c.cp932), std::string(c.utf8));

@@ -39,8 +39,7 @@ TEST(DataFoldersTest, NamesCountOnlyWhenExactButAPlainFileCounts) {
     fs::create_directory(tmp.path() / "Backup");
     putBytes(tmp.path() / "Backup" / "old.sdb", "y");
 
-    EXPECT_EQ(ensureDataFolders(tmp.path()),
-              (std::vector<std::string>{"CboData", "Data", "Kisyudat#", "Kisyudat"}));
+    EXPECT_EQ(ensureDataFolders(tmp.path()), (std::vector<std::string>{"CboData", "Data", "Kisyudat#", "Kisyudat"}));
     EXPECT_EQ(entries(tmp.path()),
               (std::vector<std::string>{"Backup", "CboData", "Data", "Kisyudat", "Kisyudat#", "Temp", "data"}));
     EXPECT_TRUE(fs::is_regular_file(tmp.path() / "Temp"));
@@ -79,9 +78,9 @@ TEST(DataFolderScanTest, NothingToScan) {
     tmp.makeUser("太郎");
     int calls = 0;
     auto count = [&](std::int64_t) { ++calls; };
-    EXPECT_EQ(DataFolderScan(tmp.path(), "太郎", count), 0);    // no .sdb files
-    EXPECT_EQ(DataFolderScan(tmp.path(), "花子", count), 0);    // no folder
-    EXPECT_EQ(DataFolderScan(tmp.path(), "..", count), 0);      // not a user name
+    EXPECT_EQ(DataFolderScan(tmp.path(), "太郎", count), 0);  // no .sdb files
+    EXPECT_EQ(DataFolderScan(tmp.path(), "花子", count), 0);  // no folder
+    EXPECT_EQ(DataFolderScan(tmp.path(), "..", count), 0);    // not a user name
     EXPECT_EQ(DataFolderScan(tmp.path(), "../Data", count), 0);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(DataFolderScan(tmp.path(), "太郎", nullptr), 0);

@@ -51,12 +51,11 @@ TEST(FolderCheckTest, ProblemsComeBackWithFileLineAndText) {
     EXPECT_EQ(found.yearFiles, 1);
     EXPECT_EQ(found.records, 2);
     // One printed line each: ":line" only where there is one, names escaped.
-    EXPECT_EQ(lines(found),
-              (std::vector<std::string>{
-                  "Data/a\\nb\\xFF: 利用者名として使えない名前です: " + userNameProblem("a\nb\xff"),
-                  "Data/太郎/Year.txt:1: 2003 年の合計 1 が 30000 と違います（s2003.sdb の収支の合計）",
-                  "Data/太郎/holl.dat:2: 「\"ホール名\",\"1\"」の形ではありません",
-              }));
+    EXPECT_EQ(lines(found), (std::vector<std::string>{
+                                "Data/a\\nb\\xFF: 利用者名として使えない名前です: " + userNameProblem("a\nb\xff"),
+                                "Data/太郎/Year.txt:1: 2003 年の合計 1 が 30000 と違います（s2003.sdb の収支の合計）",
+                                "Data/太郎/holl.dat:2: 「\"ホール名\",\"1\"」の形ではありません",
+                            }));
 }
 
 }  // namespace

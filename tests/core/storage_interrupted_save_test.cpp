@@ -107,7 +107,8 @@ Reference reference() {
 }
 
 int renameCount(const std::vector<Call>& calls) {
-    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.op == FileOp::Rename; }));
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.op == FileOp::Rename; }));
 }
 
 TEST(InterruptedSave, EveryTemporaryIsSyncedBeforeItsRenameAndEachFolderAfterTheLastRename) {
@@ -123,12 +124,14 @@ TEST(InterruptedSave, EveryTemporaryIsSyncedBeforeItsRenameAndEachFolderAfterThe
         if (calls[i].op != FileOp::Rename) continue;
         lastRename = i;
         bool synced = false;
-        for (size_t j = 0; j < i; ++j) synced = synced || (calls[j].op == FileOp::SyncFile && calls[j].path == calls[i].path);
+        for (size_t j = 0; j < i; ++j)
+            synced = synced || (calls[j].op == FileOp::SyncFile && calls[j].path == calls[i].path);
         EXPECT_TRUE(synced) << calls[i].path << " renamed before it was synced";
         if (calls[i].to.filename() != kSaveJournalName) folders.push_back(calls[i].to.parent_path());
     }
     // The journal is in its folder for good before the first file is replaced.
-    const auto journalRename = std::find_if(calls.begin(), calls.end(), [](const Call& c) { return c.op == FileOp::Rename; });
+    const auto journalRename = std::find_if(calls.begin(), calls.end(),
+                                            [](const Call& c) { return c.op == FileOp::Rename; });
     ASSERT_EQ(journalRename->to, f.tmp.path() / kSaveJournalName);
     EXPECT_EQ((journalRename + 1)->op, FileOp::SyncFolder);
     EXPECT_EQ((journalRename + 1)->path, f.tmp.path());
@@ -170,7 +173,8 @@ TEST(InterruptedSave, AKillAtAnyRenameOrSyncLeavesTheOldOrTheNewFilesWhole) {
         removeLeftoverTemporaries(f.tmp.path());
         EXPECT_FALSE(fs::exists(f.tmp.path() / kSaveJournalName));
         EXPECT_TRUE(findTemporaries(f.tmp.path()).empty());
-        EXPECT_EQ(dataFiles(f.tmp.path()), journaled ? ref.after : ref.before) << (journaled ? "finished" : "untouched");
+        EXPECT_EQ(dataFiles(f.tmp.path()), journaled ? ref.after : ref.before)
+            << (journaled ? "finished" : "untouched");
         // The backups of the killed save do not crowd out older versions: the
         // next save makes no version equal to the one before it.
         ASSERT_TRUE(saveNewRecord(f.store, f.lists, "太郎", visit("6", "1", "駅前", "機種Ａ", "1")).saved());
@@ -350,7 +354,8 @@ TEST(Backups, EveryOfferedVersionRestoresToFilesThatAgree) {
     // A version whose record a writer would refuse is refused by file and line.
     DailyRecord bad = test::recordOn("2003/05/01");
     bad.Syusi = "nan";
-    putBytes(f.tmp.path() / "Backup" / "太郎" / "s2003.sdb.20990101-000000-000.999999", encodeYearFile({test::recordOn("2003/05/01"), bad}, "x"));
+    putBytes(f.tmp.path() / "Backup" / "太郎" / "s2003.sdb.20990101-000000-000.999999",
+             encodeYearFile({test::recordOn("2003/05/01"), bad}, "x"));
     const auto before = dataFiles(f.tmp.path());
     try {
         restoreBackup(f.tmp.path(), "太郎", "s2003.sdb.20990101-000000-000.999999");
@@ -368,7 +373,8 @@ TEST(Backups, EveryOfferedVersionRestoresToFilesThatAgree) {
     });
     ASSERT_NE(other, versions.end());
     for (const char* failing : {"s2003.sdb", "Year.txt"}) {
-        Recorder rec([&](const Call& c, int) { return c.op == FileOp::Rename && c.to.filename() == failing ? ENOSPC : 0; });
+        Recorder rec(
+            [&](const Call& c, int) { return c.op == FileOp::Rename && c.to.filename() == failing ? ENOSPC : 0; });
         try {
             restoreBackup(f.tmp.path(), "太郎", other->id);
             ADD_FAILURE() << "restored";
@@ -388,10 +394,23 @@ TEST(DamagedYearFile, IsNotRewrittenBySave) {
     } cases[] = {
         {"nan balance", [](DailyRecord& r) { r.Syusi = "nan"; }},
         {"1e400 balance", [](DailyRecord& r) { r.Syusi = "1e400"; }},
-        {"garbage date", [](DailyRecord& r) { r.Hi = "3x"; r.DateKey = "2003/05/3x"; }},
-        {"February 30", [](DailyRecord& r) { r.Tuki = "02"; r.Hi = "30"; r.DateKey = "2003/02/30"; }},
+        {"garbage date",
+         [](DailyRecord& r) {
+             r.Hi = "3x";
+             r.DateKey = "2003/05/3x";
+         }},
+        {"February 30",
+         [](DailyRecord& r) {
+             r.Tuki = "02";
+             r.Hi = "30";
+             r.DateKey = "2003/02/30";
+         }},
         {"NUL byte", [](DailyRecord& r) { r.Come = std::string("a\0b", 3); }},
-        {"another year", [](DailyRecord& r) { r.Nen = "2004"; r.DateKey = "2004/05/01"; }},
+        {"another year",
+         [](DailyRecord& r) {
+             r.Nen = "2004";
+             r.DateKey = "2004/05/01";
+         }},
         {"DayFirst 3", [](DailyRecord& r) { r.DayFirst = "3"; }},
     };
     for (const auto& c : cases) {

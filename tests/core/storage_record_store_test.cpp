@@ -104,8 +104,7 @@ TEST_F(RecordStoreTest, InsertMarksSecondRecordOfADateAndSortsEarlierDatesFirst)
     test::saveRecord(store, user, rec("2003/05/11", "0", "d"));
     // c is swapped from the end to the front, which puts b before a: the "2"
     // record of 05/10 now stands before its "1" record.
-    EXPECT_EQ(comments(store.loadYear(user, "2003").records),
-              (std::vector<std::string>{"c:1", "b:2", "a:1", "d:1"}));
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"c:1", "b:2", "a:1", "d:1"}));
     EXPECT_EQ(dayFirstOf(store, user, "2003/05/10"), "2");
     EXPECT_EQ(dayFirstOf(store, user, "2003/05/12"), "1");
     EXPECT_EQ(dayFirstOf(store, user, "2004/05/10"), "1");  // no file
@@ -140,7 +139,9 @@ TEST(SortByKeyTest, SortedByDateMovesEachRecordWhereTheKeysSay) {
     const std::vector<std::string> years = {"2003", "2004", "203", "20a3", "", "+2003", " 2003", "1234567890"};
     const std::vector<std::string> days = {"01", "15", "31", "1", "", "x", "1.5"};
     std::uint32_t seed = 7;
-    auto pick = [&](const std::vector<std::string>& v) { return v[((seed = seed * 1103515245u + 12345u) >> 16) % v.size()]; };
+    auto pick = [&](const std::vector<std::string>& v) {
+        return v[((seed = seed * 1103515245u + 12345u) >> 16) % v.size()];
+    };
     std::vector<DailyRecord> records(300);
     std::vector<std::int32_t> keys;
     for (size_t i = 0; i < records.size(); ++i) {
@@ -226,8 +227,7 @@ TEST_F(RecordStoreTest, AnInsertOrdersEqualDatesAsTheSelectionSortDoes) {
              encodeYearFile({rec("2003/05/02", "0", "A"), rec("2003/05/01", "0", "B"), rec("2003/05/02", "0", "C")},
                             "s2003.sdb"));
     test::saveRecord(store, user, rec("2003/05/01", "0", "D"));
-    EXPECT_EQ(comments(store.loadYear(user, "2003").records),
-              (std::vector<std::string>{"B:1", "D:2", "C:1", "A:1"}));
+    EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"B:1", "D:2", "C:1", "A:1"}));
 }
 
 TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
@@ -244,10 +244,9 @@ TEST_F(RecordStoreTest, DeletingTheFirstRecordPromotesOnlyTheNextOneOfItsDate) {
 
 TEST_F(RecordStoreTest, DeletingAfterASecondRecordPromotesNothing) {
     // After the selection sort the "2" record of a date can stand before its "1".
-    putBytes(userDir / "s2003.sdb",
-             encodeYearFile({rec("2003/05/01", "0", "y", "2"), rec("2003/05/01", "0", "x", "1"),
-                             rec("2003/05/03", "0", "v", "2")},
-                            "s2003.sdb"));
+    putBytes(userDir / "s2003.sdb", encodeYearFile({rec("2003/05/01", "0", "y", "2"), rec("2003/05/01", "0", "x", "1"),
+                                                    rec("2003/05/03", "0", "v", "2")},
+                                                   "s2003.sdb"));
     YearRecordList list = store.loadYear(user, "2003");
     deleteRecord(store, list, 2);
     EXPECT_EQ(comments(store.loadYear(user, "2003").records), (std::vector<std::string>{"y:2", "v:2"}));
@@ -435,10 +434,10 @@ TEST(RecordLineTest, ParsesExactlyTwentyFourQuotedFields) {
     EXPECT_EQ(r->Come, "a,b");  // a comma inside quotes is text
     EXPECT_EQ(*r, rec("2003/05/01", "-3,500", "a,b"));
 
-    std::string cut = good.substr(0, good.rfind(','));                 // 23 fields
-    std::string extra = good + ",\"\"";                                // 25 fields
-    std::string spaced = "\"2003/05/01\", " + good.substr(13);         // space before a field
-    std::string unclosed = good.substr(0, good.size() - 1);            // last quote missing
+    std::string cut = good.substr(0, good.rfind(','));          // 23 fields
+    std::string extra = good + ",\"\"";                         // 25 fields
+    std::string spaced = "\"2003/05/01\", " + good.substr(13);  // space before a field
+    std::string unclosed = good.substr(0, good.size() - 1);     // last quote missing
     std::string trailing = good + " ";
     std::string strayCr = "\"2003/05/01\r\"" + good.substr(12);  // a CR inside a field
     for (const std::string& bad :

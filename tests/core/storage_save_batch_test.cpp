@@ -164,10 +164,10 @@ TEST_F(AllOrNothingSave, TheYearTotalOnBothSidesOfThe64BitLimit) {
         const char* balance;
         bool fits;
     } cases[] = {
-        {"9,223,372,036,854,774,784", true},     // 2^63 - 1024
-        {"9,223,372,036,854,775,808", false},    // 2^63
-        {"-9,223,372,036,854,775,808", true},    // -2^63
-        {"-9,223,372,036,854,777,856", false},   // -2^63 - 2048
+        {"9,223,372,036,854,774,784", true},    // 2^63 - 1024
+        {"9,223,372,036,854,775,808", false},   // 2^63
+        {"-9,223,372,036,854,775,808", true},   // -2^63
+        {"-9,223,372,036,854,777,856", false},  // -2^63 - 2048
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.balance);
@@ -221,14 +221,13 @@ TEST_F(AllOrNothingSave, GivesTheBytesOfTheFormsSteps) {
         {"Data/太郎/Year.txt", "\"2003\",-54000\n"},
         {"Data/太郎/holl.dat", halls},
         {"Data/太郎/kisyu.dat", machines},
-        {"Data/太郎/s2003.sdb",
-         line("2003/01/01", "水", "駅前ホール", "6000", "-1,125", "-9,000", "機種Ｂ", "1") +
-             line("2003/04/30", "水", "裏通り", "3000", "-1,500", "-12,000", "機種Ｂ", "1") +
-             line("2003/05/03", "土", "裏通り", "1000", "-1,750", "-14,000", "機種Ｂ", "1") +
-             line("2003/05/10", "土", "駅前ホール", "30000", "1,875", "15,000", "機種Ａ", "1") +
-             line("2003/05/10", "土", "駅前ホール", "4000", "-1,375", "-11,000", "機種Ｂ", "2") +
-             line("2003/05/10", "土", "駅前ホール", "2000", "-1,625", "-13,000", "機種Ｂ", "2") +
-             line("2003/12/31", "水", "裏通り", "5000", "-1,250", "-10,000", "機種Ｂ", "1")},
+        {"Data/太郎/s2003.sdb", line("2003/01/01", "水", "駅前ホール", "6000", "-1,125", "-9,000", "機種Ｂ", "1") +
+                                    line("2003/04/30", "水", "裏通り", "3000", "-1,500", "-12,000", "機種Ｂ", "1") +
+                                    line("2003/05/03", "土", "裏通り", "1000", "-1,750", "-14,000", "機種Ｂ", "1") +
+                                    line("2003/05/10", "土", "駅前ホール", "30000", "1,875", "15,000", "機種Ａ", "1") +
+                                    line("2003/05/10", "土", "駅前ホール", "4000", "-1,375", "-11,000", "機種Ｂ", "2") +
+                                    line("2003/05/10", "土", "駅前ホール", "2000", "-1,625", "-13,000", "機種Ｂ", "2") +
+                                    line("2003/12/31", "水", "裏通り", "5000", "-1,250", "-10,000", "機種Ｂ", "1")},
     };
     std::map<std::string, std::string> got = allFiles(tmp.path());
     std::erase_if(got, [](const auto& kv) { return kv.first.rfind("Backup", 0) == 0; });
@@ -314,7 +313,7 @@ TEST(FolderWriteLockTest, ASecondWriterWaitsAndGivesUpAfterItsTime) {
     EXPECT_TRUE(removeLeftoverTemporaries(tmp.path()).empty());
     auto started = std::chrono::steady_clock::now();
     {
-        FolderWriteLock waited(tmp.path());  // comes free when the other writer ends
+        FolderWriteLock waited(tmp.path());                                // comes free when the other writer ends
         FolderWriteLock nested(tmp.path(), std::chrono::milliseconds(0));  // same process: shared
     }
     EXPECT_GT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));

@@ -30,14 +30,14 @@ TEST_F(SettingsFileTest, ReadsValuesTheWayWindowsAskForThem) {
     // The graph window writes "gluf"/"frmgluf." and reads "Gluf"/"frmGluf.".
     EXPECT_EQ(settings.read("Gluf", "frmGluf.Width"), "5000");
     EXPECT_EQ(settings.read("GLUF", "FRMGLUF.WIDTH"), "5000");
-    EXPECT_EQ(settings.read("Gluf", "frmGluf.Top"), "300");                  // single quotes
-    EXPECT_EQ(settings.read("monthly", "cboUser.Text"), "山田 太郎");        // double quotes, CP932
-    EXPECT_EQ(settings.read("Option", "cmdGluf.BackColor"), "255");          // spaces around
+    EXPECT_EQ(settings.read("Gluf", "frmGluf.Top"), "300");            // single quotes
+    EXPECT_EQ(settings.read("monthly", "cboUser.Text"), "山田 太郎");  // double quotes, CP932
+    EXPECT_EQ(settings.read("Option", "cmdGluf.BackColor"), "255");    // spaces around
     EXPECT_EQ(settings.read("monthly", "frmMonthly.Top"), "120.5");
-    EXPECT_EQ(settings.read("Option", "chkG2.Value"), "");                   // empty value
-    EXPECT_EQ(settings.readOr("Option", "chkG2.Value", "1"), "1");           // ... takes the default
-    EXPECT_EQ(settings.readOr("Option", "chkG1.Value", "0"), "0");           // missing key
-    EXPECT_EQ(settings.read("Option", "frmdb.Width"), "");                   // key of another section
+    EXPECT_EQ(settings.read("Option", "chkG2.Value"), "");          // empty value
+    EXPECT_EQ(settings.readOr("Option", "chkG2.Value", "1"), "1");  // ... takes the default
+    EXPECT_EQ(settings.readOr("Option", "chkG1.Value", "0"), "0");  // missing key
+    EXPECT_EQ(settings.read("Option", "frmdb.Width"), "");          // key of another section
     EXPECT_EQ(settings.read("nosuch", "frmdb.Width"), "");
     EXPECT_EQ(settings.read("db", "frmdb.Width"), "11160");
 

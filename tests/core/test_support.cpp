@@ -48,9 +48,8 @@ DailyRecord saveRecord(RecordStore& store, std::string_view user, DailyRecord re
 std::int64_t saveYearTotal(RecordStore& store, std::string_view user, std::string_view year) {
     SaveBatch batch(store.programFolder());
     std::int64_t total = 0;
-    commitAllOrNothing(batch, [&] {
-        total = store.stageYearTotal(batch, user, year, store.readYearContent(user, year).records);
-    });
+    commitAllOrNothing(
+        batch, [&] { total = store.stageYearTotal(batch, user, year, store.readYearContent(user, year).records); });
     return total;
 }
 

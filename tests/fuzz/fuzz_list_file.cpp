@@ -57,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             lists.addHall("u", "新台館");
             std::abort();  // a damaged list must not be extended
-        } catch (const FileError&) {
-        }
+        } catch (const FileError&) {}
         check(bytesOf(path) == input);
         return 0;
     }

@@ -43,9 +43,14 @@ struct Key {
     const char* key;
 };
 constexpr Key kKeys[] = {
-    {"Option", "cmdAll.BackColor"}, {"Option", "chkG2.Value"}, {"Gluf", "frmGluf.Width"},
-    {"gluf", "frmgluf.Top"},        {"monthly", "cboUser.Text"}, {"db", "frmdb.Left"},
-    {"s", "ア"},                    {"", ""},
+    {"Option", "cmdAll.BackColor"},
+    {"Option", "chkG2.Value"},
+    {"Gluf", "frmGluf.Width"},
+    {"gluf", "frmgluf.Top"},
+    {"monthly", "cboUser.Text"},
+    {"db", "frmdb.Left"},
+    {"s", "ア"},
+    {"", ""},
 };
 
 }  // namespace

@@ -61,15 +61,13 @@ private slots:
         startFolder();
         const fs::path taro = tmp->makeUser("太郎");
         const fs::path path = taro / "s2003.sdb";
-        test::putBytes(path, encodeYearFile({rec("2003/05/01", "駅前ホール", "朝一から爆発"),
-                                             rec("2003/05/02", "港ホール", "爆発～のち沈没"),
-                                             rec("2003/05/03", "港ホール", "")},
-                                            path));
+        test::putBytes(
+            path, encodeYearFile({rec("2003/05/01", "駅前ホール", "朝一から爆発"),
+                                  rec("2003/05/02", "港ホール", "爆発～のち沈没"), rec("2003/05/03", "港ホール", "")},
+                                 path));
         openContext();
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void theBoxStandsOnTheMachineRowWithinTheLeastSize() {
         AnalysisWindow db(*ctx, opening());
@@ -80,10 +78,10 @@ private slots:
         QCOMPARE(caption->text(), u("ｺﾒﾝﾄ"));
         QCOMPARE(box->text(), QString());
         const QRect machine = db.cboKisyu()->geometry();
-        QCOMPARE(box->geometry().top(), machine.top());           // the row of 機種名
-        QVERIFY(caption->geometry().left() > machine.right());    // right of it ...
+        QCOMPARE(box->geometry().top(), machine.top());                     // the row of 機種名
+        QVERIFY(caption->geometry().left() > machine.right());              // right of it ...
         QVERIFY(box->geometry().right() < db.cmdKen()->geometry().left());  // ... and left of the buttons
-        QCOMPARE(db.width(), twipsToPixelsX(11160));              // at the window's least width
+        QCOMPARE(db.width(), twipsToPixelsX(11160));                        // at the window's least width
         QCOMPARE(dates(db), (QStringList{u("2003/05/01"), u("2003/05/02"), u("2003/05/03")}));
     }
 

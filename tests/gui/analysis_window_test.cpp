@@ -60,8 +60,7 @@ void writeYear(const fs::path& user, const std::string& year, const std::vector<
 std::string gridText(QTableView* grid) {
     const QAbstractItemModel* m = grid->model();
     std::string out;
-    for (int c = 0; c < m->columnCount(); ++c)
-        out += (c ? "\t" : "") + ss(m->headerData(c, Qt::Horizontal).toString());
+    for (int c = 0; c < m->columnCount(); ++c) out += (c ? "\t" : "") + ss(m->headerData(c, Qt::Horizontal).toString());
     out += "\n";
     for (int r = 0; r < m->rowCount(); ++r) {
         for (int c = 0; c < m->columnCount(); ++c) out += (c ? "\t" : "") + ss(m->index(r, c).data().toString());
@@ -114,20 +113,20 @@ private slots:
         startFolder();
         taro = tmp->makeUser("太郎");
         tmp->makeUser("花子");
-        writeYear(taro, "2003", {rec("2003/05/01", "木", "2,000", "駅前ホール", "ＣＲ機", "海物語"),
-                                 rec("2003/05/01", "木", "-500", "駅前ホール", "ＣＲ機", "海物語", "07"),
-                                 rec("2003/05/04", "日", "-3,000", "港ホール", "スロット", "北斗"),
-                                 rec("2003/06/01", "日", "1,000", "港ホール", "スロット", "北斗", "?")});
-        writeYear(taro, "2004", {rec("2004/01/05", "月", "4,500", "駅前ホール", "ＣＲ機", "海物語"),
-                                 rec("2004/02/21", "土", "-100", "駅前ホール", "ＣＲ機", "海物語")});
+        writeYear(taro, "2003",
+                  {rec("2003/05/01", "木", "2,000", "駅前ホール", "ＣＲ機", "海物語"),
+                   rec("2003/05/01", "木", "-500", "駅前ホール", "ＣＲ機", "海物語", "07"),
+                   rec("2003/05/04", "日", "-3,000", "港ホール", "スロット", "北斗"),
+                   rec("2003/06/01", "日", "1,000", "港ホール", "スロット", "北斗", "?")});
+        writeYear(taro, "2004",
+                  {rec("2004/01/05", "月", "4,500", "駅前ホール", "ＣＲ機", "海物語"),
+                   rec("2004/02/21", "土", "-100", "駅前ホール", "ＣＲ機", "海物語")});
         test::putBytes(taro / "kisyu.dat", test::sjis("\"ＣＲ機\",\"海物語\"\n\"スロット\",\"北斗\"\n"
                                                       "\"スロット\",\"吉宗\"\n"));
         openContext(16000, 11000);
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void opensFromTheMenuAndTheToolbarAsOneChildOfTheFrame() {
         const QString store = test::writeFrameStore(tmp->path(), 1100, 760, false);
@@ -164,10 +163,10 @@ private slots:
         QCOMPARE(db->currentTab(), 0);
         QCOMPARE(db->lblDbno()->text(), u("該当データ件数  0 件  /  総データ件数  6 件"));
         QVERIFY(db->cmdExcel()->isEnabled());  // the frame plugs in the analysis export
-        for (const char* name : {"Label6", "cboUser", "Label2", "cboNen1", "cboTuki1", "cboHi1", "cboNen2",
-                                 "cboTuki2", "cboHi2", "Check2", "Label7", "cboHoll", "Label11", "cboNo", "Label9",
-                                 "cboK_type", "Label8", "cboKisyu", "cmdKen", "cmdExcel", "cmdCancel", "stb1",
-                                 "mfgDat1", "lblDbno"})
+        for (const char* name :
+             {"Label6", "cboUser",  "Label2", "cboNen1",  "cboTuki1",  "cboHi1", "cboNen2", "cboTuki2",
+              "cboHi2", "Check2",   "Label7", "cboHoll",  "Label11",   "cboNo",  "Label9",  "cboK_type",
+              "Label8", "cboKisyu", "cmdKen", "cmdExcel", "cmdCancel", "stb1",   "mfgDat1", "lblDbno"})
             QVERIFY2(db->findChild<QWidget*>(QLatin1String(name)), name);
 
         // Closing the frame closes the window, which writes its layout.
@@ -249,7 +248,8 @@ private slots:
                  db.periodBox(5)->setEditText(u("31"));
              },
              {"--from", "2003/01/01", "--to", "2003/12/31", "--hall", "駅前ホール"}},
-            {"number typed", [&] {
+            {"number typed",
+             [&] {
                  db.cboHoll()->setCurrentText(u("全ﾎｰﾙ対象"));
                  db.Check2()->click();
                  db.cboNo()->setEditText(u("12"));
@@ -271,8 +271,9 @@ private slots:
                 std::ostringstream out, err;
                 QCOMPARE(runAnalysisCommand(args, out, err, defaultPeriod(2004, 2, 20)), 0);
                 const std::string shownText = ss(db.lblDbno()->text()) + "\n" + gridText(db.mfgDat1());
-                QVERIFY2(shownText == out.str(), (std::string(k.name) + " tab " + std::to_string(tab) + "\n" +
-                                                  shownText + "---\n" + out.str()).c_str());
+                QVERIFY2(shownText == out.str(),
+                         (std::string(k.name) + " tab " + std::to_string(tab) + "\n" + shownText + "---\n" + out.str())
+                             .c_str());
             }
             db.stb1()->setCurrentIndex(0);
         }
@@ -287,12 +288,13 @@ private slots:
         db.cmdKen()->click();
         QTableView* grid = db.mfgDat1();
         QCOMPARE(column(grid, 0).first(), u("2004/02/21"));  // newest first after a search
-        clickHeading(grid, 0);  // descending
+        clickHeading(grid, 0);                               // descending
         QCOMPARE(column(grid, 0).first(), u("2004/02/21"));
         clickHeading(grid, 0);  // ascending
         QCOMPARE(column(grid, 0).first(), u("2003/05/01"));
         clickHeading(grid, 10);  // descending, as numbers
-        QCOMPARE(column(grid, 10), (QStringList{u("4,500"), u("2,000"), u("1,000"), u("-100"), u("-500"), u("-3,000")}));
+        QCOMPARE(column(grid, 10),
+                 (QStringList{u("4,500"), u("2,000"), u("1,000"), u("-100"), u("-500"), u("-3,000")}));
         db.stb1()->setCurrentIndex(1);
         QCOMPARE(column(grid, 0), (QStringList{u("2004/02"), u("2004/01"), u("2003/06"), u("2003/05")}));
         clickHeading(grid, 0);  // the flag survives the tab change: ascending
@@ -340,7 +342,8 @@ private slots:
             const char* message;
         };
         const std::vector<Bad> bad = {
-            {{u("2003"), u("13"), u("1"), u("2003"), u("12"), u("31")}, "期間の開始「2003/13/1」は日付ではありません。"},
+            {{u("2003"), u("13"), u("1"), u("2003"), u("12"), u("31")},
+             "期間の開始「2003/13/1」は日付ではありません。"},
             {{u("2003"), u("5"), u("1"), u("2003"), u("5"), u("")}, "期間の終了「2003/5/」は日付ではありません。"},
             {{u("abc"), u("1"), u("1"), u("2003"), u("5"), u("1")}, "期間の開始「abc/1/1」は日付ではありません。"},
         };
@@ -353,7 +356,8 @@ private slots:
             QVERIFY2(answerer.asked[0].text.startsWith(u(b.message)), qPrintable(answerer.asked[0].text));
             QCOMPARE(db.matchedRecords(), before);  // no search ran
             QCOMPARE(db.lblDbno()->text(), label);
-            QCOMPARE(db.periodBox(0)->currentText() + db.periodBox(1)->currentText(), b.six[0] + b.six[1]);  // left as typed
+            QCOMPARE(db.periodBox(0)->currentText() + db.periodBox(1)->currentText(),
+                     b.six[0] + b.six[1]);  // left as typed
         }
     }
 
@@ -439,12 +443,16 @@ private slots:
                     const QModelIndex i = m->index(r, c);
                     QVERIFY2(cells->shownText(grid, i) == i.data().toString(),
                              qPrintable(QStringLiteral("tab %1 column %2 row %3: %4 shown as %5")
-                                            .arg(tab).arg(h).arg(r).arg(i.data().toString(), cells->shownText(grid, i))));
+                                            .arg(tab)
+                                            .arg(h)
+                                            .arg(r)
+                                            .arg(i.data().toString(), cells->shownText(grid, i))));
                 }
             }
             // The given widths stay the least.
             for (int c = 0; c < m->columnCount(); ++c)
-                QVERIFY(grid->columnWidth(c) >= twipsToPixelsX(db.currentTable().columns()[static_cast<size_t>(c)].widthTwips));
+                QVERIFY(grid->columnWidth(c) >=
+                        twipsToPixelsX(db.currentTable().columns()[static_cast<size_t>(c)].widthTwips));
         }
         // The daily list is wider than the window: the last column, 収支金額, is
         // reached by scrolling.

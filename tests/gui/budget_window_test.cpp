@@ -66,9 +66,7 @@ private slots:
                                             year));
         openContext();
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void theOptionsPageStoresTheBudgetAndRefusesWhatIsNoAmount() {
         {
@@ -164,7 +162,6 @@ private slots:
         QTest::mouseClick(save, Qt::LeftButton);  // past it already: no second notice
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(ctx->store().loadYear("太郎", "2024").count(), 5);
-
     }
 };
 

@@ -31,10 +31,12 @@ using namespace tama::ui;
 namespace {
 
 std::string line(const std::string& date, const std::string& dayFirst, const std::string& syusi,
-                 const std::string& hall = "ホールA", const std::string& machine = "機種X", const std::string& no = "12") {
+                 const std::string& hall = "ホールA", const std::string& machine = "機種X",
+                 const std::string& no = "12") {
     const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
-    const std::string f[24] = {date, y, m, d, "土", hall, "9", "30", "17", "00", "7.5", "15000", "30000", "1,875",
-                               syusi, no, "スロット", machine, "メモ", dayFirst, "", "", "", ""};
+    const std::string f[24] = {date,       y,       m,      d,        "土",    hall,    "9",   "30",
+                               "17",       "00",    "7.5",  "15000",  "30000", "1,875", syusi, no,
+                               "スロット", machine, "メモ", dayFirst, "",      "",      "",    ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
@@ -86,15 +88,14 @@ private slots:
         requests.clear();
         storePath = test::writeFrameStore(tmp->path(), 1100, 700, false);
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void oneInstanceThatFollowsTheMonthlyWindowBothWays() {
         openFrame();
         main->menuItem(QStringLiteral("mnuCalendar"))->trigger();
         int calendars = 0;
-        for (QMdiSubWindow* w : main->mdiArea()->subWindowList()) calendars += qobject_cast<CalendarWindow*>(w->widget()) != nullptr;
+        for (QMdiSubWindow* w : main->mdiArea()->subWindowList())
+            calendars += qobject_cast<CalendarWindow*>(w->widget()) != nullptr;
         QCOMPARE(calendars, 1);
         QCOMPARE(child<QLabel>(calendar(), "lblCaption")->text(), QStringLiteral("2004年5月"));
         QCOMPARE(cellText(1), QStringLiteral("1:11,500"));
@@ -190,7 +191,8 @@ private slots:
         QCOMPARE(child<QComboBox>(&form, "cboKisyu")->currentText(), QStringLiteral("機種X"));
         QCOMPARE(child<QComboBox>(&form, "cboK_no")->currentText(), QStringLiteral("12"));
         QStringList times;
-        for (const char* box : {"txtZ1_1", "txtZ1_2", "txtZ2_1", "txtZ2_2"}) times << child<QLineEdit>(&form, box)->text();
+        for (const char* box : {"txtZ1_1", "txtZ1_2", "txtZ2_1", "txtZ2_2"})
+            times << child<QLineEdit>(&form, box)->text();
         QCOMPARE(times, (QStringList{"9", "30", "17", "00"}));
         // The machine box of the chosen type lists that type's recent names first.
         QCOMPARE(items(child<QComboBox>(&form, "cboKisyu")), (QStringList{"機種X", "北斗", "--", "吉宗"}));

@@ -38,8 +38,8 @@ inline QStringList cutCaptions(QWidget* window) {
     auto report = [&](QWidget* w, const QString& text, int need, int room) {
         if (need > room)
             found << QStringLiteral("%1 %2 \"%3\": needs %4 px, has %5 px")
-                         .arg(window->objectName(), w->objectName().isEmpty() ? QLatin1String(w->metaObject()->className())
-                                                                                : w->objectName(),
+                         .arg(window->objectName(),
+                              w->objectName().isEmpty() ? QLatin1String(w->metaObject()->className()) : w->objectName(),
                               text)
                          .arg(need)
                          .arg(room);
@@ -85,14 +85,14 @@ inline QStringList cutCaptions(QWidget* window) {
             if (c->isEditable()) {
                 // The box's own two pixels on each side of the text; a text a pixel
                 // wider scrolls by its blank side bearing, so its ink is what must fit.
-                report(c, c->currentText(), fm.tightBoundingRect(c->currentText()).width(),
-                       c->lineEdit()->width() - 4);
+                report(c, c->currentText(), fm.tightBoundingRect(c->currentText()).width(), c->lineEdit()->width() - 4);
             } else {
                 QStyleOptionComboBox opt;
                 opt.initFrom(c);
                 opt.editable = false;
                 opt.currentText = c->currentText();
-                const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+                const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
+                                                               c);
                 report(c, c->currentText(), fm.horizontalAdvance(c->currentText()), field.width());
             }
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
@@ -105,7 +105,8 @@ inline QStringList cutCaptions(QWidget* window) {
         } else if (auto* t = qobject_cast<QTabBar*>(w)) {
             for (int i = 0; i < t->count(); ++i) {
                 const int hspace = t->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, t);
-                report(t, t->tabText(i), QFontMetrics(t->font()).horizontalAdvance(withoutMnemonic(t->tabText(i))) + hspace,
+                report(t, t->tabText(i),
+                       QFontMetrics(t->font()).horizontalAdvance(withoutMnemonic(t->tabText(i))) + hspace,
                        t->tabRect(i).width());
             }
         }

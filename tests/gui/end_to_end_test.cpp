@@ -48,9 +48,9 @@ namespace {
 
 using test::u;
 
-#define RETURN_IF_FAILED()                          \
-    do {                                            \
-        if (QTest::currentTestFailed()) return;     \
+#define RETURN_IF_FAILED()                      \
+    do {                                        \
+        if (QTest::currentTestFailed()) return; \
     } while (false)
 
 // Runs `trigger`, a click that opens a modal dialog, and acts on that dialog from
@@ -141,7 +141,7 @@ struct Visit {
     const char* hall;
     const char* from;  // start hour
     const char* fromMinute;
-    const char* to;    // end hour
+    const char* to;  // end hour
     const char* toMinute;
     const char* number;  // 台番号
     const char* type;
@@ -209,15 +209,51 @@ class EndToEndTest : public QObject, protected test::FrameFixture {
     QDate dayA, dayB;
 
     // 2nd of the month: a win. 9th: a loss and then a smaller win, the same day.
-    Visit first{.day = 2, .hall = "駅前ホール", .from = "10", .fromMinute = "00", .to = "18", .toMinute = "00",
-                .number = "12", .type = "ＣＲ機", .machine = "海物語", .moneyIn = "10000", .moneyOut = "25000",
-                .comment = "初勝利", .hours = "8.0", .rate = "1,875", .balance = "15,000"};
-    Visit second{.day = 9, .hall = "駅前ホール", .from = "13", .fromMinute = "00", .to = "17", .toMinute = "30",
-                 .number = "305", .type = "スロット", .machine = "北斗", .moneyIn = "20000", .moneyOut = "5000",
-                 .comment = "", .hours = "4.5", .rate = "-3,333", .balance = "-15,000"};
-    Visit third{.day = 9, .hall = "駅前ホール", .from = "18", .fromMinute = "00", .to = "20", .toMinute = "00",
-                .number = "305", .type = "スロット", .machine = "北斗", .moneyIn = "5000", .moneyOut = "12000",
-                .comment = "取り返し", .hours = "2.0", .rate = "3,500", .balance = "7,000"};
+    Visit first{.day = 2,
+                .hall = "駅前ホール",
+                .from = "10",
+                .fromMinute = "00",
+                .to = "18",
+                .toMinute = "00",
+                .number = "12",
+                .type = "ＣＲ機",
+                .machine = "海物語",
+                .moneyIn = "10000",
+                .moneyOut = "25000",
+                .comment = "初勝利",
+                .hours = "8.0",
+                .rate = "1,875",
+                .balance = "15,000"};
+    Visit second{.day = 9,
+                 .hall = "駅前ホール",
+                 .from = "13",
+                 .fromMinute = "00",
+                 .to = "17",
+                 .toMinute = "30",
+                 .number = "305",
+                 .type = "スロット",
+                 .machine = "北斗",
+                 .moneyIn = "20000",
+                 .moneyOut = "5000",
+                 .comment = "",
+                 .hours = "4.5",
+                 .rate = "-3,333",
+                 .balance = "-15,000"};
+    Visit third{.day = 9,
+                .hall = "駅前ホール",
+                .from = "18",
+                .fromMinute = "00",
+                .to = "20",
+                .toMinute = "00",
+                .number = "305",
+                .type = "スロット",
+                .machine = "北斗",
+                .moneyIn = "5000",
+                .moneyOut = "12000",
+                .comment = "取り返し",
+                .hours = "2.0",
+                .rate = "3,500",
+                .balance = "7,000"};
     // The third visit after its money out was corrected to 2000.
     Visit thirdCorrected = [this] {
         Visit v = third;
@@ -255,8 +291,8 @@ class EndToEndTest : public QObject, protected test::FrameFixture {
     QLabel* label(const char* name) const { return child<QLabel>(monthly(), name); }
     QStringList summary() const {
         QStringList out;
-        for (const char* name : {"lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu",
-                                 "lblH_nikyu", "lblSyusi"})
+        for (const char* name :
+             {"lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu", "lblH_nikyu", "lblSyusi"})
             out << label(name)->text();
         return out;
     }
@@ -319,23 +355,21 @@ private slots:
     void cleanup() {
         if (QTest::currentTestFailed()) broken = true;
     }
-    void cleanupTestCase() {
-        finish();
-    }
+    void cleanupTestCase() { finish(); }
 
     // Start-up makes the six folders and sends the new user into the user manager.
     void firstStartAsksForAUser() {
         ctx = std::make_unique<AppContext>(home());
         QStringList seen;
         withModal<UserManager>([&] { main = runStartup(*ctx, storePath); },
-                           [&](UserManager* dialog) {
-                               seen << dialog->windowTitle() << dialog->lblMsg()->text();
-                               QVERIFY(!dialog->cmdCan()->isEnabled());
-                               QCOMPARE(dialog->lst1()->count(), 0);
-                               typeText(dialog->txtUser(), user);
-                               click(dialog->cmdTou());
-                               QVERIFY(!dialog->isVisible());  // first run: adding closes the dialog
-                           });
+                               [&](UserManager* dialog) {
+                                   seen << dialog->windowTitle() << dialog->lblMsg()->text();
+                                   QVERIFY(!dialog->cmdCan()->isEnabled());
+                                   QCOMPARE(dialog->lst1()->count(), 0);
+                                   typeText(dialog->txtUser(), user);
+                                   click(dialog->cmdTou());
+                                   QVERIFY(!dialog->isVisible());  // first run: adding closes the dialog
+                               });
         RETURN_IF_FAILED();
         QVERIFY(main);
         QCOMPARE(seen, (QStringList{u("利用者名登録"), u("利用者名を、適当に登録して下さい。（後で、修正可能）")}));
@@ -380,29 +414,29 @@ private slots:
         QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
         std::string afterOne, afterTwo, totalAfterTwo;
         withModal<EntryForm>([&] { clickToolbar("入力"); },
-                              [&](EntryForm* form) {
-                                  QCOMPARE(form->windowTitle(), u("日間収支データ入力"));
-                                  QVERIFY(child<QWidget>(form, "scl1")->isHidden());
-                                  QVERIFY(!child<QWidget>(form, "cmdUpd")->isEnabled());
-                                  QCOMPARE(textOf(form, "txtNen"), QString::number(thisMonth.year()));
-                                  QCOMPARE(textOf(form, "txtTuki"), QString::number(thisMonth.month()));
+                             [&](EntryForm* form) {
+                                 QCOMPARE(form->windowTitle(), u("日間収支データ入力"));
+                                 QVERIFY(child<QWidget>(form, "scl1")->isHidden());
+                                 QVERIFY(!child<QWidget>(form, "cmdUpd")->isEnabled());
+                                 QCOMPARE(textOf(form, "txtNen"), QString::number(thisMonth.year()));
+                                 QCOMPARE(textOf(form, "txtTuki"), QString::number(thisMonth.month()));
 
-                                  enterVisit(form, first);
-                                  RETURN_IF_FAILED();
-                                  afterOne = test::fileBytes(yearFile());
+                                 enterVisit(form, first);
+                                 RETURN_IF_FAILED();
+                                 afterOne = test::fileBytes(yearFile());
 
-                                  enterVisit(form, second);
-                                  RETURN_IF_FAILED();
-                                  afterTwo = test::fileBytes(yearFile());
-                                  totalAfterTwo = test::fileBytes(userFolder() / "Year.txt");
+                                 enterVisit(form, second);
+                                 RETURN_IF_FAILED();
+                                 afterTwo = test::fileBytes(yearFile());
+                                 totalAfterTwo = test::fileBytes(userFolder() / "Year.txt");
 
-                                  enterVisit(form, third);
-                                  RETURN_IF_FAILED();
-                                  // The hall and the machines are offered from the lists now.
-                                  QVERIFY(child<QComboBox>(form, "cboHoll")->findText(u("駅前ホール")) >= 0);
-                                  QVERIFY(child<QComboBox>(form, "cboKisyu")->findText(u("北斗")) >= 0);
-                                  click(child<QPushButton>(form, "cmdCancel"));
-                              });
+                                 enterVisit(form, third);
+                                 RETURN_IF_FAILED();
+                                 // The hall and the machines are offered from the lists now.
+                                 QVERIFY(child<QComboBox>(form, "cboHoll")->findText(u("駅前ホール")) >= 0);
+                                 QVERIFY(child<QComboBox>(form, "cboKisyu")->findText(u("北斗")) >= 0);
+                                 click(child<QPushButton>(form, "cmdCancel"));
+                             });
         RETURN_IF_FAILED();
         QVERIFY2(answerer.asked.empty(), asked().constData());
 
@@ -454,19 +488,19 @@ private slots:
         QStringList shown;
         main->setStatusMessage(u("前の案内"));
         withModal<EntryForm>([&] { clickRow(2); },
-                              [&](EntryForm* form) {
-                                  shown << form->windowTitle() << textOf(form, "lblKen") << textOf(form, "txtKaisyu")
-                                        << textOf(form, "txtCome") << main->statusMessage();
-                                  QVERIFY(!child<QWidget>(form, "txtHi")->isEnabled());
-                                  QVERIFY(!child<QWidget>(form, "cmdTou")->isEnabled());
-                                  retype(child<QLineEdit>(form, "txtKaisyu"), u("2000"));
-                                  QCOMPARE(textOf(form, "txtSyusi"), u("-3,000"));
-                                  QCOMPARE(child<QLineEdit>(form, "txtSyusi")->palette().color(QPalette::Text), kRed);
-                                  QCOMPARE(textOf(form, "txtZikyu"), u("-1,500"));
-                                  click(child<QPushButton>(form, "cmdUpd"));
-                                  fileAfter = test::fileBytes(yearFile());
-                                  click(child<QPushButton>(form, "cmdCancel"));
-                              });
+                             [&](EntryForm* form) {
+                                 shown << form->windowTitle() << textOf(form, "lblKen") << textOf(form, "txtKaisyu")
+                                       << textOf(form, "txtCome") << main->statusMessage();
+                                 QVERIFY(!child<QWidget>(form, "txtHi")->isEnabled());
+                                 QVERIFY(!child<QWidget>(form, "cmdTou")->isEnabled());
+                                 retype(child<QLineEdit>(form, "txtKaisyu"), u("2000"));
+                                 QCOMPARE(textOf(form, "txtSyusi"), u("-3,000"));
+                                 QCOMPARE(child<QLineEdit>(form, "txtSyusi")->palette().color(QPalette::Text), kRed);
+                                 QCOMPARE(textOf(form, "txtZikyu"), u("-1,500"));
+                                 click(child<QPushButton>(form, "cmdUpd"));
+                                 fileAfter = test::fileBytes(yearFile());
+                                 click(child<QPushButton>(form, "cmdCancel"));
+                             });
         RETURN_IF_FAILED();
         // The form clears the message line as it opens.
         QCOMPARE(shown, (QStringList{u("日間収支データ編集"), u("(3 / 3)"), u("12000"), u("取り返し"), QString()}));
@@ -490,23 +524,23 @@ private slots:
         QStringList shown;
         std::string fileAfter;
         withModal<EntryForm>([&] { clickRow(2); },
-                              [&](EntryForm* form) {
-                                  // The second row of the 9th opens the second record of that day...
-                                  shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
-                                  // ...and the scroll bar's left arrow steps back to the first.
-                                  child<QScrollBar>(form, "scl1")->triggerAction(QAbstractSlider::SliderSingleStepSub);
-                                  shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu")
-                                        << textOf(form, "txtZ1_1");
-                                  click(child<QPushButton>(form, "cmdDel"));
-                                  fileAfter = test::fileBytes(yearFile());
-                                  // The form moves on to what now stands at the grid's row.
-                                  shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
-                                  QVERIFY(child<QWidget>(form, "cmdDel")->isEnabled());
-                                  click(child<QPushButton>(form, "cmdCancel"));
-                              });
+                             [&](EntryForm* form) {
+                                 // The second row of the 9th opens the second record of that day...
+                                 shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
+                                 // ...and the scroll bar's left arrow steps back to the first.
+                                 child<QScrollBar>(form, "scl1")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+                                 shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu")
+                                       << textOf(form, "txtZ1_1");
+                                 click(child<QPushButton>(form, "cmdDel"));
+                                 fileAfter = test::fileBytes(yearFile());
+                                 // The form moves on to what now stands at the grid's row.
+                                 shown << textOf(form, "lblKen") << textOf(form, "txtKaisyu");
+                                 QVERIFY(child<QWidget>(form, "cmdDel")->isEnabled());
+                                 click(child<QPushButton>(form, "cmdCancel"));
+                             });
         RETURN_IF_FAILED();
-        QCOMPARE(shown, (QStringList{u("(3 / 3)"), u("2000"), u("(2 / 3)"), u("5000"), u("13"), u("(2 / 2)"),
-                                     u("2000")}));
+        QCOMPARE(shown,
+                 (QStringList{u("(3 / 3)"), u("2000"), u("(2 / 3)"), u("5000"), u("13"), u("(2 / 2)"), u("2000")}));
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].text, u("この日間収支データを削除していいですか？"));
         QCOMPARE(answerer.asked[0].title, u("日間収支データの削除"));
@@ -525,16 +559,20 @@ private slots:
     // The toolbar steps the monthly window; each step reloads the list once.
     void theToolbarStepsThroughMonthsAndYears() {
         QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
-        const QStringList visits{dayA.toString(QStringLiteral("yyyy/MM/dd")), dayB.toString(QStringLiteral("yyyy/MM/dd"))};
+        const QStringList visits{dayA.toString(QStringLiteral("yyyy/MM/dd")),
+                                 dayB.toString(QStringLiteral("yyyy/MM/dd"))};
         struct Step {
             const char* key;
             QDate month;
             bool ours;  // the month of the records
         };
         const Step steps[] = {
-            {"次月", thisMonth.addMonths(1), false},  {"前月", thisMonth, true},
-            {"次年", thisMonth.addYears(1), false},   {"前年", thisMonth, true},
-            {"前月", thisMonth.addMonths(-1), false}, {"次年", thisMonth.addMonths(11), false},
+            {"次月", thisMonth.addMonths(1), false},
+            {"前月", thisMonth, true},
+            {"次年", thisMonth.addYears(1), false},
+            {"前年", thisMonth, true},
+            {"前月", thisMonth.addMonths(-1), false},
+            {"次年", thisMonth.addMonths(11), false},
             {"当月", thisMonth, true},
         };
         int expectedReloads = 0;
@@ -570,16 +608,16 @@ private slots:
         QSignalSpy reloads(monthly(), &MonthlyWindow::reloaded);
         QStringList shown;
         withModal<UserManager>([&] { main->menuItem(u("mnuUser"))->trigger(); },
-                           [&](UserManager* dialog) {
-                               shown << dialog->lblMsg()->text() << dialog->lst1()->item(0)->text();
-                               QVERIFY(dialog->cmdCan()->isEnabled());
-                               typeText(dialog->txtUser(), u("佐藤"));
-                               click(dialog->cmdTou());
-                               // Still the run that began without users: the add
-                               // closes the dialog, as the first one did.
-                               QVERIFY(!dialog->isVisible());
-                               shown << dialog->lblMsg()->text();
-                           });
+                               [&](UserManager* dialog) {
+                                   shown << dialog->lblMsg()->text() << dialog->lst1()->item(0)->text();
+                                   QVERIFY(dialog->cmdCan()->isEnabled());
+                                   typeText(dialog->txtUser(), u("佐藤"));
+                                   click(dialog->cmdTou());
+                                   // Still the run that began without users: the add
+                                   // closes the dialog, as the first one did.
+                                   QVERIFY(!dialog->isVisible());
+                                   shown << dialog->lblMsg()->text();
+                               });
         RETURN_IF_FAILED();
         QCOMPARE(shown, (QStringList{QString(), user, u("利用者名を登録しました。")}));
         QVERIFY(fs::is_directory(home() / "Data" / fs::path("佐藤")));

@@ -89,10 +89,8 @@ using test::typeText;
 // Replaces a text box's content the way a user does: select all, type.
 void retype(QLineEdit* e, const QString& text) {
     e->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(e, Qt::Key_Delete);
-    else
-        typeText(e, text);
+    if (text.isEmpty()) QTest::keyClick(e, Qt::Key_Delete);
+    else typeText(e, text);
 }
 
 }  // namespace
@@ -133,9 +131,7 @@ private:
         if (auto* t = qobject_cast<QPlainTextEdit*>(w)) return t->toPlainText();
         return {};
     }
-    QColor textColour(const char* name) {
-        return child<QLineEdit>(form.get(), name)->palette().color(QPalette::Text);
-    }
+    QColor textColour(const char* name) { return child<QLineEdit>(form.get(), name)->palette().color(QPalette::Text); }
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(form.get(), name), Qt::LeftButton); }
 
 private slots:
@@ -187,20 +183,28 @@ private slots:
         QStringList types;
         auto* type = child<QComboBox>(form.get(), "cboK_type");
         for (int i = 0; i < type->count(); ++i) types << type->itemText(i);
-        QCOMPARE(types, QStringList({u("ＣＲ機"), u("時短機"), u("権利物"), u("一般電役"), u("ハネモノ"),
-                                     u("スロット"), u("その他")}));
+        QCOMPARE(types, QStringList({u("ＣＲ機"), u("時短機"), u("権利物"), u("一般電役"), u("ハネモノ"), u("スロット"),
+                                     u("その他")}));
         QCOMPARE(type->currentText(), u("ＣＲ機"));
         QVERIFY(!type->isEditable());
         QVERIFY(!child<QComboBox>(form.get(), "cboYoubi")->isEditable());
         QCOMPARE(child<QComboBox>(form.get(), "cboYoubi")->count(), 7);
 
         // Spin buttons: start, min, step, max; the year reaches 2099.
-        struct Spin { const char* name; const char* buddy; int start, min, step, max; };
+        struct Spin {
+            const char* name;
+            const char* buddy;
+            int start, min, step, max;
+        };
         const Spin spins[] = {
-            {"UpDown5", "txtNen", 1995, 0, 1, 2099},  {"UpDown6", "txtTuki", 1, 0, 1, 12},
-            {"UpDown7", "txtHi", 1, 0, 1, 31},           {"UpDown3", "txtZ1_1", 9, 0, 1, 24},
-            {"UpDown4", "txtZ1_2", 0, 0, 30, 30},        {"UpDown1", "txtZ2_1", 9, 0, 1, 24},
-            {"UpDown2", "txtZ2_2", 0, 0, 30, 30},        {"UpDown8", "txtTousi", 10000, 0, 500, 80000},
+            {"UpDown5", "txtNen", 1995, 0, 1, 2099},
+            {"UpDown6", "txtTuki", 1, 0, 1, 12},
+            {"UpDown7", "txtHi", 1, 0, 1, 31},
+            {"UpDown3", "txtZ1_1", 9, 0, 1, 24},
+            {"UpDown4", "txtZ1_2", 0, 0, 30, 30},
+            {"UpDown1", "txtZ2_1", 9, 0, 1, 24},
+            {"UpDown2", "txtZ2_2", 0, 0, 30, 30},
+            {"UpDown8", "txtTousi", 10000, 0, 500, 80000},
             {"UpDown9", "txtKaisyu", 20000, 0, 500, 300000},
         };
         for (const Spin& s : spins) {
@@ -215,9 +219,9 @@ private slots:
         // Captions, as the user reads them.
         QStringList labels;
         for (QLabel* l : form->findChildren<QLabel*>()) labels << l->text();
-        for (const char* caption : {"日付", " 年", " 月", " 日", "ホール名", "遊技時間", " ：", " ～", "時間", "台番号",
-                                    "機種タイプ", "機種名", "投資金額", "回収金額", "時給", "収支金額", "円",
-                                    " コメント （50文字以内）", " 前   　   次"})
+        for (const char* caption :
+             {"日付", " 年", " 月", " 日", "ホール名", "遊技時間", " ：", " ～", "時間", "台番号", "機種タイプ",
+              "機種名", "投資金額", "回収金額", "時給", "収支金額", "円", " コメント （50文字以内）", " 前   　   次"})
             QVERIFY2(labels.contains(u(caption)), caption);
         QCOMPARE(child<QLabel>(form.get(), "lbl1")->text(), u("時間"));
         QCOMPARE(child<QGroupBox>(form.get(), "Frame1")->title(), u("機種情報"));
@@ -372,8 +376,7 @@ private slots:
         // The boxes' lists now offer the new names.
         QCOMPARE(child<QComboBox>(form.get(), "cboHoll")->findText(u("駅前ホール")), 0);
         QCOMPARE(child<QComboBox>(form.get(), "cboKisyu")->findText(u("機種Ａ")), 0);
-        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"),
-                 tama::test::sjis("\"2003\",5000\n"));
+        QCOMPARE(tama::test::fileBytes(tmp->path() / "Data" / kUser / "Year.txt"), tama::test::sjis("\"2003\",5000\n"));
 
         // A record of another month reloads the year but not the month's grid.
         const int grids = monthly->prtMfgCalls;
@@ -407,13 +410,16 @@ private slots:
             form->prepareNew();
             showActive();
             typeDate("2003", "5", "1");
-            QStringList args = {QStringLiteral("add"), QString::fromStdString(tmp->path().string() + "/cli"),
-                                QString::fromStdString(kUser), "txtNen=2003", "txtTuki=5", "txtHi=1"};
+            QStringList args = {QStringLiteral("add"),
+                                QString::fromStdString(tmp->path().string() + "/cli"),
+                                QString::fromStdString(kUser),
+                                "txtNen=2003",
+                                "txtTuki=5",
+                                "txtHi=1"};
             for (const auto& [box, value] : typing) {
                 if (std::string_view(box) == "cboHoll" || std::string_view(box) == "cboK_no")
                     typeText(child<QComboBox>(form.get(), box), u(value));
-                else
-                    retype(child<QLineEdit>(form.get(), box), u(value));
+                else retype(child<QLineEdit>(form.get(), box), u(value));
                 args << u(box) + "=" + u(value);
             }
             click("cmdTou");
@@ -481,7 +487,8 @@ private slots:
         QCOMPARE(int(answerer.asked.size()), 1);
         QCOMPARE(answerer.asked[0].title, u("入力ｴﾗｰ発生"));
         QVERIFY(!answerer.asked[0].text.contains(u("作者")));
-        QVERIFY2(answerer.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) + u("」のフォルダーがありません")),
+        QVERIFY2(answerer.asked[0].text.contains(u("利用者「") + QString::fromStdString(kUser) +
+                                                 u("」のフォルダーがありません")),
                  qPrintable(answerer.asked[0].text));
         QVERIFY(!fs::exists(tmp->path() / "Data" / kUser));
         QCOMPARE(lists.count(), 0);
@@ -672,7 +679,8 @@ private slots:
     }
 
     void deletingShowsTheRecordAtTheGridRowAfterwards() {
-        writeYear({makeRecord("2003/05/01", "木", "1,000", "1", "一"), makeRecord("2003/05/01", "木", "-2,000", "2", "二"),
+        writeYear({makeRecord("2003/05/01", "木", "1,000", "1", "一"),
+                   makeRecord("2003/05/01", "木", "-2,000", "2", "二"),
                    makeRecord("2003/05/03", "土", "3,000", "1", "三")});
         open("2003", "05");
         form->prepareEdit(1, 1);
@@ -689,7 +697,8 @@ private slots:
     }
 
     void aFileChangedElsewhereIsNeverWrittenOver() {
-        writeYear({makeRecord("2003/05/01", "木", "1,000", "1", "一"), makeRecord("2003/05/03", "土", "3,000", "1", "三")});
+        writeYear(
+            {makeRecord("2003/05/01", "木", "1,000", "1", "一"), makeRecord("2003/05/03", "土", "3,000", "1", "三")});
         open("2003", "05");
         form->prepareEdit(2, 2);
         // Another program puts a record in front while the form is open.
@@ -721,8 +730,9 @@ private slots:
     }
 
     void aTypeChangeRefillsTheMachinesAndKeepsTheText() {
-        tama::test::putBytes(ctx->lists().userMachineFile(kUser),
-                             tama::test::sjis("\"ＣＲ機\",\"機種Ａ\"\n\"スロット\",\"スロＢ\"\n\"スロット\",\"スロＣ\"\n"));
+        tama::test::putBytes(
+            ctx->lists().userMachineFile(kUser),
+            tama::test::sjis("\"ＣＲ機\",\"機種Ａ\"\n\"スロット\",\"スロＢ\"\n\"スロット\",\"スロＣ\"\n"));
         tama::test::putBytes(ctx->lists().userHallFile(kUser), tama::test::sjis("\"駅前ホール\",\"1\"\n"));
         open("2003", "05");
         form->prepareNew();

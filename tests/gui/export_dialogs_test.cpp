@@ -36,9 +36,7 @@ using namespace tama::ui;
 
 namespace {
 
-fs::path cliProgram() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "tamalog-cli";
-}
+fs::path cliProgram() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "tamalog-cli"; }
 
 int runCli(const QStringList& args) {
     QProcess p;
@@ -141,9 +139,13 @@ private slots:
 
         // The command line writes the same workbook and the same CSV.
         const fs::path cliFile = tmp->path() / "cli.xlsx";
-        const QStringList args = {QStringLiteral("export"), QStringLiteral("month"),
-                                  QString::fromStdString(tmp->path().string()), QStringLiteral("太郎"),
-                                  QStringLiteral("2004"), QStringLiteral("3"), QStringLiteral("--out"),
+        const QStringList args = {QStringLiteral("export"),
+                                  QStringLiteral("month"),
+                                  QString::fromStdString(tmp->path().string()),
+                                  QStringLiteral("太郎"),
+                                  QStringLiteral("2004"),
+                                  QStringLiteral("3"),
+                                  QStringLiteral("--out"),
                                   QString::fromStdString(cliFile.string())};
         QCOMPARE(runCli(args), 0);
         const test::WorkbookDump fromDialog = test::dumpWorkbook(expected);
@@ -169,7 +171,8 @@ private slots:
         QVERIFY(lblMsg2->isVisible() && lblMsg3->isVisible());
         QVERIFY(!dlg.findChild<QLabel*>("lblMsg1")->isVisible());
         QCOMPARE(lblMsg2->text(), QStringLiteral("警告） "));
-        QCOMPARE(lblMsg3->text(), QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "));
+        QCOMPARE(lblMsg3->text(),
+                 QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "));
         const fs::path picked = tmp->path() / "mine";
         setSaveFileChooser([&](QWidget*, const QString&) { return QString::fromStdString(picked.string()); });
         QStringList status;
@@ -177,7 +180,8 @@ private slots:
         QTest::mouseClick(dlg.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
         QVERIFY(fs::exists(tmp->path() / "mine.xlsx"));
         QVERIFY(opened.empty());
-        QCOMPARE(test::dumpWorkbook(tmp->path() / "mine.xlsx").sheet, std::string("日間収支データ一覧  (2004年05月度)"));
+        QCOMPARE(test::dumpWorkbook(tmp->path() / "mine.xlsx").sheet,
+                 std::string("日間収支データ一覧  (2004年05月度)"));
         // The message line names the saved file.
         QCOMPARE(status, QStringList{QString::fromStdString((tmp->path() / "mine.xlsx").string()) +
                                      QStringLiteral(" に保存しました")});
@@ -229,13 +233,13 @@ private slots:
         QCOMPARE(answerer.asked.size(), size_t(1));
         QCOMPARE(answerer.asked[0].title, QStringLiteral("Excel 出力エラー"));
         // The warning says that 保存... still writes the workbook.
-        QCOMPARE(answerer.asked[0].text,
-                 QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡\n"
-                                " 「保存...」でファイルに保存することは出来ます｡"));
+        QCOMPARE(
+            answerer.asked[0].text,
+            QStringLiteral("警告） Microsoft Excel がインストールされていない為､\n この出力機能は御利用出来ません｡\n"
+                           " 「保存...」でファイルに保存することは出来ます｡"));
         QCOMPARE(workbooksIn(tmp->path() / "Temp").size(), size_t(1));
-        setSaveFileChooser([&](QWidget*, const QString&) {
-            return QString::fromStdString((tmp->path() / "daily.xlsx").string());
-        });
+        setSaveFileChooser(
+            [&](QWidget*, const QString&) { return QString::fromStdString((tmp->path() / "daily.xlsx").string()); });
         QVERIFY(status.isEmpty());
         dlg.saveAs();
         QCOMPARE(test::dumpWorkbook(tmp->path() / "daily.xlsx").sheet, std::string("日間収支データ一覧"));
@@ -293,7 +297,8 @@ private slots:
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
-        QTimer::singleShot(200, &wait, [&] { QTest::mouseClick(wait.findChild<QPushButton*>("cmdCancel"), Qt::LeftButton); });
+        QTimer::singleShot(200, &wait,
+                           [&] { QTest::mouseClick(wait.findChild<QPushButton*>("cmdCancel"), Qt::LeftButton); });
         QCOMPARE(wait.run(), ExportProgress::Outcome::Stopped);
         QVERIFY(calls > 0);
     }
@@ -305,7 +310,8 @@ private slots:
             std::atomic<bool> writerEnded{false};
             bool stillOpen = false;
             ExportProgress wait([&](const xlsx::ProgressFn& progress) {
-                for (long i = 0; progress(1 + i % 99, 100); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                for (long i = 0; progress(1 + i % 99, 100); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the clean-up takes a while
                 writerEnded = true;
                 throw xlsx::Cancelled();
@@ -335,9 +341,12 @@ private slots:
             seen.emplace_back(done, total);
         });
         connect(&job, &ExportJob::finished, this, [&] { finished = true; });
-        QCOMPARE(job.runAndWait([](const xlsx::ProgressFn& progress) {
-            for (long i = 1; i <= 20000; ++i) progress(i, 20000);
-        }, QEventLoop::AllEvents), ExportJob::Outcome::Done);
+        QCOMPARE(job.runAndWait(
+                     [](const xlsx::ProgressFn& progress) {
+                         for (long i = 1; i <= 20000; ++i) progress(i, 20000);
+                     },
+                     QEventLoop::AllEvents),
+                 ExportJob::Outcome::Done);
         QVERIFY(finished && !job.isRunning());
         QVERIFY(!seen.empty() && !offThread && !afterFinished);
         QCOMPARE(seen.back(), (std::pair<long, long>{20000, 20000}));

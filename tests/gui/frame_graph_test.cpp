@@ -38,9 +38,30 @@ std::string recordLine(const QDate& date, const std::string& dayFirst, const std
     const std::string y = std::to_string(date.year());
     const std::string m = date.toString(QStringLiteral("MM")).toStdString();
     const std::string d = date.toString(QStringLiteral("dd")).toStdString();
-    const std::string f[24] = {y + "/" + m + "/" + d, y, m, d, weekdays[date.dayOfWeek() % 7], "駅前ホール", "10", "00",
-                               "18", "00", "8.0", "15000", "30000", "1,875", syusi, "12", "ＣＲ機", "海物語", "",
-                               dayFirst, "", "", "", ""};
+    const std::string f[24] = {y + "/" + m + "/" + d,
+                               y,
+                               m,
+                               d,
+                               weekdays[date.dayOfWeek() % 7],
+                               "駅前ホール",
+                               "10",
+                               "00",
+                               "18",
+                               "00",
+                               "8.0",
+                               "15000",
+                               "30000",
+                               "1,875",
+                               syusi,
+                               "12",
+                               "ＣＲ機",
+                               "海物語",
+                               "",
+                               dayFirst,
+                               "",
+                               "",
+                               "",
+                               ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
@@ -53,10 +74,8 @@ void retype(QWidget* w, const QString& text) {
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
     QTest::keyClick(w, Qt::Key_Delete);
     for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        if (c.unicode() < 0x80) QTest::keyClick(w, c.toLatin1());
+        else QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
 
@@ -80,8 +99,9 @@ class FrameGraphTest : public QObject, protected test::FrameFixture {
         return on.join(QLatin1Char(','));
     }
     QString marks() const {
-        return checkedIn({"mnuGlf1", "mnuGlf2", "mnuGlf3", "mnuGlf4"}) + " " + checkedIn({"mnuGlf_d", "mnuGlf_m", "mnuGlf_y"}) +
-               " " + checkedIn({"mnuSyusi", "mnuYoubi"}) + " " + checkedIn({"mnuRuiseki", "mnuDat1"});
+        return checkedIn({"mnuGlf1", "mnuGlf2", "mnuGlf3", "mnuGlf4"}) + " " +
+               checkedIn({"mnuGlf_d", "mnuGlf_m", "mnuGlf_y"}) + " " + checkedIn({"mnuSyusi", "mnuYoubi"}) + " " +
+               checkedIn({"mnuRuiseki", "mnuDat1"});
     }
     // The two halves of the frame the window reset (and a first start) gives.
     QRect leftHalf() const {
@@ -116,9 +136,7 @@ private slots:
         QTRY_COMPARE(graph()->drawCount(), 1);
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void opensWithTheListLeftAndTheDayGraphRightAndTheResetPutsThemBack() {
         QCOMPARE(main->mdiArea()->subWindowList().size(), 2);

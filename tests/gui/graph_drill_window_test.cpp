@@ -42,8 +42,9 @@ using test::u;
 std::string line(const std::string& date, const std::string& youbi, const std::string& dayFirst,
                  const std::string& syusi) {
     const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
-    const std::string f[24] = {date, y, m, d, youbi, "駅前ホール", "10", "00", "18", "00", "8.0", "15000", "30000",
-                               "1,875", syusi, "12", "ＣＲ機", "海物語", "", dayFirst, "", "", "", ""};
+    const std::string f[24] = {date,     y,        m,     d,        youbi,   "駅前ホール", "10",  "00",
+                               "18",     "00",     "8.0", "15000",  "30000", "1,875",      syusi, "12",
+                               "ＣＲ機", "海物語", "",    dayFirst, "",      "",           "",    ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
@@ -108,9 +109,7 @@ private slots:
         monthly()->cboUser()->setCurrentText(u("太郎"));
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void eachStepDownAndTheWayBack() {
         choosePeriod("年間ﾃﾞｰﾀ");

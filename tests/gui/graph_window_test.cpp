@@ -40,8 +40,9 @@ namespace {
 std::string line(const std::string& date, const std::string& youbi, const std::string& dayFirst,
                  const std::string& syusi, const std::string& hall, const std::string& kisyu = "海物語") {
     const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
-    const std::string f[24] = {date, y, m, d, youbi, hall, "10", "00", "18", "00", "8.0", "15000", "30000", "1,875",
-                               syusi, "12", "ＣＲ機", kisyu, "", dayFirst, "", "", "", ""};
+    const std::string f[24] = {date,     y,     m,     d,        youbi,   hall,    "10",  "00",
+                               "18",     "00",  "8.0", "15000",  "30000", "1,875", syusi, "12",
+                               "ＣＲ機", kisyu, "",    dayFirst, "",      "",      "",    ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
@@ -90,12 +91,11 @@ private slots:
     void init() {
         startFolder();
         taro = tmp->makeUser("太郎");
-        test::putBytes(taro / "s2024.sdb",
-                       test::sjis(line("2024/03/09", "土", "1", "20,000", "駅前ホール") +
-                                  line("2024/05/04", "土", "1", "15,000", "駅前ホール") +
-                                  line("2024/05/04", "土", "2", "-3,500", "港ホール", "北斗") +
-                                  line("2024/05/06", "月", "1", "-2,000", "港ホール", "北斗") +
-                                  line("2024/05/18", "土", "1", "7,000", "駅前ホール")));
+        test::putBytes(taro / "s2024.sdb", test::sjis(line("2024/03/09", "土", "1", "20,000", "駅前ホール") +
+                                                      line("2024/05/04", "土", "1", "15,000", "駅前ホール") +
+                                                      line("2024/05/04", "土", "2", "-3,500", "港ホール", "北斗") +
+                                                      line("2024/05/06", "月", "1", "-2,000", "港ホール", "北斗") +
+                                                      line("2024/05/18", "土", "1", "7,000", "駅前ホール")));
         test::putBytes(taro / "s2023.sdb", test::sjis(line("2023/12/30", "土", "1", "1,000", "駅前ホール")));
         test::putBytes(taro / "Year.txt", test::sjis("\"2023\",1000\n\"2024\",36500\n"));
         test::putBytes(taro / "holl.dat", test::sjis("\"駅前ホール\",\"1\"\n\"港ホール\",\"1\"\n"));
@@ -105,9 +105,7 @@ private slots:
         openContext(12000, 9000);
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void opensOnTheDayGraphWithItsControls() {
         Windows w = open();
@@ -189,7 +187,8 @@ private slots:
     }
 
     void aDamagedYearIsNamedOnTheDayGraph() {
-        test::putBytes(taro / "s2022.sdb", test::sjis(line("2022/05/01", "日", "1", "100", "駅前ホール")) + "\"x\"\r\n");
+        test::putBytes(taro / "s2022.sdb",
+                       test::sjis(line("2022/05/01", "日", "1", "100", "駅前ホール")) + "\"x\"\r\n");
         Windows w = open();
         QSignalSpy drawn(w.graph.get(), &GraphWindow::drawn);
         w.monthly->txtNen()->setText(QStringLiteral("2022"));
@@ -419,9 +418,7 @@ private slots:
         QVERIFY(xBox && yBox);
         auto* x = chart->axes(Qt::Horizontal).value(0);
         auto* y = chart->axes(Qt::Vertical).value(0);
-        const struct {
-            bool xOn, yOn;
-        } cases[] = {{false, true}, {true, false}, {false, false}, {true, true}};
+        const struct { bool xOn, yOn; } cases[] = {{false, true}, {true, false}, {false, false}, {true, true}};
         for (const auto& c : cases) {
             xBox->setChecked(c.xOn);
             yBox->setChecked(c.yOn);
@@ -487,7 +484,8 @@ private slots:
         const std::string text = test::fileText(tmp->path() / "tmrec.ini");
         QVERIFY2(text.find("[gluf]") != std::string::npos, text.c_str());
         QVERIFY(text.find("[Gluf]") == std::string::npos);
-        for (const char* key : {"frmgluf.WindowState=0", "frmgluf.Top=", "frmgluf.Left=", "frmgluf.Width=", "frmgluf.Height="})
+        for (const char* key :
+             {"frmgluf.WindowState=0", "frmgluf.Top=", "frmgluf.Left=", "frmgluf.Width=", "frmgluf.Height="})
             QVERIFY2(text.find(key) != std::string::npos, key);
         SettingsFile ini(tmp->path() / "tmrec.ini");
         QCOMPARE(ini.read("Gluf", "frmGluf.Width"), formatSingle(static_cast<float>(pixelsToTwipsX(400))));
@@ -502,10 +500,10 @@ private slots:
         auto* sub = qobject_cast<QMdiSubWindow*>(w.graph->parentWidget());
         QVERIFY(sub);
         QCOMPARE(sub->width(), twipsToPixelsX(5000));
-        QCOMPARE(sub->x(), twipsToPixelsX(6000));      // half the frame's inner width
+        QCOMPARE(sub->x(), twipsToPixelsX(6000));  // half the frame's inner width
         QCOMPARE(sub->y(), 0);
         QCOMPARE(sub->height(), twipsToPixelsY(8650));  // inner height - 350
-        sub->close();  // closing writes the layout
+        sub->close();                                   // closing writes the layout
         SettingsFile ini(tmp->path() / "tmrec.ini");
         QCOMPARE(ini.read("gluf", "frmgluf.Width"), std::string("5000"));
         QCOMPARE(ini.read("gluf", "frmgluf.Left"), std::string("6000"));
@@ -556,8 +554,9 @@ private slots:
                     if (c.saturation() > 80 && c.value() < 240) left = std::min(left, x), right = std::max(right, x);
                 }
             QVERIFY2(red > 200, qPrintable(QStringLiteral("%1: %2 red pixels").arg(type).arg(red)));
-            QVERIFY2(right - left > area.width() * 6 / 10,
-                     qPrintable(QStringLiteral("%1: plot %2..%3 of %4").arg(type).arg(left).arg(right).arg(area.width())));
+            QVERIFY2(
+                right - left > area.width() * 6 / 10,
+                qPrintable(QStringLiteral("%1: plot %2..%3 of %4").arg(type).arg(left).arg(right).arg(area.width())));
         }
         QCOMPARE(w.graph->computeCount(), 1);
     }

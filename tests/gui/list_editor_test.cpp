@@ -44,9 +44,7 @@ private slots:
         user = tmp->makeUser("太郎");
         openContext();
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void hallAddDuplicateAndDelete() {
         QSignalSpy refills(ctx.get(), &AppContext::listsChanged);
@@ -95,7 +93,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("quote") << QStringLiteral("A\"B") << QStringLiteral("機種名に「\"」は使えません。");
         QTest::newRow("line break") << QStringLiteral("A\nB") << QStringLiteral("機種名に改行は使えません。");
-        QTest::newRow("outside CP932") << QStringLiteral("😀台") << QStringLiteral("機種名に保存できない文字が含まれています。");
+        QTest::newRow("outside CP932") << QStringLiteral("😀台")
+                                       << QStringLiteral("機種名に保存できない文字が含まれています。");
     }
     void namesTheFileCannotHoldAreRefused() {
         QFETCH(QString, name);
@@ -162,7 +161,8 @@ private slots:
         auto listText = [&](int from, int n) {
             std::string text;
             for (int k = from; k < n; ++k)
-                text += halls ? "\"H" + std::to_string(k) + "\",\"1\"\n" : "\"ＣＲ機\",\"M" + std::to_string(k) + "\"\n";
+                text += halls ? "\"H" + std::to_string(k) + "\",\"1\"\n"
+                              : "\"ＣＲ機\",\"M" + std::to_string(k) + "\"\n";
             return test::sjis(text);
         };
         const int n = halls ? 52 : 202;

@@ -65,9 +65,7 @@ private slots:
         main = std::make_unique<MainWindow>(*ctx, storePath);
         QVERIFY(main->start());
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void menuTreeCaptionsAndInitialChecks() {
         QCOMPARE(main->windowTitle(), QStringLiteral("タマログ ～管理編～"));
@@ -90,14 +88,15 @@ private slots:
             }
             return out;
         };
-        QCOMPARE(items("mnuFile"), (QStringList{"mnuUser=利用者登録(&U)", "mnuRestore=ﾊﾞｯｸｱｯﾌﾟから復元...", "mnuFileBar1", "mnuFileProperties=Excel 出力(&O)",
-                                               "mnuFileBar6", "mnuFileExit=ﾀﾏﾛｸﾞの終了(&X)"}));
+        QCOMPARE(items("mnuFile"),
+                 (QStringList{"mnuUser=利用者登録(&U)", "mnuRestore=ﾊﾞｯｸｱｯﾌﾟから復元...", "mnuFileBar1",
+                              "mnuFileProperties=Excel 出力(&O)", "mnuFileBar6", "mnuFileExit=ﾀﾏﾛｸﾞの終了(&X)"}));
         QCOMPARE(items("mnuEdit"), (QStringList{"mnuInp=日間ﾃﾞｰﾀ入力(&I)", "mnuUpd=日間ﾃﾞｰﾀ修正・削除(&U)", "bar4",
-                                               "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
+                                                "mnuHoll=ﾎｰﾙﾘｽﾄ編集(&H)", "mnuKisyu=機種ﾘｽﾄ編集(&K)"}));
         // The options dialog's item ends the View menu.
-        QCOMPARE(items("mnuView"), (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *",
-                                               "mnuViewBar2", "mnuCalendar=カレンダー(&C)", "mnuViewBar1",
-                                               "mnuOption=設定(&O)..."}));
+        QCOMPARE(items("mnuView"),
+                 (QStringList{"mnuViewToolbar=ﾂｰﾙ ﾊﾞｰ(&T) *", "mnuViewStatusBar=ｽﾃｰﾀｽ ﾊﾞｰ(&B) *", "mnuViewBar2",
+                              "mnuCalendar=カレンダー(&C)", "mnuViewBar1", "mnuOption=設定(&O)..."}));
         QCOMPARE(items("mnuGraph"),
                  (QStringList{"mnuGlf1=棒ｸﾞﾗﾌ(&B) *", "mnuGlf2=折れ線ｸﾞﾗﾌ(&O)", "mnuGlf3=3D棒ｸﾞﾗﾌ(&C)",
                               "mnuGlf4=3D折れ線ｸﾞﾗﾌ(&E)", "bar1", "mnuGlf_d=日間ﾃﾞｰﾀ(&D) *", "mnuGlf_m=月間ﾃﾞｰﾀ(&M)",
@@ -107,9 +106,9 @@ private slots:
                  (QStringList{"mnuWindowCascade=重ねて表示(&C)", "mnuWindowTileHorizontal=上下に並べて表示(&H)",
                               "mnuWindowTileVertical=左右に並べて表示(&V)", "mnuWindowArrangeIcons=ｱｲｺﾝの整列(&A)",
                               "mnuBar1", "mnuDefult=ﾃﾞﾌｫﾙﾄに戻す(&D)"}));
-        QCOMPARE(items("mnuHelp"), (QStringList{"mnuHelpContents=目次(&C)", "mnuHelpTopics=ﾄﾋﾟｯｸの検索(&R)",
-                                               "mnuHelpBar0", "mnuKobo_HP=Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)", "mnuHelpBar1",
-                                               "mnuHelpAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"}));
+        QCOMPARE(items("mnuHelp"),
+                 (QStringList{"mnuHelpContents=目次(&C)", "mnuHelpTopics=ﾄﾋﾟｯｸの検索(&R)", "mnuHelpBar0",
+                              "mnuKobo_HP=Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)", "mnuHelpBar1", "mnuHelpAbout=ﾊﾞｰｼﾞｮﾝ情報(&A)"}));
         // The window menu lists the open monthly window below its items.
         auto* windowMenu = main->findChild<QMenu*>(QStringLiteral("mnuWindow"));
         QVERIFY(windowMenu->actions().last()->text().contains(QStringLiteral("日間収支データ一覧")));
@@ -117,15 +116,15 @@ private slots:
         // Every command is bound from the start; the graph items wait for the graph window.
         for (const char* name : {"mnuGlf1", "mnuGlf_d", "mnuSyusi", "mnuRuiseki", "mnuDat1"})
             QVERIFY2(!item(name)->isEnabled(), name);
-        for (const char* name : {"mnuUser", "mnuRestore", "mnuInp", "mnuUpd", "mnuDefult", "mnuViewToolbar", "mnuFileExit",
-                                 "mnuFileProperties", "mnuHoll", "mnuKisyu", "mnuOption", "mnuSerch", "mnuHelpContents",
-                                 "mnuHelpTopics", "mnuKobo_HP", "mnuHelpAbout", "mnuCalendar"})
+        for (const char* name : {"mnuUser", "mnuRestore", "mnuInp", "mnuUpd", "mnuDefult", "mnuViewToolbar",
+                                 "mnuFileExit", "mnuFileProperties", "mnuHoll", "mnuKisyu", "mnuOption", "mnuSerch",
+                                 "mnuHelpContents", "mnuHelpTopics", "mnuKobo_HP", "mnuHelpAbout", "mnuCalendar"})
             QVERIFY2(item(name)->isEnabled(), name);
 
         QStringList buttons;
         for (QAction* a : main->tbToolBar()->actions()) buttons << a->text() + "/" + a->toolTip();
-        QCOMPARE(buttons, (QStringList{"入力/日間ﾃﾞｰﾀ入力", "次年/次年", "次月/次月", "当月/当月", "前月/前月", "前年/前年",
-                                       "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "ｶﾚﾝﾀﾞｰ/ｶﾚﾝﾀﾞｰ", "分析/分析"}));
+        QCOMPARE(buttons, (QStringList{"入力/日間ﾃﾞｰﾀ入力", "次年/次年", "次月/次月", "当月/当月", "前月/前月",
+                                       "前年/前年", "ﾃﾞｰﾀ/日間収支ﾃﾞｰﾀ", "ｸﾞﾗﾌ/ｸﾞﾗﾌ", "ｶﾚﾝﾀﾞｰ/ｶﾚﾝﾀﾞｰ", "分析/分析"}));
         QVERIFY(main->toolButton(QStringLiteral("分析"))->isEnabled());
         QVERIFY(!main->toolButton(QStringLiteral("ｸﾞﾗﾌ"))->isEnabled());
     }
@@ -396,7 +395,8 @@ private slots:
     }
 
     void closingWhileMinimisedKeepsThePerUserStore() {
-        const QString before = QSettings(storePath, QSettings::IniFormat).value(QStringLiteral("Settings/MainWidth")).toString();
+        const QString before =
+            QSettings(storePath, QSettings::IniFormat).value(QStringLiteral("Settings/MainWidth")).toString();
         main->showMinimized();
         QVERIFY(main->isMinimized());
         main->resize(300, 200);
@@ -429,9 +429,12 @@ private slots:
         };
         for (const auto& c : cases) {
             const Placement got = fitInArea(c.wanted, c.margins, c.area);
-            QVERIFY2(got == c.fitted, qPrintable(QStringLiteral("%1: %2,%3 %4x%5").arg(QLatin1String(c.name))
-                                                     .arg(got.outerTopLeft.x()).arg(got.outerTopLeft.y())
-                                                     .arg(got.inner.width()).arg(got.inner.height())));
+            QVERIFY2(got == c.fitted, qPrintable(QStringLiteral("%1: %2,%3 %4x%5")
+                                                     .arg(QLatin1String(c.name))
+                                                     .arg(got.outerTopLeft.x())
+                                                     .arg(got.outerTopLeft.y())
+                                                     .arg(got.inner.width())
+                                                     .arg(got.inner.height())));
         }
     }
 
@@ -448,9 +451,12 @@ private slots:
             store.setValue(QStringLiteral("MainWidth"), QString::number(pixelsToTwipsX(1950)));
             store.setValue(QStringLiteral("MainHeight"), QString::number(pixelsToTwipsY(1350)));
         }
-        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Left"), QString::number(pixelsToTwipsX(300)));
-        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Width"), QString::number(pixelsToTwipsX(1900)));
-        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Height"), QString::number(pixelsToTwipsY(1300)));
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Left"),
+                          QString::number(pixelsToTwipsX(300)));
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Width"),
+                          QString::number(pixelsToTwipsX(1900)));
+        ctx->writeSetting(QStringLiteral("monthly"), QStringLiteral("frmMonthly.Height"),
+                          QString::number(pixelsToTwipsY(1300)));
         main = std::make_unique<MainWindow>(*ctx, storePath);
         QVERIFY(main->start());
         const QRect screen = main->screen()->availableGeometry();

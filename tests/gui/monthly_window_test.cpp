@@ -40,16 +40,15 @@ namespace {
 std::string line(const std::string& date, const std::string& dayFirst, const std::string& syusi,
                  const std::string& hours = "8.0", const std::string& hall = "ホールA") {
     const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
-    const std::string f[24] = {date, y, m, d, "土", hall, "10", "00", "18", "00", hours, "15000", "30000", "1,875",
-                               syusi, "12", "ＣＲ機", "機種X", "", dayFirst, "", "", "", ""};
+    const std::string f[24] = {date,     y,       m,     d,        "土",    hall,    "10",  "00",
+                               "18",     "00",    hours, "15000",  "30000", "1,875", syusi, "12",
+                               "ＣＲ機", "機種X", "",    dayFirst, "",      "",      "",    ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
 }
 
-QString cell(QTableView* grid, int row, int column) {
-    return grid->model()->index(row, column).data().toString();
-}
+QString cell(QTableView* grid, int row, int column) { return grid->model()->index(row, column).data().toString(); }
 
 QStringList columnTexts(QTableView* grid, int column) {
     QStringList out;
@@ -87,22 +86,21 @@ private slots:
         startFolder();
         fs::path taro = tmp->makeUser("太郎");
         fs::path hanako = tmp->makeUser("花子");
-        test::putBytes(taro / "s2004.sdb",
-                       test::sjis(line("2004/05/01", "1", "15,000", "7.5") + line("2004/05/01", "2", "-3,500", "2.0") +
-                                  line("2004/05/03", "1", "-2,000", "4.5", "ホールB") + line("2004/06/02", "1", "900")));
+        test::putBytes(
+            taro / "s2004.sdb",
+            test::sjis(line("2004/05/01", "1", "15,000", "7.5") + line("2004/05/01", "2", "-3,500", "2.0") +
+                       line("2004/05/03", "1", "-2,000", "4.5", "ホールB") + line("2004/06/02", "1", "900")));
         test::putBytes(hanako / "s2004.sdb", test::sjis(line("2004/05/10", "1", "500")));
         openContext(12000, 9000);
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void controlsCarryTheirNames() {
         auto w = openWindow();
-        for (const char* name : {"cboUser", "txtNen", "updNen", "txtTuki", "updTuki", "cmdDay", "mfgDat", "fraInfo",
-                                 "lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu",
-                                 "lblH_nikyu", "lblSyusi"})
+        for (const char* name :
+             {"cboUser", "txtNen", "updNen", "txtTuki", "updTuki", "cmdDay", "mfgDat", "fraInfo", "lblDay", "lblWin",
+              "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu", "lblH_nikyu", "lblSyusi"})
             QVERIFY2(w->findChild<QWidget*>(name), name);
         QCOMPARE(w->cboUser()->count(), 2);
         QCOMPARE(w->txtNen()->text(), QString::number(QDate::currentDate().year()));
@@ -244,8 +242,8 @@ private slots:
         QCOMPARE(label("lblSyusi")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         w->txtTuki()->setText(QStringLiteral("08"));
         QCOMPARE(m->rowCount(), 1);
-        for (const char* name : {"lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu",
-                                 "lblH_nikyu", "lblSyusi"})
+        for (const char* name :
+             {"lblDay", "lblWin", "lblAvr", "lblTim", "lblMax", "lblH_tim", "lblH_zikyu", "lblH_nikyu", "lblSyusi"})
             QCOMPARE(label(name)->text(), QString());
         QCOMPARE(w->monthCount(), 0);
     }

@@ -42,14 +42,13 @@ private slots:
         test::putBytes(taro / "s2004.sdb", test::sjis(year));
         openContext(12000, 9000);
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     // Colours and counts that are not numbers: the dialog shows the defaults.
     void unusableStoredValuesShowDefaults() {
-        test::putBytes(ini(), "[Option]\r\ncmdAll.BackColor=blue\r\ncmdGluf.BackColor=12x\r\nlblLine.Caption=0\r\n"
-                              "chkDat1.Value=yes\r\nchkG1.Value=1\r\n");
+        test::putBytes(ini(),
+                       "[Option]\r\ncmdAll.BackColor=blue\r\ncmdGluf.BackColor=12x\r\nlblLine.Caption=0\r\n"
+                       "chkDat1.Value=yes\r\nchkG1.Value=1\r\n");
         ctx->loadOptions();
         OptionsDialog dlg(*ctx);
         const OptionSet shown = dlg.fromControls();
@@ -91,7 +90,9 @@ private slots:
         auto* grid = monthly->findChild<QTableView*>(QStringLiteral("mfgDat"));
         QVERIFY(grid);
         QCOMPARE(grid->model()->rowCount(), 5);
-        auto rowColour = [&](int r) { return grid->model()->index(r, 0).data(Qt::BackgroundRole).value<QBrush>().color(); };
+        auto rowColour = [&](int r) {
+            return grid->model()->index(r, 0).data(Qt::BackgroundRole).value<QBrush>().color();
+        };
         QCOMPARE(rowColour(0), QColor(Qt::white));
         QCOMPARE(rowColour(1), QColor(245, 255, 255));  // every other row by default
 
@@ -121,7 +122,7 @@ private slots:
             QCOMPARE(monthly->palette().color(QPalette::Window), QColor(255, 0, 0));
             click(dlg.findChild<QPushButton*>(QStringLiteral("cmdCancel")));
         }
-        QCOMPARE(test::fileBytes(ini()), before);  // Cancel keeps the file ...
+        QCOMPARE(test::fileBytes(ini()), before);                      // Cancel keeps the file ...
         QCOMPARE(ctx->options().cmdAllBackColor, std::string("255"));  // ... and what Apply did
 
         {

@@ -119,8 +119,8 @@ private slots:
         for (QAction* a : main->findChildren<QAction*>())
             if (!a->isSeparator() && !a->objectName().isEmpty() && !a->isEnabled()) dead << a->objectName();
         dead.removeAll(QStringLiteral("mnuFileProperties"));  // the export window comes with its own change
-        dead.removeAll(QStringLiteral("mnuSerch"));            // so does the analysis window,
-        dead.removeAll(QStringLiteral("分析"));                // with its toolbar button
+        dead.removeAll(QStringLiteral("mnuSerch"));           // so does the analysis window,
+        dead.removeAll(QStringLiteral("分析"));               // with its toolbar button
         QVERIFY2(dead.isEmpty(), qPrintable(dead.join(QLatin1Char(' '))));
         QAction* option = main->menuItem(QStringLiteral("mnuOption"));
         QVERIFY(option);
@@ -182,7 +182,8 @@ private slots:
         entry.setPath(entry.path().replace(QStringLiteral("index.html"), QStringLiteral("entry.html")));
         viewer->page()->setSource(entry);
         QTRY_VERIFY(viewer->page()->toPlainText().contains(QStringLiteral("曜日は日付を入力すると自動で入ります")));
-        viewer->page()->setSource(QUrl(entry.toString().replace(QStringLiteral("entry.html"), QStringLiteral("index.html"))));
+        viewer->page()->setSource(
+            QUrl(entry.toString().replace(QStringLiteral("entry.html"), QStringLiteral("index.html"))));
         // The keyword search: the same window, on the index, every keyword listed.
         QCOMPARE(showHelp(nullptr, true), viewer);
         QCOMPARE(viewer->tabs()->currentIndex(), 1);

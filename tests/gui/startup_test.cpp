@@ -34,8 +34,8 @@ namespace {
 
 std::string record(const std::string& date, const std::string& syusi = "1,000") {
     const std::string y = date.substr(0, 4), m = date.substr(5, 2), d = date.substr(8, 2);
-    const std::string f[24] = {date, y, m, d, "土", "ホールA", "10", "00", "18", "00", "8.0", "15000", "16000", "125",
-                               syusi, "12", "ＣＲ機", "機種X", "", "1", "", "", "", ""};
+    const std::string f[24] = {date,    y,     m,     d,    "土",     "ホールA", "10", "00", "18", "00", "8.0", "15000",
+                               "16000", "125", syusi, "12", "ＣＲ機", "機種X",   "",   "1",  "",   "",   "",    ""};
     std::string out;
     for (int i = 0; i < 24; ++i) out += (i ? ",\"" : "\"") + f[i] + "\"";
     return out + "\n";
@@ -84,9 +84,7 @@ private slots:
         startFolder();
         storePath = QString::fromStdString((home() / "user-store.ini").string());
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void splashCountsEveryRecordOfTheLastUser() {
         fs::path taro = tmp->makeUser("太郎");
@@ -209,7 +207,7 @@ private slots:
         QVERIFY(splash.createdFolders() == expected);
         for (const auto& name : expected) QVERIFY(fs::is_directory(home() / name));
         QCOMPARE(splash.lblMsg()->text(), QStringLiteral("フォルダー設定確認..."));  // no last user, no scan
-        QVERIFY(!fs::exists(home() / "tmrec.ini"));  // start-up writes no settings
+        QVERIFY(!fs::exists(home() / "tmrec.ini"));                                  // start-up writes no settings
 
         MainWindow main(context, storePath);
         QVERIFY(main.start());

@@ -103,8 +103,8 @@ private slots:
         QFETCH(int, direction);
         QFETCH(int, written);
         QFETCH(bool, wrapped);
-        const SpinStep s = spinStep(SpinRule{minimum, step, maximum, static_cast<SpinStyle>(style)}, text,
-                                    position, direction);
+        const SpinStep s = spinStep(SpinRule{minimum, step, maximum, static_cast<SpinStyle>(style)}, text, position,
+                                    direction);
         QCOMPARE(s.value.value_or(-1), written);
         QCOMPARE(s.wrapped, wrapped);
     }
@@ -160,10 +160,9 @@ private slots:
                                           TableCell{"-1,500", kRgbRed, kRgbWhite, CellAlign::General, band},
                                           TableCell{"ホール", kRgbBlack, kRgbWhite, CellAlign::General, band}};
         };
-        model.load({row(1, 1), row(2, 2), row(3, 3)},
-                   {TableColumn{"日付", 0, CellAlign::Center, CellAlign::General},
-                    TableColumn{"1,000", 0, CellAlign::General, CellAlign::General},
-                    TableColumn{"名前", 0, CellAlign::General, CellAlign::General}});
+        model.load({row(1, 1), row(2, 2), row(3, 3)}, {TableColumn{"日付", 0, CellAlign::Center, CellAlign::General},
+                                                       TableColumn{"1,000", 0, CellAlign::General, CellAlign::General},
+                                                       TableColumn{"名前", 0, CellAlign::General, CellAlign::General}});
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("-1,500"));
@@ -171,7 +170,8 @@ private slots:
         // General: a number to the right, text to the left; headings by the same rule.
         QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
                  Qt::AlignRight | Qt::AlignVCenter);
-        QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignLeft | Qt::AlignVCenter);
+        QCOMPARE(model.index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::AlignLeft | Qt::AlignVCenter);
         QCOMPARE(model.index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignCenter));
         QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
                  Qt::AlignRight | Qt::AlignVCenter);

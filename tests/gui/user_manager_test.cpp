@@ -55,9 +55,7 @@ private slots:
         openContext();
         refreshes = 0;
     }
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void emptyDataDisablesEveryButtonButAdd() {
         auto dlg = open();
@@ -100,15 +98,16 @@ private slots:
     // a rename; the limit is counted in CP932 bytes (two for a full-width character).
     void overLongNamesAreRefusedBeforeAnyFolderIsMade() {
         auto dlg = open();
-        const QString fits32 = QString(32, QChar(0x5c71));  // 32 x "山": 64 bytes
-        const QString mixed = QString(31, QChar(0x5c71)) + QStringLiteral("ab");  // 64 bytes
+        const QString fits32 = QString(32, QChar(0x5c71));                         // 32 x "山": 64 bytes
+        const QString mixed = QString(31, QChar(0x5c71)) + QStringLiteral("ab");   // 64 bytes
         const QString tooLong = QString(32, QChar(0x5c71)) + QStringLiteral("a");  // 65 bytes
         const QString ninety = QString(90, QLatin1Char('x'));
         for (const QString& name : {tooLong, ninety}) {
             dlg->txtUser()->setText(name);
             dlg->addUser();
             QCOMPARE(answerer.asked.size(), size_t{1});
-            QCOMPARE(answerer.asked[0].text, QStringLiteral("利用者名が長すぎます。全角32文字（半角64文字）以内にして下さい。"));
+            QCOMPARE(answerer.asked[0].text,
+                     QStringLiteral("利用者名が長すぎます。全角32文字（半角64文字）以内にして下さい。"));
             QCOMPARE(answerer.asked[0].title, QStringLiteral("利用者名登録"));
             answerer.asked.clear();
             QVERIFY(fs::is_empty(data()));

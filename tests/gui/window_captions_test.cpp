@@ -84,9 +84,7 @@ private slots:
         openContext();
     }
 
-    void cleanup() {
-        finish();
-    }
+    void cleanup() { finish(); }
 
     void theFrameAndItsWindowsAtTheirDefaultSize() {
         // A first start: no stored position, the frame fits the screen.
@@ -94,11 +92,13 @@ private slots:
         installGraphWindow(*ctx, main);
         QVERIFY(main.start());
         const QRect screen = main.screen()->availableGeometry();
-        QVERIFY2(screen.contains(main.frameGeometry()),
-                 qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5x%6")
-                                .arg(main.frameGeometry().x()).arg(main.frameGeometry().y())
-                                .arg(main.frameGeometry().width()).arg(main.frameGeometry().height())
-                                .arg(screen.width()).arg(screen.height())));
+        QVERIFY2(screen.contains(main.frameGeometry()), qPrintable(QStringLiteral("frame %1,%2 %3x%4 on %5x%6")
+                                                                       .arg(main.frameGeometry().x())
+                                                                       .arg(main.frameGeometry().y())
+                                                                       .arg(main.frameGeometry().width())
+                                                                       .arg(main.frameGeometry().height())
+                                                                       .arg(screen.width())
+                                                                       .arg(screen.height())));
         MonthlyWindow* monthly = main.monthlyWindow();
         monthly->setYearMonth(QStringLiteral("2024"), QStringLiteral("05"));
         main.restoreDefaultLayout();
@@ -200,7 +200,7 @@ private slots:
 int main(int argc, char** argv) {
     // The screen the windows open on, before the application starts.
     const QByteArray size = qEnvironmentVariableIsEmpty("TAMA_TEST_SCREEN") ? QByteArray("1600x1000")
-                                                                              : qgetenv("TAMA_TEST_SCREEN");
+                                                                            : qgetenv("TAMA_TEST_SCREEN");
     const QList<QByteArray> wh = size.split('x');
     QTemporaryDir configDir;
     const QString config = configDir.filePath(QStringLiteral("screen.json"));
