@@ -25,6 +25,7 @@
 #include "ui/grid_model.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -142,8 +143,7 @@ AnalysisWindow::AnalysisWindow(AppContext& ctx, const AnalysisOpening& opening, 
         c->setCompleter(nullptr);
         d->period[static_cast<size_t>(i)] = c;
     }
-    d->Check2 = new QCheckBox(QStringLiteral("全ての期間"), this);
-    d->Check2->setObjectName(QStringLiteral("Check2"));
+    d->Check2 = named(new QCheckBox(QStringLiteral("全ての期間"), this), "Check2");
     d->Label7 = label("Label7", QStringLiteral("ホール名"));
     d->cboHoll = combo("cboHoll", false);
     d->Label11 = label("Label11", QStringLiteral("台番号"));
@@ -153,24 +153,18 @@ AnalysisWindow::AnalysisWindow(AppContext& ctx, const AnalysisOpening& opening, 
     d->Label8 = label("Label8", QStringLiteral("機種名"));
     d->cboKisyu = combo("cboKisyu", true);
     d->Label12 = label("Label12", QStringLiteral("ｺﾒﾝﾄ"));
-    d->txtCome = new QLineEdit(this);
-    d->txtCome->setObjectName(QStringLiteral("txtCome"));
+    d->txtCome = named(new QLineEdit(this), "txtCome");
     d->txtCome->setToolTip(QStringLiteral("コメントにこの文字を含むデータを検索します（空欄はすべて）"));
-    d->cmdKen = new QPushButton(QStringLiteral("条件検索"), this);
-    d->cmdKen->setObjectName(QStringLiteral("cmdKen"));
-    d->cmdExcel = new QPushButton(QStringLiteral("Excel 出力"), this);
-    d->cmdExcel->setObjectName(QStringLiteral("cmdExcel"));
+    d->cmdKen = named(new QPushButton(QStringLiteral("条件検索"), this), "cmdKen");
+    d->cmdExcel = named(new QPushButton(QStringLiteral("Excel 出力"), this), "cmdExcel");
     d->cmdExcel->setEnabled(false);  // until the export plugs its choice in
-    d->cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    d->cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    d->cmdCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "cmdCancel");
 
-    d->stb1 = new QTabWidget(this);
-    d->stb1->setObjectName(QStringLiteral("stb1"));
+    d->stb1 = named(new QTabWidget(this), "stb1");
     for (std::string_view caption : kAnalysisTabCaptions) d->stb1->addTab(new QWidget, qs(caption));
 
     d->model = new AnalysisModel(this);
-    d->mfgDat1 = new FixedColumnTableView(this);
-    d->mfgDat1->setObjectName(QStringLiteral("mfgDat1"));
+    d->mfgDat1 = named(new FixedColumnTableView(this), "mfgDat1");
     d->mfgDat1->setModel(d->model);
     for (QTableView* v : {static_cast<QTableView*>(d->mfgDat1), d->mfgDat1->fixedColumn()}) {
         styleGrid(v);

@@ -29,6 +29,7 @@
 #include "ui/messages.h"
 #include "ui/spin_button.h"
 #include "shared/file_io.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -193,10 +194,8 @@ SpinButton* upDown(const char* name, QLineEdit* buddy, int start, int min, int s
 void EntryForm::Impl::buildLayout() {
     auto* outer = new QVBoxLayout(q);
 
-    sst1 = new QTabWidget(q);
-    sst1->setObjectName(QStringLiteral("sst1"));
-    auto* page = new QWidget(sst1);
-    page->setObjectName(QStringLiteral("sst1Page"));
+    sst1 = named(new QTabWidget(q), "sst1");
+    auto* page = named(new QWidget(sst1), "sst1Page");
     sst1->addTab(page, QStringLiteral("日間収支データ"));
     outer->addWidget(sst1);
     auto* pageLay = new QVBoxLayout(page);
@@ -282,8 +281,7 @@ void EntryForm::Impl::buildLayout() {
     }
 
     // Machine.
-    Frame1 = new QGroupBox(QStringLiteral("機種情報"), page);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = named(new QGroupBox(QStringLiteral("機種情報"), page), "Frame1");
     cboK_no = combo("cboK_no", Frame1, true);
     cboK_no->setFixedWidth(90);
     {
@@ -310,8 +308,7 @@ void EntryForm::Impl::buildLayout() {
     }
 
     // Money.
-    Frame2 = new QGroupBox(QStringLiteral("収支情報"), page);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2 = named(new QGroupBox(QStringLiteral("収支情報"), page), "Frame2");
     txtTousi = lineEdit("txtTousi", Frame2, 80);
     txtKaisyu = lineEdit("txtKaisyu", Frame2, 80);
     txtZikyu = lineEdit("txtZikyu", Frame2, 80);
@@ -349,8 +346,7 @@ void EntryForm::Impl::buildLayout() {
     }
 
     // Comment.
-    txtCome = new QPlainTextEdit(page);
-    txtCome->setObjectName(QStringLiteral("txtCome"));
+    txtCome = named(new QPlainTextEdit(page), "txtCome");
     txtCome->setTabChangesFocus(true);
     txtCome->setFixedHeight(txtCome->fontMetrics().lineSpacing() * 3 + 12);
     pageLay->addWidget(label(QStringLiteral(" コメント （50文字以内）"), page, "lblCome"));
@@ -358,8 +354,7 @@ void EntryForm::Impl::buildLayout() {
 
     // Navigation and commands, below the tab.
     lbl01 = label(QStringLiteral(" 前   　   次"), q, "lbl01");
-    scl1 = new QScrollBar(Qt::Horizontal, q);
-    scl1->setObjectName(QStringLiteral("scl1"));
+    scl1 = named(new QScrollBar(Qt::Horizontal, q), "scl1");
     scl1->setFixedWidth(120);
     lblKen = label(QString(), q, "lblKen");
     cmdTou = button("cmdTou", QStringLiteral("登録"), q);

@@ -17,6 +17,7 @@
 
 #include "graphs/chart_style.h"
 #include "ui/app_context.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -53,8 +54,7 @@ Chart2D::Chart2D() {
 
     // A long notice (an unreadable year) wraps on a line of its own above the chart.
     page_ = new QWidget;
-    notice_ = new QLabel(page_);
-    notice_->setObjectName(QStringLiteral("lblLoadProblem"));
+    notice_ = named(new QLabel(page_), "lblLoadProblem");
     notice_->setWordWrap(true);
     notice_->setAlignment(Qt::AlignCenter);
     notice_->setFont(uiFont(11, true));

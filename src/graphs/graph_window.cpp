@@ -40,6 +40,7 @@
 #include "ui/flow_layout.h"
 #include "ui/messages.h"
 #include "ui/window_layout.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -190,10 +191,8 @@ void GraphWindow::build() {
         return c;
     };
 
-    d->Frame1 = new QFrame(this);
-    d->Frame1->setObjectName(QStringLiteral("Frame1"));
-    d->fraBtn = new QFrame(this);
-    d->fraBtn->setObjectName(QStringLiteral("fraBtn"));
+    d->Frame1 = named(new QFrame(this), "Frame1");
+    d->fraBtn = named(new QFrame(this), "fraBtn");
     for (QFrame* f : {d->Frame1, d->fraBtn}) f->setFrameShape(QFrame::NoFrame);
 
     d->cboKikan = combo("cboKikan", {kPeriodDayText, kPeriodMonthText, kPeriodYearText});
@@ -206,10 +205,8 @@ void GraphWindow::build() {
         limitPopupWidth(c, twipsToPixelsX(5400));  // 360 pixels at 96 dpi
         c->setMinimumContentsLength(12);
     }
-    d->chk1 = new QCheckBox(QStringLiteral("累積表示する"), this);
-    d->chk1->setObjectName(QStringLiteral("chk1"));
-    d->chk2 = new QCheckBox(QStringLiteral("ﾃﾞｰﾀ表示する"), this);
-    d->chk2->setObjectName(QStringLiteral("chk2"));
+    d->chk1 = named(new QCheckBox(QStringLiteral("累積表示する"), this), "chk1");
+    d->chk2 = named(new QCheckBox(QStringLiteral("ﾃﾞｰﾀ表示する"), this), "chk2");
 
     // The selectors wrap onto a second row in a narrow window rather than
     // squeezing their captions; each label stays beside its box.
@@ -238,8 +235,7 @@ void GraphWindow::build() {
     row2->addWidget(label(4, "機種"));
     row2->addWidget(d->cboKisyu, 1);
 
-    d->mscGluf1 = new QStackedWidget(this);
-    d->mscGluf1->setObjectName(QStringLiteral("mscGluf1"));
+    d->mscGluf1 = named(new QStackedWidget(this), "mscGluf1");
     d->chart2D = std::make_unique<Chart2D>();
     d->mscGluf1->addWidget(d->chart2D->page());
     // The clicks run after the chart's own mouse handling: a click may redraw the
@@ -474,8 +470,7 @@ void GraphWindow::draw3D() {
 // ---------------------------------------------------------------- clicking into a graph
 
 void GraphWindow::buildDrill() {
-    d->cmdBack = new QToolButton(d->fraBtn);
-    d->cmdBack->setObjectName(QStringLiteral("cmdBack"));
+    d->cmdBack = named(new QToolButton(d->fraBtn), "cmdBack");
     d->cmdBack->setText(QStringLiteral("戻る"));
     d->cmdBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     d->cmdBack->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);

@@ -13,6 +13,7 @@
 #include "shared/text_codec.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -26,20 +27,15 @@ ListEditor::ListEditor(AppContext& ctx, QString user, const Texts& texts, QWidge
     setPalette(pal);
     setAutoFillBackground(true);
 
-    lst1_ = new QListWidget(this);
-    lst1_->setObjectName(QStringLiteral("lst1"));
+    lst1_ = named(new QListWidget(this), "lst1");
     lst1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    Label1_ = new QLabel(QString::fromUtf8(texts.boxLabel), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
+    Label1_ = named(new QLabel(QString::fromUtf8(texts.boxLabel), this), "Label1");
     txtName_ = new QLineEdit(this);
     txtName_->setObjectName(QString::fromLatin1(texts.boxName));
     Label1_->setBuddy(txtName_);
-    cmdNew_ = new QPushButton(QStringLiteral("新規登録"), this);
-    cmdNew_->setObjectName(QStringLiteral("cmdNew"));
-    cmdDel_ = new QPushButton(QStringLiteral("削除"), this);
-    cmdDel_->setObjectName(QStringLiteral("cmdDel"));
-    cmdCan_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCan_->setObjectName(QStringLiteral("cmdCan"));
+    cmdNew_ = named(new QPushButton(QStringLiteral("新規登録"), this), "cmdNew");
+    cmdDel_ = named(new QPushButton(QStringLiteral("削除"), this), "cmdDel");
+    cmdCan_ = named(new QPushButton(QStringLiteral("キャンセル"), this), "cmdCan");
     for (QPushButton* b : {cmdNew_, cmdDel_, cmdCan_}) b->setAutoDefault(false);
 
     // A click picks a name; from the keyboard the arrows move and Return picks.
@@ -164,10 +160,8 @@ MachineListEditor::MachineListEditor(AppContext& ctx, const QString& user, QWidg
     : ListEditor(ctx, user, {"frmKisyu_upd", "機種リスト編集", "txtKisyu", "機種名", "機種名は、既に登録済みです。"},
                  parent) {
     auto* top = new QWidget(this);
-    Label2_ = new QLabel(QStringLiteral("機種タイプ"), top);
-    Label2_->setObjectName(QStringLiteral("Label2"));
-    cboK_type_ = new QComboBox(top);
-    cboK_type_->setObjectName(QStringLiteral("cboK_type"));
+    Label2_ = named(new QLabel(QStringLiteral("機種タイプ"), top), "Label2");
+    cboK_type_ = named(new QComboBox(top), "cboK_type");
     for (std::string_view t : kEditorTypeOrder) cboK_type_->addItem(qs(t));
     cboK_type_->setCurrentText(qs(kDefaultMachineType));
     Label2_->setBuddy(cboK_type_);

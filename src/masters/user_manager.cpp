@@ -16,6 +16,7 @@
 #include "shared/file_io.h"
 #include "shared/text_codec.h"
 #include "storage/record_store.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -63,25 +64,16 @@ UserManager::UserManager(AppContext& ctx, std::function<void()> refresh, QWidget
     setWindowTitle(kCaption);
     setModal(true);
 
-    Label1_ = new QLabel(QStringLiteral("新規利用者名登録"), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    txtUser_ = new QLineEdit(this);
-    txtUser_->setObjectName(QStringLiteral("txtUser"));
-    Label2_ = new QLabel(QStringLiteral("登録済み利用者名"), this);
-    Label2_->setObjectName(QStringLiteral("Label2"));
-    lst1_ = new QListWidget(this);
-    lst1_->setObjectName(QStringLiteral("lst1"));
+    Label1_ = named(new QLabel(QStringLiteral("新規利用者名登録"), this), "Label1");
+    txtUser_ = named(new QLineEdit(this), "txtUser");
+    Label2_ = named(new QLabel(QStringLiteral("登録済み利用者名"), this), "Label2");
+    lst1_ = named(new QListWidget(this), "lst1");
     lst1_->setSelectionMode(QAbstractItemView::SingleSelection);
-    cmdTou_ = new QPushButton(QStringLiteral("新規登録"), this);
-    cmdTou_->setObjectName(QStringLiteral("cmdTou"));
-    cmdUpd_ = new QPushButton(QStringLiteral("変更"), this);
-    cmdUpd_->setObjectName(QStringLiteral("cmdUpd"));
-    cmdDel_ = new QPushButton(QStringLiteral("削除"), this);
-    cmdDel_->setObjectName(QStringLiteral("cmdDel"));
-    cmdCan_ = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCan_->setObjectName(QStringLiteral("cmdCan"));
-    lblMsg_ = new QLabel(this);
-    lblMsg_->setObjectName(QStringLiteral("lblMsg"));
+    cmdTou_ = named(new QPushButton(QStringLiteral("新規登録"), this), "cmdTou");
+    cmdUpd_ = named(new QPushButton(QStringLiteral("変更"), this), "cmdUpd");
+    cmdDel_ = named(new QPushButton(QStringLiteral("削除"), this), "cmdDel");
+    cmdCan_ = named(new QPushButton(QStringLiteral("キャンセル"), this), "cmdCan");
+    lblMsg_ = named(new QLabel(this), "lblMsg");
     lblMsg_->setFrameShape(QFrame::Panel);
     lblMsg_->setFrameShadow(QFrame::Sunken);
     lblMsg_->setMinimumHeight(lblMsg_->fontMetrics().height() + 8);

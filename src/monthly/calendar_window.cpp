@@ -21,6 +21,7 @@
 #include "ui/app_context.h"
 #include "ui/grid_look.h"
 #include "ui/window_layout.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -189,13 +190,10 @@ CalendarWindow::CalendarWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget*
     setWindowTitle(QStringLiteral("カレンダー"));
     setChildWindowLook(this, ctx);
 
-    d->cmdPrev = new QPushButton(QStringLiteral("＜ 前月"), this);
-    d->cmdPrev->setObjectName(QStringLiteral("cmdPrev"));
-    d->cmdNext = new QPushButton(QStringLiteral("次月 ＞"), this);
-    d->cmdNext->setObjectName(QStringLiteral("cmdNext"));
+    d->cmdPrev = named(new QPushButton(QStringLiteral("＜ 前月"), this), "cmdPrev");
+    d->cmdNext = named(new QPushButton(QStringLiteral("次月 ＞"), this), "cmdNext");
     for (QPushButton* b : {d->cmdPrev, d->cmdNext}) b->setFocusPolicy(Qt::NoFocus);
-    d->lblCaption = new QLabel(this);
-    d->lblCaption->setObjectName(QStringLiteral("lblCaption"));
+    d->lblCaption = named(new QLabel(this), "lblCaption");
     d->lblCaption->setAlignment(Qt::AlignCenter);
     {
         QFont f = d->lblCaption->font();
@@ -208,8 +206,7 @@ CalendarWindow::CalendarWindow(AppContext& ctx, MonthlyWindow& monthly, QWidget*
     d->lblZikyu = valueLabel("lblZikyu", this);
 
     d->model = new CalendarModel(this);
-    d->grid = new QTableView(this);
-    d->grid->setObjectName(QStringLiteral("mfgCal"));
+    d->grid = named(new QTableView(this), "mfgCal");
     d->grid->setModel(d->model);
     d->grid->setItemDelegate(new DayDelegate(d->grid));
     d->grid->setSelectionMode(QAbstractItemView::SingleSelection);

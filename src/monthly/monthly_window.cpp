@@ -28,6 +28,7 @@
 #include "ui/messages.h"
 #include "ui/spin_button.h"
 #include "ui/window_layout.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -165,32 +166,23 @@ MonthlyWindow::MonthlyWindow(AppContext& ctx, QWidget* parent) : QWidget(parent)
     setChildWindowLook(this, ctx);
     const QPalette pal = palette();
 
-    d->Label6 = new QLabel(QStringLiteral("利用者"), this);
-    d->Label6->setObjectName(QStringLiteral("Label6"));
-    d->cboUser = new QComboBox(this);
-    d->cboUser->setObjectName(QStringLiteral("cboUser"));
+    d->Label6 = named(new QLabel(QStringLiteral("利用者"), this), "Label6");
+    d->cboUser = named(new QComboBox(this), "cboUser");
     limitPopupWidth(d->cboUser, twipsToPixelsX(kPopupMaxWidth));
-    d->txtNen = new QLineEdit(this);
-    d->txtNen->setObjectName(QStringLiteral("txtNen"));
+    d->txtNen = named(new QLineEdit(this), "txtNen");
     // The year and month buttons fill the place Form_Resize gives them.
     const SpinArrows filling{QSize(), true, Qt::NoFocus};
-    d->updNen = new SpinButton(d->txtNen, kFirstYear, kFirstYear, 1, kLastYear, this, SpinStyle::Snap, filling);
-    d->updNen->setObjectName(QStringLiteral("updNen"));
-    d->Label0 = new QLabel(QStringLiteral("年"), this);
-    d->Label0->setObjectName(QStringLiteral("Label0"));
-    d->txtTuki = new QLineEdit(this);
-    d->txtTuki->setObjectName(QStringLiteral("txtTuki"));
-    d->updTuki = new SpinButton(d->txtTuki, 1, 1, 1, 12, this, SpinStyle::SnapWrap, filling);
-    d->updTuki->setObjectName(QStringLiteral("updTuki"));
-    d->Label1 = new QLabel(QStringLiteral("月度"), this);
-    d->Label1->setObjectName(QStringLiteral("Label1"));
-    d->cmdDay = new QPushButton(QStringLiteral("日間ﾃﾞｰﾀ入力"), this);
-    d->cmdDay->setObjectName(QStringLiteral("cmdDay"));
+    d->updNen = named(new SpinButton(d->txtNen, kFirstYear, kFirstYear, 1, kLastYear, this, SpinStyle::Snap, filling),
+                      "updNen");
+    d->Label0 = named(new QLabel(QStringLiteral("年"), this), "Label0");
+    d->txtTuki = named(new QLineEdit(this), "txtTuki");
+    d->updTuki = named(new SpinButton(d->txtTuki, 1, 1, 1, 12, this, SpinStyle::SnapWrap, filling), "updTuki");
+    d->Label1 = named(new QLabel(QStringLiteral("月度"), this), "Label1");
+    d->cmdDay = named(new QPushButton(QStringLiteral("日間ﾃﾞｰﾀ入力"), this), "cmdDay");
 
     d->model = new MonthModel(this);
     d->model->setColouring(rowColouring(ctx.options()));
-    d->mfgDat = new QTableView(this);
-    d->mfgDat->setObjectName(QStringLiteral("mfgDat"));
+    d->mfgDat = named(new QTableView(this), "mfgDat");
     d->mfgDat->setModel(d->model);
     d->mfgDat->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->mfgDat->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -204,8 +196,7 @@ MonthlyWindow::MonthlyWindow(AppContext& ctx, QWidget* parent) : QWidget(parent)
         d->mfgDat->setItemDelegate(cells);
     }
 
-    d->fraInfo = new QGroupBox(QStringLiteral("月間収支情報"), this);
-    d->fraInfo->setObjectName(QStringLiteral("fraInfo"));
+    d->fraInfo = named(new QGroupBox(QStringLiteral("月間収支情報"), this), "fraInfo");
     d->fraInfo->setAutoFillBackground(true);
     d->fraInfo->setPalette(pal);
     auto* grid = new QGridLayout(d->fraInfo);
@@ -529,10 +520,8 @@ void MonthlyWindow::showList() {
 // plus the month's balance, red below 0. Hidden while no budget is set.
 void MonthlyWindow::buildBudgetLine() {
     auto* grid = static_cast<QGridLayout*>(d->fraInfo->layout());
-    d->budgetCaption = new QLabel(QStringLiteral("予算残り"), d->fraInfo);
-    d->budgetCaption->setObjectName(QStringLiteral("Label_Yosan"));
-    d->lblYosan = new QLabel(d->fraInfo);
-    d->lblYosan->setObjectName(QStringLiteral("lblYosan"));
+    d->budgetCaption = named(new QLabel(QStringLiteral("予算残り"), d->fraInfo), "Label_Yosan");
+    d->lblYosan = named(new QLabel(d->fraInfo), "lblYosan");
     d->lblYosan->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     d->lblYosan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     d->lblYosan->setAutoFillBackground(true);

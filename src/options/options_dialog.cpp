@@ -17,6 +17,7 @@
 #include "shared/number_format.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -60,12 +61,9 @@ OptionsDialog::OptionsDialog(AppContext& ctx, QWidget* parent) : QDialog(parent)
 // option: Defaults leave it as it is.
 void OptionsDialog::buildBudgetPage() {
     auto* page = new QWidget;
-    auto* frame = new QGroupBox(QStringLiteral("予算"), page);
-    frame->setObjectName(QStringLiteral("Frame4"));
-    auto* caption = new QLabel(QStringLiteral("月間予算（負け額の上限）"), frame);
-    caption->setObjectName(QStringLiteral("Label5"));
-    txtYosan_ = new QLineEdit(frame);
-    txtYosan_->setObjectName(QStringLiteral("txtYosan"));
+    auto* frame = named(new QGroupBox(QStringLiteral("予算"), page), "Frame4");
+    auto* caption = named(new QLabel(QStringLiteral("月間予算（負け額の上限）"), frame), "Label5");
+    txtYosan_ = named(new QLineEdit(frame), "txtYosan");
     txtYosan_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtYosan_->setMaxLength(16);
     txtYosan_->setFixedWidth(110);
@@ -100,10 +98,6 @@ bool OptionsDialog::budgetFromControls(std::optional<std::int64_t>& yen) {
 }
 
 void OptionsDialog::build() {
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QString::fromLatin1(name));
-        return w;
-    };
     stb1_ = new QTabWidget(this);
     named(stb1_, "stb1");
 

@@ -11,6 +11,7 @@
 #include "shared/version.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -19,43 +20,35 @@ AboutBox::AboutBox(AppContext& ctx, bool perUserFolder, QWidget* parent) : QDial
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setModal(true);
 
-    auto* picture1 = new QLabel(this);
-    picture1->setObjectName(QStringLiteral("Picture1"));
+    auto* picture1 = named(new QLabel(this), "Picture1");
     picture1->setPixmap(
         QPixmap(QStringLiteral(":/tamalog/icon.png")).scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    auto* title = new QLabel(QStringLiteral("タマログ ～管理編～"), this);
-    title->setObjectName(QStringLiteral("lblTitle"));
+    auto* title = named(new QLabel(QStringLiteral("タマログ ～管理編～"), this), "lblTitle");
     QFont big = title->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     title->setFont(big);
-    Label1_ = new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this);
-    Label1_->setObjectName(QStringLiteral("Label1"));
-    auto* description = new QLabel(QStringLiteral("パチンコ・パチスロの収支管理"), this);
-    description->setObjectName(QStringLiteral("lblDescription"));
+    Label1_ = named(new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this), "Label1");
+    auto* description = named(new QLabel(QStringLiteral("パチンコ・パチスロの収支管理"), this), "lblDescription");
 
     const QString folder = QString::fromStdString(ctx.programFolder().string());
-    lblFolder_ = new QLabel(this);
-    lblFolder_->setObjectName(QStringLiteral("lblFolder"));
+    lblFolder_ = named(new QLabel(this), "lblFolder");
     lblFolder_->setText((perUserFolder ? QStringLiteral("データのフォルダー（利用者用）：\n")
                                        : QStringLiteral("データのフォルダー（プログラムのフォルダー）：\n")) +
                         folder);
     lblFolder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblFolder_->setWordWrap(true);
 
-    auto* picture2 = new QLabel(this);
-    picture2->setObjectName(QStringLiteral("Picture2"));
+    auto* picture2 = named(new QLabel(this), "Picture2");
     picture2->setPixmap(
         QPixmap(QStringLiteral(":/tamalog/skin/background.png")).scaledToHeight(48, Qt::SmoothTransformation));
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    cmdOk_ = new QPushButton(QStringLiteral("OK"), this);
-    cmdOk_->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk_ = named(new QPushButton(QStringLiteral("OK"), this), "cmdOk");
     cmdOk_->setDefault(true);
-    cmdSysInfo_ = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
-    cmdSysInfo_->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdSysInfo_ = named(new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this), "cmdSysInfo");
     cmdSysInfo_->setAutoDefault(false);
 
     auto* texts = new QVBoxLayout;

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "ui/messages.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -85,14 +86,12 @@ HelpViewer::HelpViewer(const QString& collection, QWidget* parent)
     }
     ok_ = true;
 
-    tabs_ = new QTabWidget(this);
-    tabs_->setObjectName(QStringLiteral("tabHelp"));
+    tabs_ = named(new QTabWidget(this), "tabHelp");
     QHelpContentWidget* contents = engine_->contentWidget();
     contents->setObjectName(QStringLiteral("contents"));
     tabs_->addTab(contents, QStringLiteral("目次"));
     auto* indexPage = new QWidget;
-    auto* keyword = new QLineEdit(indexPage);
-    keyword->setObjectName(QStringLiteral("txtKeyword"));
+    auto* keyword = named(new QLineEdit(indexPage), "txtKeyword");
     keyword->setPlaceholderText(QStringLiteral("キーワードを入力"));
     QHelpIndexWidget* index = engine_->indexWidget();
     index->setObjectName(QStringLiteral("index"));
@@ -102,8 +101,7 @@ HelpViewer::HelpViewer(const QString& collection, QWidget* parent)
     iv->addWidget(index, 1);
     tabs_->addTab(indexPage, QStringLiteral("キーワード"));
 
-    page_ = new HelpBrowser(engine_, this);
-    page_->setObjectName(QStringLiteral("page"));
+    page_ = named(new HelpBrowser(engine_, this), "page");
     page_->setOpenExternalLinks(false);
     auto* split = new QSplitter(this);
     split->addWidget(tabs_);

@@ -10,6 +10,7 @@
 #include "storage/save_batch.h"
 #include "ui/app_context.h"
 #include "ui/messages.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -19,8 +20,7 @@ RestoreDialog::RestoreDialog(AppContext& ctx, const QString& user, QWidget* pare
     setWindowTitle(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元 - ") + user);
     resize(560, 380);
 
-    lstVersions_ = new QTableWidget(0, 4, this);
-    lstVersions_->setObjectName(QStringLiteral("lstVersions"));
+    lstVersions_ = named(new QTableWidget(0, 4, this), "lstVersions");
     lstVersions_->setHorizontalHeaderLabels(
         {QStringLiteral("日付"), QStringLiteral("時刻"), QStringLiteral("ファイル"), QStringLiteral("件数")});
     lstVersions_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -29,12 +29,9 @@ RestoreDialog::RestoreDialog(AppContext& ctx, const QString& user, QWidget* pare
     lstVersions_->verticalHeader()->hide();
     lstVersions_->horizontalHeader()->setStretchLastSection(true);
 
-    lblMsg_ = new QLabel(this);
-    lblMsg_->setObjectName(QStringLiteral("lblMsg"));
-    cmdRestore_ = new QPushButton(QStringLiteral("復元"), this);
-    cmdRestore_->setObjectName(QStringLiteral("cmdRestore"));
-    auto* cmdClose = new QPushButton(QStringLiteral("閉じる"), this);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    lblMsg_ = named(new QLabel(this), "lblMsg");
+    cmdRestore_ = named(new QPushButton(QStringLiteral("復元"), this), "cmdRestore");
+    auto* cmdClose = named(new QPushButton(QStringLiteral("閉じる"), this), "cmdClose");
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblMsg_, 1);

@@ -16,6 +16,7 @@
 #include "export/old_workbooks.h"
 #include "shared/version.h"
 #include "storage/data_folders.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -25,14 +26,12 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::F
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
 
-    picture_ = new QLabel(this);
-    picture_->setObjectName(QStringLiteral("picture"));
+    picture_ = named(new QLabel(this), "picture");
     picture_->setPixmap(QPixmap(QStringLiteral(":/tamalog/splash.png")));
-    version_ = new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this);
-    version_->setObjectName(QStringLiteral("lblVersion"));
+    version_ = named(new QLabel(QStringLiteral("Version %1  for Windows").arg(QLatin1String(kVersion)), this),
+                     "lblVersion");
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblMsg_ = new QLabel(QStringLiteral("処理状況メッセージ"), this);
-    lblMsg_->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg_ = named(new QLabel(QStringLiteral("処理状況メッセージ"), this), "lblMsg");
     lblMsg_->setFrameShape(QFrame::Panel);
     lblMsg_->setFrameShadow(QFrame::Sunken);
 

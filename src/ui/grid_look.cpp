@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include "ui/app_context.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -37,8 +38,7 @@ void setChildWindowLook(QWidget* window, const AppContext& ctx) {
 }
 
 QLabel* newLoadProblemLabel(QWidget* parent, Qt::Alignment alignment) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("lblLoadProblem"));
+    auto* label = named(new QLabel(parent), "lblLoadProblem");
     label->setWordWrap(true);
     label->setAlignment(alignment);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
