@@ -38,6 +38,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "storage/data_folders.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -84,14 +85,12 @@ MainWindow::MainWindow(AppContext& ctx, const QString& userStorePath, QWidget* p
                                                  QString::fromLatin1(kApplicationTitle));
     else userStore_ = std::make_unique<QSettings>(userStorePath, QSettings::IniFormat);
 
-    mdi_ = new QMdiArea(this);
-    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    mdi_ = named(new QMdiArea(this), "mdiArea");
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
 
-    panel1_ = new QLabel(this);
-    panel1_->setObjectName(QStringLiteral("stb1Panel1"));
+    panel1_ = named(new QLabel(this), "stb1Panel1");
     statusBar()->setObjectName(QStringLiteral("stb1"));
     statusBar()->addWidget(panel1_, 1);
 
@@ -123,6 +122,12 @@ QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& capti
     return action;
 }
 
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*command)()) {
+    QAction* action = addItem(menu, name, caption);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+}
+
 void MainWindow::addSeparator(QMenu* menu, const char* name) {
     auto* sep = new QAction(this);
     sep->setSeparator(true);
@@ -141,28 +146,21 @@ void MainWindow::buildMenus() {
     };
 
     QMenu* file = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"));
-    connect(addItem(file, "mnuUser", QStringLiteral("利用者登録(&U)")), &QAction::triggered, this,
-            &MainWindow::manageUsers);
-    connect(addItem(file, "mnuRestore", QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元...")), &QAction::triggered, this,
-            &MainWindow::openRestore);
+    addItem(file, "mnuUser", QStringLiteral("利用者登録(&U)"), &MainWindow::manageUsers);
+    addItem(file, "mnuRestore", QStringLiteral("ﾊﾞｯｸｱｯﾌﾟから復元..."), &MainWindow::openRestore);
     addSeparator(file, "mnuFileBar1");
-    connect(addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)")), &QAction::triggered, this,
-            &MainWindow::exportMonth);
+    addItem(file, "mnuFileProperties", QStringLiteral("Excel 出力(&O)"), &MainWindow::exportMonth);
     addSeparator(file, "mnuFileBar6");
     // The exit item closes the frame, which is how the program ends.
     connect(addItem(file, "mnuFileExit", QStringLiteral("ﾀﾏﾛｸﾞの終了(&X)")), &QAction::triggered, this,
             &QWidget::close);
 
     QMenu* edit = menu("mnuEdit", QStringLiteral("編集(&E)"));
-    connect(addItem(edit, "mnuInp", QStringLiteral("日間ﾃﾞｰﾀ入力(&I)")), &QAction::triggered, this,
-            &MainWindow::newEntry);
-    connect(addItem(edit, "mnuUpd", QStringLiteral("日間ﾃﾞｰﾀ修正・削除(&U)")), &QAction::triggered, this,
-            &MainWindow::editSelected);
+    addItem(edit, "mnuInp", QStringLiteral("日間ﾃﾞｰﾀ入力(&I)"), &MainWindow::newEntry);
+    addItem(edit, "mnuUpd", QStringLiteral("日間ﾃﾞｰﾀ修正・削除(&U)"), &MainWindow::editSelected);
     addSeparator(edit, "bar4");
-    connect(addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)")), &QAction::triggered, this,
-            &MainWindow::editHalls);
-    connect(addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)")), &QAction::triggered, this,
-            &MainWindow::editMachines);
+    addItem(edit, "mnuHoll", QStringLiteral("ﾎｰﾙﾘｽﾄ編集(&H)"), &MainWindow::editHalls);
+    addItem(edit, "mnuKisyu", QStringLiteral("機種ﾘｽﾄ編集(&K)"), &MainWindow::editMachines);
 
     QMenu* view = menu("mnuView", QStringLiteral("表示(&V)"));
     QAction* viewToolbar = addItem(view, "mnuViewToolbar", QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
@@ -180,12 +178,10 @@ void MainWindow::buildMenus() {
         updateMenus();
     });
     addSeparator(view, "mnuViewBar2");
-    connect(addItem(view, "mnuCalendar", QStringLiteral("カレンダー(&C)")), &QAction::triggered, this,
-            &MainWindow::showCalendar);
+    addItem(view, "mnuCalendar", QStringLiteral("カレンダー(&C)"), &MainWindow::showCalendar);
     // The options dialog opens from the frame: its item ends the View menu.
     addSeparator(view, "mnuViewBar1");
-    connect(addItem(view, "mnuOption", QStringLiteral("設定(&O)...")), &QAction::triggered, this,
-            &MainWindow::openOptions);
+    addItem(view, "mnuOption", QStringLiteral("設定(&O)..."), &MainWindow::openOptions);
 
     QMenu* graph = menu("mnuGraph", QStringLiteral("ｸﾞﾗﾌ(&G)"));
     auto group = [&](const GraphChoice* choices, const QStringList& captions,
@@ -233,8 +229,7 @@ void MainWindow::buildMenus() {
     });
 
     // A command directly on the menu bar.
-    auto* serch = new QAction(QStringLiteral("分析(&S)"), this);
-    serch->setObjectName(QStringLiteral("mnuSerch"));
+    auto* serch = named(new QAction(QStringLiteral("分析(&S)"), this), "mnuSerch");
     bar->addAction(serch);
     connect(serch, &QAction::triggered, this, &MainWindow::openAnalysis);
 
@@ -257,21 +252,16 @@ void MainWindow::buildMenus() {
                 }
             });
     addSeparator(windowMenu_, "mnuBar1");
-    connect(addItem(windowMenu_, "mnuDefult", QStringLiteral("ﾃﾞﾌｫﾙﾄに戻す(&D)")), &QAction::triggered, this,
-            &MainWindow::restoreDefaultLayout);
+    addItem(windowMenu_, "mnuDefult", QStringLiteral("ﾃﾞﾌｫﾙﾄに戻す(&D)"), &MainWindow::restoreDefaultLayout);
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 
     QMenu* help = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    connect(addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)")), &QAction::triggered, this,
-            &MainWindow::helpContents);
-    connect(addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)")), &QAction::triggered, this,
-            &MainWindow::helpTopics);
+    addItem(help, "mnuHelpContents", QStringLiteral("目次(&C)"), &MainWindow::helpContents);
+    addItem(help, "mnuHelpTopics", QStringLiteral("ﾄﾋﾟｯｸの検索(&R)"), &MainWindow::helpTopics);
     addSeparator(help, "mnuHelpBar0");
-    connect(addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)")), &QAction::triggered, this,
-            &MainWindow::openHomePage);
+    addItem(help, "mnuKobo_HP", QStringLiteral("Kobo ｿﾌﾄｳｪｱ ﾎｰﾑﾍﾟｰｼﾞ(&W)"), &MainWindow::openHomePage);
     addSeparator(help, "mnuHelpBar1");
-    connect(addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)")), &QAction::triggered, this,
-            &MainWindow::about);
+    addItem(help, "mnuHelpAbout", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), &MainWindow::about);
 }
 
 // Tiles the child windows that are not minimised: stacked one above the other

@@ -150,6 +150,8 @@ private:
     // The user whose lists the editors open; false (after a refusal) when none is chosen yet.
     bool listUser(const QString& caption, QString& user);
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
+    // The same item, running `command` when chosen.
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, void (MainWindow::*command)());
     void addSeparator(QMenu* menu, const char* name);
     void updateMenus();
     void updateWindowMenu();
