@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "analysis/analysis_window.h"
 #include "export/analysis_export.h"
@@ -25,6 +26,7 @@
 #include "ui/app_context.h"
 #include "ui/messages.h"
 #include "ui/spin_button.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
@@ -115,23 +117,17 @@ ExportProgress::ExportProgress(Job job, QWidget* parent) : QDialog(parent), work
     setObjectName(QStringLiteral("frmWait"));
     setWindowTitle(QStringLiteral("Excel 出力処理中．．．"));
     setModal(true);
-    auto* image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
+    auto* image = named(new QLabel(this), "Image1");
     const QIcon icon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_FileDialogDetailedView)
                                                            : QApplication::windowIcon();
     image->setPixmap(icon.pixmap(32, 32));
-    auto* lbl1 = new QLabel(QStringLiteral("分析データを Excel に出力処理中です。"), this);
-    lbl1->setObjectName(QStringLiteral("lbl1"));
-    auto* lbl2 = new QLabel(QStringLiteral("今しばらくお待ち下さい．．．"), this);
-    lbl2->setObjectName(QStringLiteral("lbl2"));
-    prb1_ = new QProgressBar(this);
-    prb1_->setObjectName(QStringLiteral("prb1"));
+    auto* lbl1 = named(new QLabel(QStringLiteral("分析データを Excel に出力処理中です。"), this), "lbl1");
+    auto* lbl2 = named(new QLabel(QStringLiteral("今しばらくお待ち下さい．．．"), this), "lbl2");
+    prb1_ = named(new QProgressBar(this), "prb1");
     prb1_->setRange(0, 1000);
     prb1_->setValue(0);
-    auto* cmdCancel = new QPushButton(QStringLiteral("中止"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* cmdOk = new QPushButton(QStringLiteral("OK"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    auto* cmdCancel = named(new QPushButton(QStringLiteral("中止"), this), "cmdCancel");
+    auto* cmdOk = named(new QPushButton(QStringLiteral("OK"), this), "cmdOk");
     cmdOk->hide();  // the window closes itself when the writer ends
 
     auto* texts = new QVBoxLayout;
@@ -152,8 +148,7 @@ ExportProgress::ExportProgress(Job job, QWidget* parent) : QDialog(parent), work
 
     connect(cmdCancel, &QPushButton::clicked, this, &ExportProgress::cancel);
     // The writer starts once the window is up: run() starts this timer and exec()s.
-    tim2_ = new QTimer(this);
-    tim2_->setObjectName(QStringLiteral("tim2"));
+    tim2_ = named(new QTimer(this), "tim2");
     tim2_->setSingleShot(true);
     tim2_->setInterval(0);
     connect(tim2_, &QTimer::timeout, this, &ExportProgress::startWriter);
@@ -194,21 +189,15 @@ MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QW
     setWindowTitle(QStringLiteral("Excel 出力"));
     setModal(true);
 
-    auto* label1 = new QLabel(QStringLiteral("Excel に出力する日間収支データの期間を指定して下さい。"), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    auto* frmPrt = new QGroupBox(QStringLiteral("範囲指定"), this);
-    frmPrt->setObjectName(QStringLiteral("frmPrt"));
-    auto* lblUid = new QLabel(QStringLiteral("利用者"), frmPrt);
-    lblUid->setObjectName(QStringLiteral("lblUid"));
-    cboUser_ = new QComboBox(frmPrt);
-    cboUser_->setObjectName(QStringLiteral("cboUser"));
-    auto* lblKikan = new QLabel(QStringLiteral("期間"), frmPrt);
-    lblKikan->setObjectName(QStringLiteral("lblKikan"));
-    txtNen_ = new QLineEdit(frmPrt);
-    txtNen_->setObjectName(QStringLiteral("txtNen"));
+    auto* label1 = named(new QLabel(QStringLiteral("Excel に出力する日間収支データの期間を指定して下さい。"), this),
+                         "Label1");
+    auto* frmPrt = named(new QGroupBox(QStringLiteral("範囲指定"), this), "frmPrt");
+    auto* lblUid = named(new QLabel(QStringLiteral("利用者"), frmPrt), "lblUid");
+    cboUser_ = named(new QComboBox(frmPrt), "cboUser");
+    auto* lblKikan = named(new QLabel(QStringLiteral("期間"), frmPrt), "lblKikan");
+    txtNen_ = named(new QLineEdit(frmPrt), "txtNen");
     txtNen_->setMaximumWidth(60);
-    txtTuki_ = new QLineEdit(frmPrt);
-    txtTuki_->setObjectName(QStringLiteral("txtTuki"));
+    txtTuki_ = named(new QLineEdit(frmPrt), "txtTuki");
     txtTuki_->setMaximumWidth(40);
 
     // 1. The monthly window's users, user, year and month.
@@ -218,10 +207,8 @@ MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QW
     lastUser_ = cboUser_->currentText();
     txtNen_->setText(monthly_.txtNen()->text());
     txtTuki_->setText(monthly_.txtTuki()->text());
-    auto* updNen = new SpinButton(txtNen_, txtNen_->text().toInt(), 1995, 1, 2099, frmPrt);
-    updNen->setObjectName(QStringLiteral("updNen"));
-    auto* updTuki = new SpinButton(txtTuki_, txtTuki_->text().toInt(), 1, 1, 12, frmPrt);
-    updTuki->setObjectName(QStringLiteral("updTuki"));
+    auto* updNen = named(new SpinButton(txtNen_, txtNen_->text().toInt(), 1995, 1, 2099, frmPrt), "updNen");
+    auto* updTuki = named(new SpinButton(txtTuki_, txtTuki_->text().toInt(), 1, 1, 12, frmPrt), "updTuki");
 
     auto* grid = new QHBoxLayout;
     grid->addWidget(lblKikan);
@@ -239,19 +226,13 @@ MonthExportDialog::MonthExportDialog(AppContext& ctx, MonthlyWindow& monthly, QW
     frameLay->addLayout(userRow);
     frameLay->addLayout(grid);
 
-    cmdOut_ = new QPushButton(QStringLiteral("出力"), this);
-    cmdOut_->setObjectName(QStringLiteral("cmdOut"));
-    cmdSave_ = new QPushButton(QStringLiteral("保存..."), this);
-    cmdSave_->setObjectName(QStringLiteral("cmdSave"));
-    auto* cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    prb1_ = new QProgressBar(this);
-    prb1_->setObjectName(QStringLiteral("prb1"));
+    cmdOut_ = named(new QPushButton(QStringLiteral("出力"), this), "cmdOut");
+    cmdSave_ = named(new QPushButton(QStringLiteral("保存..."), this), "cmdSave");
+    auto* cmdCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "cmdCancel");
+    prb1_ = named(new QProgressBar(this), "prb1");
     prb1_->hide();
-    lblMsg1_ = new QLabel(this);
-    lblMsg1_->setObjectName(QStringLiteral("lblMsg1"));
-    lblMsg2_ = new QLabel(QStringLiteral("警告） "), this);
-    lblMsg2_->setObjectName(QStringLiteral("lblMsg2"));
+    lblMsg1_ = named(new QLabel(this), "lblMsg1");
+    lblMsg2_ = named(new QLabel(QStringLiteral("警告） "), this), "lblMsg2");
     lblMsg3_ = new QLabel(QStringLiteral("Microsoft Excel がインストールされていない為､この機能は御利用出来ません｡ "),
                           this);
     lblMsg3_->setObjectName(QStringLiteral("lblMsg3"));
@@ -365,18 +346,31 @@ bool MonthExportDialog::exportTo(const fs::path& target) {
     return ok;
 }
 
-void MonthExportDialog::writeAndOpen() {
-    if (!cmdOut_->isEnabled()) return;
+namespace {
+
+// 出力 of either dialog: `write` makes a new workbook named `name` in the
+// program folder's Temp, the desktop opens it and the dialog closes. A Temp
+// folder that cannot be used is reported, and the dialog stays open.
+void writeNewWorkbookAndOpen(QDialog* dialog, const fs::path& programFolder, const std::string& name,
+                             const std::function<bool(const fs::path&)>& write) {
     fs::path target;
     try {
-        target = xlsx::freeWorkbookPath(workbookFolder(ctx_.programFolder()), ss(monthly_.windowTitle()));
+        target = xlsx::freeWorkbookPath(workbookFolder(programFolder), name);
     } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, qs(e.what()));
+        ErrorReport(dialog, kFileErrorNumber, qs(e.what()));
         return;
     }
-    if (!exportTo(target)) return;
-    openWorkbook(parentWidget(), target);
-    accept();
+    if (!write(target)) return;
+    openWorkbook(dialog->parentWidget(), target);
+    dialog->accept();
+}
+
+}  // namespace
+
+void MonthExportDialog::writeAndOpen() {
+    if (!cmdOut_->isEnabled()) return;
+    writeNewWorkbookAndOpen(this, ctx_.programFolder(), ss(monthly_.windowTitle()),
+                            [this](const fs::path& target) { return exportTo(target); });
 }
 
 void MonthExportDialog::saveAs() {
@@ -401,27 +395,21 @@ AnalysisExportDialog::AnalysisExportDialog(AnalysisExportSource source, QWidget*
     const QString prompt = QStringLiteral("Excel に出力する分析データ項目を選択して下さい。");
     // lbl2 lies under lbl1, a shade lower and to the right: the prompt's shadow.
     auto* promptBox = new QWidget(this);
-    auto* lbl2 = new QLabel(prompt, promptBox);
-    lbl2->setObjectName(QStringLiteral("lbl2"));
+    auto* lbl2 = named(new QLabel(prompt, promptBox), "lbl2");
     lbl2->setStyleSheet(QStringLiteral("color: #a0a0a0"));
-    auto* lbl1 = new QLabel(prompt, promptBox);
-    lbl1->setObjectName(QStringLiteral("lbl1"));
+    auto* lbl1 = named(new QLabel(prompt, promptBox), "lbl1");
     lbl1->adjustSize();
     lbl2->adjustSize();
     lbl1->move(0, 0);
     lbl2->move(1, 1);
     promptBox->setMinimumSize(lbl1->width() + 2, lbl1->height() + 2);
 
-    cboOut_ = new QComboBox(this);
-    cboOut_->setObjectName(QStringLiteral("cboOut"));
+    cboOut_ = named(new QComboBox(this), "cboOut");
     for (std::string_view caption : kAnalysisTabCaptions) cboOut_->addItem(qs(caption));
     cboOut_->setCurrentIndex(0);
-    auto* cmdOk = new QPushButton(QStringLiteral("出力開始"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    auto* cmdSave = new QPushButton(QStringLiteral("保存..."), this);
-    cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    auto* cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* cmdOk = named(new QPushButton(QStringLiteral("出力開始"), this), "cmdOk");
+    auto* cmdSave = named(new QPushButton(QStringLiteral("保存..."), this), "cmdSave");
+    auto* cmdCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "cmdCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOk);
@@ -468,16 +456,8 @@ void AnalysisExportDialog::writeAndOpen() {
         return;
     }
     const auto tab = static_cast<AnalysisTab>(cboOut_->currentIndex());
-    fs::path target;
-    try {
-        target = xlsx::freeWorkbookPath(workbookFolder(source_.programFolder), analysisSheetName(tab));
-    } catch (const std::exception& e) {
-        ErrorReport(this, kFileErrorNumber, qs(e.what()));
-        return;
-    }
-    if (!writeWith(target)) return;
-    openWorkbook(parentWidget(), target);
-    accept();
+    writeNewWorkbookAndOpen(this, source_.programFolder, std::string(analysisSheetName(tab)),
+                            [this](const fs::path& target) { return writeWith(target); });
 }
 
 void AnalysisExportDialog::saveAs() {
