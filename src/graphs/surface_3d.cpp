@@ -16,28 +16,6 @@ namespace tama::ui {
 
 namespace {
 
-// Labels of the 3D line's X axis: the point labels at whole positions 0, 1, …;
-// every other position (and every position of the depth axis) has none.
-class PointLabelFormatter : public QValue3DAxisFormatter {
-public:
-    explicit PointLabelFormatter(QStringList labels = {}) : labels_(std::move(labels)) {}
-
-protected:
-    QValue3DAxisFormatter* createNewInstance() const override { return new PointLabelFormatter(labels_); }
-    void populateCopy(QValue3DAxisFormatter& copy) const override {
-        QValue3DAxisFormatter::populateCopy(copy);
-        static_cast<PointLabelFormatter&>(copy).labels_ = labels_;
-    }
-    QString stringForValue(qreal value, const QString&) const override {
-        const double r = std::round(value);
-        if (std::abs(value - r) > 0.01 || r < 0 || r >= labels_.size()) return {};
-        return labels_.at(static_cast<qsizetype>(r));
-    }
-
-private:
-    QStringList labels_;
-};
-
 // Colours by value: red below zero, the series colour from zero up (the ribbon
 // reaching below zero is red there). The surface's gradient runs from the
 // bottom of the value axis to its top.
@@ -100,7 +78,13 @@ void Surface3D::drawPoints(const GraphSeries& s, const NiceRange& range, const Q
     }
     series->dataProxy()->resetArray(array);
     QValue3DAxis* x = g->axisX();
-    x->setFormatter(new PointLabelFormatter(labels));
+    // The X axis shows the point labels at whole positions 0, 1, …; every other
+    // position (and every position of the depth axis) has none.
+    x->setFormatter(axisFormatter([labels](qreal value) {
+        const double r = std::round(value);
+        if (std::abs(value - r) > 0.01 || r < 0 || r >= labels.size()) return QString();
+        return labels.at(static_cast<qsizetype>(r));
+    }));
     if (n <= 1) {
         x->setRange(-1.0f, 1.0f);
         x->setSegmentCount(2);
@@ -110,7 +94,7 @@ void Surface3D::drawPoints(const GraphSeries& s, const NiceRange& range, const Q
     }
     x->setSubSegmentCount(1);
     QValue3DAxis* z = g->axisZ();
-    z->setFormatter(new PointLabelFormatter);
+    z->setFormatter(axisFormatter([](qreal) { return QString(); }));
     z->setRange(0.0f, 1.0f);
     z->setSegmentCount(1);
     setupValueAxis(g->axisY(), range, s);

@@ -15,31 +15,27 @@
 
 #include "shared/number_format.h"
 #include "ui/app_context.h"
+#include "ui/named.h"
 
 namespace tama::ui {
 
 namespace {
 
-// Labels of a 3D value axis: whole numbers with thousands separators, so that a
-// tick a rounding error below zero reads "0", not "-0"; none at all for a chart
-// without points.
-class WholeNumberFormatter : public QValue3DAxisFormatter {
+// A 3D value axis's tick labels, each written by a function of its value.
+class TextFormatter : public QValue3DAxisFormatter {
 public:
-    explicit WholeNumberFormatter(bool blank = false) : blank_(blank) {}
+    explicit TextFormatter(std::function<QString(qreal)> text) : text_(std::move(text)) {}
 
 protected:
-    QValue3DAxisFormatter* createNewInstance() const override { return new WholeNumberFormatter(blank_); }
+    QValue3DAxisFormatter* createNewInstance() const override { return new TextFormatter(text_); }
     void populateCopy(QValue3DAxisFormatter& copy) const override {
         QValue3DAxisFormatter::populateCopy(copy);
-        static_cast<WholeNumberFormatter&>(copy).blank_ = blank_;
+        static_cast<TextFormatter&>(copy).text_ = text_;
     }
-    QString stringForValue(qreal value, const QString&) const override {
-        // With thousands separators, as the 2D charts write them.
-        return blank_ ? QStringLiteral(" ") : qs(formatGrouped(static_cast<double>(std::llround(value))));
-    }
+    QString stringForValue(qreal value, const QString&) const override { return text_(value); }
 
 private:
-    bool blank_;
+    std::function<QString(qreal)> text_;
 };
 
 // What tells one label from another: its name, colour, scale and text.
@@ -49,6 +45,8 @@ QString labelKey(const QString& name, const QColor& colour, float scale, const Q
 }
 
 }  // namespace
+
+QValue3DAxisFormatter* axisFormatter(std::function<QString(qreal)> text) { return new TextFormatter(std::move(text)); }
 
 View3D::View3D(QAbstract3DGraph* graph) : graph_(graph) {}
 
@@ -96,8 +94,7 @@ void View3D::buildPage(const QList<QAbstract3DAxis*>& labelledAxes, float camera
     container_ = QWidget::createWindowContainer(graph_, page_);
     container_->setObjectName(name);
     container_->setMinimumSize(120, 80);
-    xTitle_ = new QLabel(page_);
-    xTitle_->setObjectName(QStringLiteral("xAxisTitle3D"));
+    xTitle_ = named(new QLabel(page_), "xAxisTitle3D");
     xTitle_->setAlignment(Qt::AlignCenter);
     xTitle_->setFont(uiFont(10));
     xTitle_->setAutoFillBackground(true);
@@ -160,7 +157,12 @@ void View3D::setupValueAxis(QValue3DAxis* y, const NiceRange& r, const GraphSeri
     y->setRange(static_cast<float>(r.lo), static_cast<float>(r.hi));
     y->setSegmentCount(std::clamp(r.ticks - 1, 1, 11));
     // Without points the value axis has no scale to show.
-    y->setFormatter(new WholeNumberFormatter(s.points.empty()));
+    // Whole numbers with thousands separators, as the 2D charts write them, so that a
+    // tick a rounding error below zero reads "0", not "-0"; none at all for a chart
+    // without points.
+    y->setFormatter(axisFormatter([blank = s.points.empty()](qreal value) {
+        return blank ? QStringLiteral(" ") : qs(formatGrouped(static_cast<double>(std::llround(value))));
+    }));
     y->setTitle(qs(verticalAxisTitle(s.yAxisTitle)));
     y->setTitleVisible(!s.yAxisTitle.empty());
 }

@@ -4,6 +4,8 @@
 // surface_3d.cpp). Each view is a page of its own: a title line above the
 // OpenGL window and, for the bars, the X-axis title below it. The window makes
 // a view only when its type is first chosen (an OpenGL context is needed).
+#include <functional>
+
 #include <QList>
 #include <QMultiHash>
 #include <QString>
@@ -20,8 +22,12 @@ class QAbstract3DAxis;
 class QAbstract3DGraph;
 class QCustom3DLabel;
 class QValue3DAxis;
+class QValue3DAxisFormatter;
 
 namespace tama::ui {
+
+// A formatter for a 3D value axis that writes each tick's label with `text`.
+QValue3DAxisFormatter* axisFormatter(std::function<QString(qreal)> text);
 
 class View3D {
 public:

@@ -7,13 +7,14 @@
 #include <limits>
 
 namespace tama {
-namespace {
 
 std::string_view trimSpaces(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
+
+namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -9,6 +9,9 @@
 
 namespace tama {
 
+// `s` without the spaces and tabs at either end.
+std::string_view trimSpaces(std::string_view s);
+
 // True when every character is an ASCII digit "0".."9" (an empty text is true).
 bool isDigitsOnly(std::string_view text);
 

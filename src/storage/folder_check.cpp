@@ -102,6 +102,8 @@ private:
     // Returns the Syusi sum of the file, or nothing when the file could not be read whole.
     std::optional<std::int64_t> checkYearFile(const fs::path& file, const std::string& year, bool nameOk);
     void checkYearTotals(const fs::path& file, const std::map<std::string, std::optional<std::int64_t>>& sums);
+    template <class Take>
+    void forEachPair(const fs::path& file, const std::string& shape, Take take);
     void checkHallList(const fs::path& file);
     void checkMachineList(const fs::path& file);
 
@@ -317,41 +319,41 @@ void Checker::checkYearTotals(const fs::path& file, const std::map<std::string, 
     }
 }
 
-void Checker::checkHallList(const fs::path& file) {
+// Each line of a list file of two quoted fields, handed to `take` with its
+// number; a line of another shape is reported as `shape` and passed over.
+template <class Take>
+void Checker::forEachPair(const fs::path& file, const std::string& shape, Take take) {
     auto lines = readLines(file);
     if (!lines) return;
-    std::map<std::string, int> seen;
     for (const auto& [no, line] : *lines) {
         auto f = quotedFields(line);
-        if (!f || f->size() != 2) {
-            report(file, no, "「\"ホール名\",\"1\"」の形ではありません");
-            continue;
-        }
-        const std::string& name = (*f)[0];
-        if (name.empty()) report(file, no, "ホール名が空です");
-        if ((*f)[1] != "1") report(file, no, "2番目の項目が \"1\" ではありません");
-        if (auto [it, fresh] = seen.emplace(name, no); !fresh)
-            report(file, no, "ホール名「" + name + "」が " + std::to_string(it->second) + " 行目にもあります");
+        if (!f || f->size() != 2) report(file, no, shape);
+        else take(no, (*f)[0], (*f)[1]);
     }
 }
 
+void Checker::checkHallList(const fs::path& file) {
+    std::map<std::string, int> seen;
+    forEachPair(
+        file, "「\"ホール名\",\"1\"」の形ではありません", [&](int no, const std::string& name, const std::string& one) {
+            if (name.empty()) report(file, no, "ホール名が空です");
+            if (one != "1") report(file, no, "2番目の項目が \"1\" ではありません");
+            if (auto [it, fresh] = seen.emplace(name, no); !fresh)
+                report(file, no, "ホール名「" + name + "」が " + std::to_string(it->second) + " 行目にもあります");
+        });
+}
+
 void Checker::checkMachineList(const fs::path& file) {
-    auto lines = readLines(file);
-    if (!lines) return;
     std::map<std::pair<std::string, std::string>, int> seen;
-    for (const auto& [no, line] : *lines) {
-        auto f = quotedFields(line);
-        if (!f || f->size() != 2) {
-            report(file, no, "「\"機種タイプ\",\"機種名\"」の形ではありません");
-            continue;
-        }
-        const std::string& type = (*f)[0];
-        const std::string& name = (*f)[1];
-        if (!isMachineType(type)) report(file, no, "機種タイプ「" + type + "」は7種類のどれでもありません");
-        if (name.empty()) report(file, no, "機種名が空です");
-        if (auto [it, fresh] = seen.emplace(std::make_pair(type, name), no); !fresh)
-            report(file, no, "「" + type + "」「" + name + "」が " + std::to_string(it->second) + " 行目にもあります");
-    }
+    forEachPair(file, "「\"機種タイプ\",\"機種名\"」の形ではありません",
+                [&](int no, const std::string& type, const std::string& name) {
+                    if (!isMachineType(type)) report(file, no, "機種タイプ「" + type + "」は7種類のどれでもありません");
+                    if (name.empty()) report(file, no, "機種名が空です");
+                    if (auto [it, fresh] = seen.emplace(std::make_pair(type, name), no); !fresh)
+                        report(
+                            file, no,
+                            "「" + type + "」「" + name + "」が " + std::to_string(it->second) + " 行目にもあります");
+                });
 }
 
 // The text with control characters and bytes that are not UTF-8 written as

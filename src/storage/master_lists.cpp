@@ -1,5 +1,7 @@
 #include "master_lists.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 
@@ -47,6 +49,27 @@ void appendPair(SaveBatch& batch, const ListContent& list, std::string_view a, s
     else if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
     bytes += encodeLine(a, b, list.path);
     batch.replace(list.path, list.bytes, bytes, user);
+}
+
+// Appends the pair (a, b) to each of the two lists, the common one and then the
+// user's, in which no line is `listed`; both were read before either is written.
+template <class Listed>
+void appendWhereMissing(SaveBatch& batch, const std::array<ListContent, 2>& lists, std::string_view user,
+                        std::string_view a, std::string_view b, Listed listed) {
+    for (size_t k = 0; k < lists.size(); ++k)
+        if (std::none_of(lists[k].lines.begin(), lists[k].lines.end(), listed))
+            appendPair(batch, lists[k], a, b, k == 0 ? std::string_view() : user);
+}
+
+// The user's list with the pair (a, b) appended and saved, unless a line is
+// `listed` already. The batch was opened before the list was read.
+template <class Listed>
+AddResult appendUnlessListed(SaveBatch& batch, const ListContent& list, std::string_view user, std::string_view a,
+                             std::string_view b, Listed listed) {
+    if (std::any_of(list.lines.begin(), list.lines.end(), listed)) return AddResult::Exists;
+    appendPair(batch, list, a, b, user);
+    batch.commit();
+    return AddResult::Added;
 }
 
 }  // namespace
@@ -128,26 +151,16 @@ std::vector<std::string> MasterLists::loadAllMachineNames(std::string_view user)
 void MasterLists::addToHallList(SaveBatch& batch, std::string_view user, std::string_view typed) {
     if (typed.empty()) return;
     const std::string name = storedForm(typed);
-    const ListContent lists[] = {readList(commonHallFile()), readList(userHallFile(user))};
-    for (int k = 0; k < 2; ++k) {
-        bool listed = false;
-        for (const auto& [n, one] : lists[k].lines)
-            if (n == name) listed = true;
-        if (!listed) appendPair(batch, lists[k], name, "1", k == 0 ? std::string_view() : user);
-    }
+    appendWhereMissing(batch, {readList(commonHallFile()), readList(userHallFile(user))}, user, name, "1",
+                       [&](const auto& line) { return line.first == name; });
 }
 
 void MasterLists::addToMachineList(SaveBatch& batch, std::string_view user, std::string_view type,
                                    std::string_view typed) {
     if (typed.empty()) return;
     const std::string name = storedForm(typed);
-    const ListContent lists[] = {readList(commonMachineFile()), readList(userMachineFile(user))};
-    for (int k = 0; k < 2; ++k) {
-        bool listed = false;
-        for (const auto& [t, n] : lists[k].lines)
-            if (t == type && n == name) listed = true;
-        if (!listed) appendPair(batch, lists[k], type, name, k == 0 ? std::string_view() : user);
-    }
+    appendWhereMissing(batch, {readList(commonMachineFile()), readList(userMachineFile(user))}, user, type, name,
+                       [&](const auto& line) { return line.first == type && line.second == name; });
 }
 
 void MasterLists::addToHallList(std::string_view user, std::string_view name) {
@@ -166,24 +179,16 @@ AddResult MasterLists::addHall(std::string_view user, std::string_view typed) {
     if (typed.empty()) return AddResult::EmptyName;
     const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
-    const ListContent list = readList(userHallFile(user));
-    for (const auto& [n, one] : list.lines)
-        if (n == name) return AddResult::Exists;
-    appendPair(batch, list, name, "1", user);
-    batch.commit();
-    return AddResult::Added;
+    return appendUnlessListed(batch, readList(userHallFile(user)), user, name, "1",
+                              [&](const auto& line) { return line.first == name; });
 }
 
 AddResult MasterLists::addMachine(std::string_view user, std::string_view type, std::string_view typed) {
     if (typed.empty()) return AddResult::EmptyName;
     const std::string name = storedForm(typed);
     SaveBatch batch(programFolder_);
-    const ListContent list = readList(userMachineFile(user));
-    for (const auto& [t, n] : list.lines)
-        if (n == name) return AddResult::Exists;
-    appendPair(batch, list, type, name, user);
-    batch.commit();
-    return AddResult::Added;
+    return appendUnlessListed(batch, readList(userMachineFile(user)), user, type, name,
+                              [&](const auto& line) { return line.second == name; });
 }
 
 namespace {

@@ -12,12 +12,6 @@ namespace tama {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 // The lines of the file as raw CP932 bytes: none when the file is missing,
 // nothing at all when it exists but cannot be read.
 std::optional<std::vector<std::string>> readLines(const fs::path& path) {
@@ -43,8 +37,8 @@ std::optional<std::vector<std::string>> readLines(const fs::path& path) {
 std::optional<std::string> sectionOf(std::string_view rawLine) {
     auto text = cp932ToUtf8(rawLine);
     if (!text) return std::nullopt;
-    std::string_view t = trim(*text);
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return std::string(trim(t.substr(1, t.size() - 2)));
+    std::string_view t = trimSpaces(*text);
+    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return std::string(trimSpaces(t.substr(1, t.size() - 2)));
     return std::nullopt;
 }
 
@@ -56,7 +50,7 @@ bool isKeyLine(std::string_view rawLine) { return rawLine.find('=') != std::stri
 std::optional<std::string_view> valueOfKey(std::string_view rawLine, std::string_view key) {
     size_t eq = rawLine.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    auto name = cp932ToUtf8(trim(rawLine.substr(0, eq)));
+    auto name = cp932ToUtf8(trimSpaces(rawLine.substr(0, eq)));
     if (!name || !equalsNoCase(*name, key)) return std::nullopt;
     return rawLine.substr(eq + 1);
 }
@@ -93,7 +87,7 @@ std::string SettingsFile::read(std::string_view section, std::string_view key) c
         if (!inSection) continue;
         auto raw = valueOfKey(line, key);
         if (!raw) continue;
-        std::string_view v = trim(*raw);
+        std::string_view v = trimSpaces(*raw);
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
             v = v.substr(1, v.size() - 2);
         v = cutCp932(v, kSettingsValueMaxBytes);
