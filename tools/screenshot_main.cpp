@@ -134,6 +134,12 @@ bool drillShots(MainWindow& main, const QDir& out) {
         QCursor::setPos(view->viewport()->mapToGlobal(view->mapFromScene(at)));
         emit bars->hovered(true, month, bars->barSets().first());
         settle(300);
+        // The chart's own hover handling can take the tooltip down again as the
+        // moved cursor is delivered; show it once more until it stays up.
+        for (int tries = 0; tries < 10 && !QToolTip::isVisible(); ++tries) {
+            emit bars->hovered(true, month, bars->barSets().first());
+            settle(100);
+        }
     }
     const QPixmap monthShot = withTooltip(sub);
     ok &= monthShot.save(out.filePath(QStringLiteral("graph_drill_month.png")));
